@@ -1,0 +1,162 @@
+// The main frame window: the hub that owns the panel, the effect windows and the MIDI link.
+#pragma once
+
+#include "app/FrameEvents.h"
+#include "midi/MidiService.h"
+#include "patch/SysexFormat.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QSlider;
+class DChorus;
+class DCompressor;
+class DDelay;
+class DGate;
+class DPatchName;
+class DPedals;
+class DReverb;
+class DRotary;
+class DSwell;
+class DTremolo;
+
+// Every command, notification and MIDI event arrives here. The methods are implemented in the
+// folders of the subsystems they belong to: app/frame_*.cpp, midi/frame_*.cpp, tone/, patch/ ...
+class DFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit DFrame(amplix::MidiService& midi, QWidget* parent = nullptr);
+    ~DFrame() override;
+
+    // Start-up after construction: colours, slider set-up, lists, child windows, MIDI ports,
+    // and the first edit-buffer request. May run the MIDI setup dialog.
+    void SetupWindow();
+    // True once the program was asked to end (for lack of memory while opening a port).
+    bool closeRequested() const { return closeRequested_; }
+
+    // Menu commands, by id.
+    void dispatchCommand(int id);
+    QAction* menuAction(int id) const { return actions_.value(id); }
+    void CmFileExit();
+    void CmHelpAbout();
+    void CmHelpContents();
+    void CmSetupMidi();
+    void CmLinkAmp();
+    void CmFileRead();
+    void CmPatchChange(int id);
+
+    // The MIDI link.
+    void OpenPodMidiPorts();
+    void ClosePodMidiPorts();
+    void SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2 = 0);
+    void SendControlChange(std::uint8_t controller, std::uint8_t value);
+    bool SendSysexMessage(int sysexMsgSize);
+    void ReadPODAll();
+    int ProcessSysexMessage(amplix::MidiHandle wparam, const std::shared_ptr<amplix::SysexBuffer>& lparam);
+    int ProcessSysexError(amplix::MidiHandle wparam, const std::shared_ptr<amplix::SysexBuffer>& lparam);
+    int ProcessMidiError(amplix::MidiHandle wparam, std::uint32_t lparam);
+    int WmChkRecSysex(std::uint64_t requestNumber);
+    int WmGetTapTempo();
+    void UpdateMidiSettings();
+
+    amplix::MidiService& midiService() const { return midi_; }
+
+    // ---- State, in plain members as the editor has always kept it. ----
+    std::shared_ptr<amplix::SysexBuffer> midiHdr; // the armed receive buffer, null while idle
+    unsigned err = 0;
+    unsigned PODMidiInPort = 0;
+    unsigned PODMidiOutPort = 0;
+    int PODMidiSet = 0;
+    int Waiting_for_sysex = 0;
+    int Save_flag = 0;
+    int Save_All_flag = 0;
+    int Name_flag = 0;
+    int SaveToPod_flag = 0;
+    int AmpModel_linked = 1;
+    int AmpModel_flag = -1;
+    std::array<std::uint8_t, amplix::kSysexBufferSize> sysEx{};
+
+    // The link's settings and handles, and the start-up directory.
+    int PODMidiChannel = 0;
+    amplix::MidiHandle HPODMidiOut = amplix::kNoHandle;
+    amplix::MidiHandle HPODMidiIn = amplix::kNoHandle;
+    QString PathAmplix;
+    // Device names that go with the port indexes in AMPLIX.CNF.
+    QString PODMidiInName;
+    QString PODMidiOutName;
+
+    // ---- The main panel. ----
+    QSlider* Drive = nullptr;
+    QLabel* StaticDrive = nullptr;
+    QSlider* Drive2 = nullptr;
+    QLabel* StaticDrive2 = nullptr;
+    QSlider* Bass = nullptr;
+    QLabel* StaticBass = nullptr;
+    QSlider* Mid = nullptr;
+    QLabel* StaticMid = nullptr;
+    QSlider* Treble = nullptr;
+    QLabel* StaticTreble = nullptr;
+    QSlider* Presence = nullptr;
+    QLabel* StaticPresence = nullptr;
+    QSlider* ChVol = nullptr;
+    QLabel* StaticChVol = nullptr;
+    QSlider* Air = nullptr;
+    QLabel* StaticAir = nullptr;
+    QLabel* StaticAirMin = nullptr;
+    QLabel* StaticAirMax = nullptr;
+    QComboBox* AmpModel = nullptr;
+    QComboBox* EffectSel = nullptr;
+    QComboBox* CabSel = nullptr;
+    QLabel* StaticAmpModel = nullptr;
+    QLabel* StaticCabSel = nullptr;
+    QLabel* StaticEffectSel = nullptr;
+    QCheckBox* DriveBoost = nullptr;
+    QCheckBox* Distortion = nullptr;
+    QCheckBox* PresBoost = nullptr;
+    QCheckBox* Bright = nullptr;
+    QCheckBox* TremChor = nullptr;
+
+    DPedals* PedalsWindow = nullptr;
+    DGate* GateWindow = nullptr;
+    DReverb* ReverbWindow = nullptr;
+    DDelay* DelayWindow = nullptr;
+    DCompressor* CompressorWindow = nullptr;
+    DSwell* SwellWindow = nullptr;
+    DTremolo* TremoloWindow = nullptr;
+    DRotary* RotaryWindow = nullptr;
+    DChorus* ChorusWindow = nullptr;
+    DPatchName* PatchWindow = nullptr;
+
+protected:
+    void customEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class InputSink;
+
+    void createPanel(QWidget* client);
+    void createChildWindows(QWidget* client);
+    void createMenu();
+    void setupPanel();
+    void requestDump(const amplix::Request& request, int timeoutMs, bool bank);
+    void clearRequestState(bool bank);
+    void releaseReceiveBuffer();
+    void closeMainWindow();
+    void closeHelpWindow();
+
+    amplix::MidiService& midi_;
+    std::unique_ptr<amplix::MidiInputSink> inputSink_;
+    QHash<int, QAction*> actions_;
+    std::uint64_t requestNumber_ = 0;
+    bool closeRequested_ = false;
+};

@@ -1,0 +1,14 @@
+// Modal message boxes: OK only, no icon, the given caption or "Error".
+#include "app/MessageBox.h"
+
+#include <QMessageBox>
+
+void ShowMessage(QWidget* parent, const QString& text, const QString& caption) {
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(caption.isEmpty() ? QStringLiteral("Error") : caption);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("AmplixMessageBox"));
+    box.exec();
+}

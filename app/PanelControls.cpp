@@ -1,0 +1,99 @@
+// Control construction shared by the main panel, the effect windows and the patch name strip.
+#include "app/PanelControls.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+
+namespace {
+
+void tag(QWidget* control, const char* member, int id) {
+    control->setObjectName(QString::fromLatin1(member));
+    control->setProperty(kControlIdProperty, id);
+}
+
+QSlider* makeSlider(QWidget* parent, Qt::Orientation orientation, const char* member, int id, const QRect& geometry) {
+    auto* slider = new QSlider(orientation, parent);
+    tag(slider, member, id);
+    slider->setGeometry(geometry);
+    slider->setTickPosition(QSlider::TicksBelow); // below a horizontal slider, right of a vertical one
+    slider->setFocusPolicy(Qt::StrongFocus);
+    if (orientation == Qt::Vertical) {
+        slider->setInvertedAppearance(true);
+        slider->setInvertedControls(true);
+    }
+    setupSlider(slider, 0, 127, 13, 0);
+    return slider;
+}
+
+} // namespace
+
+int controlId(const QWidget* control) { return control->property(kControlIdProperty).toInt(); }
+
+QSlider* makeVerticalSlider(QWidget* parent, const char* member, int id, const QRect& geometry) {
+    return makeSlider(parent, Qt::Vertical, member, id, geometry);
+}
+
+QSlider* makeHorizontalSlider(QWidget* parent, const char* member, int id, const QRect& geometry) {
+    return makeSlider(parent, Qt::Horizontal, member, id, geometry);
+}
+
+void setupSlider(QSlider* slider, int minimum, int maximum, int tickInterval, int position) {
+    const QSignalBlocker quiet(slider);
+    slider->setRange(minimum, maximum);
+    slider->setTickInterval(tickInterval);
+    slider->setSingleStep(1);
+    slider->setPageStep(qMax(1, (maximum - minimum + 1) / 5));
+    slider->setValue(position);
+}
+
+QLabel* makeStatic(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    tag(label, member, id);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QCheckBox* makeCheckBox(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text) {
+    auto* box = new QCheckBox(text, parent);
+    tag(box, member, id);
+    box->setGeometry(geometry);
+    box->setFocusPolicy(Qt::StrongFocus);
+    return box;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    tag(button, member, id);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QComboBox* makeDropDown(QWidget* parent, const char* member, int id, const QRect& geometry) {
+    auto* list = new QComboBox(parent);
+    tag(list, member, id);
+    list->setEditable(false);
+    list->setFocusPolicy(Qt::StrongFocus);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setGeometry(geometry.x(), geometry.y(), geometry.width(), list->sizeHint().height());
+    // The opened list keeps the height it was given; count the rows that fit.
+    int rowHeight = qMax(1, list->fontMetrics().height() + 4);
+    list->setMaxVisibleItems(qMax(1, (geometry.height() - list->sizeHint().height()) / rowHeight));
+    list->setProperty("openHeight", geometry.height());
+    return list;
+}
+
+void fillDropDown(QComboBox* list, const QStringList& entries) {
+    const QSignalBlocker quiet(list);
+    list->addItems(entries);
+    list->setCurrentIndex(-1);
+    QAbstractItemView* view = list->view();
+    int widest = view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 8;
+    view->setMinimumWidth(qMax(list->width(), widest));
+}

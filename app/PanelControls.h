@@ -1,0 +1,34 @@
+// Builds the controls of the panels at their fixed pixel geometry, with their ids.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QWidget;
+
+// Every control carries its id in the property "controlId" and its member name as object name,
+// so handlers, tests and the tone map find it by either.
+inline constexpr const char* kControlIdProperty = "controlId";
+int controlId(const QWidget* control);
+
+// Range 0..127, a tick every 13 steps, no snapping; vertical sliders have their minimum at the
+// top, and the arrow keys move the thumb the way they point.
+QSlider* makeVerticalSlider(QWidget* parent, const char* member, int id, const QRect& geometry);
+QSlider* makeHorizontalSlider(QWidget* parent, const char* member, int id, const QRect& geometry);
+void setupSlider(QSlider* slider, int minimum, int maximum, int tickInterval, int position);
+
+QLabel* makeStatic(QWidget* parent, const char* member, int id, const QRect& geometry,
+                   const QString& text = QString());
+QCheckBox* makeCheckBox(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text);
+QPushButton* makeButton(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text);
+
+// A drop-down list: geometry's height is the height of the opened list, the closed box takes
+// its natural height. The opened list is as wide as its longest entry.
+QComboBox* makeDropDown(QWidget* parent, const char* member, int id, const QRect& geometry);
+void fillDropDown(QComboBox* list, const QStringList& entries);

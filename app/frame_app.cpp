@@ -1,0 +1,196 @@
+// The frame's life: construction, start-up, event dispatch, help, About, Link Amp Model, exit.
+#include "app/DFrame.h"
+
+#include "app/AppIcon.h"
+#include "app/DHelpAboutDialog.h"
+#include "app/DHelpWindow.h"
+#include "app/SystemColours.h"
+#include "patch/DPatchName.h"
+#include "tone/DEffectWindow.h"
+#include "tone/DChorus.h"
+#include "tone/DCompressor.h"
+#include "tone/DDelay.h"
+#include "tone/DGate.h"
+#include "tone/DPedals.h"
+#include "tone/DReverb.h"
+#include "tone/DRotary.h"
+#include "tone/DSwell.h"
+#include "tone/DTremolo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLayout>
+
+namespace {
+const QString kHelpCaption = QStringLiteral("Amplix 32 Help");
+constexpr int kClientWidth = 700;
+constexpr int kClientHeight = 515;
+} // namespace
+
+// Backend threads deliver MIDI input here; it only posts, the frame handles it in order.
+class DFrame::InputSink : public amplix::MidiInputSink {
+public:
+    explicit InputSink(QObject* frame) : frame_(frame) {}
+    void midiData(amplix::MidiHandle input, std::uint32_t message) override {
+        QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_DATA, input, message));
+    }
+    void midiLongData(amplix::MidiHandle input, std::shared_ptr<amplix::SysexBuffer> buffer) override {
+        QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_LONGDATA, input, 0, std::move(buffer)));
+    }
+    void midiError(amplix::MidiHandle input, std::uint32_t message) override {
+        QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_ERROR, input, message));
+    }
+    void midiLongError(amplix::MidiHandle input, std::shared_ptr<amplix::SysexBuffer> buffer) override {
+        QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_LONGERROR, input, 0, std::move(buffer)));
+    }
+
+private:
+    QObject* frame_;
+};
+
+DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
+    : QMainWindow(parent), midi_(midi), inputSink_(std::make_unique<InputSink>(this)) {
+    setObjectName(QStringLiteral("DFrame"));
+    setWindowTitle(QStringLiteral("Amplix 32"));
+    setWindowIcon(amplixIcon());
+    // A fixed-size window: border, system menu and minimize box, no sizing frame or maximize box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+
+    createPanel(client);
+    createChildWindows(client);
+    createMenu();
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(0, 0);
+}
+
+DFrame::~DFrame() {
+    ClosePodMidiPorts();
+    closeHelpWindow();
+}
+
+void DFrame::createChildWindows(QWidget* client) {
+    PedalsWindow = new DPedals(client, QStringLiteral("Pedals Setup"));
+    GateWindow = new DGate(client, QStringLiteral("Noise Gate Setup"));
+    ReverbWindow = new DReverb(client, QStringLiteral("Reverb Setup"));
+    DelayWindow = new DDelay(client, QStringLiteral("Delay Setup"));
+    CompressorWindow = new DCompressor(client, QStringLiteral("Compressor Setup"));
+    SwellWindow = new DSwell(client, QStringLiteral("Volume Swell Setup"));
+    TremoloWindow = new DTremolo(client, QStringLiteral("Tremolo Setup"));
+    RotaryWindow = new DRotary(client, QStringLiteral("Rotary Setup"));
+    ChorusWindow = new DChorus(client, QStringLiteral("Chorus Setup"));
+    PatchWindow = new DPatchName(client, QStringLiteral("Patch Name"));
+}
+
+void DFrame::SetupWindow() {
+    // The child windows set up their own controls first, as their creation on screen would.
+    for (DEffectWindow* window : std::initializer_list<DEffectWindow*>{
+             PedalsWindow, GateWindow, ReverbWindow, DelayWindow, CompressorWindow, SwellWindow, TremoloWindow,
+             RotaryWindow, ChorusWindow})
+        window->SetupWindow();
+    followSystemColours(this);
+
+    PathAmplix = QDir::currentPath();
+
+    PODMidiChannel = 0;
+    PODMidiInPort = PODMidiOutPort = 0;
+    PODMidiSet = 0;
+    Waiting_for_sysex = Save_flag = Name_flag = SaveToPod_flag = Save_All_flag = 0;
+    AmpModel_linked = 1;
+    AmpModel_flag = -1;
+    HPODMidiIn = HPODMidiOut = amplix::kNoHandle;
+
+    setupPanel();
+
+    ReverbWindow->show();
+    PedalsWindow->show();
+    DelayWindow->show();
+    GateWindow->show();
+    PatchWindow->show();
+
+    UpdateMidiSettings();
+    if (closeRequested_)
+        return;
+    CmFileRead();
+}
+
+void DFrame::customEvent(QEvent* event) {
+    const int type = event->type();
+    switch (type) {
+    case WM_CHKRECSYSEX:
+        WmChkRecSysex(static_cast<FrameMessage*>(event)->wParam);
+        break;
+    case WM_GETTAPTEMPO:
+        WmGetTapTempo();
+        break;
+    case MM_MIM_LONGDATA: {
+        auto* input = static_cast<MidiInputEvent*>(event);
+        ProcessSysexMessage(input->input, input->buffer);
+        break;
+    }
+    case MM_MIM_LONGERROR: {
+        auto* input = static_cast<MidiInputEvent*>(event);
+        ProcessSysexError(input->input, input->buffer);
+        break;
+    }
+    case MM_MIM_ERROR: {
+        auto* input = static_cast<MidiInputEvent*>(event);
+        ProcessMidiError(input->input, input->message);
+        break;
+    }
+    default:
+        QMainWindow::customEvent(event);
+    }
+}
+
+void DFrame::CmLinkAmp() {
+    if (AmpModel_linked == 1) {
+        AmpModel_linked = 0;
+        StaticAmpModel->setText(QStringLiteral("Amp Model: (UnLinked)"));
+    } else {
+        AmpModel_linked = 1;
+        StaticAmpModel->setText(QStringLiteral("Amp Model: (Linked)"));
+    }
+    if (QAction* item = menuAction(146))
+        item->setChecked(AmpModel_linked == 1);
+}
+
+void DFrame::closeHelpWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowTitle() == kHelpCaption && window->isVisible())
+            window->close();
+}
+
+void DFrame::CmHelpContents() {
+    closeHelpWindow();
+    QDir::setCurrent(PathAmplix);
+    auto* help = new DHelpWindow(this);
+    help->show();
+}
+
+void DFrame::CmHelpAbout() {
+    DHelpAboutDialog about(this);
+    about.exec();
+}
+
+void DFrame::CmFileExit() { close(); }
+
+void DFrame::closeMainWindow() {
+    closeRequested_ = true;
+    if (isVisible())
+        close();
+}
+
+void DFrame::closeEvent(QCloseEvent* event) {
+    closeHelpWindow();
+    event->accept();
+}

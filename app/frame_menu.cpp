@@ -1,0 +1,94 @@
+// Menu 301: every item with its command id, accelerator letter and check mark.
+#include "app/DFrame.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// Command ids of menu 301.
+constexpr int CM_FILEEXIT = 101;
+constexpr int CM_HELPABOUT = 102;
+constexpr int CM_SETUPMIDI = 103;
+constexpr int CM_FILEREAD = 104;
+constexpr int CM_FILESAVE = 105;
+constexpr int CM_FILEOPEN = 106;
+constexpr int CM_FILEIMPORT = 107;
+constexpr int CM_PATCHMANUAL = 108;
+constexpr int CM_PATCHLAST = 144;
+constexpr int CM_FILESAVEALL = 145;
+constexpr int CM_LINKAMP = 146;
+constexpr int CM_HELPCONTENTS = 147;
+
+} // namespace
+
+void DFrame::createMenu() {
+    QMenuBar* bar = menuBar();
+    auto add = [this](QMenu* menu, const QString& text, int id) {
+        QAction* action = menu->addAction(text);
+        action->setData(id);
+        actions_.insert(id, action);
+        connect(action, &QAction::triggered, this, [this, id] { dispatchCommand(id); });
+        return action;
+    };
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    add(file, QStringLiteral("&Open..."), CM_FILEOPEN);
+    add(file, QStringLiteral("&Save..."), CM_FILESAVE);
+    add(file, QStringLiteral("Save &All..."), CM_FILESAVEALL);
+    add(file, QStringLiteral("&Import..."), CM_FILEIMPORT);
+    file->addSeparator();
+    add(file, QStringLiteral("&Read POD settings"), CM_FILEREAD);
+    file->addSeparator();
+    add(file, QStringLiteral("E&xit"), CM_FILEEXIT);
+
+    QMenu* patch = bar->addMenu(QStringLiteral("&Patch"));
+    add(patch, QStringLiteral("&Manual Mode"), CM_PATCHMANUAL);
+    for (int bank = 1; bank <= 9; ++bank) {
+        QMenu* banks = patch->addMenu(QStringLiteral("Bank &%1").arg(bank));
+        for (int letter = 0; letter < 4; ++letter)
+            add(banks, QStringLiteral("%1&%2").arg(bank).arg(QChar('A' + letter)),
+                CM_PATCHMANUAL + 1 + 4 * (bank - 1) + letter);
+    }
+
+    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+    add(options, QStringLiteral("&Midi Setup"), CM_SETUPMIDI);
+    QAction* link = add(options, QStringLiteral("&Link Amp Model"), CM_LINKAMP);
+    link->setCheckable(true);
+    link->setChecked(true);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("Help &Topics"), CM_HELPCONTENTS);
+    help->addSeparator();
+    add(help, QStringLiteral("&About..."), CM_HELPABOUT);
+}
+
+// The dispatch table of the menu commands.
+void DFrame::dispatchCommand(int id) {
+    switch (id) {
+    case CM_FILEEXIT:
+        CmFileExit();
+        break;
+    case CM_HELPABOUT:
+        CmHelpAbout();
+        break;
+    case CM_HELPCONTENTS:
+        CmHelpContents();
+        break;
+    case CM_SETUPMIDI:
+        CmSetupMidi();
+        break;
+    case CM_LINKAMP:
+        // The check mark follows the option, not the click.
+        CmLinkAmp();
+        break;
+    case CM_FILEREAD:
+        CmFileRead();
+        break;
+    default:
+        if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST)
+            CmPatchChange(id);
+        break;
+    }
+}

@@ -1,0 +1,193 @@
+// The device model's answers to requests, dumps, store messages and program changes.
+#include "device/PodDevice.h"
+
+#include "device/FactoryPatches.h"
+#include "midi/MidiTypes.h"
+
+#include <algorithm>
+
+namespace amplix {
+namespace {
+
+constexpr std::uint8_t kStatusBit = 0x80;
+constexpr std::uint8_t kChannelMask = 0x0F;
+constexpr std::uint8_t kKindMask = 0xF0;
+constexpr std::uint8_t kSystemMessages = 0xF0;
+constexpr std::uint8_t kNibbleMax = 0x0F;
+constexpr std::size_t kControlChangeSize = 3;
+constexpr std::size_t kProgramChangeSize = 2;
+constexpr std::size_t kSmallestSysex = 2; // F0 F7
+
+bool isDataByte(std::uint8_t byte) {
+    return (byte & kStatusBit) == 0;
+}
+
+// F0, data bytes only, F7: anything else was cut short or broken off by another status byte.
+bool isWholeSysex(std::span<const std::uint8_t> message) {
+    if (message.size() < kSmallestSysex || message.front() != kSysexStart || message.back() != kSysexEnd)
+        return false;
+    auto body = message.subspan(1, message.size() - 2);
+    return std::all_of(body.begin(), body.end(), isDataByte);
+}
+
+template <std::size_t N>
+bool startsWith(std::span<const std::uint8_t> message, const std::array<std::uint8_t, N>& prefix) {
+    return message.size() >= N && std::equal(prefix.begin(), prefix.end(), message.begin());
+}
+
+template <std::size_t N>
+bool equals(std::span<const std::uint8_t> message, const std::array<std::uint8_t, N>& expected) {
+    return message.size() == N && startsWith(message, expected);
+}
+
+// A nibble pair whose high part exceeds 0F would not decode into one record byte.
+bool nibblesValid(std::span<const std::uint8_t> message, std::size_t offset, std::size_t count) {
+    if (offset + count > message.size())
+        return false;
+    auto nibbles = message.subspan(offset, count);
+    return std::all_of(nibbles.begin(), nibbles.end(), [](std::uint8_t b) { return b <= kNibbleMax; });
+}
+
+} // namespace
+
+PodDevice::PodDevice() : patches_(factoryPatches()) {
+    loadProgram(1);
+}
+
+std::vector<PodDevice::Message> PodDevice::receive(std::span<const std::uint8_t> message) {
+    if (message.empty())
+        return {};
+    if (message.front() == kSysexStart)
+        return receiveSysex(message);
+    return receiveShort(message);
+}
+
+std::vector<PodDevice::Message> PodDevice::receiveShort(std::span<const std::uint8_t> message) {
+    std::uint8_t status = message[0];
+    if (isDataByte(status) || status >= kSystemMessages || (status & kChannelMask) != channel_)
+        return {};
+    switch (status & kKindMask) {
+    case kControlChange:
+        if (message.size() >= kControlChangeSize && isDataByte(message[1]) && isDataByte(message[2]))
+            applyController(message[1], message[2]);
+        return {};
+    case kProgramChange: {
+        if (message.size() < kProgramChangeSize || !isDataByte(message[1]))
+            return {};
+        int program = message[1];
+        if (program > kLastProgram)
+            return {};
+        loadProgram(program);
+        if (!echoProgramChange_)
+            return {};
+        return {programChange(program)};
+    }
+    default:
+        return {};
+    }
+}
+
+std::vector<PodDevice::Message> PodDevice::receiveSysex(std::span<const std::uint8_t> message) {
+    if (!isWholeSysex(message))
+        return {};
+    if (equals(message, kEditBufferRequest))
+        return {editBufferDump()};
+    if (equals(message, kBankRequest))
+        return {bankDump()};
+
+    switch (message.size()) {
+    case kSingleDumpSize:
+        if (startsWith(message, sysExHeader) && nibblesValid(message, kDumpDataOffset, kRecordNibbles))
+            editBuffer_ = readRecord(message, kDumpDataOffset);
+        break;
+    case kBankDumpSize:
+        if (startsWith(message, sysExHeaderAll) &&
+            nibblesValid(message, kDumpDataOffset, kRecordNibbles * kPatchLocations)) {
+            for (std::size_t n = 0; n < kPatchLocations; ++n)
+                patches_[n] = readRecord(message, bankPatchOffset(n));
+            // A new bank starts at its first patch, so the edit buffer matches what the
+            // editor announces after sending one ("Patch 1A").
+            loadProgram(1);
+        }
+        break;
+    case kStoreMessageSize: {
+        if (!startsWith(message, kStoreHeader) || !nibblesValid(message, kStoreDataOffset, kRecordNibbles))
+            break;
+        std::size_t location = message[kStoreLocationOffset];
+        if (location >= kPatchLocations)
+            break;
+        patches_[location] = readRecord(message, kStoreDataOffset);
+        // Storing selects the location, as the editor's title then says.
+        loadProgram(int(location) + 1);
+        break;
+    }
+    default:
+        break;
+    }
+    return {};
+}
+
+PodDevice::Message PodDevice::choosePatch(int program) {
+    if (program < kManualMode || program > kLastProgram)
+        return {};
+    loadProgram(program);
+    return programChange(program);
+}
+
+PodDevice::Message PodDevice::turnControl(std::uint8_t controller, std::uint8_t value) {
+    controller &= ~kStatusBit;
+    value &= ~kStatusBit;
+    applyController(controller, value);
+    return {std::uint8_t(kControlChange | channel_), controller, value};
+}
+
+void PodDevice::applyController(std::uint8_t controller, std::uint8_t value) {
+    // Nothing yet: each controller will write its record byte through the tone map.
+    (void)controller;
+    (void)value;
+}
+
+PodDevice::Message PodDevice::editBufferDump() const {
+    auto dump = buildSingleDump(editBuffer_, byte7_);
+    return {dump.begin(), dump.end()};
+}
+
+PodDevice::Message PodDevice::bankDump() const {
+    auto dump = buildBankDump(patches_, byte7_);
+    return {dump.begin(), dump.end()};
+}
+
+const PatchRecord& PodDevice::patch(std::size_t location) const {
+    return patches_.at(location);
+}
+
+void PodDevice::setPatch(std::size_t location, const PatchRecord& record) {
+    if (location < kPatchLocations)
+        patches_[location] = record;
+}
+
+bool PodDevice::setChannel(int channel) {
+    if (channel < 0 || channel >= kMidiChannels)
+        return false;
+    channel_ = channel;
+    return true;
+}
+
+bool PodDevice::setByte7(std::uint8_t value) {
+    if (!isDataByte(value))
+        return false;
+    byte7_ = value;
+    return true;
+}
+
+void PodDevice::loadProgram(int program) {
+    program_ = program;
+    if (program != kManualMode)
+        editBuffer_ = patches_[std::size_t(program - 1)];
+}
+
+PodDevice::Message PodDevice::programChange(int program) const {
+    return {std::uint8_t(kProgramChange | channel_), std::uint8_t(program)};
+}
+
+} // namespace amplix

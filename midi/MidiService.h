@@ -1,0 +1,61 @@
+// The MIDI service: the editor's one interface to MIDI devices, whatever the backend.
+#pragma once
+
+#include "midi/MidiTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace amplix {
+
+// Receives what an open input delivers. Backends call these from their own threads (a JACK
+// process thread, the simulator's wire thread), so an implementation only copies and posts.
+class MidiInputSink {
+public:
+    virtual ~MidiInputSink() = default;
+    // A complete short message, packed as status + data1 * 256 + data2 * 65536.
+    virtual void midiData(MidiHandle input, std::uint32_t message) = 0;
+    // The armed buffer comes back: a SysEx message ended, the buffer is full, or the input
+    // was reset while the buffer was armed.
+    virtual void midiLongData(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) = 0;
+    // Bytes that form no valid short message (a data byte with no status before it).
+    virtual void midiError(MidiHandle input, std::uint32_t message) = 0;
+    // A SysEx message broken off by a status byte; the armed buffer comes back with it.
+    virtual void midiLongError(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) = 0;
+};
+
+class MidiService {
+public:
+    virtual ~MidiService() = default;
+
+    virtual unsigned inputCount() = 0;
+    virtual std::string inputName(unsigned index) = 0;
+    virtual unsigned outputCount() = 0;
+    virtual std::string outputName(unsigned index) = 0;
+
+    // Results: kMidiOk, kMidiBadDeviceId (no such device), kMidiAllocated (device busy or
+    // refused), kMidiNoMemory. On success the handle is set; otherwise it is kNoHandle.
+    virtual int openOutput(unsigned index, MidiHandle& output) = 0;
+    virtual int openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) = 0;
+
+    // Input delivers nothing until started.
+    virtual int startInput(MidiHandle input) = 0;
+    // Stops input and hands the armed buffer back through midiLongData with what it holds.
+    virtual int resetInput(MidiHandle input) = 0;
+    // After closeInput returns, the sink of that input is never called again.
+    virtual int closeInput(MidiHandle input) = 0;
+    // Drops output not yet sent.
+    virtual int resetOutput(MidiHandle output) = 0;
+    virtual int closeOutput(MidiHandle output) = 0;
+
+    // Arms the one receive buffer of an input; it comes back through the sink.
+    virtual int addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) = 0;
+
+    virtual int sendShort(MidiHandle output, std::uint32_t message) = 0;
+    // Returns once the message has been handed on whole; empty messages are refused.
+    virtual int sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) = 0;
+};
+
+} // namespace amplix

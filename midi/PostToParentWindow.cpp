@@ -1,0 +1,25 @@
+// Posting a child window's request to the frame.
+#include "midi/PostToParentWindow.h"
+
+#include "app/FrameEvents.h"
+
+#include <QCoreApplication>
+
+void PostToParentWindow(QObject* WindowHndl, int whatMssge) {
+    int message = 0;
+    switch (whatMssge) {
+    case 1:
+        message = WM_CHANGEPNAME;
+        break;
+    case 2:
+        message = WM_SAVETOPOD;
+        break;
+    case 3:
+        message = WM_CHKTREMCHOR;
+        break;
+    default:
+        return;
+    }
+    if (WindowHndl)
+        QCoreApplication::postEvent(WindowHndl, new FrameMessage(message));
+}

@@ -1,0 +1,273 @@
+// The built-in simulator backend: feeds the device model and plays its answers back at wire speed.
+#include "midi/SimulatorMidiService.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace amplix {
+namespace {
+
+constexpr unsigned kOnlyDevice = 0;
+constexpr std::uint8_t kStatusBit = 0x80;
+
+// How many bytes the short message starting with this status byte has on the wire.
+std::size_t shortMessageLength(std::uint8_t status) {
+    switch (status & 0xF0) {
+    case 0xC0: // program change
+    case 0xD0: // channel pressure
+        return 2;
+    case 0xF0:
+        switch (status) {
+        case 0xF1:
+        case 0xF3:
+            return 2;
+        case 0xF2:
+            return 3;
+        default:
+            return 1;
+        }
+    default:
+        return 3;
+    }
+}
+
+} // namespace
+
+SimulatorMidiService::SimulatorMidiService(Pacing pacing) : pacing_(pacing) {
+    if (pacing_ == Pacing::WireSpeed)
+        worker_ = std::thread([this] { runWire(); });
+}
+
+SimulatorMidiService::~SimulatorMidiService() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wireChanged_.notify_all();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void SimulatorMidiService::withDevice(const std::function<void(PodDevice&)>& fn) {
+    std::lock_guard lock(deviceMutex_);
+    fn(device_);
+}
+
+void SimulatorMidiService::waitUntilIdle() {
+    std::unique_lock lock(mutex_);
+    wireChanged_.wait(lock, [this] { return stopping_ || (wire_.empty() && !sliceInFlight_); });
+}
+
+std::size_t SimulatorMidiService::bytesDelivered() const {
+    std::lock_guard lock(mutex_);
+    return bytesDelivered_;
+}
+
+std::string SimulatorMidiService::inputName(unsigned index) {
+    return index == kOnlyDevice ? kDeviceName : std::string();
+}
+
+std::string SimulatorMidiService::outputName(unsigned index) {
+    return index == kOnlyDevice ? kDeviceName : std::string();
+}
+
+int SimulatorMidiService::openOutput(unsigned index, MidiHandle& output) {
+    output = kNoHandle;
+    if (index != kOnlyDevice)
+        return kMidiBadDeviceId;
+    std::lock_guard lock(mutex_);
+    if (output_ != kNoHandle)
+        return kMidiAllocated;
+    output_ = output = nextMidiHandle();
+    return kMidiOk;
+}
+
+int SimulatorMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
+    input = kNoHandle;
+    if (index != kOnlyDevice)
+        return kMidiBadDeviceId;
+    std::lock_guard delivery(deliveryMutex_);
+    std::lock_guard lock(mutex_);
+    if (input_)
+        return kMidiAllocated;
+    try {
+        auto handle = nextMidiHandle();
+        input_ = std::make_shared<MidiInputPort>(handle, sink);
+        input = handle;
+    } catch (const std::bad_alloc&) {
+        return kMidiNoMemory;
+    }
+    // An answer already under way would reach the new input as a stray tail.
+    flushWire();
+    return kMidiOk;
+}
+
+std::shared_ptr<MidiInputPort> SimulatorMidiService::inputPort(MidiHandle input) {
+    std::lock_guard lock(mutex_);
+    if (!input_ || input == kNoHandle || input_->handle() != input)
+        return nullptr;
+    return input_;
+}
+
+int SimulatorMidiService::startInput(MidiHandle input) {
+    auto port = inputPort(input);
+    if (!port)
+        return kMidiInvalidHandle;
+    port->start();
+    return kMidiOk;
+}
+
+int SimulatorMidiService::resetInput(MidiHandle input) {
+    std::lock_guard delivery(deliveryMutex_);
+    auto port = inputPort(input);
+    if (!port)
+        return kMidiInvalidHandle;
+    {
+        // The rest of a dump cut off by the reset is not wanted once the input starts again.
+        std::lock_guard lock(mutex_);
+        flushWire();
+    }
+    port->reset();
+    return kMidiOk;
+}
+
+int SimulatorMidiService::closeInput(MidiHandle input) {
+    std::lock_guard delivery(deliveryMutex_);
+    std::shared_ptr<MidiInputPort> port;
+    {
+        std::lock_guard lock(mutex_);
+        if (!input_ || input == kNoHandle || input_->handle() != input)
+            return kMidiInvalidHandle;
+        port = std::move(input_);
+        input_.reset();
+        flushWire();
+    }
+    // With deliveryMutex_ held no slice is being handed over, and the port itself refuses
+    // anything after close, so the sink is never called again.
+    port->close();
+    return kMidiOk;
+}
+
+int SimulatorMidiService::resetOutput(MidiHandle output) {
+    std::lock_guard lock(mutex_);
+    // Sending is synchronous: nothing waits to be dropped.
+    return output != kNoHandle && output == output_ ? kMidiOk : kMidiInvalidHandle;
+}
+
+int SimulatorMidiService::closeOutput(MidiHandle output) {
+    std::lock_guard lock(mutex_);
+    if (output == kNoHandle || output != output_)
+        return kMidiInvalidHandle;
+    output_ = kNoHandle;
+    return kMidiOk;
+}
+
+int SimulatorMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
+    auto port = inputPort(input);
+    if (!port)
+        return kMidiInvalidHandle;
+    return port->addBuffer(std::move(buffer));
+}
+
+int SimulatorMidiService::sendShort(MidiHandle output, std::uint32_t message) {
+    std::uint8_t bytes[] = {shortStatus(message), shortData1(message), shortData2(message)};
+    if ((bytes[0] & kStatusBit) == 0)
+        return kMidiError;
+    return toDevice(output, std::span(bytes, shortMessageLength(bytes[0])));
+}
+
+int SimulatorMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
+    if (data == nullptr || size == 0)
+        return kMidiError;
+    return toDevice(output, std::span(data, size));
+}
+
+int SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8_t> message) {
+    {
+        std::lock_guard lock(mutex_);
+        if (output == kNoHandle || output != output_)
+            return kMidiInvalidHandle;
+    }
+    std::vector<PodDevice::Message> replies;
+    try {
+        std::unique_lock device(deviceMutex_);
+        replies = device_.receive(message);
+        if (replies.empty())
+            return kMidiOk;
+        if (pacing_ == Pacing::WireSpeed) {
+            // Queued under the device lock, so answers leave in the order the device gave them.
+            std::lock_guard lock(mutex_);
+            // An idle wire starts now; a busy one sends on right after what it is sending.
+            if (wire_.empty() && !sliceInFlight_)
+                wireFreeAt_ = std::max(wireFreeAt_, Clock::now());
+            for (const auto& reply : replies)
+                wire_.insert(wire_.end(), reply.begin(), reply.end());
+            wireChanged_.notify_all();
+            return kMidiOk;
+        }
+    } catch (const std::bad_alloc&) {
+        return kMidiNoMemory;
+    }
+
+    std::shared_ptr<MidiInputPort> port;
+    {
+        std::lock_guard lock(mutex_);
+        port = input_;
+        for (const auto& reply : replies)
+            bytesDelivered_ += reply.size();
+    }
+    if (port)
+        for (const auto& reply : replies)
+            port->receive(reply.data(), reply.size());
+    return kMidiOk;
+}
+
+void SimulatorMidiService::flushWire() {
+    wire_.clear();
+    ++flushCount_;
+    wireChanged_.notify_all();
+}
+
+void SimulatorMidiService::runWire() {
+    std::vector<std::uint8_t> slice;
+    slice.reserve(kSliceBytes);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wireChanged_.wait(lock, [this] { return stopping_ || !wire_.empty(); });
+        if (stopping_)
+            return;
+
+        // A slice is handed over when its last byte would have arrived. The schedule follows
+        // the wire's own clock, so waking late for one slice never delays the ones after it.
+        std::size_t count = std::min(kSliceBytes, wire_.size());
+        auto due = wireFreeAt_ + count * kByteTime;
+        auto flushes = flushCount_;
+        if (wireChanged_.wait_until(lock, due, [&] { return stopping_ || flushCount_ != flushes; }))
+            continue;
+
+        lock.unlock();
+        std::lock_guard delivery(deliveryMutex_);
+        lock.lock();
+        if (stopping_)
+            return;
+        if (flushCount_ != flushes || wire_.size() < count)
+            continue;
+
+        slice.assign(wire_.begin(), wire_.begin() + std::ptrdiff_t(count));
+        wire_.erase(wire_.begin(), wire_.begin() + std::ptrdiff_t(count));
+        wireFreeAt_ = due;
+        bytesDelivered_ += count;
+        sliceInFlight_ = true;
+        auto port = input_;
+        lock.unlock();
+        if (port)
+            port->receive(slice.data(), slice.size());
+        lock.lock();
+        sliceInFlight_ = false;
+        if (wire_.empty())
+            wireChanged_.notify_all();
+    }
+}
+
+} // namespace amplix

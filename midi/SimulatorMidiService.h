@@ -1,0 +1,92 @@
+// The built-in POD simulator as a MIDI service: one input and one output, a PodDevice behind.
+#pragma once
+
+#include "device/PodDevice.h"
+#include "midi/MidiInputPort.h"
+#include "midi/MidiService.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace amplix {
+
+// Whatever goes to the output reaches the device at once; what the device answers comes back
+// on the input at the speed of a MIDI cable, from a worker thread, in small slices, so a
+// reset in the middle of a dump hands back the part that has arrived. With Pacing::Immediate
+// answers are delivered whole on the sending thread instead (for tests and scripts).
+// Opening, resetting or closing the input drops what is still on the wire, so the tail of a
+// dump cut off never trails into the next answer.
+class SimulatorMidiService : public MidiService {
+public:
+    static constexpr const char* kDeviceName = "Amplix POD Simulator";
+    enum class Pacing { WireSpeed, Immediate };
+
+    // 31250 baud, ten bits per byte on the wire.
+    static constexpr std::chrono::microseconds kByteTime{320};
+    static constexpr std::size_t kSliceBytes = 16;
+
+    explicit SimulatorMidiService(Pacing pacing = Pacing::WireSpeed);
+    ~SimulatorMidiService() override;
+    SimulatorMidiService(const SimulatorMidiService&) = delete;
+    SimulatorMidiService& operator=(const SimulatorMidiService&) = delete;
+
+    // Runs fn on the device, never alongside a send; fn must not call back into the service.
+    void withDevice(const std::function<void(PodDevice&)>& fn);
+    // Blocks until every answer queued so far has left the wire.
+    void waitUntilIdle();
+    // Bytes that have left the wire so far, whether an open input took them or not.
+    std::size_t bytesDelivered() const;
+
+    unsigned inputCount() override { return 1; }
+    std::string inputName(unsigned index) override;
+    unsigned outputCount() override { return 1; }
+    std::string outputName(unsigned index) override;
+    int openOutput(unsigned index, MidiHandle& output) override;
+    int openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
+    int startInput(MidiHandle input) override;
+    int resetInput(MidiHandle input) override;
+    int closeInput(MidiHandle input) override;
+    int resetOutput(MidiHandle output) override;
+    int closeOutput(MidiHandle output) override;
+    int addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
+    int sendShort(MidiHandle output, std::uint32_t message) override;
+    int sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    int toDevice(MidiHandle output, std::span<const std::uint8_t> message);
+    std::shared_ptr<MidiInputPort> inputPort(MidiHandle input);
+    // Drops what is still on the wire; the caller holds deliveryMutex_.
+    void flushWire();
+    void runWire();
+
+    const Pacing pacing_;
+
+    std::mutex deviceMutex_; // one message into the device at a time
+    PodDevice device_;
+
+    // Held while a slice is being handed to the input, so a reset or close never overlaps one.
+    std::mutex deliveryMutex_;
+
+    mutable std::mutex mutex_; // everything below
+    std::condition_variable wireChanged_;
+    std::shared_ptr<MidiInputPort> input_;
+    MidiHandle output_ = kNoHandle;
+    std::deque<std::uint8_t> wire_;
+    Clock::time_point wireFreeAt_{};
+    std::uint64_t flushCount_ = 0;
+    bool sliceInFlight_ = false;
+    std::size_t bytesDelivered_ = 0;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+} // namespace amplix

@@ -1,0 +1,149 @@
+// The test double of the MIDI service.
+#include "midi/TestMidiService.h"
+
+namespace amplix {
+
+void TestMidiService::deliver(const std::vector<std::uint8_t>& bytes) {
+    for (auto& [handle, port] : inputsOpen_)
+        port->receive(bytes.data(), bytes.size());
+}
+
+MidiHandle TestMidiService::openInputHandle() const {
+    return inputsOpen_.empty() ? kNoHandle : inputsOpen_.begin()->first;
+}
+
+MidiHandle TestMidiService::openOutputHandle() const {
+    return outputsOpen_.empty() ? kNoHandle : outputsOpen_.begin()->first;
+}
+
+std::vector<std::vector<std::uint8_t>> TestMidiService::sentSysex() const {
+    std::vector<std::vector<std::uint8_t>> out;
+    for (const auto& s : sent)
+        if (s.sysex)
+            out.push_back(s.bytes);
+    return out;
+}
+
+std::vector<std::uint32_t> TestMidiService::sentShort() const {
+    std::vector<std::uint32_t> out;
+    for (const auto& s : sent)
+        if (!s.sysex)
+            out.push_back(s.shortMessage);
+    return out;
+}
+
+void TestMidiService::clearLog() {
+    calls.clear();
+    sent.clear();
+}
+
+unsigned TestMidiService::inputCount() { return unsigned(inputs.size()); }
+std::string TestMidiService::inputName(unsigned index) { return index < inputs.size() ? inputs[index] : std::string(); }
+unsigned TestMidiService::outputCount() { return unsigned(outputs.size()); }
+std::string TestMidiService::outputName(unsigned index) {
+    return index < outputs.size() ? outputs[index] : std::string();
+}
+
+int TestMidiService::openOutput(unsigned index, MidiHandle& output) {
+    log("openOutput " + std::to_string(index));
+    output = kNoHandle;
+    if (auto forced = outputOpenResult.find(index); forced != outputOpenResult.end() && forced->second != kMidiOk)
+        return forced->second;
+    if (index >= outputs.size())
+        return kMidiBadDeviceId;
+    output = nextMidiHandle();
+    outputsOpen_[output] = index;
+    return kMidiOk;
+}
+
+int TestMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
+    log("openInput " + std::to_string(index));
+    input = kNoHandle;
+    if (auto forced = inputOpenResult.find(index); forced != inputOpenResult.end() && forced->second != kMidiOk)
+        return forced->second;
+    if (index >= inputs.size())
+        return kMidiBadDeviceId;
+    input = nextMidiHandle();
+    inputsOpen_[input] = std::make_unique<MidiInputPort>(input, sink);
+    return kMidiOk;
+}
+
+MidiInputPort* TestMidiService::port(MidiHandle input) {
+    auto it = inputsOpen_.find(input);
+    return it == inputsOpen_.end() ? nullptr : it->second.get();
+}
+
+int TestMidiService::startInput(MidiHandle input) {
+    log("startInput");
+    if (auto* p = port(input)) {
+        p->start();
+        return kMidiOk;
+    }
+    return kMidiInvalidHandle;
+}
+
+int TestMidiService::resetInput(MidiHandle input) {
+    log("resetInput");
+    if (auto* p = port(input)) {
+        p->reset();
+        return kMidiOk;
+    }
+    return kMidiInvalidHandle;
+}
+
+int TestMidiService::closeInput(MidiHandle input) {
+    log("closeInput");
+    auto it = inputsOpen_.find(input);
+    if (it == inputsOpen_.end())
+        return kMidiInvalidHandle;
+    it->second->close();
+    inputsOpen_.erase(it);
+    return kMidiOk;
+}
+
+int TestMidiService::resetOutput(MidiHandle output) {
+    log("resetOutput");
+    return outputsOpen_.count(output) ? kMidiOk : kMidiInvalidHandle;
+}
+
+int TestMidiService::closeOutput(MidiHandle output) {
+    log("closeOutput");
+    return outputsOpen_.erase(output) ? kMidiOk : kMidiInvalidHandle;
+}
+
+int TestMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
+    log("addBuffer");
+    if (addBufferResult != kMidiOk)
+        return addBufferResult;
+    auto* p = port(input);
+    return p ? p->addBuffer(std::move(buffer)) : kMidiInvalidHandle;
+}
+
+int TestMidiService::sendShort(MidiHandle output, std::uint32_t message) {
+    if (!outputsOpen_.count(output))
+        return kMidiInvalidHandle;
+    Sent s;
+    s.output = output;
+    s.shortMessage = message;
+    s.bytes = {shortStatus(message), shortData1(message), shortData2(message)};
+    sent.push_back(std::move(s));
+    return kMidiOk;
+}
+
+int TestMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
+    log("sendSysex " + std::to_string(size));
+    if (!outputsOpen_.count(output) || size == 0)
+        return kMidiInvalidHandle;
+    if (sysexSendResult != kMidiOk)
+        return sysexSendResult;
+    Sent s;
+    s.output = output;
+    s.sysex = true;
+    s.bytes.assign(data, data + size);
+    sent.push_back(s);
+    if (onSysexSent)
+        onSysexSent(s.bytes);
+    return kMidiOk;
+}
+
+} // namespace amplix

@@ -1,0 +1,71 @@
+// A MIDI backend for tests: records what is sent and lets the test deliver input.
+#pragma once
+
+#include "midi/MidiInputPort.h"
+#include "midi/MidiService.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace amplix {
+
+class TestMidiService : public MidiService {
+public:
+    struct Sent {
+        MidiHandle output = kNoHandle;
+        bool sysex = false;
+        std::uint32_t shortMessage = 0;
+        std::vector<std::uint8_t> bytes; // the short message's bytes, or the whole SysEx
+    };
+
+    std::vector<std::string> inputs{"Test MIDI In"};
+    std::vector<std::string> outputs{"Test MIDI Out"};
+    // Forced open results per device index (for example kMidiAllocated, kMidiNoMemory).
+    std::map<unsigned, int> outputOpenResult;
+    std::map<unsigned, int> inputOpenResult;
+    int addBufferResult = kMidiOk;
+    int sysexSendResult = kMidiOk;
+    // Called after every successful SysEx send, e.g. to answer a request.
+    std::function<void(const std::vector<std::uint8_t>&)> onSysexSent;
+
+    // Every service call in order, such as "openOutput 1" or "resetInput".
+    std::vector<std::string> calls;
+    std::vector<Sent> sent;
+
+    // Feeds bytes into the open input as if the device had sent them.
+    void deliver(const std::vector<std::uint8_t>& bytes);
+    MidiHandle openInputHandle() const;
+    MidiHandle openOutputHandle() const;
+    std::vector<std::vector<std::uint8_t>> sentSysex() const;
+    std::vector<std::uint32_t> sentShort() const;
+    void clearLog();
+
+    unsigned inputCount() override;
+    std::string inputName(unsigned index) override;
+    unsigned outputCount() override;
+    std::string outputName(unsigned index) override;
+    int openOutput(unsigned index, MidiHandle& output) override;
+    int openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
+    int startInput(MidiHandle input) override;
+    int resetInput(MidiHandle input) override;
+    int closeInput(MidiHandle input) override;
+    int resetOutput(MidiHandle output) override;
+    int closeOutput(MidiHandle output) override;
+    int addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
+    int sendShort(MidiHandle output, std::uint32_t message) override;
+    int sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
+
+private:
+    MidiInputPort* port(MidiHandle input);
+    void log(const std::string& call) { calls.push_back(call); }
+
+    std::map<MidiHandle, std::unique_ptr<MidiInputPort>> inputsOpen_;
+    std::map<MidiHandle, unsigned> outputsOpen_;
+};
+
+} // namespace amplix

@@ -1,0 +1,134 @@
+// Dump requests, their time-out, and what the frame does with a SysEx buffer that comes back.
+#include "app/DFrame.h"
+
+#include "app/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <new>
+
+using namespace amplix;
+
+namespace {
+constexpr int kEditBufferTimeoutMs = 1000;
+constexpr int kBankTimeoutMs = 8000;
+constexpr std::size_t kAmpModelRecordByte = 8;
+} // namespace
+
+void DFrame::CmFileRead() { requestDump(kEditBufferRequest, kEditBufferTimeoutMs, false); }
+
+void DFrame::ReadPODAll() { requestDump(kBankRequest, kBankTimeoutMs, true); }
+
+void DFrame::clearRequestState(bool bank) {
+    Waiting_for_sysex = 0;
+    if (bank) {
+        Save_All_flag = 0;
+    } else {
+        Save_flag = Name_flag = SaveToPod_flag = 0;
+        AmpModel_flag = -1;
+    }
+}
+
+void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
+    // One request at a time: a later caller's flags ride on the dump already awaited.
+    if (Waiting_for_sysex)
+        return;
+    Waiting_for_sysex = 1;
+
+    try {
+        midiHdr = std::make_shared<SysexBuffer>();
+    } catch (const std::bad_alloc&) {
+        midiHdr.reset();
+        clearRequestState(bank);
+        return;
+    }
+
+    err = unsigned(midi_.addBuffer(HPODMidiIn, midiHdr));
+    if (err != 0) {
+        midiHdr.reset();
+        clearRequestState(bank);
+        ShowMessage(this, QStringLiteral("Failed to prepare midi input buffer"));
+        return;
+    }
+
+    err = unsigned(midi_.sendSysex(HPODMidiOut, request.data(), request.size()));
+    if (err != 0) {
+        // Take the armed buffer back; it returns as a stale buffer and is ignored.
+        midiHdr.reset();
+        midi_.resetInput(HPODMidiIn);
+        midi_.startInput(HPODMidiIn);
+        clearRequestState(bank);
+        ShowMessage(this, QStringLiteral("Failed to send sysex message!"));
+        return;
+    }
+
+    // The time-out carries its request's number, so a late one never acts on a later request.
+    const std::uint64_t number = ++requestNumber_;
+    QTimer::singleShot(timeoutMs, this, [this, number] {
+        QCoreApplication::postEvent(this, new FrameMessage(WM_CHKRECSYSEX, number));
+    });
+}
+
+int DFrame::WmChkRecSysex(std::uint64_t requestNumber) {
+    if (Waiting_for_sysex && requestNumber == requestNumber_) {
+        // The reset hands back what has arrived so far; it then goes the usual way.
+        midi_.resetInput(HPODMidiIn);
+        midi_.startInput(HPODMidiIn);
+    }
+    return 0;
+}
+
+int DFrame::WmGetTapTempo() {
+    CmFileRead();
+    return 0;
+}
+
+void DFrame::releaseReceiveBuffer() {
+    midiHdr.reset();
+    Waiting_for_sysex = Save_flag = Name_flag = SaveToPod_flag = Save_All_flag = 0;
+    AmpModel_flag = -1;
+}
+
+int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBuffer>& lparam) {
+    if (!lparam || wparam != HPODMidiIn || lparam != midiHdr)
+        return 0; // a buffer of a port closed meanwhile
+    std::copy(lparam->data.begin(), lparam->data.end(), sysEx.begin());
+    const std::size_t recorded = lparam->bytesRecorded;
+
+    // A dump cut short by the time-out is not a dump: saving or decoding its zeros would
+    // corrupt a file or the panel.
+    DumpKind kind = classifyDump(sysEx);
+    if ((kind == DumpKind::SinglePatch && recorded < kSingleDumpSize) ||
+        (kind == DumpKind::Bank && recorded < kBankDumpSize))
+        kind = DumpKind::Other;
+
+    if (kind == DumpKind::SinglePatch) {
+        if (Save_flag)
+            QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE, 0, std::int64_t(recorded)));
+        if (AmpModel_flag >= 0) {
+            writeRecordByte(sysEx, kDumpDataOffset, kAmpModelRecordByte, std::uint8_t(AmpModel_flag));
+            SendSysexMessage(int(kSingleDumpSize));
+        }
+        repaint();
+        midiHdr.reset();
+        Waiting_for_sysex = 0;
+        Save_flag = 0;
+        AmpModel_flag = -1;
+        return 0;
+    }
+    if (kind == DumpKind::Bank && Save_All_flag)
+        QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE_ALL, 0, std::int64_t(recorded)));
+    releaseReceiveBuffer();
+    return 0;
+}
+
+int DFrame::ProcessSysexError(MidiHandle wparam, const std::shared_ptr<SysexBuffer>& lparam) {
+    if (!lparam || wparam != HPODMidiIn || lparam != midiHdr)
+        return 0;
+    releaseReceiveBuffer();
+    CmFileRead();
+    return 0;
+}
+
+int DFrame::ProcessMidiError(MidiHandle, std::uint32_t) { return 0; }

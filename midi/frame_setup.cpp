@@ -1,0 +1,125 @@
+// MIDI settings: the setup command, AMPLIX.CNF at start-up and after every OK.
+#include "app/DFrame.h"
+
+#include "app/MessageBox.h"
+#include "midi/DMidiSetupDialog.h"
+#include "midi/MidiConfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <vector>
+
+using namespace amplix;
+
+namespace {
+
+constexpr qint64 kConfigReadLimit = 1024;
+constexpr unsigned kMaxOutputsToReset = 512;
+
+std::vector<std::string> inputNames(MidiService& midi) {
+    std::vector<std::string> names;
+    for (unsigned i = 0, n = midi.inputCount(); i < n; ++i)
+        names.push_back(midi.inputName(i));
+    return names;
+}
+
+std::vector<std::string> outputNames(MidiService& midi) {
+    std::vector<std::string> names;
+    for (unsigned i = 0, n = midi.outputCount(); i < n; ++i)
+        names.push_back(midi.outputName(i));
+    return names;
+}
+
+QString nameAt(const std::vector<std::string>& names, unsigned index) {
+    return index < names.size() ? QString::fromStdString(names[index]) : QString();
+}
+
+} // namespace
+
+void DFrame::CmSetupMidi() {
+    int tempMidiCh = PODMidiChannel;
+    unsigned tempMidiIn = PODMidiInPort;
+    unsigned tempMidiOut = PODMidiOutPort;
+    bool change_midi_ports = false;
+
+    int result;
+    {
+        DMidiSetupDialog dialog(this, midi_, &tempMidiIn, &tempMidiOut, &tempMidiCh);
+        result = dialog.Execute();
+    }
+    if (result != 1)
+        return;
+
+    if (PODMidiSet == 1 && tempMidiIn == PODMidiInPort && tempMidiOut == PODMidiOutPort) {
+        PODMidiChannel = tempMidiCh;
+    } else {
+        PODMidiChannel = tempMidiCh;
+        PODMidiInPort = tempMidiIn;
+        PODMidiOutPort = tempMidiOut;
+        change_midi_ports = true;
+    }
+    PODMidiInName = nameAt(inputNames(midi_), PODMidiInPort);
+    PODMidiOutName = nameAt(outputNames(midi_), PODMidiOutPort);
+
+    // The file belongs to the start-up directory, whatever file dialogs did meanwhile.
+    QDir::setCurrent(PathAmplix);
+    MidiConfig config{PODMidiChannel, PODMidiInPort, PODMidiOutPort, PODMidiInName.toStdString(),
+                      PODMidiOutName.toStdString()};
+    const std::vector<std::uint8_t> bytes = encodeMidiConfig(config);
+    // Written aside and moved into place, so a failed write never leaves half a file.
+    QSaveFile file(QString::fromLatin1(kConfigFileName));
+    bool written = file.open(QIODevice::WriteOnly) &&
+                   file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size()) &&
+                   file.commit();
+    if (!written)
+        ShowMessage(this, QStringLiteral("Error writing to AMPLIX.CNF file!"), QStringLiteral("error!!"));
+
+    if (change_midi_ports)
+        OpenPodMidiPorts();
+}
+
+void DFrame::UpdateMidiSettings() {
+    QFile file(QDir(PathAmplix).filePath(QString::fromLatin1(kConfigFileName)));
+    if (!file.open(QIODevice::ReadOnly)) {
+        CmSetupMidi();
+        return;
+    }
+    const QByteArray bytes = file.read(kConfigReadLimit);
+    file.close();
+    auto config = decodeMidiConfig(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    if (!config) {
+        CmSetupMidi();
+        return;
+    }
+
+    // Devices may be numbered differently since the last run: find them again by name.
+    const auto inputs = inputNames(midi_);
+    const auto outputs = outputNames(midi_);
+    PODMidiChannel = config->channel;
+    PODMidiInPort = resolveDevice(config->inputPort, config->inputName, inputs);
+    PODMidiOutPort = resolveDevice(config->outputPort, config->outputName, outputs);
+    PODMidiInName = QString::fromStdString(config->inputName);
+    PODMidiOutName = QString::fromStdString(config->outputName);
+
+    if (PODMidiInPort >= inputs.size() || PODMidiOutPort >= outputs.size()) {
+        CmSetupMidi();
+        return;
+    }
+
+    // Every output gets one reset at start-up, before the editor opens its own.
+    const unsigned n = unsigned(outputs.size());
+    if (n >= 2 && n < kMaxOutputsToReset) {
+        for (unsigned i = n; i-- > 0;) {
+            MidiHandle output = kNoHandle;
+            if (midi_.openOutput(i, output) == kMidiOk) {
+                midi_.resetOutput(output);
+                midi_.closeOutput(output);
+            }
+            HPODMidiOut = kNoHandle;
+        }
+    }
+    OpenPodMidiPorts();
+}

@@ -1,0 +1,72 @@
+// Building, recognising and reading the device's SysEx messages.
+#include "patch/SysexFormat.h"
+
+#include <algorithm>
+
+namespace amplix {
+
+DumpKind classifyDump(std::span<const std::uint8_t> message) {
+    if (message.size() < kHeaderSize)
+        return DumpKind::Other;
+    auto head = message.first(kHeaderSize);
+    if (std::equal(head.begin(), head.end(), sysExHeader.begin()))
+        return DumpKind::SinglePatch;
+    if (std::equal(head.begin(), head.end(), sysExHeaderAll.begin()))
+        return DumpKind::Bank;
+    return DumpKind::Other;
+}
+
+std::uint8_t readRecordByte(std::span<const std::uint8_t> message, std::size_t dataOffset, std::size_t k) {
+    std::size_t at = dataOffset + 2 * k;
+    if (at + 1 >= message.size())
+        return 0;
+    return std::uint8_t((message[at] << 4) + message[at + 1]);
+}
+
+void writeRecordByte(std::span<std::uint8_t> message, std::size_t dataOffset, std::size_t k, std::uint8_t value) {
+    std::size_t at = dataOffset + 2 * k;
+    if (at + 1 >= message.size())
+        return;
+    message[at] = value >> 4;
+    message[at + 1] = value & 0x0F;
+}
+
+PatchRecord readRecord(std::span<const std::uint8_t> message, std::size_t dataOffset) {
+    PatchRecord record{};
+    for (std::size_t k = 0; k < kRecordSize; ++k)
+        record[k] = readRecordByte(message, dataOffset, k);
+    return record;
+}
+
+void writeRecord(std::span<std::uint8_t> message, std::size_t dataOffset, const PatchRecord& record) {
+    for (std::size_t k = 0; k < kRecordSize; ++k)
+        writeRecordByte(message, dataOffset, k, record[k]);
+}
+
+std::array<std::uint8_t, kSingleDumpSize> buildSingleDump(const PatchRecord& record, std::uint8_t byte7) {
+    std::array<std::uint8_t, kSingleDumpSize> dump{};
+    std::copy(sysExHeader.begin(), sysExHeader.end(), dump.begin());
+    dump[kDumpByte7] = byte7;
+    writeRecord(dump, kDumpDataOffset, record);
+    dump[kSingleDumpSize - 1] = 0xF7;
+    return dump;
+}
+
+std::array<std::uint8_t, kBankDumpSize> buildBankDump(const std::array<PatchRecord, kPatchLocations>& patches,
+                                                      std::uint8_t byte7) {
+    std::array<std::uint8_t, kBankDumpSize> dump{};
+    std::copy(sysExHeaderAll.begin(), sysExHeaderAll.end(), dump.begin());
+    dump[kDumpByte7] = byte7;
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        writeRecord(dump, bankPatchOffset(n), patches[n]);
+    dump[kBankDumpSize - 1] = 0xF7;
+    return dump;
+}
+
+std::string locationLabel(std::size_t location) {
+    if (location >= kPatchLocations)
+        return {};
+    return {char('1' + location / 4), char('A' + location % 4)};
+}
+
+} // namespace amplix

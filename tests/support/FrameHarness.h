@@ -1,0 +1,73 @@
+// A frame on the test double, started in a scratch directory as the editor starts in its own.
+#pragma once
+
+#include "app/DFrame.h"
+#include "midi/TestMidiService.h"
+#include "patch/SysexFormat.h"
+#include "support/QtTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace testsupport {
+
+class FrameHarness {
+public:
+    FrameHarness() : previousDir_(QDir::currentPath()) { QDir::setCurrent(dir.path()); }
+    ~FrameHarness() {
+        frame.reset();
+        QDir::setCurrent(previousDir_);
+    }
+
+    void writeConfig(const std::vector<std::uint8_t>& bytes) {
+        QFile file(dir.filePath(QStringLiteral("AMPLIX.CNF")));
+        file.open(QIODevice::WriteOnly);
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    QByteArray readConfig() const {
+        QFile file(dir.filePath(QStringLiteral("AMPLIX.CNF")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Constructs and starts the frame; with a config naming device 0 it opens without a dialog.
+    DFrame& start() {
+        frame = std::make_unique<DFrame>(midi);
+        frame->SetupWindow();
+        return *frame;
+    }
+    DFrame& startConnected(int channel = 0) {
+        writeConfig({std::uint8_t(channel), 0, 0, 0});
+        return start();
+    }
+
+    // Lets posted MIDI events reach the frame.
+    static void settle(int ms = 0) {
+        QCoreApplication::processEvents();
+        if (ms > 0)
+            QTest::qWait(ms);
+        QCoreApplication::processEvents();
+    }
+
+    void answerWithSingleDump(std::uint8_t ampModel = 5) {
+        amplix::PatchRecord record{};
+        record[8] = ampModel;
+        auto dump = amplix::buildSingleDump(record, 0x42);
+        midi.deliver(std::vector<std::uint8_t>(dump.begin(), dump.end()));
+        settle();
+    }
+
+    QTemporaryDir dir;
+    amplix::TestMidiService midi;
+    std::unique_ptr<DFrame> frame;
+
+private:
+    QString previousDir_;
+};
+
+} // namespace testsupport

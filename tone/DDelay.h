@@ -1,0 +1,26 @@
+// Delay setup window: level, feedback, time in milliseconds and the delay switch.
+#pragma once
+
+#include "tone/DEffectWindow.h"
+
+class QCheckBox;
+class QLabel;
+class QSlider;
+
+class DDelay : public DEffectWindow {
+    Q_OBJECT
+
+public:
+    DDelay(QWidget* parent, const QString& title);
+
+    void SetupWindow() override;
+
+    // Controls, in declaration order.
+    QSlider* DelayLevel = nullptr;
+    QSlider* DelayFeedback = nullptr;
+    QSlider* DelayTime = nullptr;
+    QCheckBox* Delay = nullptr;
+    QLabel* StaticDelayLevel = nullptr;
+    QLabel* StaticDelayFeedback = nullptr;
+    QLabel* StaticDelayTime = nullptr;
+};

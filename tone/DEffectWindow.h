@@ -1,0 +1,26 @@
+// Common base of the nine effect setup windows: a bordered child panel without caption.
+#pragma once
+
+#include <QFrame>
+#include <QRect>
+#include <QString>
+
+class QSlider;
+
+class DEffectWindow : public QFrame {
+    Q_OBJECT
+
+public:
+    // The title becomes the window text; it is never displayed, since the panel has no caption.
+    DEffectWindow(QWidget* parent, const QString& title, const QRect& place);
+    ~DEffectWindow() override;
+
+    // Ranges, rulers, positions, list entries and check states of a fresh window. Sends nothing.
+    virtual void SetupWindow() = 0;
+
+protected:
+    // Most sliders of the setup windows are 32 by 75 pixels.
+    static QRect sliderAt(int x, int y) { return QRect(x, y, 32, 75); }
+    // Range 0..127 with a tick every 13 steps, thumb at position.
+    static void setupStandardSlider(QSlider* slider, int position);
+};

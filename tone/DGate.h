@@ -1,0 +1,24 @@
+// Noise gate setup window: threshold, decay time and the gate switch.
+#pragma once
+
+#include "tone/DEffectWindow.h"
+
+class QCheckBox;
+class QLabel;
+class QSlider;
+
+class DGate : public DEffectWindow {
+    Q_OBJECT
+
+public:
+    DGate(QWidget* parent, const QString& title);
+
+    void SetupWindow() override;
+
+    // Controls, in declaration order.
+    QSlider* GateThreshold = nullptr;
+    QSlider* GateDecayTime = nullptr;
+    QLabel* StaticGateThreshold = nullptr;
+    QLabel* StaticGateDecayTime = nullptr;
+    QCheckBox* NoiseGate = nullptr;
+};

@@ -1,0 +1,27 @@
+// Rotary speaker setup window: fast and slow rotor speeds, depth and the speed switch.
+#pragma once
+
+#include "tone/DEffectWindow.h"
+
+class QComboBox;
+class QLabel;
+class QSlider;
+
+class DRotary : public DEffectWindow {
+    Q_OBJECT
+
+public:
+    DRotary(QWidget* parent, const QString& title);
+
+    void SetupWindow() override;
+
+    // Controls, in declaration order.
+    QSlider* RotaryMax = nullptr;
+    QSlider* RotaryMin = nullptr;
+    QSlider* RotaryDepth = nullptr;
+    QComboBox* RotarySpeed = nullptr;
+    QLabel* StaticRotarySpeed = nullptr;
+    QLabel* StaticRotaryMax = nullptr;
+    QLabel* StaticRotaryMin = nullptr;
+    QLabel* StaticRotaryDepth = nullptr;
+};

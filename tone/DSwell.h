@@ -1,0 +1,20 @@
+// Volume swell setup window: the attack speed.
+#pragma once
+
+#include "tone/DEffectWindow.h"
+
+class QLabel;
+class QSlider;
+
+class DSwell : public DEffectWindow {
+    Q_OBJECT
+
+public:
+    DSwell(QWidget* parent, const QString& title);
+
+    void SetupWindow() override;
+
+    // Controls, in declaration order.
+    QSlider* Swell = nullptr;
+    QLabel* StaticSwell = nullptr;
+};

@@ -1,0 +1,22 @@
+// Tremolo setup window: speed and depth.
+#pragma once
+
+#include "tone/DEffectWindow.h"
+
+class QLabel;
+class QSlider;
+
+class DTremolo : public DEffectWindow {
+    Q_OBJECT
+
+public:
+    DTremolo(QWidget* parent, const QString& title);
+
+    void SetupWindow() override;
+
+    // Controls, in declaration order.
+    QSlider* TremSpeed = nullptr;
+    QSlider* TremDepth = nullptr;
+    QLabel* StaticTremSpeed = nullptr;
+    QLabel* StaticTremDepth = nullptr;
+};
