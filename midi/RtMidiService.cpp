@@ -62,7 +62,9 @@ void trapRtMidiError(RtMidiError::Type type, const std::string&, void* user) {
     trap->outOfMemory = trap->outOfMemory || type == RtMidiError::MEMORY_ERROR;
 }
 
-int openFailure(const ErrorTrap& trap) { return trap.outOfMemory ? kMidiNoMemory : kMidiAllocated; }
+int openFailure(const ErrorTrap& trap) {
+    return trap.outOfMemory ? kMidiNoMemory : kMidiAllocated;
+}
 
 int openFailure(const RtMidiError& error) {
     return error.getType() == RtMidiError::MEMORY_ERROR ? kMidiNoMemory : kMidiAllocated;
@@ -83,7 +85,8 @@ bool apiCompiled(RtMidi::Api api) {
 std::string forcedApi() {
     const char* value = std::getenv(kApiVariable);
     std::string name = value ? value : "";
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return name;
 }
 
@@ -126,8 +129,9 @@ bool isOwnPort(std::string_view name) {
     if (!client.starts_with(ours))
         return false;
     const std::string_view rest = client.substr(ours.size());
-    return rest.empty() || (rest.size() > 1 && rest.front() == '-' &&
-                            std::all_of(rest.begin() + 1, rest.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    return rest.empty() ||
+           (rest.size() > 1 && rest.front() == '-' &&
+            std::all_of(rest.begin() + 1, rest.end(), [](char c) { return c >= '0' && c <= '9'; }));
 }
 
 std::vector<std::string> visiblePorts(RtMidi& midi) {
@@ -150,7 +154,9 @@ std::optional<unsigned> rtMidiPortNumber(RtMidi& midi, const std::string& name) 
     return std::nullopt;
 }
 
-RtMidi::Api rtMidiApi(bool alsa) { return alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK; }
+RtMidi::Api rtMidiApi(bool alsa) {
+    return alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+}
 
 std::size_t shortMessageLength(std::uint8_t status) {
     if (status < kFirstStatus || status == kSysexStart || status == kSysexEnd)

@@ -2,6 +2,7 @@
 #include "app/DFrame.h"
 
 #include "app/MessageBox.h"
+#include "midi/MidiTrace.h"
 
 #include <vector>
 
@@ -47,6 +48,8 @@ void DFrame::OpenPodMidiPorts() {
     }
     midi_.startInput(HPODMidiIn);
     PODMidiSet = 1;
+    midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" + midi_.outputName(PODMidiOutPort) +
+              "\", channel " + std::to_string(PODMidiChannel + 1));
 }
 
 void DFrame::ClosePodMidiPorts() {
@@ -72,6 +75,8 @@ void DFrame::ClosePodMidiPorts() {
 
 // Live sends are fire-and-forget: with the output closed they simply go nowhere.
 void DFrame::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+    const std::uint8_t bytes[3] = {status, data1, data2};
+    midiTrace("send", bytes, (status & 0xF0) == kProgramChange ? 2 : 3);
     midi_.sendShort(HPODMidiOut, packShortMessage(status, data1, data2));
 }
 
@@ -83,8 +88,10 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
     err = 0;
     if (sysexMsgSize <= 0 || std::size_t(sysexMsgSize) > sysEx.size())
         err = kMidiError;
-    else
+    else {
+        midiTrace("send", sysEx.data(), std::size_t(sysexMsgSize));
         err = unsigned(midi_.sendSysex(HPODMidiOut, sysEx.data(), std::size_t(sysexMsgSize)));
+    }
     if (err != 0) {
         ShowMessage(this, QStringLiteral("Failed to send sysex message!"), QStringLiteral("Error!"));
         return false;

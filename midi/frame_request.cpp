@@ -2,6 +2,7 @@
 #include "app/DFrame.h"
 
 #include "app/MessageBox.h"
+#include "midi/MidiTrace.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -52,6 +53,7 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
         return;
     }
 
+    midiTrace("request", request.data(), request.size());
     err = unsigned(midi_.sendSysex(HPODMidiOut, request.data(), request.size()));
     if (err != 0) {
         // Take the armed buffer back; it returns as a stale buffer and is ignored.
@@ -73,6 +75,7 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
 int DFrame::WmChkRecSysex(std::uint64_t requestNumber) {
     if (Waiting_for_sysex && requestNumber == requestNumber_) {
         // The reset hands back what has arrived so far; it then goes the usual way.
+        midiTrace("no answer in time");
         midi_.resetInput(HPODMidiIn);
         midi_.startInput(HPODMidiIn);
     }
@@ -102,6 +105,10 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
     if ((kind == DumpKind::SinglePatch && recorded < kSingleDumpSize) ||
         (kind == DumpKind::Bank && recorded < kBankDumpSize))
         kind = DumpKind::Other;
+    const char* what = kind == DumpKind::SinglePatch ? "single-patch dump"
+                       : kind == DumpKind::Bank      ? "bank dump"
+                                                     : "unrecognised SysEx";
+    midiTrace(std::string("received ") + what + " (" + std::to_string(recorded) + " bytes)", sysEx.data(), recorded);
 
     if (kind == DumpKind::SinglePatch) {
         if (Save_flag)

@@ -68,7 +68,8 @@ public:
         args.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         const int result = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
@@ -145,6 +146,11 @@ private:
 // jackd with the dummy driver under a server name of its own, so tests running side by side
 // do not meet. start() points this process's JACK clients at it (JACK_DEFAULT_SERVER) and
 // forbids libjack to start a server by itself; children inherit both.
+//
+// Realtime mode: without it a busy machine (a parallel build, other tests) delays the process
+// threads past their period, jackd reports an xrun and the MIDI of that period is gone. Where
+// realtime scheduling is not permitted jackd says so in its log and runs without it; xruns()
+// then tells a dropped period from a fault of ours.
 class JackServer {
 public:
     ~JackServer() { stop(); }
@@ -159,7 +165,7 @@ public:
             return false;
         }
         const auto started = Clock::now();
-        if (!jackd_.start({"jackd", "--no-realtime", "-d", "dummy", "-r", "48000", "-p", "256"},
+        if (!jackd_.start({"jackd", "--realtime", "-d", "dummy", "-r", "48000", "-p", "256"},
                           scratch_.path() / "jackd.log", whyNot))
             return false;
         while (Clock::now() - started < kJackStartLimit) {
@@ -180,6 +186,15 @@ public:
 
     void stop() { jackd_.stop(); }
     const std::string& name() const { return name_; }
+    std::string log() const { return readFile(scratch_.path() / "jackd.log"); }
+    // Periods in which some client did not finish in time; their MIDI was dropped.
+    int xruns() const {
+        const std::string text = log();
+        int count = 0;
+        for (auto at = text.find("XRun"); at != std::string::npos; at = text.find("XRun", at + 1))
+            ++count;
+        return count;
+    }
     // From starting jackd to the first jack_lsp that answered.
     double readySeconds() const { return readySeconds_; }
 
@@ -203,7 +218,7 @@ public:
             return false;
         }
         std::vector<std::string> argv{AMPLIX_E2E_PYTHON, AMPLIX_E2E_PEER_SCRIPT, "--client", client_,
-                                      "--record", recordPath().string()};
+                                      "--record",        recordPath().string()};
         if (!answer)
             argv.push_back("--no-answer");
         const auto started = Clock::now();
