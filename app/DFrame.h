@@ -4,6 +4,7 @@
 #include "app/FrameEvents.h"
 #include "midi/MidiService.h"
 #include "patch/SysexFormat.h"
+#include "tone/ToneMap.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -12,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 class QAction;
 class QCheckBox;
@@ -19,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QSlider;
 class DChorus;
+class DEffectWindow;
 class DCompressor;
 class DDelay;
 class DGate;
@@ -70,6 +73,33 @@ public:
     void UpdateMidiSettings();
 
     amplix::MidiService& midiService() const { return midi_; }
+
+    // Live editing: the panel's handlers, each run only by the user's own change.
+    void UpdateDrive(int code = 0);
+    void UpdateDrive2(int code = 0);
+    void UpdateBass(int code = 0);
+    void UpdateMid(int code = 0);
+    void UpdateTreble(int code = 0);
+    void UpdatePresence(int code = 0);
+    void UpdateChVol(int code = 0);
+    void UpdateAir(int code = 0);
+    void UpdateAmpModel();
+    void UpdateEffectSel();
+    void UpdateCabSel();
+    void UpdateDriveBoost();
+    void UpdateDistortion();
+    void UpdatePresBoost();
+    void UpdateBright();
+    void UpdateTremChor();
+    // Showing what the device reports, without sending anything back.
+    void PodChangedEffects(int controller_value);
+    void PodChangedAmp(int amp_index);
+    int WmChkTremChor();
+    int ProcessMidiMessage(amplix::MidiHandle wparam, std::uint32_t lparam);
+    // The control that stands for a parameter, found by its member name (panel or effect window).
+    QWidget* toneControl(std::string_view member) const;
+    // Sends a control's current state by its row of the tone map.
+    void SendParameter(const amplix::ToneParameter& parameter);
 
     // ---- State, in plain members as the editor has always kept it. ----
     std::shared_ptr<amplix::SysexBuffer> midiHdr; // the armed receive buffer, null while idle
@@ -147,6 +177,14 @@ private:
     void createPanel(QWidget* client);
     void createChildWindows(QWidget* client);
     void createMenu();
+    void collectToneControls();
+    void connectPanelHandlers();
+    void startReadTimer(int ms);
+    void showEffect(const amplix::EffectRow& row);
+    void showAmpModel(int index);
+    DEffectWindow* effectWindow(amplix::ToneWindow window) const;
+    void receiveController(int controller, int value);
+    void receiveProgram(int program);
     void setupPanel();
     void requestDump(const amplix::Request& request, int timeoutMs, bool bank);
     void clearRequestState(bool bank);
@@ -157,6 +195,7 @@ private:
     amplix::MidiService& midi_;
     std::unique_ptr<amplix::MidiInputSink> inputSink_;
     QHash<int, QAction*> actions_;
+    QHash<QString, QWidget*> toneControls_;
     std::uint64_t requestNumber_ = 0;
     bool closeRequested_ = false;
 };

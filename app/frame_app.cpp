@@ -68,6 +68,8 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
     createPanel(client);
     createChildWindows(client);
     createMenu();
+    collectToneControls();
+    connectPanelHandlers();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(0, 0);
@@ -132,6 +134,9 @@ void DFrame::customEvent(QEvent* event) {
     case WM_GETTAPTEMPO:
         WmGetTapTempo();
         break;
+    case WM_CHKTREMCHOR:
+        WmChkTremChor();
+        break;
     case MM_MIM_LONGDATA: {
         auto* input = static_cast<MidiInputEvent*>(event);
         ProcessSysexMessage(input->input, input->buffer);
@@ -140,6 +145,11 @@ void DFrame::customEvent(QEvent* event) {
     case MM_MIM_LONGERROR: {
         auto* input = static_cast<MidiInputEvent*>(event);
         ProcessSysexError(input->input, input->buffer);
+        break;
+    }
+    case MM_MIM_DATA: {
+        auto* input = static_cast<MidiInputEvent*>(event);
+        ProcessMidiMessage(input->input, input->message);
         break;
     }
     case MM_MIM_ERROR: {

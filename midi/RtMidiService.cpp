@@ -42,6 +42,9 @@ constexpr std::size_t kJackLargestMessage = kJackRingBufferSize - 1 - sizeof(int
 
 // Status bytes that bound the short messages.
 constexpr std::uint8_t kFirstStatus = 0x80;
+constexpr std::uint8_t kMessageTypeMask = 0xF0;
+constexpr std::uint8_t kChannelPressure = 0xD0;
+constexpr std::uint8_t kSystemMessage = 0xF0;
 constexpr std::uint8_t kTimeCodeQuarterFrame = 0xF1;
 constexpr std::uint8_t kSongPosition = 0xF2;
 constexpr std::uint8_t kSongSelect = 0xF3;
@@ -95,14 +98,12 @@ bool alsaSequencerPresent() {
     return std::filesystem::exists(kAlsaSequencerDevice, error);
 }
 
-void ignoreJackMessage(const char*) {}
-
 // libjack prints several lines for every failed connection attempt, and each device listing
 // retries while no server runs. The editor reports MIDI trouble in its own dialogs instead.
 void quietJack() {
 #if defined(AMPLIX_HAVE_LIBJACK)
-    jack_set_error_function(&ignoreJackMessage);
-    jack_set_info_function(&ignoreJackMessage);
+    jack_set_error_function([](const char*) {});
+    jack_set_info_function([](const char*) {});
 #endif
 }
 
@@ -161,11 +162,11 @@ RtMidi::Api rtMidiApi(bool alsa) {
 std::size_t shortMessageLength(std::uint8_t status) {
     if (status < kFirstStatus || status == kSysexStart || status == kSysexEnd)
         return 0;
-    switch (status & 0xF0) {
+    switch (status & kMessageTypeMask) {
     case kProgramChange:
-    case 0xD0: // channel pressure
+    case kChannelPressure:
         return 2;
-    case 0xF0:
+    case kSystemMessage:
         if (status == kTimeCodeQuarterFrame || status == kSongSelect)
             return 2;
         return status == kSongPosition ? 3 : 1;
@@ -197,6 +198,8 @@ struct RtMidiService::OutputEntry {
 
 RtMidiService::RtMidiService() {
     const std::string forced = forcedApi();
+    // Without the sequencer device alsa-lib and RtMidi would each print a complaint before
+    // RtMidi throws; a forced ALSA is tried regardless.
     const bool tryAlsa = forced != kJackName && apiCompiled(RtMidi::LINUX_ALSA) &&
                          (forced == kAlsaName || alsaSequencerPresent());
     if (tryAlsa) {

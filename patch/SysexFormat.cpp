@@ -69,4 +69,12 @@ std::string locationLabel(std::size_t location) {
     return {char('1' + location / 4), char('A' + location % 4)};
 }
 
+std::string programTitle(int program) {
+    if (program == 0)
+        return "Amplix 32 - Manual Mode";
+    if (program < 0 || program > kLastProgram)
+        return {};
+    return "Amplix 32 - Patch " + locationLabel(std::size_t(program - 1));
+}
+
 } // namespace amplix

@@ -58,4 +58,8 @@ std::array<std::uint8_t, kBankDumpSize> buildBankDump(const std::array<PatchReco
 // "1A" .. "9D" for locations 0 .. 35.
 std::string locationLabel(std::size_t location);
 
+// The window title for a program: 0 is Manual Mode, 1 .. 36 the patches "1A" .. "9D".
+inline constexpr int kLastProgram = 36;
+std::string programTitle(int program);
+
 } // namespace amplix

@@ -2,6 +2,8 @@
 #include "tone/DEffectWindow.h"
 
 #include "app/PanelControls.h"
+#include "tone/ToneControls.h"
+#include "tone/ToneMap.h"
 
 #include <QPalette>
 
@@ -20,4 +22,23 @@ DEffectWindow::~DEffectWindow() = default;
 
 void DEffectWindow::setupStandardSlider(QSlider* slider, int position) {
     setupSlider(slider, 0, 127, 13, position);
+}
+
+QWidget* DEffectWindow::control(std::string_view member) const {
+    return findChild<QWidget*>(QString::fromLatin1(member.data(), qsizetype(member.size())),
+                               Qt::FindDirectChildrenOnly);
+}
+
+void DEffectWindow::sendParameter(std::string_view member) {
+    const amplix::ToneParameter* parameter = amplix::findParameter(member);
+    QWidget* widget = control(member);
+    if (!parameter || !widget)
+        return;
+    for (auto [controller, value] : amplix::controllerMessages(*parameter, controlState(widget)))
+        emit controllerChanged(controller, value);
+}
+
+void DEffectWindow::bindHandler(std::string_view member, std::function<void()> handler) {
+    if (QWidget* widget = control(member))
+        onUserChange(widget, this, std::move(handler));
 }

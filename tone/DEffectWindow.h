@@ -5,6 +5,9 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+#include <string_view>
+
 class QSlider;
 
 class DEffectWindow : public QFrame {
@@ -18,7 +21,18 @@ public:
     // Ranges, rulers, positions, list entries and check states of a fresh window. Sends nothing.
     virtual void SetupWindow() = 0;
 
+signals:
+    // A controller message for the device; the frame sends it on the configured channel.
+    void controllerChanged(int controller, int value);
+
 protected:
+    // The control of this window that stands for a parameter of the tone map.
+    QWidget* control(std::string_view member) const;
+    // Sends the control's current state by its row of the tone map.
+    void sendParameter(std::string_view member);
+    // Runs the window's handler on every change the user makes to the control.
+    void bindHandler(std::string_view member, std::function<void()> handler);
+
     // Most sliders of the setup windows are 32 by 75 pixels.
     static QRect sliderAt(int x, int y) { return QRect(x, y, 32, 75); }
     // Range 0..127 with a tick every 13 steps, thumb at position.

@@ -225,7 +225,9 @@ public:
         if (!peer_.start(argv, logPath(), whyNot))
             return false;
         while (Clock::now() - started < kPeerStartLimit) {
-            if (readFile(logPath()).starts_with("ready\n")) {
+            // libjack may have complained into the same log first (no realtime here).
+            const std::string log = "\n" + readFile(logPath());
+            if (log.find("\nready\n") != std::string::npos) {
                 readySeconds_ = std::chrono::duration<double>(Clock::now() - started).count();
                 return true;
             }

@@ -1,0 +1,376 @@
+// The one table of device parameters, and the conversions every part of the editor reads from it.
+#include "tone/ToneMap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace amplix {
+
+namespace {
+
+using W = ToneWindow;
+using K = ControlKind;
+using L = ListMap;
+using Rx = ReceiveRule;
+using X = ToneExtra;
+using R = RecordRule;
+using E = EffectLayout;
+constexpr bool kFocus = true;
+constexpr bool kNoFocus = false;
+constexpr int kNoSelection = -1;
+
+// clang-format off
+constexpr ToneParameter kToneMap[] = {
+//   CC  member             window      kind              list        receive          focus     extra              init  byte record             layout      2nd
+    { 1, "RotaryDepth",     W::Rotary,  K::ReversedSlider, L::None,   Rx::RotaryDepth, kNoFocus, X::ChecksTremChor,  127, 47, R::Half,           E::Any,       0},
+    { 4, "WahLevel",        W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::ChecksWah,         0, 18, R::Full,           E::Any,       0},
+    { 7, "VolLevel",        W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,              0, 22, R::Full,           E::Any,       0},
+    {12, "AmpModel",        W::Frame,   K::IndexedList,    L::None,   Rx::AmpModel,    kFocus,   X::None,   kNoSelection,  8, R::Index,          E::Any,       0},
+    {13, "Drive",           W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::PairedDrive2,     64,  9, R::Half,           E::Any,       0},
+    {14, "Bass",            W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 11, R::Half,           E::Any,       0},
+    {15, "Mid",             W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 12, R::Half,           E::Any,       0},
+    {16, "Treble",          W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 13, R::Half,           E::Any,       0},
+    {17, "ChVol",           W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 15, R::Half,           E::Any,       0},
+    {18, "ReverbLevel",     W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::ChecksReverb,     63, 43, R::Half,           E::Any,       0},
+    {19, "EffectSel",       W::Frame,   K::MappedList,     L::Effect, Rx::EffectType,  kFocus,   X::None,   kNoSelection, 46, R::EffectCode,     E::Any,       0},
+    {20, "Drive2",          W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             64, 10, R::Half,           E::Any,       0},
+    {21, "Presence",        W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 14, R::Half,           E::Any,       0},
+    {22, "NoiseGate",       W::Gate,    K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  6, R::Flag,           E::Any,       0},
+    {23, "GateThreshold",   W::Gate,    K::DirectSlider,   L::None,   Rx::Ignored,     kNoFocus, X::None,            127, 16, R::GateThreshold,  E::Any,       0},
+    {24, "GateDecayTime",   W::Gate,    K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 17, R::Half,           E::Any,       0},
+    {25, "Distortion",      W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  0, R::Flag,           E::Any,       0},
+    {26, "DriveBoost",      W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  1, R::Flag,           E::Any,       0},
+    {27, "PresBoost",       W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  2, R::Flag,           E::Any,       0},
+    {28, "Delay",           W::Delay,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  3, R::Flag,           E::Any,       0},
+    {30, "DelayTime",       W::Delay,   K::DelayTime,      L::None,   Rx::Ignored,     kNoFocus, X::DelayTimeLabel,    0, 27, R::DelayTime,      E::Any,      62},
+    {32, "DelayFeedback",   W::Delay,   K::DirectSlider,   L::None,   Rx::Direct,      kFocus,   X::None,              0, 34, R::Half,           E::Any,       0},
+    {34, "DelayLevel",      W::Delay,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,            127, 36, R::Half,           E::Any,       0},
+    {36, "Reverb",          W::Reverb,  K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              1,  5, R::Flag,           E::Any,       0},
+    {37, "ReverbType",      W::Reverb,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 38, R::NibbleTwoEntry, E::Any,       0},
+    {38, "ReverbDecay",     W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             63, 39, R::Half,           E::Any,       0},
+    {39, "ReverbTone",      W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 40, R::Half,           E::Any,       0},
+    {40, "ReverbDiffusion", W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 41, R::Half,           E::Any,       0},
+    {41, "ReverbDensity",   W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 42, R::Half,           E::Any,       0},
+    {42, "CRatio",          W::Compressor, K::MappedList,  L::CompressionRatio, Rx::RatioSteps, kNoFocus, X::None, kNoSelection, 48, R::RatioIndex, E::Compressor, 0},
+    {43, "Wah",             W::Pedals,  K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
+    {44, "WahBottom",       W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 19, R::Full,           E::Any,       0},
+    {45, "WahTop",          W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,              0, 20, R::Full,           E::Any,       0},
+    {46, "VolMin",          W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 23, R::Full,           E::Any,       0},
+    {47, "VolPosition",     W::Pedals,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 24, R::NibbleTwoEntry, E::Any,       0},
+    {49, "Swell",           W::Swell,   K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 48, R::Half,           E::Swell,     0},
+    {50, "TremChor",        W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  4, R::Flag,           E::Any,       0},
+    {51, "ChSpeed",         W::Chorus,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::None,            127, 48, R::ChorusSpeed,    E::Chorus,    0},
+    {52, "ChDepth",         W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 50, R::ChorusDepth,    E::Chorus,    0},
+    {53, "ChFeedback",      W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::FeedbackLabel,   127, 52, R::Full,           E::Chorus,    0},
+    {54, "ChPreDelay",      W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 53, R::ChorusPreDelay, E::Chorus,    0},
+    {55, "RotarySpeed",     W::Rotary,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 48, R::NibbleTwoEntry, E::Rotary,    0},
+    {56, "RotaryMax",       W::Rotary,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::FastNotAboveSlow, 127, 49, R::RotaryRate,     E::Rotary,    0},
+    {57, "RotaryMin",       W::Rotary,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::FastNotAboveSlow, 127, 51, R::RotaryRate,     E::Rotary,    0},
+    {58, "TremSpeed",       W::Tremolo, K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::None,            127, 48, R::TremoloSpeed,   E::Tremolo,   0},
+    {59, "TremDepth",       W::Tremolo, K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 50, R::Full,           E::Tremolo,   0},
+    {64, "",                W::Frame,   K::None,           L::None,   Rx::TapTempo,    kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
+    {71, "CabSel",          W::Frame,   K::IndexedList,    L::None,   Rx::Index,       kFocus,   X::None,   kNoSelection, 44, R::NibbleIndex,    E::Any,       0},
+    {72, "Air",             W::Frame,   K::DirectSlider,   L::None,   Rx::Ignored,     kNoFocus, X::None,             64, 45, R::Half,           E::Any,       0},
+    {73, "Bright",          W::Frame,   K::Switch,         L::None,   Rx::Ignored,     kNoFocus, X::None,              1,  7, R::Flag,           E::Any,       0},
+};
+
+// List index, effect code, Delay box, Trem/Chorus box, modulation-slot window.
+constexpr EffectRow kEffects[] = {
+    { 0, 10, false, false, W::Frame},
+    { 1, 11, false, false, W::Compressor},
+    { 2,  9, false, true,  W::Tremolo},
+    { 3,  8, false, true,  W::Chorus},
+    { 4,  0, false, true,  W::Chorus},
+    { 5,  1, false, true,  W::Chorus},
+    { 6,  3, false, true,  W::Chorus},
+    { 7,  2, false, true,  W::Rotary},
+    { 8,  6, true,  false, W::Frame},
+    { 9,  7, true,  false, W::Compressor},
+    {10,  5, true,  true,  W::Tremolo},
+    {11,  4, true,  true,  W::Chorus},
+    {12, 12, true,  true,  W::Chorus},
+    {13, 13, true,  true,  W::Chorus},
+    {14, 15, true,  true,  W::Chorus},
+    {15, 14, true,  false, W::Swell},
+};
+// clang-format on
+
+// Compression-ratio steps: a received value below each bound selects that entry.
+constexpr int kRatioBounds[] = {22, 44, 66, 88, 110};
+
+constexpr int kGateThresholdScaleMilli = 1323;
+constexpr double kDelayMsPerStep = 0.1923;
+constexpr int kDelayRecordPerStep = 6;
+constexpr int kDelayDeviceMax = 16383;
+constexpr int kChorusSpeedStep = 50;
+constexpr int kChorusDepthScale = 104;
+constexpr int kChorusPreDelayScale = 42;
+constexpr int kRotaryRateBase = 100;
+constexpr int kRotaryRateStep = 22;
+constexpr int kTremoloSpeedStep = 25;
+
+int lowNibble(std::uint8_t b) { return b & 0x0F; }
+int word12(const PatchRecord& r, int k) { return 256 * lowNibble(r[k]) + r[k + 1]; }
+int word16(const PatchRecord& r, int k) { return 256 * r[k] + r[k + 1]; }
+void putWord(PatchRecord& r, int k, int value) {
+    r[k] = std::uint8_t((value >> 8) & 0xFF);
+    r[k + 1] = std::uint8_t(value & 0xFF);
+}
+int ceilDiv(int a, int b) { return (a + b - 1) / b; }
+std::uint8_t clamp7(int v) { return std::uint8_t(std::clamp(v, 0, 127)); }
+
+int gateThresholdValue(int b) { return 127 - (kGateThresholdScaleMilli * b) / 1000; }
+
+std::uint32_t delayRecordValue(const PatchRecord& r) {
+    return (std::uint32_t(lowNibble(r[27])) << 16) | (std::uint32_t(r[28]) << 8) | r[29];
+}
+
+} // namespace
+
+std::span<const ToneParameter> toneMap() { return kToneMap; }
+
+const ToneParameter* findParameter(std::string_view member) {
+    for (const auto& p : kToneMap)
+        if (!member.empty() && p.member == member)
+            return &p;
+    return nullptr;
+}
+
+const ToneParameter* findController(std::uint8_t controller) {
+    for (const auto& p : kToneMap)
+        if (p.controller == controller || (p.secondController && p.secondController == controller))
+            return &p;
+    return nullptr;
+}
+
+std::vector<std::pair<std::uint8_t, std::uint8_t>> controllerMessages(const ToneParameter& p, int state) {
+    switch (p.kind) {
+    case K::ReversedSlider:
+        return {{p.controller, clamp7(kSliderMax - state)}};
+    case K::DirectSlider:
+        return {{p.controller, clamp7(state)}};
+    case K::Switch:
+        return {{p.controller, std::uint8_t(state ? 127 : 0)}};
+    case K::IndexedList:
+        if (state < 0 || state > 127)
+            return {};
+        return {{p.controller, std::uint8_t(state)}};
+    case K::MappedList:
+        switch (p.list) {
+        case L::Effect:
+            if (const EffectRow* row = effectForIndex(state))
+                return {{p.controller, row->code}};
+            return {};
+        case L::CompressionRatio:
+            if (state < 0 || state >= int(kCompressionRatioValues.size()))
+                return {};
+            return {{p.controller, std::uint8_t(kCompressionRatioValues[std::size_t(state)])}};
+        case L::TwoEntry:
+            if (state < 0 || state > 1)
+                return {};
+            return {{p.controller, std::uint8_t(state ? 127 : 0)}};
+        case L::None:
+            return {};
+        }
+        return {};
+    case K::DelayTime: {
+        const int v = delayTimeDeviceValue(state);
+        return {{p.controller, std::uint8_t((v >> 7) & 0x7F)}, {p.secondController, std::uint8_t(v & 0x7F)}};
+    }
+    case K::None:
+        return {};
+    }
+    return {};
+}
+
+int positionForValue(const ToneParameter& p, int value) {
+    switch (p.kind) {
+    case K::ReversedSlider:
+        return std::clamp(kSliderMax - value, 0, kSliderMax);
+    case K::DirectSlider:
+        return std::clamp(value, 0, kSliderMax);
+    case K::DelayTime:
+        return std::clamp(value, 0, kDelayTimeMaxMs);
+    default:
+        return value;
+    }
+}
+
+int delayTimeDeviceValue(int ms) {
+    if (ms <= 0)
+        return 0;
+    return std::min((ms * 5201 - 1) / 1000, kDelayDeviceMax);
+}
+
+int delayTimeMsFromRecord(std::uint32_t recordValue) {
+    const std::uint32_t steps = recordValue / kDelayRecordPerStep;
+    const double t = steps * kDelayMsPerStep;
+    int ms = int(t);
+    if (t - ms > 0.5) // an exact half rounds down
+        ++ms;
+    return ms;
+}
+
+int ratioIndexForValue(int value) {
+    int index = 0;
+    while (index < int(std::size(kRatioBounds)) && value >= kRatioBounds[index])
+        ++index;
+    return index;
+}
+
+int recordValue(const ToneParameter& p, const PatchRecord& r) {
+    const int k = p.recordByte;
+    switch (p.record) {
+    case R::None:
+        return 0;
+    case R::Flag:
+        return lowNibble(r[k]) ? 127 : 0;
+    case R::Index:
+        return r[k];
+    case R::NibbleIndex:
+    case R::EffectCode:
+    case R::RatioIndex:
+        return lowNibble(r[k]);
+    case R::NibbleTwoEntry:
+        return lowNibble(r[k]) ? 1 : 0;
+    case R::Half:
+        return 2 * r[k];
+    case R::Full:
+        return r[k];
+    case R::GateThreshold:
+        return gateThresholdValue(r[k]);
+    case R::DelayTime:
+        return delayTimeMsFromRecord(delayRecordValue(r));
+    case R::ChorusSpeed:
+        return word16(r, k) / kChorusSpeedStep;
+    case R::ChorusDepth:
+        return word12(r, k) * kChorusDepthScale / 256;
+    case R::ChorusPreDelay:
+        return word12(r, k) * kChorusPreDelayScale / 256;
+    case R::RotaryRate:
+        return (word12(r, k) - kRotaryRateBase) / kRotaryRateStep;
+    case R::TremoloSpeed:
+        return word12(r, k) / kTremoloSpeedStep;
+    }
+    return 0;
+}
+
+void storeControllerValue(const ToneParameter& p, std::uint8_t controller, int value, PatchRecord& r) {
+    if (p.layout != E::Any && p.layout != layoutForEffectCode(lowNibble(r[kEffectRecordByte])))
+        return;
+    value = std::clamp(value, 0, 127);
+    const int k = p.recordByte;
+    switch (p.record) {
+    case R::None:
+        return;
+    case R::Flag:
+        r[k] = value >= 64 ? 1 : 0;
+        return;
+    case R::Index:
+        r[k] = std::uint8_t(value);
+        return;
+    case R::NibbleIndex:
+    case R::EffectCode:
+        r[k] = std::uint8_t(value & 0x0F);
+        return;
+    case R::RatioIndex:
+        r[k] = std::uint8_t(ratioIndexForValue(value));
+        return;
+    case R::NibbleTwoEntry:
+        r[k] = std::uint8_t(twoEntryIndexForValue(value));
+        return;
+    case R::Half:
+        r[k] = std::uint8_t(value / 2);
+        return;
+    case R::Full:
+        r[k] = std::uint8_t(value);
+        return;
+    case R::GateThreshold: {
+        // The byte whose threshold comes nearest the value sent.
+        int best = 0;
+        for (int b = 1; b <= 96; ++b)
+            if (std::abs(gateThresholdValue(b) - value) < std::abs(gateThresholdValue(best) - value))
+                best = b;
+        r[k] = std::uint8_t(best);
+        return;
+    }
+    case R::DelayTime: {
+        // The device keeps 6 x the 14-bit value; each controller replaces its own 7 bits.
+        int steps = int(delayRecordValue(r) / kDelayRecordPerStep);
+        steps = std::min(steps, kDelayDeviceMax);
+        if (controller == p.secondController)
+            steps = (steps & ~0x7F) | value;
+        else
+            steps = (steps & 0x7F) | (value << 7);
+        const std::uint32_t v = std::uint32_t(steps) * kDelayRecordPerStep;
+        r[27] = std::uint8_t((r[27] & 0xF0) | ((v >> 16) & 0x0F));
+        r[28] = std::uint8_t((v >> 8) & 0xFF);
+        r[29] = std::uint8_t(v & 0xFF);
+        return;
+    }
+    case R::ChorusSpeed:
+        putWord(r, k, value * kChorusSpeedStep);
+        return;
+    case R::ChorusDepth:
+        putWord(r, k, ceilDiv(value * 256, kChorusDepthScale));
+        return;
+    case R::ChorusPreDelay:
+        putWord(r, k, ceilDiv(value * 256, kChorusPreDelayScale));
+        return;
+    case R::RotaryRate:
+        putWord(r, k, kRotaryRateBase + kRotaryRateStep * value);
+        return;
+    case R::TremoloSpeed:
+        putWord(r, k, kTremoloSpeedStep * value);
+        return;
+    }
+}
+
+std::string chorusFeedbackLabel(int position) {
+    if (position > 63)
+        return "Feedback(-)";
+    if (position == 63)
+        return "Feedback(" + std::to_string(0) + ")";
+    return "Feedback(+)";
+}
+
+std::string delayTimeLabel(int ms) { return "Delay Time:  " + std::to_string(ms) + " mS"; }
+
+std::span<const EffectRow> effectTable() { return kEffects; }
+
+const EffectRow* effectForIndex(int index) {
+    for (const auto& row : kEffects)
+        if (row.index == index)
+            return &row;
+    return nullptr;
+}
+
+const EffectRow* effectForCode(int code) {
+    for (const auto& row : kEffects)
+        if (row.code == code)
+            return &row;
+    return nullptr;
+}
+
+EffectLayout layoutForEffectCode(int code) {
+    const EffectRow* row = effectForCode(code);
+    if (!row)
+        return E::None;
+    switch (row->window) {
+    case W::Chorus:
+        return E::Chorus;
+    case W::Rotary:
+        return E::Rotary;
+    case W::Tremolo:
+        return E::Tremolo;
+    case W::Compressor:
+        return E::Compressor;
+    case W::Swell:
+        return E::Swell;
+    default:
+        return E::None;
+    }
+}
+
+} // namespace amplix

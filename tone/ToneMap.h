@@ -1,0 +1,157 @@
+// The tone map: every device parameter, how its control sends it, takes it back and stores it.
+#pragma once
+
+#include "patch/SysexFormat.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace amplix {
+
+// The window that owns a control.
+enum class ToneWindow : std::uint8_t { Frame, Chorus, Rotary, Tremolo, Swell, Compressor, Delay, Reverb, Gate, Pedals };
+
+// How a control's state becomes the value sent.
+enum class ControlKind : std::uint8_t {
+    ReversedSlider, // 127 - position: the top end sends 127
+    DirectSlider,   // the position
+    Switch,         // checked 127, unchecked 0
+    IndexedList,    // the selected index
+    MappedList,     // a fixed value per entry (see ListMap)
+    DelayTime,      // milliseconds, sent as a 14-bit value on two controllers
+    None,           // received only (tap tempo)
+};
+
+enum class ListMap : std::uint8_t { None, Effect, CompressionRatio, TwoEntry };
+
+// What a controller from the device does to its control (v the value, r = 127 - v).
+enum class ReceiveRule : std::uint8_t {
+    Ignored,      // sent by the editor but never taken back
+    Reversed,     // slider <- r
+    Direct,       // slider <- v
+    Switch,       // box <- v >= 64
+    Index,        // list <- index v
+    TwoEntry,     // list <- v < 64 ? 0 : 1
+    RatioSteps,   // list <- the step of v among 22, 44, 66, 88, 110
+    AmpModel,     // shows the amp model and reads the patch
+    EffectType,   // reads the patch; the dump shows the effect
+    RotaryDepth,  // slider <- r only while "Rotary" is selected, else a read after 800 ms
+    TapTempo,     // a read after 1000 ms
+};
+
+// What happens beside the plain send or receive.
+enum class ToneExtra : std::uint8_t {
+    None,
+    PairedDrive2,    // Drive: with "POD Layer" also sends 20; received, moves Drive2 too
+    ChecksReverb,    // reverb level: checks the Reverb box
+    ChecksWah,       // wah level: checks the Wah box
+    ChecksTremChor,  // rotary depth: checks Trem/Chorus
+    FeedbackLabel,   // chorus feedback: "Feedback(-)", "Feedback(0)", "Feedback(+)"
+    DelayTimeLabel,  // delay time: "Delay Time:  %d mS"
+    FastNotAboveSlow // rotary "Fast" may not go above "Slow"
+};
+
+// How the parameter lies in the 71-byte patch record.
+enum class RecordRule : std::uint8_t {
+    None,           // not in the record
+    Flag,           // low nibble, not 0 = on
+    Index,          // whole byte = list index
+    NibbleIndex,    // low nibble = list index
+    NibbleTwoEntry, // low nibble, not 0 = entry 1
+    Half,           // 0..63, controller value 2b
+    Full,           // 0..127, controller value b
+    GateThreshold,  // controller value 127 - trunc(1.323 b)
+    DelayTime,      // bytes k..k+2, 20 bits, 6 x the 14-bit controller value
+    ChorusSpeed,    // S = 256 b[k] + b[k+1], value S div 50
+    ChorusDepth,    // D = 256 lo(b[k]) + b[k+1], value D * 104 div 256
+    ChorusPreDelay, // P = 256 lo(b[k]) + b[k+1], value P * 42 div 256
+    RotaryRate,     // R = 256 lo(b[k]) + b[k+1], value (R - 100) div 22
+    TremoloSpeed,   // T = 256 lo(b[k]) + b[k+1], value T div 25
+    EffectCode,     // low nibble = effect code
+    RatioIndex,     // low nibble = compression ratio list index
+};
+
+// Bytes 48 to 54 mean different things for different effects; a row with a layout other than
+// Any is stored there only while the patch's effect uses that layout.
+enum class EffectLayout : std::uint8_t { Any, None, Chorus, Rotary, Tremolo, Compressor, Swell };
+
+struct ToneParameter {
+    std::uint8_t controller;
+    std::string_view member;
+    ToneWindow window;
+    ControlKind kind;
+    ListMap list;
+    ReceiveRule receive;
+    bool focusOnReceive;
+    ToneExtra extra;
+    int initial; // slider position or check state at set-up; -1: a list without selection
+    std::int8_t recordByte;
+    RecordRule record;
+    EffectLayout layout;
+    std::uint8_t secondController; // delay time: the low 7 bits
+};
+
+inline constexpr int kSliderMax = 127;
+inline constexpr int kDelayTimeMaxMs = 3150;
+inline constexpr std::uint8_t kDelayTimeHighController = 30;
+inline constexpr std::uint8_t kDelayTimeLowController = 62;
+inline constexpr std::uint8_t kDrive2Controller = 20;
+inline constexpr std::uint8_t kTapTempoController = 64;
+inline constexpr int kEffectRecordByte = 46;
+inline constexpr int kTapTempoDelayMs = 1000;
+inline constexpr int kRotaryDepthReadDelayMs = 800;
+
+// Every parameter, in controller order.
+std::span<const ToneParameter> toneMap();
+const ToneParameter* findParameter(std::string_view member);
+// The row a received controller belongs to (62 finds the delay time).
+const ToneParameter* findController(std::uint8_t controller);
+
+// The controller messages for a control in the given state (slider position, check state 0/1,
+// or list index). An index outside a mapped list sends nothing.
+std::vector<std::pair<std::uint8_t, std::uint8_t>> controllerMessages(const ToneParameter& p, int state);
+
+// The slider position that stands for a controller value, and back.
+int positionForValue(const ToneParameter& p, int value);
+
+// Delay time: milliseconds to the 14-bit device value (0 for 0 ms, else the largest integer
+// strictly below ms x 5.201), and a record's 20-bit value back to milliseconds.
+int delayTimeDeviceValue(int ms);
+int delayTimeMsFromRecord(std::uint32_t recordValue);
+
+// The list index a received value selects.
+int ratioIndexForValue(int value);
+inline int twoEntryIndexForValue(int value) { return value < 64 ? 0 : 1; }
+
+// The controller value a record holds for p (the list index for lists, milliseconds for the
+// delay time), and the record bytes a controller value from the device is stored as.
+int recordValue(const ToneParameter& p, const PatchRecord& record);
+void storeControllerValue(const ToneParameter& p, std::uint8_t controller, int value, PatchRecord& record);
+
+// Effects: list index, effect code, and what the panel shows for each.
+struct EffectRow {
+    int index;
+    std::uint8_t code;
+    bool delay;
+    bool tremChor; // checked and enabled; otherwise unchecked and disabled
+    ToneWindow window; // Frame: no modulation-slot window
+};
+std::span<const EffectRow> effectTable();
+const EffectRow* effectForIndex(int index);
+const EffectRow* effectForCode(int code);
+EffectLayout layoutForEffectCode(int code);
+
+// The chorus feedback label for a slider position: 64 is no feedback, below it negative.
+std::string chorusFeedbackLabel(int position);
+// "Delay Time:  %d mS".
+std::string delayTimeLabel(int ms);
+
+inline constexpr std::array<int, 6> kCompressionRatioValues = {0, 30, 50, 80, 100, 127};
+
+} // namespace amplix

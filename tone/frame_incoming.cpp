@@ -1,0 +1,101 @@
+// Knobs turned and patches chosen on the device: the panel follows without sending anything back.
+#include "app/DFrame.h"
+
+#include "tone/DChorus.h"
+#include "tone/ToneControls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+
+using namespace amplix;
+
+int DFrame::ProcessMidiMessage(MidiHandle wparam, std::uint32_t lparam) {
+    if (wparam != HPODMidiIn)
+        return 0;
+    const int status_byte = shortStatus(lparam);
+    const int data_byte1 = shortData1(lparam);
+    const int data_byte2 = shortData2(lparam);
+    if (status_byte == (kControlChange | PODMidiChannel))
+        receiveController(data_byte1, data_byte2);
+    else if (status_byte == (kProgramChange | PODMidiChannel))
+        receiveProgram(data_byte1);
+    return 0;
+}
+
+void DFrame::receiveController(int controller, int v) {
+    const ToneParameter* p = findController(std::uint8_t(controller));
+    if (!p || p->receive == ReceiveRule::Ignored)
+        return;
+    QWidget* control = toneControl(p->member);
+    if (p->focusOnReceive && control)
+        control->setFocus(Qt::OtherFocusReason);
+    const int r = 127 - v;
+
+    switch (p->receive) {
+    case ReceiveRule::Reversed:
+        setControlState(control, r);
+        break;
+    case ReceiveRule::Direct:
+    case ReceiveRule::Index:
+        setControlState(control, v);
+        break;
+    case ReceiveRule::Switch:
+        setControlState(control, v >= 64 ? 1 : 0);
+        break;
+    case ReceiveRule::TwoEntry:
+        setControlState(control, twoEntryIndexForValue(v));
+        break;
+    case ReceiveRule::RatioSteps:
+        setControlState(control, ratioIndexForValue(v));
+        break;
+    case ReceiveRule::AmpModel:
+        PodChangedAmp(v);
+        break;
+    case ReceiveRule::EffectType:
+        // The effect list and windows change when the patch dump arrives.
+        CmFileRead();
+        break;
+    case ReceiveRule::RotaryDepth: {
+        // The device sends controller 1 for the rotary depth and for other things; outside
+        // the rotary effect the editor reads the patch back a little later instead.
+        const EffectRow* rotary = effectForCode(2);
+        if (rotary && EffectSel->currentIndex() == rotary->index) {
+            setControlState(control, r);
+            setControlState(TremChor, 1);
+        } else {
+            startReadTimer(kRotaryDepthReadDelayMs);
+        }
+        return;
+    }
+    case ReceiveRule::TapTempo:
+        startReadTimer(kTapTempoDelayMs);
+        return;
+    case ReceiveRule::Ignored:
+        return;
+    }
+
+    switch (p->extra) {
+    case ToneExtra::PairedDrive2:
+        setControlState(Drive2, r);
+        break;
+    case ToneExtra::ChecksReverb:
+        setControlState(toneControl("Reverb"), 1);
+        break;
+    case ToneExtra::ChecksWah:
+        setControlState(toneControl("Wah"), 1);
+        break;
+    case ToneExtra::FeedbackLabel:
+        ChorusWindow->StaticChFeedback->setText(QString::fromStdString(chorusFeedbackLabel(r)));
+        break;
+    default:
+        break;
+    }
+}
+
+void DFrame::receiveProgram(int program) {
+    if (program > kLastProgram)
+        return;
+    setWindowTitle(QString::fromStdString(programTitle(program)));
+    CmFileRead();
+}
