@@ -3,6 +3,7 @@
 
 #include "app/FrameEvents.h"
 #include "midi/MidiService.h"
+#include "import/ImportCommon.h"
 #include "patch/SysexFormat.h"
 #include "tone/ToneMap.h"
 
@@ -13,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 
 class QAction;
@@ -96,6 +98,32 @@ public:
     void PodChangedAmp(int amp_index);
     int WmChkTremChor();
     int ProcessMidiMessage(amplix::MidiHandle wparam, std::uint32_t lparam);
+    // Patches on the device.
+    void UpdateAmplixFromSysex();
+    int WmSaveToPod();
+    void WriteToPOD();
+    int WmChangePName();
+    bool AddPatchName();
+    // Sends the bank dump standing in sysEx after the overwrite warning; true when it went out.
+    bool SendBankToPod();
+
+    // Patch files.
+    void CmFileOpen_();
+    void CmFileSave_();
+    void CmFileSave_All();
+    int WmPodSave(std::int64_t bytesRecorded);
+    int WmPodSaveAll(std::int64_t bytesRecorded);
+
+    // Import. The file is read whole into memory and handed to the reader of its format.
+    void CmFileImport();
+    // Everything after the file dialog: reads the file, tells its format and imports from it.
+    void importFile(const QString& path);
+    void ImportLine6EditFile(std::span<const std::uint8_t> file, int patch_type);
+    void ImportLine6GPortFile(std::span<const std::uint8_t> file, const QString& fileName);
+    // The common tail of every import: show the converted patch, send it, read it back; or
+    // report why it could not be converted.
+    void finishImport(const amplix::ImportResult& result);
+
     // The control that stands for a parameter, found by its member name (panel or effect window).
     QWidget* toneControl(std::string_view member) const;
     // Sends a control's current state by its row of the tone map.

@@ -137,6 +137,18 @@ void DFrame::customEvent(QEvent* event) {
     case WM_CHKTREMCHOR:
         WmChkTremChor();
         break;
+    case WM_SAVETOPOD:
+        WmSaveToPod();
+        break;
+    case WM_CHANGEPNAME:
+        WmChangePName();
+        break;
+    case WM_PODSAVE:
+        WmPodSave(static_cast<FrameMessage*>(event)->lParam);
+        break;
+    case WM_PODSAVE_ALL:
+        WmPodSaveAll(static_cast<FrameMessage*>(event)->lParam);
+        break;
     case MM_MIM_LONGDATA: {
         auto* input = static_cast<MidiInputEvent*>(event);
         ProcessSysexMessage(input->input, input->buffer);

@@ -86,6 +86,18 @@ void DFrame::dispatchCommand(int id) {
     case CM_FILEREAD:
         CmFileRead();
         break;
+    case CM_FILEOPEN:
+        CmFileOpen_();
+        break;
+    case CM_FILESAVE:
+        CmFileSave_();
+        break;
+    case CM_FILEIMPORT:
+        CmFileImport();
+        break;
+    case CM_FILESAVEALL:
+        CmFileSave_All();
+        break;
     default:
         if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST)
             CmPatchChange(id);

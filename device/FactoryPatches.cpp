@@ -1,8 +1,9 @@
 // Generates the simulator's 36 initial patches from one row of tone settings each.
 #include "device/FactoryPatches.h"
 
+#include "tone/ToneMap.h"
+
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -10,79 +11,20 @@
 namespace amplix {
 namespace {
 
-// Record byte positions written here. The generator only writes records; reading them is the
-// decoder's business.
-constexpr std::size_t kDistortionOn = 0;
-constexpr std::size_t kBoostOn = 1;
-constexpr std::size_t kPresenceOn = 2;
-constexpr std::size_t kDelayOn = 3;
-constexpr std::size_t kEffectOn = 4;
-constexpr std::size_t kReverbOn = 5;
-constexpr std::size_t kGateOn = 6;
-constexpr std::size_t kBrightOn = 7;
-constexpr std::size_t kAmpModel = 8;
-constexpr std::size_t kDrive = 9;
-constexpr std::size_t kDrive2 = 10;
-constexpr std::size_t kBass = 11;
-constexpr std::size_t kMiddle = 12;
-constexpr std::size_t kTreble = 13;
-constexpr std::size_t kPresence = 14;
-constexpr std::size_t kChannelVolume = 15;
-constexpr std::size_t kGateThreshold = 16;
-constexpr std::size_t kGateDecay = 17;
-constexpr std::size_t kWahLevel = 18;
-constexpr std::size_t kWahBottom = 19;
-constexpr std::size_t kWahTop = 20;
-constexpr std::size_t kVolumeLevel = 22;
-constexpr std::size_t kVolumeMinimum = 23;
-constexpr std::size_t kVolumeLocation = 24;
-constexpr std::size_t kDelayTimeBits16 = 27; // low nibble: bits 16 to 19
-constexpr std::size_t kDelayTimeBits8 = 28;
-constexpr std::size_t kDelayTimeBits0 = 29;
-constexpr std::size_t kDelayFeedback = 34;
-constexpr std::size_t kDelayLevel = 36;
-constexpr std::size_t kReverbType = 38;
-constexpr std::size_t kReverbDecay = 39;
-constexpr std::size_t kReverbTone = 40;
-constexpr std::size_t kReverbDiffusion = 41;
-constexpr std::size_t kReverbDensity = 42;
-constexpr std::size_t kReverbLevel = 43;
-constexpr std::size_t kCabinet = 44;
-constexpr std::size_t kAir = 45;
-constexpr std::size_t kEffect = 46;
-constexpr std::size_t kRotaryDepth = 47;
-constexpr std::size_t kEffect0 = 48; // bytes 48 to 54, laid out by the effect code
-constexpr std::size_t kEffect1 = 49;
-constexpr std::size_t kEffect2 = 50;
-constexpr std::size_t kEffect3 = 51;
-constexpr std::size_t kEffect4 = 52;
-constexpr std::size_t kEffect5 = 53;
-
 constexpr std::uint8_t kOn = 1;
 constexpr std::uint8_t kKnobMax = 63;
-constexpr std::uint8_t kCompressorRatioMax = 5;
 
-// Delay time: 6 device units per step of 0.1923 ms, at most 98284 units (3150 ms).
-constexpr std::uint32_t kDelayUnitsPerStep = 6;
-constexpr double kDelayMsPerStep = 0.1923;
-constexpr std::uint32_t kDelayUnitsMax = 98284;
-constexpr unsigned kIdleDelayMs = 350; // kept in patches whose delay is off
+// Delay time of the patches whose effect has no delay: the device keeps one all the same.
+constexpr int kIdleDelayMs = 350;
 
-// Effect parameter words, chosen so that the editor's controls land on the 0..127 scale:
-// chorus speed = S / 50, depth = D * 104 / 256, pre-delay = P * 42 / 256; rotary rate =
-// (R - 100) / 22; tremolo speed = T / 25.
-constexpr std::uint32_t kChorusSpeedPerStep = 50;
-constexpr std::uint32_t kChorusDepthScale = 104;
-constexpr std::uint32_t kChorusPreDelayScale = 42;
-constexpr std::uint32_t kWordScale = 256;
-constexpr std::uint32_t kRotaryRateBase = 100;
-constexpr std::uint32_t kRotaryRatePerStep = 22;
-constexpr std::uint32_t kTremoloSpeedPerStep = 25;
-constexpr std::uint8_t kChorusFeedbackNeutral = 64;
-constexpr std::uint8_t kFlangerFeedback = 100;
-constexpr std::uint8_t kChorusPreDelaySteps = 64;
-constexpr std::uint8_t kFlangerPreDelaySteps = 8;
-constexpr std::uint8_t kDefaultRotaryDepth = 40;
+// Effect settings on the editor's 0..127 controller scale.
+constexpr int kChorusFeedbackNeutral = 64;
+constexpr int kFlangerFeedback = 100;
+constexpr int kChorusPreDelay = 64;
+constexpr int kFlangerPreDelay = 8;
+constexpr int kRotaryFastDivisor = 4; // "Fast" at a quarter of "Slow", never above it
+constexpr int kDefaultRotaryDepth = 80;
+constexpr int kSwitchedOn = 127;
 
 enum EffectCode : std::uint8_t {
     kChorus2 = 0,
@@ -168,126 +110,110 @@ constexpr Tone kTones[kPatchLocations] = {
 };
 // clang-format on
 
-bool hasDelay(std::uint8_t effect) {
-    switch (effect) {
-    case kDelayChorus1:
-    case kDelayTremolo:
-    case kDelayOnly:
-    case kDelayCompressor:
-    case kDelayChorus2:
-    case kDelayFlanger1:
-    case kDelaySwell:
-    case kDelayFlanger2:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isFlanger(std::uint8_t effect) {
     return effect == kFlanger1 || effect == kFlanger2 || effect == kDelayFlanger1 || effect == kDelayFlanger2;
 }
 
-void putWord(PatchRecord& patch, std::size_t at, std::uint32_t word) {
-    patch[at] = std::uint8_t(word >> 8);
-    patch[at + 1] = std::uint8_t(word & 0xFF);
+// Where a parameter lies in the record, from the tone map.
+std::size_t byteOf(std::string_view member) {
+    return std::size_t(findParameter(member)->recordByte);
 }
 
-void setDelayTime(PatchRecord& patch, unsigned milliseconds) {
-    auto steps = std::uint32_t(std::lround(milliseconds / kDelayMsPerStep));
-    std::uint32_t units = std::min(steps * kDelayUnitsPerStep, kDelayUnitsMax);
-    patch[kDelayTimeBits16] = std::uint8_t((units >> 16) & 0x0F);
-    patch[kDelayTimeBits8] = std::uint8_t((units >> 8) & 0xFF);
-    patch[kDelayTimeBits0] = std::uint8_t(units & 0xFF);
+// Writes a value on the controller scale the way the device stores that controller. Effect
+// parameters need the effect code in place first.
+void store(PatchRecord& patch, std::string_view member, int value) {
+    const ToneParameter& parameter = *findParameter(member);
+    storeControllerValue(parameter, parameter.controller, value, patch);
+}
+
+// The delay time as the delay slider sends it, both halves.
+void storeDelayTime(PatchRecord& patch, int ms) {
+    const ToneParameter& parameter = *findParameter("DelayTime");
+    for (auto [controller, value] : controllerMessages(parameter, ms))
+        storeControllerValue(parameter, controller, value, patch);
 }
 
 void setEffectParameters(PatchRecord& patch, const Tone& tone) {
-    switch (tone.effect) {
-    case kChorus2:
-    case kFlanger1:
-    case kFlanger2:
-    case kDelayChorus1:
-    case kChorus1:
-    case kDelayChorus2:
-    case kDelayFlanger1:
-    case kDelayFlanger2: {
-        bool flanger = isFlanger(tone.effect);
-        putWord(patch, kEffect0, tone.rate * kChorusSpeedPerStep);
-        putWord(patch, kEffect2, tone.depth * kWordScale / kChorusDepthScale);
-        patch[kEffect4] = flanger ? kFlangerFeedback : kChorusFeedbackNeutral;
-        std::uint32_t preDelay = flanger ? kFlangerPreDelaySteps : kChorusPreDelaySteps;
-        putWord(patch, kEffect5, preDelay * kWordScale / kChorusPreDelayScale);
+    switch (layoutForEffectCode(tone.effect)) {
+    case EffectLayout::Chorus: {
+        const bool flanger = isFlanger(tone.effect);
+        store(patch, "ChSpeed", tone.rate);
+        store(patch, "ChDepth", tone.depth);
+        store(patch, "ChFeedback", flanger ? kFlangerFeedback : kChorusFeedbackNeutral);
+        store(patch, "ChPreDelay", flanger ? kFlangerPreDelay : kChorusPreDelay);
         break;
     }
-    case kRotary:
-        patch[kEffect0] = (tone.flags & kFast) ? kOn : 0;
-        putWord(patch, kEffect1, kRotaryRateBase + kRotaryRatePerStep * tone.rate);
-        putWord(patch, kEffect3, kRotaryRateBase + kRotaryRatePerStep * (tone.rate / 4));
+    case EffectLayout::Rotary:
+        // "Fast" never above "Slow", as the rotary window keeps them.
+        store(patch, "RotarySpeed", (tone.flags & kFast) ? kSwitchedOn : 0);
+        store(patch, "RotaryMax", tone.rate / kRotaryFastDivisor);
+        store(patch, "RotaryMin", tone.rate);
         break;
-    case kDelayTremolo:
-    case kTremolo:
-        putWord(patch, kEffect0, tone.rate * kTremoloSpeedPerStep);
-        patch[kEffect2] = tone.depth;
+    case EffectLayout::Tremolo:
+        store(patch, "TremSpeed", tone.rate);
+        store(patch, "TremDepth", tone.depth);
         break;
-    case kDelayCompressor:
-    case kCompressor:
-        patch[kEffect0] = std::min(tone.depth, kCompressorRatioMax);
+    case EffectLayout::Compressor:
+        store(patch, "CRatio",
+              kCompressionRatioValues[std::min<std::size_t>(tone.depth, kCompressionRatioValues.size() - 1)]);
         break;
-    case kDelaySwell:
-        patch[kEffect0] = tone.rate / 2;
+    case EffectLayout::Swell:
+        store(patch, "Swell", tone.rate);
         break;
-    default: // delay alone and bypass use none of bytes 48 to 54
+    case EffectLayout::Any:
+    case EffectLayout::None: // delay alone and bypass use none of bytes 48 to 54
         break;
     }
 }
 
 PatchRecord makePatch(const Tone& tone) {
+    const EffectRow& effect = *effectForCode(tone.effect);
     PatchRecord patch{};
-    patch[kDistortionOn] = (tone.flags & kDist) ? kOn : 0;
-    patch[kBoostOn] = (tone.flags & kBoost) ? kOn : 0;
-    patch[kPresenceOn] = (tone.flags & kPres) ? kOn : 0;
-    patch[kDelayOn] = hasDelay(tone.effect) ? kOn : 0;
-    patch[kEffectOn] = (tone.effect != kBypass && tone.effect != kDelayOnly) ? kOn : 0;
-    patch[kReverbOn] = tone.reverb > 0 ? kOn : 0;
-    patch[kGateOn] = (tone.flags & kGate) ? kOn : 0;
-    patch[kBrightOn] = (tone.flags & kBright) ? kOn : 0;
+    patch[byteOf("Distortion")] = (tone.flags & kDist) ? kOn : 0;
+    patch[byteOf("DriveBoost")] = (tone.flags & kBoost) ? kOn : 0;
+    patch[byteOf("PresBoost")] = (tone.flags & kPres) ? kOn : 0;
+    // The delay and modulation switches as the panel presets them for the effect.
+    patch[byteOf("Delay")] = effect.delay ? kOn : 0;
+    patch[byteOf("TremChor")] = effect.tremChor ? kOn : 0;
+    patch[byteOf("Reverb")] = tone.reverb > 0 ? kOn : 0;
+    patch[byteOf("NoiseGate")] = (tone.flags & kGate) ? kOn : 0;
+    patch[byteOf("Bright")] = (tone.flags & kBright) ? kOn : 0;
 
-    patch[kAmpModel] = tone.amp;
-    patch[kDrive] = tone.drive;
+    patch[byteOf("AmpModel")] = tone.amp;
+    patch[byteOf("Drive")] = tone.drive;
     // The second drive only sounds on the layered amp model; elsewhere it just rides along.
-    patch[kDrive2] = std::min<std::uint8_t>(kKnobMax, tone.drive + 16);
-    patch[kBass] = tone.bass;
-    patch[kMiddle] = tone.middle;
-    patch[kTreble] = tone.treble;
-    patch[kPresence] = tone.presence;
-    patch[kChannelVolume] = tone.volume;
+    patch[byteOf("Drive2")] = std::min<std::uint8_t>(kKnobMax, tone.drive + 16);
+    patch[byteOf("Bass")] = tone.bass;
+    patch[byteOf("Mid")] = tone.middle;
+    patch[byteOf("Treble")] = tone.treble;
+    patch[byteOf("Presence")] = tone.presence;
+    patch[byteOf("ChVol")] = tone.volume;
 
     // Higher gain wants the gate to close earlier.
-    patch[kGateThreshold] = std::uint8_t(16 + tone.drive / 2);
-    patch[kGateDecay] = 24;
-    patch[kWahLevel] = 96;
-    patch[kWahBottom] = 16;
-    patch[kWahTop] = 104;
-    patch[kVolumeLevel] = 127;
-    patch[kVolumeMinimum] = 0;
-    patch[kVolumeLocation] = (tone.flags & kVolPost) ? kOn : 0;
+    patch[byteOf("GateThreshold")] = std::uint8_t(16 + tone.drive / 2);
+    patch[byteOf("GateDecayTime")] = 24;
+    patch[byteOf("WahLevel")] = 96;
+    patch[byteOf("WahBottom")] = 16;
+    patch[byteOf("WahTop")] = 104;
+    patch[byteOf("VolLevel")] = 127;
+    patch[byteOf("VolMin")] = 0;
+    patch[byteOf("VolPosition")] = (tone.flags & kVolPost) ? kOn : 0;
 
-    bool delay = hasDelay(tone.effect);
-    setDelayTime(patch, delay ? tone.delayMs : kIdleDelayMs);
-    patch[kDelayFeedback] = delay ? tone.feedback : 8;
-    patch[kDelayLevel] = delay ? tone.echo : 16;
+    storeDelayTime(patch, effect.delay ? tone.delayMs : kIdleDelayMs);
+    patch[byteOf("DelayFeedback")] = effect.delay ? tone.feedback : 8;
+    patch[byteOf("DelayLevel")] = effect.delay ? tone.echo : 16;
 
-    patch[kReverbType] = (tone.flags & kRoom) ? kOn : 0;
-    patch[kReverbDecay] = (tone.flags & kRoom) ? 28 : 40;
-    patch[kReverbTone] = 36;
-    patch[kReverbDiffusion] = 40;
-    patch[kReverbDensity] = 44;
-    patch[kReverbLevel] = tone.reverb;
+    patch[byteOf("ReverbType")] = (tone.flags & kRoom) ? kOn : 0;
+    patch[byteOf("ReverbDecay")] = (tone.flags & kRoom) ? 28 : 40;
+    patch[byteOf("ReverbTone")] = 36;
+    patch[byteOf("ReverbDiffusion")] = 40;
+    patch[byteOf("ReverbDensity")] = 44;
+    patch[byteOf("ReverbLevel")] = tone.reverb;
 
-    patch[kCabinet] = tone.cabinet;
-    patch[kAir] = tone.air;
-    patch[kEffect] = tone.effect;
-    patch[kRotaryDepth] = tone.effect == kRotary ? std::uint8_t(tone.depth / 2) : kDefaultRotaryDepth;
+    patch[byteOf("CabSel")] = tone.cabinet;
+    patch[byteOf("Air")] = tone.air;
+    patch[byteOf("EffectSel")] = tone.effect;
+    store(patch, "RotaryDepth", tone.effect == kRotary ? tone.depth : kDefaultRotaryDepth);
     setEffectParameters(patch, tone);
 
     std::fill(patch.begin() + kNameOffset, patch.end(), std::uint8_t(' '));

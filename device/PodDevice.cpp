@@ -3,6 +3,7 @@
 
 #include "device/FactoryPatches.h"
 #include "midi/MidiTypes.h"
+#include "tone/ToneMap.h"
 
 #include <algorithm>
 
@@ -14,6 +15,7 @@ constexpr std::uint8_t kChannelMask = 0x0F;
 constexpr std::uint8_t kKindMask = 0xF0;
 constexpr std::uint8_t kSystemMessages = 0xF0;
 constexpr std::uint8_t kNibbleMax = 0x0F;
+constexpr std::uint8_t kSwitchOn = 1; // a switch byte as the device writes it
 constexpr std::size_t kControlChangeSize = 3;
 constexpr std::size_t kProgramChangeSize = 2;
 constexpr std::size_t kSmallestSysex = 2; // F0 F7
@@ -142,9 +144,18 @@ PodDevice::Message PodDevice::turnControl(std::uint8_t controller, std::uint8_t 
 }
 
 void PodDevice::applyController(std::uint8_t controller, std::uint8_t value) {
-    // Nothing yet: each controller will write its record byte through the tone map.
-    (void)controller;
-    (void)value;
+    const ToneParameter* parameter = findController(controller);
+    if (!parameter)
+        return;
+    storeControllerValue(*parameter, controller, value, editBuffer_);
+    if (parameter->record != RecordRule::EffectCode)
+        return;
+    // Choosing an effect on the device turns it on, so a dump read straight after shows the
+    // same switches the panel sets when the user picks that effect.
+    if (const EffectRow* effect = effectForCode(value & kNibbleMax)) {
+        editBuffer_[std::size_t(findParameter("Delay")->recordByte)] = effect->delay ? kSwitchOn : 0;
+        editBuffer_[std::size_t(findParameter("TremChor")->recordByte)] = effect->tremChor ? kSwitchOn : 0;
+    }
 }
 
 PodDevice::Message PodDevice::editBufferDump() const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "patch/SysexFormat.h"
+#include "tone/ToneMap.h"
 
 #include <array>
 #include <cstddef>
@@ -19,7 +20,7 @@ public:
 
     static constexpr int kManualMode = 0;
     static constexpr int kLastProgram = int(kPatchLocations); // programs 1..36 are locations 0..35
-    static constexpr std::uint8_t kTapTempoController = 64;
+    static constexpr std::uint8_t kTapTempoController = amplix::kTapTempoController;
     static constexpr std::uint8_t kTapValue = 127;
     // Byte 7 carries no meaning the editor knows of; a non-zero default shows whether a
     // receiver passes it on unchanged.
@@ -41,8 +42,10 @@ public:
     Message turnControl(std::uint8_t controller, std::uint8_t value);
     Message tapTempo() { return turnControl(kTapTempoController, kTapValue); }
 
-    // Applies a controller to the edit buffer, wherever it came from. Controllers change
-    // nothing yet: they take effect here once the tone map gives each its record byte.
+    // Applies a controller to the edit buffer, wherever it came from, as the tone map stores it;
+    // a later dump shows the edit. Controllers the device only sends (tap tempo) and those
+    // of an effect not in the patch change nothing. A new effect type also switches the
+    // delay and the modulation effect on or off as that effect has them.
     void applyController(std::uint8_t controller, std::uint8_t value);
 
     Message editBufferDump() const;

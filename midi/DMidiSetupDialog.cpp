@@ -1,6 +1,7 @@
 // Dialog 304, "MIDI Setup", built in code at its template geometry.
 #include "midi/DMidiSetupDialog.h"
 
+#include "app/DialogTemplate.h"
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
@@ -12,11 +13,17 @@
 #include <QPushButton>
 
 namespace {
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
 constexpr int ID_MIDIOUTPORT = 297;
 constexpr int ID_MIDIINPORT = 298;
 constexpr int ID_MIDICHANNEL = 299;
+constexpr DialogText kTexts[] = {
+    {14, 12, 153, 8, "Select the MIDI input, output and channel"},
+    {14, 23, 152, 8, "settings used to connect to your POD. Then"},
+    {14, 34, 153, 8, "click the OK button to save the new settings."},
+    {16, 65, 29, 8, "MIDI in:"},
+    {12, 93, 33, 8, "MIDI out:"},
+    {36, 121, 47, 8, "MIDI channel:"},
+};
 } // namespace
 
 DMidiSetupDialog::DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, unsigned* PODMidiInPort,
@@ -36,21 +43,8 @@ DMidiSetupDialog::DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, u
     MidiOutPort = dropDown("MidiOutPort", ID_MIDIOUTPORT, 47, 91, 120, 75);
     MidiChannel = dropDown("MidiChannel", ID_MIDICHANNEL, 86, 119, 35, 75);
 
-    auto* ok = makeButton(this, "OK", IDOK, du.rect(180, 6, 50, 14), QStringLiteral("OK"));
-    ok->setDefault(true);
-    auto* cancel = makeButton(this, "Cancel", IDCANCEL, du.rect(180, 24, 50, 14), QStringLiteral("Cancel"));
-    connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
-    connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
-
-    makeStatic(this, "StaticIntro1", -1, du.rect(14, 12, 153, 8),
-               QStringLiteral("Select the MIDI input, output and channel"));
-    makeStatic(this, "StaticIntro2", -1, du.rect(14, 23, 152, 8),
-               QStringLiteral("settings used to connect to your POD. Then"));
-    makeStatic(this, "StaticIntro3", -1, du.rect(14, 34, 153, 8),
-               QStringLiteral("click the OK button to save the new settings."));
-    makeStatic(this, "StaticMidiIn", -1, du.rect(16, 65, 29, 8), QStringLiteral("MIDI in:"));
-    makeStatic(this, "StaticMidiOut", -1, du.rect(12, 93, 33, 8), QStringLiteral("MIDI out:"));
-    makeStatic(this, "StaticMidiChannel", -1, du.rect(36, 121, 47, 8), QStringLiteral("MIDI channel:"));
+    addOkCancel(this, du, 180, 6, 180, 24);
+    addStaticTexts(this, du, kTexts);
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("IntroFrame"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -103,4 +97,4 @@ void DMidiSetupDialog::UpdatePODMOut() {
         *p_PODMidiOutPort = unsigned(MidiOutPort->currentIndex());
 }
 
-int DMidiSetupDialog::Execute() { return exec() == IDOK ? IDOK : IDCANCEL; }
+int DMidiSetupDialog::Execute() { return runDialog(*this); }

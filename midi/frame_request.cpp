@@ -113,11 +113,20 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
     if (kind == DumpKind::SinglePatch) {
         if (Save_flag)
             QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE, 0, std::int64_t(recorded)));
+        if (Name_flag) {
+            AddPatchName();
+            Name_flag = 0;
+        }
         if (AmpModel_flag >= 0) {
             writeRecordByte(sysEx, kDumpDataOffset, kAmpModelRecordByte, std::uint8_t(AmpModel_flag));
             SendSysexMessage(int(kSingleDumpSize));
         }
+        UpdateAmplixFromSysex();
         repaint();
+        if (SaveToPod_flag) {
+            SaveToPod_flag = 0;
+            WriteToPOD();
+        }
         midiHdr.reset();
         Waiting_for_sysex = 0;
         Save_flag = 0;

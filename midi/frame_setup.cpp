@@ -70,7 +70,7 @@ void DFrame::CmSetupMidi() {
     const std::vector<std::uint8_t> bytes = encodeMidiConfig(config);
     // Written aside and moved into place, so a failed write never leaves half a file.
     QSaveFile file(QString::fromLatin1(kConfigFileName));
-    bool written = file.open(QIODevice::WriteOnly) &&
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size()) &&
                    file.commit();
     if (!written)

@@ -1,12 +1,18 @@
 // The patch name strip.
 #include "patch/DPatchName.h"
 
+#include "app/DialogTemplate.h"
 #include "app/PanelControls.h"
+#include "midi/PostToParentWindow.h"
+#include "patch/DChangePatchNameDialog.h"
+#include "patch/SysexFormat.h"
 #include "tone/ControlIds.h"
 
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+
+#include <cstring>
 
 using namespace amplix;
 
@@ -27,4 +33,20 @@ DPatchName::DPatchName(QWidget* parent, const QString& title) : QFrame(parent) {
         makeButton(this, "ButtonPatchName", ID_CHANGEPATCHNAME, QRect(265, 6, 180, 24), "Change Patch Name");
     ButtonSaveToPOD =
         makeButton(this, "ButtonSaveToPOD", ID_SAVETOPOD, QRect(500, 6, 180, 24), "Save Patch To POD...");
+    connect(ButtonPatchName, &QPushButton::clicked, this, &DPatchName::ChangePatchName);
+    connect(ButtonSaveToPOD, &QPushButton::clicked, this, &DPatchName::SaveToPOD);
 }
+
+void DPatchName::ChangePatchName() {
+    const QByteArray current = StaticPatchNameData->text().toLatin1().left(int(kNameLength));
+    std::memcpy(str, current.constData(), std::size_t(current.size()));
+    str[current.size()] = '\0';
+    DChangePatchNameDialog dialog(this, str);
+    if (runDialog(dialog) != IDOK)
+        return;
+    PostToParentWindow(window(), 1);
+    // The strip shows the new name at once, before the device has it.
+    StaticPatchNameData->setText(QString::fromLatin1(str, qsizetype(strnlen(str, kNameLength))));
+}
+
+void DPatchName::SaveToPOD() { PostToParentWindow(window(), 2); }

@@ -13,6 +13,11 @@ class DPatchName : public QFrame {
 public:
     DPatchName(QWidget* parent, const QString& title);
 
+    // "Change Patch Name": asks for the new name, shows it and has the frame send it.
+    void ChangePatchName();
+    // "Save Patch To POD...": the frame asks for the location after reading the patch back.
+    void SaveToPOD();
+
     // Controls, in declaration order. StaticPatchNameData is the panel's store of the patch name.
     QLabel* StaticPatchNameData = nullptr;
     QLabel* StaticPatchName = nullptr;

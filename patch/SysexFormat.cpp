@@ -48,7 +48,7 @@ std::array<std::uint8_t, kSingleDumpSize> buildSingleDump(const PatchRecord& rec
     std::copy(sysExHeader.begin(), sysExHeader.end(), dump.begin());
     dump[kDumpByte7] = byte7;
     writeRecord(dump, kDumpDataOffset, record);
-    dump[kSingleDumpSize - 1] = 0xF7;
+    dump[kSingleDumpSize - 1] = kSysexEnd;
     return dump;
 }
 
@@ -59,8 +59,37 @@ std::array<std::uint8_t, kBankDumpSize> buildBankDump(const std::array<PatchReco
     dump[kDumpByte7] = byte7;
     for (std::size_t n = 0; n < kPatchLocations; ++n)
         writeRecord(dump, bankPatchOffset(n), patches[n]);
-    dump[kBankDumpSize - 1] = 0xF7;
+    dump[kBankDumpSize - 1] = kSysexEnd;
     return dump;
+}
+
+std::string dumpName(std::span<const std::uint8_t> dump) {
+    std::string name;
+    for (std::size_t j = 0; j < kNameLength; ++j) {
+        const std::uint8_t c = readRecordByte(dump, kDumpDataOffset, kNameOffset + j);
+        if (c == 0)
+            break;
+        name += char(c);
+    }
+    return name;
+}
+
+void writeDumpName(std::span<std::uint8_t> dump, std::string_view latin1Name) {
+    bool ended = false;
+    for (std::size_t j = 0; j < kNameLength; ++j) {
+        if (j >= latin1Name.size() || latin1Name[j] == '\0')
+            ended = true;
+        writeRecordByte(dump, kDumpDataOffset, kNameOffset + j, ended ? std::uint8_t(' ') : std::uint8_t(latin1Name[j]));
+    }
+}
+
+void makeStoreMessage(std::span<std::uint8_t> message, int location) {
+    if (message.size() < kStoreMessageSize)
+        return;
+    for (std::size_t i = kSingleDumpSize - 1; i >= kDumpByte7; --i)
+        message[i + 1] = message[i];
+    message[6] = 0x00;
+    message[kStoreLocationOffset] = std::uint8_t(location);
 }
 
 std::string locationLabel(std::size_t location) {

@@ -1,11 +1,14 @@
 // The device's SysEx messages: requests, dumps, the store message and the nibble-pair record.
 #pragma once
 
+#include "midi/MidiTypes.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace amplix {
 
@@ -54,6 +57,18 @@ constexpr std::size_t bankPatchOffset(std::size_t n) { return kDumpDataOffset + 
 std::array<std::uint8_t, kSingleDumpSize> buildSingleDump(const PatchRecord& record, std::uint8_t byte7 = 0);
 std::array<std::uint8_t, kBankDumpSize> buildBankDump(const std::array<PatchRecord, kPatchLocations>& patches,
                                                       std::uint8_t byte7 = 0);
+
+// The name of a single-patch dump as shown: record bytes 55 to 70 up to the first 00, as
+// 8-bit (Latin-1) characters.
+std::string dumpName(std::span<const std::uint8_t> dump);
+// Writes a name into a single-patch dump: its characters up to the first 00 or the 16th, then
+// spaces. Every other byte of the dump is left as it was.
+void writeDumpName(std::span<std::uint8_t> dump, std::string_view latin1Name);
+
+// Turns the single-patch dump at the start of message into the store message for a location,
+// in place: bytes 7 to 150 move up by one, byte 6 becomes 00 and byte 7 the location.
+// message must hold at least 152 bytes.
+void makeStoreMessage(std::span<std::uint8_t> message, int location);
 
 // "1A" .. "9D" for locations 0 .. 35.
 std::string locationLabel(std::size_t location);

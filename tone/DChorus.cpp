@@ -3,7 +3,9 @@
 
 #include "app/PanelControls.h"
 #include "tone/ControlIds.h"
+#include "tone/ToneControls.h"
 
+#include <QLabel>
 #include <QSlider>
 
 using namespace amplix;
@@ -21,9 +23,28 @@ DChorus::DChorus(QWidget* parent, const QString& title)
     // Shows the sign of the feedback once the slider has been moved.
     StaticChFeedback =
         makeStatic(this, "StaticChFeedback", ID_STATICCHFEEDBACK, QRect(116, 10, 78, 17), "Feedback");
+
+    bindHandler("ChSpeed", [this] { UpdateChSpeed(); });
+    bindHandler("ChDepth", [this] { UpdateChDepth(); });
+    bindHandler("ChFeedback", [this] { UpdateChFeedback(); });
+    bindHandler("ChPreDelay", [this] { UpdateChPreDelay(); });
 }
 
 void DChorus::SetupWindow() {
-    for (QSlider* slider : {ChSpeed, ChDepth, ChFeedback, ChPreDelay})
-        setupStandardSlider(slider, 127);
+    setupFromToneMap(ToneWindow::Chorus);
+}
+
+void DChorus::UpdateChSpeed(int) {
+    sendParameter("ChSpeed");
+}
+void DChorus::UpdateChDepth(int) {
+    sendParameter("ChDepth");
+}
+void DChorus::UpdateChPreDelay(int) {
+    sendParameter("ChPreDelay");
+}
+
+void DChorus::UpdateChFeedback(int) {
+    sendParameter("ChFeedback");
+    StaticChFeedback->setText(QString::fromStdString(chorusFeedbackLabel(controlState(ChFeedback))));
 }

@@ -14,6 +14,12 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateChSpeed(int code = 0);
+    void UpdateChDepth(int code = 0);
+    void UpdateChFeedback(int code = 0);
+    void UpdateChPreDelay(int code = 0);
+
     // Controls, in declaration order.
     QSlider* ChSpeed = nullptr;
     QSlider* ChDepth = nullptr;

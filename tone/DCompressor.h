@@ -14,6 +14,9 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateCRatio();
+
     // Controls, in declaration order.
     QComboBox* CRatio = nullptr;
     QLabel* StaticCRatio = nullptr;

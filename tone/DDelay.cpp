@@ -3,17 +3,13 @@
 
 #include "app/PanelControls.h"
 #include "tone/ControlIds.h"
+#include "tone/ToneControls.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QSlider>
 
 using namespace amplix;
-
-namespace {
-// The time slider holds milliseconds.
-constexpr int kDelayTimeMaxMs = 3150;
-constexpr int kDelayTimeTickMs = 315;
-} // namespace
 
 DDelay::DDelay(QWidget* parent, const QString& title)
     : DEffectWindow(parent, title, QRect(420, 330, 280, 135)) {
@@ -28,11 +24,28 @@ DDelay::DDelay(QWidget* parent, const QString& title)
     // Shows the time in milliseconds once the slider has been moved.
     StaticDelayTime =
         makeStatic(this, "StaticDelayTime", ID_STATICDELAYTIME, QRect(75, 10, 150, 17), "Delay Time:");
+
+    bindHandler("DelayLevel", [this] { UpdateDelayLevel(); });
+    bindHandler("DelayFeedback", [this] { UpdateDelayFeedback(); });
+    bindHandler("DelayTime", [this] { UpdateDelayTime(); });
+    bindHandler("Delay", [this] { UpdateDelay(); });
 }
 
 void DDelay::SetupWindow() {
-    setupStandardSlider(DelayLevel, 127);
-    setupStandardSlider(DelayFeedback, 0);
-    setupSlider(DelayTime, 0, kDelayTimeMaxMs, kDelayTimeTickMs, 0);
-    Delay->setChecked(false);
+    setupFromToneMap(ToneWindow::Delay);
+}
+
+void DDelay::UpdateDelayLevel(int) {
+    sendParameter("DelayLevel");
+}
+void DDelay::UpdateDelayFeedback(int) {
+    sendParameter("DelayFeedback");
+}
+void DDelay::UpdateDelay() {
+    sendParameter("Delay");
+}
+
+void DDelay::UpdateDelayTime(int) {
+    StaticDelayTime->setText(QString::fromStdString(delayTimeLabel(controlState(DelayTime))));
+    sendParameter("DelayTime");
 }

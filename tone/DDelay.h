@@ -15,6 +15,12 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateDelayLevel(int code = 0);
+    void UpdateDelayFeedback(int code = 0);
+    void UpdateDelayTime(int code = 0);
+    void UpdateDelay();
+
     // Controls, in declaration order.
     QSlider* DelayLevel = nullptr;
     QSlider* DelayFeedback = nullptr;

@@ -3,9 +3,26 @@
 
 #include "app/PanelControls.h"
 #include "tone/ToneControls.h"
+#include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
 
+#include <QComboBox>
 #include <QPalette>
+#include <QSlider>
+
+namespace {
+
+// The delay-time slider counts milliseconds; its ruler marks every tenth of the range.
+constexpr int kDelayTimeTickMs = 315;
+
+QStringList entries(std::span<const std::string_view> names) {
+    QStringList list;
+    for (std::string_view name : names)
+        list << QString::fromLatin1(name.data(), qsizetype(name.size()));
+    return list;
+}
+
+} // namespace
 
 DEffectWindow::DEffectWindow(QWidget* parent, const QString& title, const QRect& place) : QFrame(parent) {
     setWindowTitle(title);
@@ -41,4 +58,22 @@ void DEffectWindow::sendParameter(std::string_view member) {
 void DEffectWindow::bindHandler(std::string_view member, std::function<void()> handler) {
     if (QWidget* widget = control(member))
         onUserChange(widget, this, std::move(handler));
+}
+
+void DEffectWindow::setupFromToneMap(amplix::ToneWindow window) {
+    for (const amplix::ToneParameter& parameter : amplix::toneMap()) {
+        if (parameter.window != window)
+            continue;
+        QWidget* widget = control(parameter.member);
+        if (auto* slider = qobject_cast<QSlider*>(widget)) {
+            if (parameter.kind == amplix::ControlKind::DelayTime)
+                setupSlider(slider, 0, amplix::kDelayTimeMaxMs, kDelayTimeTickMs, parameter.initial);
+            else
+                setupStandardSlider(slider, parameter.initial);
+        } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+            fillDropDown(list, entries(amplix::listEntries(parameter.member)));
+        }
+        if (widget)
+            setControlState(widget, parameter.initial);
+    }
 }

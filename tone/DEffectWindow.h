@@ -1,6 +1,8 @@
 // Common base of the nine effect setup windows: a bordered child panel without caption.
 #pragma once
 
+#include "tone/ToneMap.h"
+
 #include <QFrame>
 #include <QRect>
 #include <QString>
@@ -32,6 +34,8 @@ protected:
     void sendParameter(std::string_view member);
     // Runs the window's handler on every change the user makes to the control.
     void bindHandler(std::string_view member, std::function<void()> handler);
+    // Gives every control of the window's tone-map rows its range, list entries and initial state.
+    void setupFromToneMap(amplix::ToneWindow window);
 
     // Most sliders of the setup windows are 32 by 75 pixels.
     static QRect sliderAt(int x, int y) { return QRect(x, y, 32, 75); }

@@ -18,10 +18,22 @@ DGate::DGate(QWidget* parent, const QString& title)
     StaticGateDecayTime =
         makeStatic(this, "StaticGateDecayTime", ID_STATICGATEDECAYTIME, QRect(105, 7, 60, 17), "Decay");
     NoiseGate = makeCheckBox(this, "NoiseGate", ID_NOISEGATE, QRect(40, 105, 100, 25), "Noise Gate");
+
+    bindHandler("GateThreshold", [this] { UpdateGateThreshold(); });
+    bindHandler("GateDecayTime", [this] { UpdateGateDecayTime(); });
+    bindHandler("NoiseGate", [this] { UpdateNoiseGate(); });
 }
 
 void DGate::SetupWindow() {
-    setupStandardSlider(GateThreshold, 127);
-    setupStandardSlider(GateDecayTime, 127);
-    NoiseGate->setChecked(false);
+    setupFromToneMap(ToneWindow::Gate);
+}
+
+void DGate::UpdateGateThreshold(int) {
+    sendParameter("GateThreshold");
+}
+void DGate::UpdateGateDecayTime(int) {
+    sendParameter("GateDecayTime");
+}
+void DGate::UpdateNoiseGate() {
+    sendParameter("NoiseGate");
 }

@@ -15,6 +15,11 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateGateThreshold(int code = 0);
+    void UpdateGateDecayTime(int code = 0);
+    void UpdateNoiseGate();
+
     // Controls, in declaration order.
     QSlider* GateThreshold = nullptr;
     QSlider* GateDecayTime = nullptr;

@@ -3,6 +3,7 @@
 
 #include "app/PanelControls.h"
 #include "tone/ControlIds.h"
+#include "tone/ToneControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,14 +28,41 @@ DPedals::DPedals(QWidget* parent, const QString& title)
     StaticWahBottom =
         makeStatic(this, "StaticWahBottom", ID_STATICWAHBOTTOM, QRect(224, 10, 50, 17), "Bottom");
     StaticWahTop = makeStatic(this, "StaticWahTop", ID_STATICWAHTOP, QRect(179, 10, 40, 17), "Top");
+
+    bindHandler("VolLevel", [this] { UpdateVolLevel(); });
+    bindHandler("VolMin", [this] { UpdateVolMin(); });
+    bindHandler("VolPosition", [this] { UpdateVolPosition(); });
+    bindHandler("WahLevel", [this] { UpdateWahLevel(); });
+    bindHandler("WahBottom", [this] { UpdateWahBottom(); });
+    bindHandler("WahTop", [this] { UpdateWahTop(); });
+    bindHandler("Wah", [this] { UpdateWah(); });
 }
 
 void DPedals::SetupWindow() {
-    setupStandardSlider(VolLevel, 0);
-    setupStandardSlider(VolMin, 127);
-    fillDropDown(VolPosition, {"Pre-Tube Drive", "Post-Tube Drive"});
-    setupStandardSlider(WahLevel, 0);
-    setupStandardSlider(WahBottom, 127);
-    setupStandardSlider(WahTop, 0);
-    Wah->setChecked(false);
+    setupFromToneMap(ToneWindow::Pedals);
+}
+
+void DPedals::UpdateVolLevel(int) {
+    sendParameter("VolLevel");
+}
+void DPedals::UpdateVolMin(int) {
+    sendParameter("VolMin");
+}
+void DPedals::UpdateVolPosition() {
+    sendParameter("VolPosition");
+}
+void DPedals::UpdateWahBottom(int) {
+    sendParameter("WahBottom");
+}
+void DPedals::UpdateWahTop(int) {
+    sendParameter("WahTop");
+}
+void DPedals::UpdateWah() {
+    sendParameter("Wah");
+}
+
+// A wah the user is rocking is one to be heard: the box shows it on, without a send of its own.
+void DPedals::UpdateWahLevel(int) {
+    sendParameter("WahLevel");
+    setControlState(Wah, 1);
 }

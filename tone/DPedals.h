@@ -16,6 +16,15 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateVolLevel(int code = 0);
+    void UpdateVolMin(int code = 0);
+    void UpdateVolPosition();
+    void UpdateWahLevel(int code = 0);
+    void UpdateWahBottom(int code = 0);
+    void UpdateWahTop(int code = 0);
+    void UpdateWah();
+
     // Controls, in declaration order.
     QSlider* VolLevel = nullptr;
     QSlider* VolMin = nullptr;

@@ -3,6 +3,7 @@
 
 #include "app/PanelControls.h"
 #include "tone/ControlIds.h"
+#include "tone/ToneControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,11 +32,41 @@ DReverb::DReverb(QWidget* parent, const QString& title)
     StaticReverbType =
         makeStatic(this, "StaticReverbType", ID_STATICREVERBTYPE, QRect(20, 110, 140, 17), "Reverb Type:");
     Reverb = makeCheckBox(this, "Reverb", ID_REVERB, QRect(200, 125, 65, 25), "Reverb");
+
+    bindHandler("ReverbDecay", [this] { UpdateReverbDecay(); });
+    bindHandler("ReverbTone", [this] { UpdateReverbTone(); });
+    bindHandler("ReverbType", [this] { UpdateReverbType(); });
+    bindHandler("ReverbDiffusion", [this] { UpdateReverbDiffusion(); });
+    bindHandler("ReverbDensity", [this] { UpdateReverbDensity(); });
+    bindHandler("ReverbLevel", [this] { UpdateReverbLevel(); });
+    bindHandler("Reverb", [this] { UpdateReverb(); });
 }
 
 void DReverb::SetupWindow() {
-    for (QSlider* slider : {ReverbDecay, ReverbTone, ReverbDiffusion, ReverbDensity, ReverbLevel})
-        setupStandardSlider(slider, 63);
-    fillDropDown(ReverbType, {"Spring Reverb", "Room Reverb"});
-    Reverb->setChecked(true);
+    setupFromToneMap(ToneWindow::Reverb);
+}
+
+void DReverb::UpdateReverbDecay(int) {
+    sendParameter("ReverbDecay");
+}
+void DReverb::UpdateReverbTone(int) {
+    sendParameter("ReverbTone");
+}
+void DReverb::UpdateReverbType() {
+    sendParameter("ReverbType");
+}
+void DReverb::UpdateReverbDiffusion(int) {
+    sendParameter("ReverbDiffusion");
+}
+void DReverb::UpdateReverbDensity(int) {
+    sendParameter("ReverbDensity");
+}
+void DReverb::UpdateReverb() {
+    sendParameter("Reverb");
+}
+
+// A reverb the user is adjusting is one to be heard: the box shows it on, without a send of its own.
+void DReverb::UpdateReverbLevel(int) {
+    sendParameter("ReverbLevel");
+    setControlState(Reverb, 1);
 }

@@ -16,6 +16,15 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateReverbDecay(int code = 0);
+    void UpdateReverbTone(int code = 0);
+    void UpdateReverbType();
+    void UpdateReverbDiffusion(int code = 0);
+    void UpdateReverbDensity(int code = 0);
+    void UpdateReverbLevel(int code = 0);
+    void UpdateReverb();
+
     // Controls, in declaration order.
     QSlider* ReverbDecay = nullptr;
     QSlider* ReverbTone = nullptr;

@@ -15,6 +15,12 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateRotaryMax(int code = 0);
+    void UpdateRotaryMin(int code = 0);
+    void UpdateRotaryDepth(int code = 0);
+    void UpdateRotarySpeed();
+
     // Controls, in declaration order.
     QSlider* RotaryMax = nullptr;
     QSlider* RotaryMin = nullptr;
@@ -24,4 +30,7 @@ public:
     QLabel* StaticRotaryMax = nullptr;
     QLabel* StaticRotaryMin = nullptr;
     QLabel* StaticRotaryDepth = nullptr;
+
+private:
+    void keepFastNotAboveSlow(QSlider* moved, QSlider* other, std::string_view member);
 };

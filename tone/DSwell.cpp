@@ -13,8 +13,14 @@ DSwell::DSwell(QWidget* parent, const QString& title)
     Swell = makeVerticalSlider(this, "Swell", ID_SWELL, sliderAt(60, 30));
     StaticSwell =
         makeStatic(this, "StaticSwell", ID_STATICSWELL, QRect(20, 10, 130, 17), "Swell Attack Speed");
+
+    bindHandler("Swell", [this] { UpdateSwell(); });
 }
 
 void DSwell::SetupWindow() {
-    setupStandardSlider(Swell, 127);
+    setupFromToneMap(ToneWindow::Swell);
+}
+
+void DSwell::UpdateSwell(int) {
+    sendParameter("Swell");
 }

@@ -14,6 +14,9 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateSwell(int code = 0);
+
     // Controls, in declaration order.
     QSlider* Swell = nullptr;
     QLabel* StaticSwell = nullptr;

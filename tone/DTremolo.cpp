@@ -15,9 +15,18 @@ DTremolo::DTremolo(QWidget* parent, const QString& title)
     StaticTremSpeed = makeStatic(this, "StaticTremSpeed", ID_STATICTREMSPEED, QRect(20, 10, 50, 17), "Speed");
     StaticTremDepth =
         makeStatic(this, "StaticTremDepth", ID_STATICTREMDEPTH, QRect(107, 10, 50, 17), "Depth");
+
+    bindHandler("TremSpeed", [this] { UpdateTremSpeed(); });
+    bindHandler("TremDepth", [this] { UpdateTremDepth(); });
 }
 
 void DTremolo::SetupWindow() {
-    setupStandardSlider(TremSpeed, 127);
-    setupStandardSlider(TremDepth, 127);
+    setupFromToneMap(ToneWindow::Tremolo);
+}
+
+void DTremolo::UpdateTremSpeed(int) {
+    sendParameter("TremSpeed");
+}
+void DTremolo::UpdateTremDepth(int) {
+    sendParameter("TremDepth");
 }

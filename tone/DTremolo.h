@@ -14,6 +14,10 @@ public:
 
     void SetupWindow() override;
 
+    // What the user's changes send; a slider's notification code is ignored.
+    void UpdateTremSpeed(int code = 0);
+    void UpdateTremDepth(int code = 0);
+
     // Controls, in declaration order.
     QSlider* TremSpeed = nullptr;
     QSlider* TremDepth = nullptr;

@@ -5,10 +5,14 @@ Run with Debian's /usr/bin/python3 (mido + python-rtmidi). Opens one virtual inp
 output through mido's rtmidi backend on UNIX_JACK, prints "ready" once both exist, writes each
 received message as one line of lower-case hex to the record file, and answers the edit-buffer
 request with a 151-byte single-patch dump and the bank request with a 5121-byte bank dump.
+Given a command file (--commands, or the environment variable POD_PEER_COMMANDS), it watches
+the file and sends each line appended to it as one message, written in hex ("b00e64"), as the
+device does when a knob is turned on it; each is logged as "sent <hex>".
 SIGTERM or SIGINT closes the ports and ends it.
 """
 
 import argparse
+import os
 import signal
 import sys
 import threading
@@ -34,6 +38,9 @@ NAME_SIZE = 16
 BANK_PATCHES = 36
 SINGLE_DUMP_SIZE = 151
 BANK_DUMP_SIZE = 5121
+
+IDLE_POLL_SECONDS = 0.1
+COMMAND_POLL_SECONDS = 0.005
 
 
 def make_record(number, name):
@@ -89,17 +96,58 @@ def bank_dump():
     return data
 
 
+class CommandFile:
+    """The lines appended to a file since the last look, each one message in hex."""
+
+    def __init__(self, path):
+        self.path = path
+        self.offset = 0
+        self.pending = b""
+
+    def new_messages(self):
+        try:
+            with open(self.path, "rb") as commands:
+                commands.seek(self.offset)
+                data = commands.read()
+        except FileNotFoundError:
+            return []
+        self.offset += len(data)
+        *lines, self.pending = (self.pending + data).split(b"\n")
+        messages = []
+        for line in lines:
+            text = line.decode("ascii", "replace").strip()
+            if not text:
+                continue
+            try:
+                messages.append(list(bytes.fromhex(text)))
+            except ValueError:
+                print("not a message in hex: %r" % text, flush=True)
+        return messages
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--client", default="POD Peer", help="JACK client name prefix")
     parser.add_argument("--record", help="file for the received messages (default: stdout)")
     parser.add_argument("--no-answer", action="store_true", help="record only, never answer")
+    parser.add_argument(
+        "--commands",
+        default=os.environ.get("POD_PEER_COMMANDS"),
+        help="file whose appended lines are sent, one message in hex each",
+    )
     args = parser.parse_args()
 
     backend = mido.Backend(BACKEND, load=True)
     record = open(args.record, "a", buffering=1) if args.record else sys.stdout
     output = backend.open_output("out", client_name=args.client + " Out")
     lock = threading.Lock()
+    # The answers go out from the input callback, the commands from the main loop.
+    send_lock = threading.Lock()
+
+    def send(data):
+        with send_lock:
+            output.send(mido.Message.from_bytes(data))
+
     answers = {tuple(EDIT_BUFFER_REQUEST): single_dump(), tuple(BANK_REQUEST): bank_dump()}
 
     def received(message):
@@ -109,16 +157,23 @@ def main():
             record.flush()
         answer = None if args.no_answer else answers.get(tuple(data))
         if answer is not None:
-            output.send(mido.Message.from_bytes(answer))
+            send(answer)
 
     inport = backend.open_input("in", client_name=args.client + " In", callback=received)
 
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
+    commands = CommandFile(args.commands) if args.commands else None
     print("ready", flush=True)
-    while not stop.wait(0.1):
-        pass
+    while not stop.wait(COMMAND_POLL_SECONDS if commands else IDLE_POLL_SECONDS):
+        for data in commands.new_messages() if commands else []:
+            try:
+                send(data)
+            except ValueError as error:
+                print("cannot send %s: %s" % (bytes(data).hex(), error), flush=True)
+                continue
+            print("sent " + bytes(data).hex(), flush=True)
     inport.close()
     output.close()
     if record is not sys.stdout:

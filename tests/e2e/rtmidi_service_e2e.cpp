@@ -2,6 +2,7 @@
 #include "JackFixture.h"
 
 #include "midi/RtMidiService.h"
+#include "patch/SysexFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +19,12 @@ using e2e::hex;
 using std::chrono::milliseconds;
 using Bytes = std::vector<std::uint8_t>;
 
-const Bytes kEditBufferRequest{0xF0, 0x00, 0x01, 0x0C, 0x01, 0x00, 0x01, 0xF7};
-const Bytes kBankRequest{0xF0, 0x00, 0x01, 0x0C, 0x01, 0x00, 0x02, 0xF7};
-const Bytes kSingleDumpHeader{0xF0, 0x00, 0x01, 0x0C, 0x01, 0x01, 0x01};
-const Bytes kBankDumpHeader{0xF0, 0x00, 0x01, 0x0C, 0x01, 0x01, 0x02};
-constexpr std::size_t kSingleDumpSize = 151;
-constexpr std::size_t kBankDumpSize = 5121;
-constexpr std::size_t kFirstNibble = 8;
-constexpr std::size_t kRecordSize = 71;
-constexpr std::size_t kNameOffset = 55;
-constexpr std::size_t kNameSize = 16;
+const Bytes kEditRequest(kEditBufferRequest.begin(), kEditBufferRequest.end());
+const Bytes kBankReq(kBankRequest.begin(), kBankRequest.end());
+const Bytes kSingleDumpHeader(sysExHeader.begin(), sysExHeader.end());
+const Bytes kBankDumpHeader(sysExHeaderAll.begin(), sysExHeaderAll.end());
+constexpr std::size_t kFirstNibble = kDumpDataOffset;
+constexpr std::size_t kNameSize = kNameLength;
 constexpr std::size_t kJackLargestSysex = 16379;
 constexpr milliseconds kAnswerLimit{3000};
 constexpr milliseconds kQuietTime{300};
@@ -222,7 +219,7 @@ TEST_F(RtMidiOnJack, ListsThePeerButNeverItsOwnPorts) {
 TEST_F(RtMidiOnJack, EditBufferRequestBringsTheWholeSinglePatchDump) {
     connect();
     double roundTripMs = 0;
-    auto dump = request(kEditBufferRequest, &roundTripMs);
+    auto dump = request(kEditRequest, &roundTripMs);
     ASSERT_NE(dump, nullptr) << "no answer; " << transportNote();
     std::printf("edit-buffer request to whole dump: %.2f ms\n", roundTripMs);
 
@@ -233,13 +230,13 @@ TEST_F(RtMidiOnJack, EditBufferRequestBringsTheWholeSinglePatchDump) {
     EXPECT_EQ(patchName(*dump, 0), "Peer Edit Buffer");
     const auto record = peer_.waitForRecord(1, kAnswerLimit);
     ASSERT_FALSE(record.empty()) << transportNote();
-    EXPECT_EQ(record.front(), hex(kEditBufferRequest));
+    EXPECT_EQ(record.front(), hex(kEditRequest));
 
     // A few more for a steadier figure; the buffer is armed anew for each, as the editor does.
     std::vector<double> times;
     for (int i = 0; i < 10; ++i) {
         sink_.clear();
-        auto again = request(kEditBufferRequest, &roundTripMs);
+        auto again = request(kEditRequest, &roundTripMs);
         ASSERT_NE(again, nullptr) << "no answer; " << transportNote();
         EXPECT_EQ(again->bytesRecorded, kSingleDumpSize);
         times.push_back(roundTripMs);
@@ -252,7 +249,7 @@ TEST_F(RtMidiOnJack, EditBufferRequestBringsTheWholeSinglePatchDump) {
 TEST_F(RtMidiOnJack, BankRequestBringsAll5121BytesInOneBuffer) {
     connect();
     double roundTripMs = 0;
-    auto dump = request(kBankRequest, &roundTripMs);
+    auto dump = request(kBankReq, &roundTripMs);
     ASSERT_NE(dump, nullptr) << "no answer; " << transportNote();
     std::printf("bank request to whole dump: %.2f ms\n", roundTripMs);
 
@@ -334,7 +331,7 @@ TEST_F(RtMidiOnJack, ClosedInputHearsNothingAndReopensCleanly) {
     ASSERT_EQ(service_->openInput(indexOf(inputs(), peer_.outputPort()), sink_, input_), kMidiOk);
     EXPECT_NE(input_, old);
     ASSERT_EQ(service_->startInput(input_), kMidiOk);
-    auto dump = request(kEditBufferRequest);
+    auto dump = request(kEditRequest);
     ASSERT_NE(dump, nullptr) << "no answer; " << transportNote();
     EXPECT_EQ(dump->bytesRecorded, kSingleDumpSize);
 }

@@ -28,8 +28,10 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         // Time-outs are the frame's own business; record what it asks of others.
-        if (event->type() >= WM_GETTAPTEMPO && event->type() <= WM_CHKTREMCHOR && event->type() != WM_CHKRECSYSEX)
+        if (event->type() >= WM_GETTAPTEMPO && event->type() <= WM_CHKTREMCHOR && event->type() != WM_CHKRECSYSEX) {
             seen.append({int(event->type()), static_cast<FrameMessage*>(event)->lParam});
+            return true; // recorded, not acted on: no file dialog opens in the middle of a test
+        }
         return false;
     }
 };

@@ -24,6 +24,8 @@ MessageBoxWatcher::MessageBoxWatcher() : impl_(new Impl) {
         impl_->seen.append({box->windowTitle(), box->text()});
         if (auto* ok = box->button(QMessageBox::Ok))
             ok->click();
+        else if (auto* yes = box->button(QMessageBox::Yes)) // "replace the file?": as a user who means it
+            yes->click();
         else
             box->reject();
     });

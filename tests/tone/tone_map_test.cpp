@@ -31,8 +31,9 @@ TEST(ToneMap, EveryControllerOnceAndTheReceiveTableAsTheDeviceSpeaksIt) {
     std::set<std::string_view> members;
     for (const auto& p : toneMap()) {
         EXPECT_TRUE(controllers.insert(p.controller).second) << int(p.controller);
-        if (!p.member.empty())
+        if (!p.member.empty()) {
             EXPECT_TRUE(members.insert(p.member).second) << p.member;
+        }
     }
     const std::set<int> expected = {1,  4,  7,  12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
                                     26, 27, 28, 30, 32, 34, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46,

@@ -1,0 +1,53 @@
+// Recognising, listing and unpacking the editor's patch files.
+#include "files/PatchFile.h"
+
+#include <algorithm>
+
+namespace amplix {
+
+PatchFileStatus readPatchFile(std::span<const std::uint8_t> file, std::span<std::uint8_t> buffer) {
+    const std::size_t first = std::min({file.size(), kSingleDumpSize, buffer.size()});
+    std::copy_n(file.begin(), first, buffer.begin());
+    if (first < kSingleDumpSize)
+        return PatchFileStatus::TooShort;
+    switch (classifyDump(file)) {
+    case DumpKind::SinglePatch:
+        return PatchFileStatus::SinglePatch;
+    case DumpKind::Bank:
+        if (file.size() < kBankDumpSize || buffer.size() < kBankDumpSize)
+            return PatchFileStatus::TooShort;
+        std::copy_n(file.begin(), kBankDumpSize, buffer.begin());
+        return PatchFileStatus::Bank;
+    case DumpKind::Other:
+        break;
+    }
+    return PatchFileStatus::BadFormat;
+}
+
+std::vector<std::string> bankListing(std::span<const std::uint8_t> bank) {
+    std::vector<std::string> lines;
+    for (std::size_t n = 0; n < kPatchLocations; ++n) {
+        std::string line = locationLabel(n) + "  ";
+        for (std::size_t j = 0; j < kNameLength; ++j) {
+            const std::uint8_t c = readRecordByte(bank, bankPatchOffset(n), kNameOffset + j);
+            if (c == 0)
+                break;
+            line += char(c);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+bool bankEntryToSingleDump(std::span<std::uint8_t> buffer, int n) {
+    if (n < 0 || n >= int(kPatchLocations) || buffer.size() < kBankDumpSize)
+        return false;
+    buffer[6] = sysExHeader[6];
+    if (n > 0)
+        std::copy_n(buffer.begin() + std::ptrdiff_t(bankPatchOffset(std::size_t(n))), kRecordNibbles,
+                    buffer.begin() + kDumpDataOffset);
+    buffer[kSingleDumpSize - 1] = kSysexEnd;
+    return true;
+}
+
+} // namespace amplix

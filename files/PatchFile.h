@@ -1,0 +1,33 @@
+// The editor's own patch files: a single-patch dump (151 bytes) or a bank dump (5121 bytes).
+#pragma once
+
+#include "patch/SysexFormat.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace amplix {
+
+enum class PatchFileStatus {
+    SinglePatch, // the first 151 bytes are in the buffer
+    Bank,        // the first 5121 bytes are in the buffer
+    TooShort,    // fewer bytes than the dump its header announces ("Error reading from file!")
+    BadFormat,   // neither dump header ("Error!  Invalid File format.")
+};
+
+// Reads a file's bytes into the patch buffer as the editor always has: by the first seven
+// bytes, never by the extension; whatever follows the dump is ignored. A file too short for a
+// single patch leaves what it has in the buffer; a bank file too short leaves the buffer as
+// it was after the first 151 bytes.
+PatchFileStatus readPatchFile(std::span<const std::uint8_t> file, std::span<std::uint8_t> buffer);
+
+// The chooser's lines of a bank dump: location label, two blanks, the name up to its first 00.
+std::vector<std::string> bankListing(std::span<const std::uint8_t> bank);
+
+// Turns patch n (0 to 35) of the bank dump in buffer into a single-patch dump in place; byte 7
+// stays as the bank had it. False for any other n.
+bool bankEntryToSingleDump(std::span<std::uint8_t> buffer, int n);
+
+} // namespace amplix

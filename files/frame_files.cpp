@@ -1,0 +1,119 @@
+// File > Open, Save and Save All: the editor's own patch and bank files.
+#include "app/DFrame.h"
+
+#include "app/DialogTemplate.h"
+#include "app/FileDialogs.h"
+#include "app/MessageBox.h"
+#include "files/DOpenAllDialog.h"
+#include "files/PatchFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+using namespace amplix;
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral("AMPLIX Files (*.POD;*.SYX)|*.POD;*.SYX|All Files (*.*)|*.*|");
+const QString kSaveFilter = QStringLiteral("AMPLIX Files (*.POD)|*.pod|POD sysex files (*.SYX)|*.syx|");
+const QString kSaveAllFilter = QStringLiteral("POD sysex files (*.SYX)|*.syx|");
+const QString kErrorCaption = QStringLiteral("Error!!");
+constexpr int kLoadAll = -2;
+// Patch files are small; anything beyond a bank is never read.
+constexpr qint64 kReadLimit = qint64(kBankDumpSize);
+
+} // namespace
+
+void DFrame::CmFileOpen_() {
+    int patch_index = -1;
+    const QString path = askOpenFileName(this, kOpenFilter);
+    if (path.isEmpty())
+        return;
+    QByteArray bytes;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            ShowMessage(this, QStringLiteral("Error: Couldn't open file."), kErrorCaption);
+            return;
+        }
+        bytes = file.read(kReadLimit);
+    } // closed before anything is shown
+
+    const auto status =
+        readPatchFile(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())), sysEx);
+    switch (status) {
+    case PatchFileStatus::TooShort:
+        ShowMessage(this, QStringLiteral("Error reading from file!"), kErrorCaption);
+        return;
+    case PatchFileStatus::BadFormat:
+        ShowMessage(this, QStringLiteral("Error!  Invalid File format."), kErrorCaption);
+        return;
+    case PatchFileStatus::SinglePatch:
+        break;
+    case PatchFileStatus::Bank: {
+        {
+            DOpenAllDialog chooser(this, &patch_index, sysEx.data());
+            if (runDialog(chooser) != IDOK)
+                return;
+        }
+        if (patch_index == kLoadAll) {
+            SendBankToPod();
+            return;
+        }
+        if (!bankEntryToSingleDump(sysEx, patch_index))
+            return;
+        break;
+    }
+    }
+    UpdateAmplixFromSysex();
+    repaint();
+    if (SendSysexMessage(int(kSingleDumpSize)))
+        CmFileRead();
+}
+
+void DFrame::CmFileSave_() {
+    Save_flag = 1;
+    CmFileRead();
+}
+
+void DFrame::CmFileSave_All() {
+    Save_All_flag = 1;
+    ReadPODAll();
+}
+
+namespace {
+
+// Written beside the old file and moved over it only once every byte is out, so a failed save
+// never destroys the file it was to replace.
+bool writeWhole(const QString& path, const std::uint8_t* data, qint64 size) {
+    QSaveFile file(path);
+    // Unbuffered, so a disk that fills up fails the write itself: a buffered write is flushed at
+    // commit, where a short write goes unnoticed and a cut file would replace the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.write(reinterpret_cast<const char*>(data), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+int DFrame::WmPodSave(std::int64_t) {
+    const QString path = askSaveFileName(this, kSaveFilter, QStringLiteral("pod"));
+    if (path.isEmpty())
+        return 0;
+    if (!writeWhole(path, sysEx.data(), qint64(kSingleDumpSize)))
+        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+    return 0;
+}
+
+int DFrame::WmPodSaveAll(std::int64_t) {
+    const QString path = askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"));
+    if (path.isEmpty())
+        return 0;
+    if (!writeWhole(path, sysEx.data(), qint64(kBankDumpSize)))
+        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+    return 0;
+}

@@ -1,0 +1,19 @@
+// The rename dialog: one edit field of at most 16 characters.
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+class DChangePatchNameDialog : public QDialog {
+public:
+    // newPatchNamestr holds the current name on entry (at most 16 characters and a 00) and the
+    // new name after OK; Cancel leaves it alone.
+    DChangePatchNameDialog(QWidget* parent, char* newPatchNamestr);
+
+    QLineEdit* EditNewPatchName = nullptr;
+    char* p_patchName;
+
+private:
+    void CmOk();
+};

@@ -1,0 +1,51 @@
+// Patches on the device: choosing one, storing the current patch, sending a whole bank.
+#include "app/DFrame.h"
+
+#include "app/DialogTemplate.h"
+#include "patch/DOWWarningDialog.h"
+#include "patch/DSaveToPODDialog.h"
+
+using namespace amplix;
+
+namespace {
+constexpr int kFirstPatchCommand = 108; // "&Manual Mode" is program 0
+}
+
+void DFrame::CmPatchChange(int id) {
+    SendShortMessage(std::uint8_t(kProgramChange | PODMidiChannel), std::uint8_t(id - kFirstPatchCommand));
+}
+
+int DFrame::WmSaveToPod() {
+    SaveToPod_flag = 1;
+    CmFileRead();
+    return 0;
+}
+
+void DFrame::WriteToPOD() {
+    int POD_location = -1;
+    {
+        DSaveToPODDialog dialog(this, &POD_location);
+        if (runDialog(dialog) != IDOK)
+            return;
+    }
+    if (POD_location < 0 || POD_location >= int(kPatchLocations))
+        return;
+    makeStoreMessage(sysEx, POD_location);
+    if (!SendSysexMessage(int(kStoreMessageSize)))
+        return;
+    setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
+}
+
+bool DFrame::SendBankToPod() {
+    {
+        DOWWarningDialog warning(this);
+        if (runDialog(warning) != IDOK)
+            return false;
+    }
+    // The whole bank goes as one message: no splitting, no pause.
+    if (!SendSysexMessage(int(kBankDumpSize)))
+        return false;
+    setWindowTitle(QString::fromStdString(programTitle(1)));
+    CmFileRead();
+    return true;
+}
