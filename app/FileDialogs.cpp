@@ -9,24 +9,23 @@ QString qtFileFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'), Qt::SkipEmptyParts);
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // The text's own list of patterns gives way to the patterns that really apply.
+        QString text = parts[i];
+        if (const qsizetype open = text.lastIndexOf(QStringLiteral(" (")); open > 0 && text.endsWith(QLatin1Char(')')))
+            text.truncate(open);
         QStringList patterns;
-        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            if (pattern == QLatin1String("*.*")) {
-                patterns << QStringLiteral("*");
-                continue;
-            }
-            patterns << pattern.toUpper() << pattern.toLower();
-        }
-        patterns.removeDuplicates();
-        entries << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+        entries << text + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return entries.join(QStringLiteral(";;"));
 }
 
 namespace {
 QFileDialog::Options dialogOptions() {
-    // Shows each entry's own text; the patterns are in upper and lower case for Linux.
-    return QFileDialog::HideNameFilterDetails | QFileDialog::DontUseNativeDialog;
+    // Qt's own dialog matches the patterns without regard to case, as the files of Windows
+    // programs need on every platform; a native one may not.
+    return QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails;
 }
 } // namespace
 

@@ -5,8 +5,8 @@
 
 class QWidget;
 
-// "AMPLIX Files (*.POD;*.SYX)|*.POD;*.SYX|All Files (*.*)|*.*|" in Qt's form: each entry keeps
-// its text and matches its patterns in upper and lower case, "*.*" matching every file.
+// "AMPLIX Files (*.POD;*.SYX)|*.POD;*.SYX|All Files (*.*)|*.*|" in Qt's form:
+// "AMPLIX Files (*.POD *.SYX);;All Files (*)".
 QString qtFileFilter(const QString& filter);
 
 // The chosen path, or an empty string when the user cancelled. The open dialog accepts only

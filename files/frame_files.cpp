@@ -6,9 +6,9 @@
 #include "app/MessageBox.h"
 #include "files/DOpenAllDialog.h"
 #include "files/PatchFile.h"
+#include "files/SafeSave.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 using namespace amplix;
 
@@ -81,30 +81,11 @@ void DFrame::CmFileSave_All() {
     ReadPODAll();
 }
 
-namespace {
-
-// Written beside the old file and moved over it only once every byte is out, so a failed save
-// never destroys the file it was to replace.
-bool writeWhole(const QString& path, const std::uint8_t* data, qint64 size) {
-    QSaveFile file(path);
-    // Unbuffered, so a disk that fills up fails the write itself: a buffered write is flushed at
-    // commit, where a short write goes unnoticed and a cut file would replace the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(reinterpret_cast<const char*>(data), size) != size) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-} // namespace
-
 int DFrame::WmPodSave(std::int64_t) {
     const QString path = askSaveFileName(this, kSaveFilter, QStringLiteral("pod"));
     if (path.isEmpty())
         return 0;
-    if (!writeWhole(path, sysEx.data(), qint64(kSingleDumpSize)))
+    if (!saveWholeFile(path, sysEx.data(), qint64(kSingleDumpSize)))
         ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
     return 0;
 }
@@ -113,7 +94,7 @@ int DFrame::WmPodSaveAll(std::int64_t) {
     const QString path = askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"));
     if (path.isEmpty())
         return 0;
-    if (!writeWhole(path, sysEx.data(), qint64(kBankDumpSize)))
+    if (!saveWholeFile(path, sysEx.data(), qint64(kBankDumpSize)))
         ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
     return 0;
 }

@@ -3,7 +3,7 @@
 
 #include "app/MessageBox.h"
 #include "import/DPatchImportDialog.h"
-#include "import/ImportFileDialog.h"
+#include "app/FileDialogs.h"
 #include "import/Line6Edit.h"
 #include "import/SoundDiver.h"
 
@@ -39,7 +39,9 @@ std::optional<ImportResult> chooseSoundDiverPatch(QWidget* parent, std::span<con
 } // namespace
 
 void DFrame::CmFileImport() {
-    const QString path = chooseImportFile(this);
+    const QString path = askOpenFileName(
+        this, QStringLiteral("All Patch Files (*.LIB;*.L6T;*.GPT)|*.LIB;*.L6T;*.GPT;*.L6B;*.L6C|SoundDiver (*.LIB)|*.LIB|"
+                             "Line 6 Edit (*.L6T;*.L6B;*.L6C)|*.L6T;*.L6B;*.L6C|GuitarPort version 1 (*.GPT)|*.GPT|"));
     if (!path.isEmpty())
         importFile(path);
 }
@@ -93,8 +95,7 @@ void DFrame::importFile(const QString& path) {
 
 void DFrame::finishImport(const ImportResult& result) {
     if (!result.ok()) {
-        ShowMessage(this, QString::fromStdString(result.failure.text),
-                    QString::fromStdString(result.failure.caption));
+        showFailure(this, result.failure);
         return;
     }
     std::copy(result.dump->begin(), result.dump->end(), sysEx.begin());

@@ -2,12 +2,12 @@
 #include "app/DFrame.h"
 
 #include "app/MessageBox.h"
+#include "files/SafeSave.h"
 #include "midi/DMidiSetupDialog.h"
 #include "midi/MidiConfig.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -68,11 +68,7 @@ void DFrame::CmSetupMidi() {
     MidiConfig config{PODMidiChannel, PODMidiInPort, PODMidiOutPort, PODMidiInName.toStdString(),
                       PODMidiOutName.toStdString()};
     const std::vector<std::uint8_t> bytes = encodeMidiConfig(config);
-    // Written aside and moved into place, so a failed write never leaves half a file.
-    QSaveFile file(QString::fromLatin1(kConfigFileName));
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                   file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size()) &&
-                   file.commit();
+    const bool written = saveWholeFile(QString::fromLatin1(kConfigFileName), bytes.data(), qint64(bytes.size()));
     if (!written)
         ShowMessage(this, QStringLiteral("Error writing to AMPLIX.CNF file!"), QStringLiteral("error!!"));
 

@@ -1,4 +1,4 @@
-// Tests of the device model: requests, dumps, store, bank, program changes, controllers, hostile input,
+// Tests of the device model: requests, dumps, store, bank, programs, controllers, bad input, factory patches.
 // factory patches.
 #include "device/FactoryPatches.h"
 #include "device/PodDevice.h"
@@ -304,24 +304,29 @@ TEST(PodDeviceControllers, EachLandsInItsOwnRecordBytesAndDecodesToTheValueSent)
     };
     // clang-format off
     const Case cases[] = {
-        { 1, {47}, kBypassCode, &knob, 1},  { 4, {18}, kBypassCode, &knob, 0},  { 7, {22}, kBypassCode, &knob, 0},
-        {12, {8}, kBypassCode, &amp, 0},    {13, {9}, kBypassCode, &knob, 1},   {14, {11}, kBypassCode, &knob, 1},
-        {15, {12}, kBypassCode, &knob, 1},  {16, {13}, kBypassCode, &knob, 1},  {17, {15}, kBypassCode, &knob, 1},
-        {18, {43}, kBypassCode, &knob, 1},  {20, {10}, kBypassCode, &knob, 1},  {21, {14}, kBypassCode, &knob, 1},
-        {22, {6}, kBypassCode, &onOff, 0},  {23, {16}, kBypassCode, &knob, 1},  {24, {17}, kBypassCode, &knob, 1},
-        {25, {0}, kBypassCode, &onOff, 0},  {26, {1}, kBypassCode, &onOff, 0},  {27, {2}, kBypassCode, &onOff, 0},
-        {28, {3}, kBypassCode, &onOff, 0},  {32, {34}, kBypassCode, &knob, 1},  {34, {36}, kBypassCode, &knob, 1},
-        {36, {5}, kBypassCode, &onOff, 0},  {37, {38}, kBypassCode, &onOff, 0}, {38, {39}, kBypassCode, &knob, 1},
-        {39, {40}, kBypassCode, &knob, 1},  {40, {41}, kBypassCode, &knob, 1},  {41, {42}, kBypassCode, &knob, 1},
-        {42, {48}, kCompressorCode, &ratio, 0},
-        {44, {19}, kBypassCode, &knob, 0},  {45, {20}, kBypassCode, &knob, 0},  {46, {23}, kBypassCode, &knob, 0},
-        {47, {24}, kBypassCode, &onOff, 0}, {49, {48}, kSwellCode, &knob, 1},   {50, {4}, kBypassCode, &onOff, 0},
-        {51, {48, 49}, kChorusCode, &knob, 0},  {52, {50, 51}, kChorusCode, &knob, 0},
-        {53, {52}, kChorusCode, &knob, 0},      {54, {53, 54}, kChorusCode, &knob, 0},
-        {55, {48}, kRotaryCode, &onOff, 0},     {56, {49, 50}, kRotaryCode, &knob, 0},
-        {57, {51, 52}, kRotaryCode, &knob, 0},  {58, {48, 49}, kTremoloCode, &knob, 0},
-        {59, {50}, kTremoloCode, &knob, 0},
-        {71, {44}, kBypassCode, &cabinet, 0},   {72, {45}, kBypassCode, &knob, 1},  {73, {7}, kBypassCode, &onOff, 0},
+        { 1, {47},     kBypassCode,     &knob,    1},  { 4, {18},     kBypassCode,     &knob,    0},
+        { 7, {22},     kBypassCode,     &knob,    0},  {12, {8},      kBypassCode,     &amp,     0},
+        {13, {9},      kBypassCode,     &knob,    1},  {14, {11},     kBypassCode,     &knob,    1},
+        {15, {12},     kBypassCode,     &knob,    1},  {16, {13},     kBypassCode,     &knob,    1},
+        {17, {15},     kBypassCode,     &knob,    1},  {18, {43},     kBypassCode,     &knob,    1},
+        {20, {10},     kBypassCode,     &knob,    1},  {21, {14},     kBypassCode,     &knob,    1},
+        {22, {6},      kBypassCode,     &onOff,   0},  {23, {16},     kBypassCode,     &knob,    1},
+        {24, {17},     kBypassCode,     &knob,    1},  {25, {0},      kBypassCode,     &onOff,   0},
+        {26, {1},      kBypassCode,     &onOff,   0},  {27, {2},      kBypassCode,     &onOff,   0},
+        {28, {3},      kBypassCode,     &onOff,   0},  {32, {34},     kBypassCode,     &knob,    1},
+        {34, {36},     kBypassCode,     &knob,    1},  {36, {5},      kBypassCode,     &onOff,   0},
+        {37, {38},     kBypassCode,     &onOff,   0},  {38, {39},     kBypassCode,     &knob,    1},
+        {39, {40},     kBypassCode,     &knob,    1},  {40, {41},     kBypassCode,     &knob,    1},
+        {41, {42},     kBypassCode,     &knob,    1},  {42, {48},     kCompressorCode, &ratio,   0},
+        {44, {19},     kBypassCode,     &knob,    0},  {45, {20},     kBypassCode,     &knob,    0},
+        {46, {23},     kBypassCode,     &knob,    0},  {47, {24},     kBypassCode,     &onOff,   0},
+        {49, {48},     kSwellCode,      &knob,    1},  {50, {4},      kBypassCode,     &onOff,   0},
+        {51, {48, 49}, kChorusCode,     &knob,    0},  {52, {50, 51}, kChorusCode,     &knob,    0},
+        {53, {52},     kChorusCode,     &knob,    0},  {54, {53, 54}, kChorusCode,     &knob,    0},
+        {55, {48},     kRotaryCode,     &onOff,   0},  {56, {49, 50}, kRotaryCode,     &knob,    0},
+        {57, {51, 52}, kRotaryCode,     &knob,    0},  {58, {48, 49}, kTremoloCode,    &knob,    0},
+        {59, {50},     kTremoloCode,    &knob,    0},  {71, {44},     kBypassCode,     &cabinet, 0},
+        {72, {45},     kBypassCode,     &knob,    1},  {73, {7},      kBypassCode,     &onOff,   0},
     };
     // clang-format on
     std::set<int> covered;

@@ -2,6 +2,7 @@
 #include "app/DFrame.h"
 #include "import/DPatchImportDialog.h"
 #include "import/Line6Edit.h"
+#include "import/SoundDiver.h"
 #include "support/FrameHarness.h"
 
 #include <QFileDialog>
@@ -22,101 +23,77 @@ using Bytes = std::vector<std::uint8_t>;
 
 const Bytes kEditRequest(kEditBufferRequest.begin(), kEditBufferRequest.end());
 
-struct Entry {
-    std::string name;
-    Bytes prelude; // before the data marker
-    std::uint8_t code = 0x37;
-    std::size_t recordBytes = 55;
-    std::uint8_t present = 1;
-};
-
-std::uint8_t recordByte(std::size_t entry, std::size_t i) {
-    return std::uint8_t(entry * 50 + i * 3);
+// What follows an entry's name: the marker at once, code 37 and the 55 record bytes.
+Bytes patchData(std::uint8_t seed) {
+    Bytes data = {0x03, 0x37};
+    for (int i = 0; i < 55; ++i)
+        data.push_back(std::uint8_t(seed + 3 * i));
+    return data;
 }
 
-void put32(Bytes& out, std::uint32_t v, bool reversed) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(std::uint8_t(v >> (reversed ? 8 * i : 24 - 8 * i)));
-}
-
-void putTag(Bytes& out, std::string tag, bool reversed) {
-    if (reversed)
-        tag = std::string(tag.rbegin(), tag.rend());
-    out.insert(out.end(), tag.begin(), tag.end());
-}
-
-Bytes library(const std::vector<Entry>& entries, bool reversed = false) {
+// A library of entries given by name (empty: not listed) and what follows the name.
+Bytes library(const std::vector<std::pair<std::string, Bytes>>& entries, bool reversed = false) {
     Bytes out;
-    putTag(out, "FORM", reversed);
-    put32(out, 0, reversed);
-    putTag(out, "SSLB", reversed);
-    putTag(out, "LHDR", reversed);
-    put32(out, 0, reversed);
-    for (std::size_t n = 0; n < entries.size(); ++n) {
-        const Entry& e = entries[n];
-        Bytes data(14, 0);
-        data[1] = e.present;
-        data[12] = 1;
-        data[13] = std::uint8_t(e.name.size());
-        for (char c : e.name)
-            data.push_back(std::uint8_t(c));
-        data.insert(data.end(), e.prelude.begin(), e.prelude.end());
-        data.push_back(0x03);
-        data.push_back(e.code);
-        if (e.code == 0x3B)
-            data.insert(data.end(), 4, 0xEE);
-        for (std::size_t i = 0; i < e.recordBytes; ++i)
-            data.push_back(recordByte(n, i));
-        putTag(out, "LENT", reversed);
-        put32(out, std::uint32_t(data.size()), reversed);
+    auto tag = [&](std::string t) {
+        if (reversed)
+            std::reverse(t.begin(), t.end());
+        out.insert(out.end(), t.begin(), t.end());
+    };
+    auto length = [&](std::size_t n) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(std::uint8_t(n >> (reversed ? 8 * i : 24 - 8 * i)));
+    };
+    tag("FORM");
+    length(0);
+    tag("SSLB");
+    tag("LHDR");
+    length(0);
+    for (const auto& [name, tail] : entries) {
+        Bytes data = {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, std::uint8_t(name.size())};
+        data.insert(data.end(), name.begin(), name.end());
+        data.insert(data.end(), tail.begin(), tail.end());
+        tag("LENT");
+        length(data.size());
         out.insert(out.end(), data.begin(), data.end());
     }
     return out;
 }
 
-// The single-patch dump entry n of a library() must become.
-Bytes expectedDump(std::size_t n, const std::string& filledName) {
-    Bytes dump = {0xF0, 0x00, 0x01, 0x0C, 0x01, 0x01, 0x01, 0x00};
-    for (std::size_t k = 0; k < 71; ++k) {
-        const std::uint8_t b = k < 55 ? recordByte(n, k) : std::uint8_t(filledName.at(k - 55));
-        dump.push_back(b >> 4);
-        dump.push_back(b & 0x0F);
-    }
-    dump.push_back(0xF7);
-    return dump;
+Bytes join(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
+
+const std::vector<std::pair<std::string, Bytes>> kThree = {
+    {"Clean", patchData(1)},
+    {"Crunch", join({0x10, 0x81, 0x05}, join(Bytes(133, 0xEE), patchData(2)))},
+    {"Lead", patchData(3)}};
 
 Bytes header(const char* a, const char* b, const char* c, std::size_t size = 20) {
     Bytes out(size, 0);
-    for (std::size_t i = 0; i < 4; ++i) {
-        out[i] = std::uint8_t(a[i]);
-        out[8 + i] = std::uint8_t(b[i]);
-        out[12 + i] = std::uint8_t(c[i]);
-    }
+    std::copy_n(a, 4, out.begin());
+    std::copy_n(b, 4, out.begin() + 8);
+    std::copy_n(c, 4, out.begin() + 12);
     return out;
 }
-
-// A skip of 133 bytes (81 05) before the marker.
-Bytes longSkip() {
-    Bytes out = {0x10, 0x81, 0x05};
-    out.insert(out.end(), 133, 0xEE);
-    return out;
-}
-
-const std::vector<Entry> kThree = {{"Clean", {}}, {"Crunch", longSkip(), 0x3B}, {"Lead", {}}};
 
 DPatchImportDialog* chooser(QWidget* dialog) {
     return dynamic_cast<DPatchImportDialog*>(dialog);
 }
-void press(QWidget* dialog, const char* button) {
-    dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+
+void press(QWidget* dialog, const QString& button) {
+    dialog->findChild<QPushButton*>(button)->click();
+}
+
+// The dump a library entry must become.
+Bytes converted(const Bytes& file, bool reversed, std::size_t entry) {
+    const auto dump = *convertSoundDiver(file, listSoundDiver(file, reversed).at(entry).position).dump;
+    return {dump.begin(), dump.end()};
 }
 
 } // namespace
 
 Q_DECLARE_METATYPE(Bytes)
-Q_DECLARE_METATYPE(Entry)
-Q_DECLARE_METATYPE(std::vector<Entry>)
 
 class ImportCommandTest : public QObject {
     Q_OBJECT
@@ -137,87 +114,126 @@ class ImportCommandTest : public QObject {
     }
 
 private slots:
-    void theFormatIsToldByTheBytes_data() {
-        QTest::addColumn<QString>("fileName");
+    // The bytes decide the path, never the name; OK is pressed in the SoundDiver chooser.
+    void theFileLeadsToItsPath_data() {
+        QTest::addColumn<QString>("fileName"); // empty: no such file
         QTest::addColumn<Bytes>("bytes");
         QTest::addColumn<QString>("dialog"); // the chooser that opens, if any
-        QTest::addColumn<QString>("text");   // else the message and its caption
+        QTest::addColumn<QString>("text");   // the message and its caption, if any
         QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("sends"); // the first entry, then the edit-buffer request
 
-        const QString notValid = QStringLiteral("Not a valid patch file.");
-        const QString soundDiver = QStringLiteral("DPatchImportDialog");
-        const QString line6Edit = QStringLiteral("DPatchImportL6EditDialog");
-        QTest::newRow("SoundDiver named .GPT") << "a.GPT" << library(kThree) << soundDiver << ""
-                                               << "";
-        QTest::newRow("reversed, lower case") << "b.lib" << library(kThree, true) << soundDiver << ""
-                                              << "";
+        const QString none;
+        const QString sd = QStringLiteral("DPatchImportDialog");
+        const QString l6 = QStringLiteral("DPatchImportL6EditDialog");
+        const QString invalid = QStringLiteral("Not a valid patch file.");
+        const QString readError = QStringLiteral("Error reading from file!");
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("SoundDiver named .GPT") << "a.GPT" << library(kThree) << sd << none << none << true;
+        row("reversed, lower case") << "b.lib" << library(kThree, true) << sd << none << none << true;
+        row("zero skip") << "c.LIB" << library({{"Z", {0x10, 0x00}}}) << sd << "Error reading from file"
+                         << "Error" << false;
+        row("no marker") << "d.LIB" << library({{"M", {0x10, 0x02, 0x03, 0x37, 0x00}}}) << sd
+                         << "Couldn't find patch data"
+                         << "Error" << false;
+        row("code 38") << "e.LIB" << library({{"C", {0x03, 0x38}}}) << sd << "Error, invalid patch data."
+                       << "Error" << false;
+        row("nothing listed") << "f.LIB" << library({{"", patchData(0)}}) << sd << none << none << false;
         // A single patch for a device this editor does not serve: the Line 6 Edit reader's check.
-        QTest::newRow("L6PA named .GPT")
-            << "c.GPT" << header("FORM", "L6PA", "LHDR", 28) << ""
-            << QString::fromStdString(kIncompatiblePatch.text) << "Incompatible Patch File";
-        QTest::newRow("L6BA") << "d.LIB" << header("FORM", "L6BA", "LHDR") << line6Edit << ""
-                              << "";
-        QTest::newRow("L6CO") << "e.L6T" << header("FORM", "L6CO", "LHDR") << line6Edit << ""
-                              << "";
-        QTest::newRow("L6GP named .LIB, wrong version") << "f.LIB" << header("FORM", "L6GP", "INFO", 24) << ""
-                                                        << "AMPLIX 32 doesn't recognize this patch file."
-                                                        << "Not a recognized Patch File";
-        QTest::newRow("MROF without BLSS")
-            << "g.LIB" << header("MROF", "SSLB", "RDHL") << "" << notValid << "Error!";
-        QTest::newRow("MROF without RDHL")
-            << "h.LIB" << header("MROF", "BLSS", "LHDR") << "" << notValid << "Error!";
-        QTest::newRow("SSLB without LHDR")
-            << "i.LIB" << header("FORM", "SSLB", "RDHL") << "" << notValid << "Error!";
-        QTest::newRow("unknown form")
-            << "j.L6T" << header("FORM", "AIFF", "COMM") << "" << notValid << "Error!";
-        QTest::newRow("not IFF") << "k.LIB" << header("RIFF", "L6PA", "LHDR") << "" << notValid << "Error!";
-        QTest::newRow("19 bytes") << "l.LIB" << header("FORM", "SSLB", "LHDR", 19) << ""
-                                  << "Error reading from file!"
-                                  << "Error!!";
-        QTest::newRow("empty") << "m.LIB" << Bytes{} << ""
-                               << "Error reading from file!"
-                               << "Error!!";
+        row("L6PA named .GPT") << "g.GPT" << header("FORM", "L6PA", "LHDR", 28) << none
+                               << QString::fromStdString(kIncompatiblePatch.text) << "Incompatible Patch File"
+                               << false;
+        row("L6BA") << "h.LIB" << header("FORM", "L6BA", "LHDR") << l6 << none << none << false;
+        row("L6CO") << "i.L6T" << header("FORM", "L6CO", "LHDR") << l6 << none << none << false;
+        row("L6GP named .LIB, wrong version") << "j.LIB" << header("FORM", "L6GP", "INFO", 24) << none
+                                              << "AMPLIX 32 doesn't recognize this patch file."
+                                              << "Not a recognized Patch File" << false;
+        row("MROF without BLSS") << "k.LIB" << header("MROF", "SSLB", "RDHL") << none << invalid << "Error!"
+                                 << false;
+        row("MROF without RDHL") << "l.LIB" << header("MROF", "BLSS", "LHDR") << none << invalid << "Error!"
+                                 << false;
+        row("SSLB without LHDR") << "m.LIB" << header("FORM", "SSLB", "RDHL") << none << invalid << "Error!"
+                                 << false;
+        row("unknown form") << "n.L6T" << header("FORM", "AIFF", "COMM") << none << invalid << "Error!"
+                            << false;
+        row("not IFF") << "o.LIB" << header("RIFF", "L6PA", "LHDR") << none << invalid << "Error!" << false;
+        row("19 bytes") << "p.LIB" << header("FORM", "SSLB", "LHDR", 19) << none << readError << "Error!!"
+                        << false;
+        row("empty") << "q.LIB" << Bytes{} << none << readError << "Error!!" << false;
+        row("missing") << none << Bytes{} << none << "Error: Couldn't open file."
+                       << "Error!!" << false;
     }
-    void theFormatIsToldByTheBytes() {
+    void theFileLeadsToItsPath() {
         QFETCH(QString, fileName);
         QFETCH(Bytes, bytes);
         QFETCH(QString, dialog);
         QFETCH(QString, text);
         QFETCH(QString, caption);
+        QFETCH(bool, sends);
         FrameHarness h;
         DFrame& f = idleFrame(h);
+        const auto before = f.sysEx;
         MessageBoxWatcher boxes;
-        QStringList opened, listed;
+        QStringList opened;
         DialogWatcher dialogs([&](QWidget* shown) {
             opened << shown->objectName();
-            if (auto* d = chooser(shown))
-                for (int i = 0; i < d->PatchSelect->count(); ++i)
-                    listed << d->PatchSelect->item(i)->text();
-            static_cast<QDialog*>(shown)->reject();
+            if (chooser(shown))
+                press(shown, QStringLiteral("OK"));
+            else
+                static_cast<QDialog*>(shown)->reject();
         });
-        f.importFile(write(h, fileName, bytes));
-        if (dialog.isEmpty()) {
-            QCOMPARE(opened, QStringList{});
-            QCOMPARE(boxes.seen().size(), 1);
+        f.importFile(fileName.isEmpty() ? h.dir.filePath(QStringLiteral("absent.LIB"))
+                                        : write(h, fileName, bytes));
+
+        QCOMPARE(opened, dialog.isEmpty() ? QStringList{} : QStringList{dialog});
+        QCOMPARE(boxes.seen().size(), text.isEmpty() ? 0 : 1);
+        if (!text.isEmpty()) {
             QCOMPARE(boxes.seen()[0].text, text);
             QCOMPARE(boxes.seen()[0].caption, caption);
-        } else {
-            QCOMPARE(opened, QStringList{dialog});
-            if (dialog == QLatin1String("DPatchImportDialog"))
-                QCOMPARE(listed, (QStringList{"Clean", "Crunch", "Lead"}));
-            QVERIFY(boxes.seen().isEmpty());
         }
-        QVERIFY(h.midi.sent.empty());
+        if (sends) {
+            const Bytes dump =
+                converted(bytes, recognizeImport(bytes) == ImportFormat::SoundDiverReversed, 0);
+            QCOMPARE(h.midi.sentSysex(), (std::vector<Bytes>{dump, kEditRequest}));
+        } else {
+            QVERIFY(h.midi.sent.empty());
+            QVERIFY(f.sysEx == before);
+        }
     }
 
-    void aMissingFileCannotBeOpened() {
+    void theChosenEntryIsSentThenReadBack_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("second entry") << 1 << "OK";
+        QTest::newRow("cancel") << 2 << "Cancel";
+    }
+    void theChosenEntryIsSentThenReadBack() {
+        QFETCH(int, row);
+        QFETCH(QString, button);
         FrameHarness h;
         DFrame& f = idleFrame(h);
-        MessageBoxWatcher boxes;
-        f.importFile(h.dir.filePath(QStringLiteral("absent.LIB")));
-        QCOMPARE(boxes.seen().size(), 1);
-        QCOMPARE(boxes.seen()[0].text, QStringLiteral("Error: Couldn't open file."));
-        QCOMPARE(boxes.seen()[0].caption, QStringLiteral("Error!!"));
+        QStringList listed;
+        QList<int> preselected;
+        DialogWatcher dialogs([&](QWidget* dialog) {
+            QListWidget* list = chooser(dialog)->PatchSelect;
+            for (int i = 0; i < list->count(); ++i)
+                listed << list->item(i)->text();
+            for (auto* item : list->selectedItems())
+                preselected << list->row(item);
+            list->setCurrentRow(row);
+            press(dialog, button);
+        });
+        const Bytes file = library(kThree);
+        f.importFile(write(h, QStringLiteral("lib.LIB"), file));
+        QCOMPARE(listed, (QStringList{"Clean", "Crunch", "Lead"}));
+        QCOMPARE(preselected, QList<int>{0});
+        if (button == QLatin1String("Cancel")) {
+            QVERIFY(h.midi.sent.empty());
+            return;
+        }
+        const Bytes dump = converted(file, false, std::size_t(row));
+        QCOMPARE(h.midi.sentSysex(), (std::vector<Bytes>{dump, kEditRequest}));
+        QVERIFY(std::equal(dump.begin(), dump.end(), f.sysEx.begin()));
     }
 
     // Larger than any library: refused before any reader sees it, whether the size is known
@@ -245,86 +261,6 @@ private slots:
         QCOMPARE(boxes.seen()[0].caption, QStringLiteral("Error!!"));
     }
 
-    void theChosenEntryIsSentThenReadBack_data() {
-        QTest::addColumn<bool>("reversed");
-        QTest::addColumn<int>("row"); // -1: OK on the preselected entry
-        QTest::addColumn<QString>("filledName");
-        QTest::newRow("FORM, second entry") << false << 1 << "Crunch          ";
-        QTest::newRow("MROF, as preselected") << true << -1 << "Clean           ";
-    }
-    void theChosenEntryIsSentThenReadBack() {
-        QFETCH(bool, reversed);
-        QFETCH(int, row);
-        QFETCH(QString, filledName);
-        FrameHarness h;
-        DFrame& f = idleFrame(h);
-        MessageBoxWatcher boxes;
-        QList<int> preselected;
-        DialogWatcher dialogs([&](QWidget* dialog) {
-            for (auto* item : chooser(dialog)->PatchSelect->selectedItems())
-                preselected << chooser(dialog)->PatchSelect->row(item);
-            if (row >= 0)
-                chooser(dialog)->PatchSelect->setCurrentRow(row);
-            press(dialog, "OK");
-        });
-        f.importFile(write(h, QStringLiteral("lib.LIB"), library(kThree, reversed)));
-        QCOMPARE(preselected, QList<int>{0});
-        const Bytes dump = expectedDump(std::size_t(std::max(row, 0)), filledName.toStdString());
-        QCOMPARE(h.midi.sentSysex(), (std::vector<Bytes>{dump, kEditRequest}));
-        QVERIFY(std::equal(dump.begin(), dump.end(), f.sysEx.begin()));
-        QVERIFY(boxes.seen().isEmpty());
-    }
-
-    void aBadEntryIsReportedAndNothingIsSent_data() {
-        QTest::addColumn<Entry>("entry");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("zero skip") << Entry{"Z", {0x10, 0x00}} << "Error reading from file"
-                                   << "Error";
-        QTest::newRow("no marker") << Entry{"M", {0x10, 0x02}} << "Couldn't find patch data"
-                                   << "Error";
-        QTest::newRow("code 38") << Entry{"C", {}, 0x38} << "Error, invalid patch data."
-                                 << "Error";
-        QTest::newRow("cut record") << Entry{"T", {}, 0x37, 40} << "Error, invalid patch data."
-                                    << "Error";
-    }
-    void aBadEntryIsReportedAndNothingIsSent() {
-        QFETCH(Entry, entry);
-        QFETCH(QString, text);
-        QFETCH(QString, caption);
-        FrameHarness h;
-        DFrame& f = idleFrame(h);
-        const auto before = f.sysEx;
-        MessageBoxWatcher boxes;
-        DialogWatcher dialogs([](QWidget* dialog) { press(dialog, "OK"); });
-        f.importFile(write(h, QStringLiteral("bad.LIB"), library({entry})));
-        QCOMPARE(dialogs.count(), 1);
-        QCOMPARE(boxes.seen().size(), 1);
-        QCOMPARE(boxes.seen()[0].text, text);
-        QCOMPARE(boxes.seen()[0].caption, caption);
-        QVERIFY(h.midi.sent.empty());
-        QVERIFY(f.sysEx == before);
-    }
-
-    void cancelOrAnEmptyListSendsNothing_data() {
-        QTest::addColumn<std::vector<Entry>>("entries");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("cancel") << kThree << "Cancel";
-        QTest::newRow("empty list, OK") << std::vector<Entry>{{"Gone", {}, 0x37, 55, 0}} << "OK";
-    }
-    void cancelOrAnEmptyListSendsNothing() {
-        QFETCH(std::vector<Entry>, entries);
-        QFETCH(QString, button);
-        FrameHarness h;
-        DFrame& f = idleFrame(h);
-        MessageBoxWatcher boxes;
-        DialogWatcher dialogs([&](QWidget* dialog) { press(dialog, qPrintable(button)); });
-        f.importFile(write(h, QStringLiteral("lib.LIB"), library(entries)));
-        QCOMPARE(dialogs.count(), 1);
-        QVERIFY(h.midi.sent.empty());
-        QVERIFY(boxes.seen().isEmpty());
-    }
-
     // The menu command's file dialog offers the formats in any letter case and leads on to
     // the import of the chosen file.
     void theMenuCommandAsksForTheFile() {
@@ -349,7 +285,7 @@ private slots:
                 static_cast<QDialog*>(files)->accept(); // as the Open button does
             } else {
                 chooserOpened = chooser(dialog) != nullptr;
-                press(dialog, "Cancel");
+                press(dialog, QStringLiteral("Cancel"));
             }
         });
         f.dispatchCommand(107);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <memory>
@@ -44,6 +45,8 @@ struct DialogWatcher::Impl {
 };
 
 DialogWatcher::DialogWatcher(std::function<void(QWidget*)> handler) : impl_(new Impl) {
+    // File dialogs remember folders in the user's settings; tests keep theirs apart.
+    QStandardPaths::setTestModeEnabled(true);
     impl_->handler = std::move(handler);
     QObject::connect(&impl_->timer, &QTimer::timeout, [this] {
         QWidget* modal = QApplication::activeModalWidget();

@@ -87,6 +87,7 @@ private slots:
         QTest::newRow("main panel") << "Bass" << int(Qt::Key_Up) << 3;
         QTest::newRow("delay time, both halves") << "DelayTime" << int(Qt::Key_PageUp) << 2;
         QTest::newRow("gate threshold, nearest step") << "GateThreshold" << int(Qt::Key_PageUp) << 1;
+        QTest::newRow("chorus word, under the patch's chorus") << "ChSpeed" << int(Qt::Key_Down) << 5;
     }
     void movedSliderReachesTheEditBuffer() {
         QFETCH(QString, member);
