@@ -125,6 +125,20 @@ private slots:
             }
         });
 
+        // Opening the saved bank lists the simulator's 36 names in the chooser.
+        QStringList listed;
+        answers.paths = {bank + ".syx"};
+        answers.other = [&listed](QWidget* d) {
+            auto* list = d->findChild<QListWidget*>(QStringLiteral("PatchSelect"));
+            for (int row = 0; row < list->count(); ++row)
+                listed << list->item(row)->text();
+            static_cast<QDialog*>(d)->reject();
+        };
+        f.menuAction(106)->trigger();
+        QCOMPARE(listed.size(), 36);
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            QCOMPARE(listed[int(n)], QString::fromLatin1(lines[n].c_str()));
+
         // Opening the single patch shows it, sends exactly its bytes and reads back.
         answers.paths = {single};
         f.menuAction(106)->trigger();
