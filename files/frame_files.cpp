@@ -7,6 +7,7 @@
 #include "files/DOpenAllDialog.h"
 #include "files/PatchFile.h"
 #include "files/SafeSave.h"
+#include "import/PatchSource.h"
 
 #include <QFile>
 
@@ -20,7 +21,7 @@ const QString kSaveAllFilter = QStringLiteral("POD sysex files (*.SYX)|*.syx|");
 const QString kErrorCaption = QStringLiteral("Error!!");
 constexpr int kLoadAll = -2;
 // Patch files are small; anything beyond a bank is never read.
-constexpr qint64 kReadLimit = qint64(kBankDumpSize);
+constexpr qint64 kReadLimit = qint64(kPatchFileReadLimit);
 
 } // namespace
 
@@ -39,18 +40,17 @@ void DFrame::CmFileOpen_() {
         bytes = file.read(kReadLimit);
     } // closed before anything is shown
 
-    const auto status =
-        readPatchFile(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())), sysEx);
-    switch (status) {
-    case PatchFileStatus::TooShort:
-        ShowMessage(this, QStringLiteral("Error reading from file!"), kErrorCaption);
+    const PatchSource source = openPatchFile(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    if (!source.ok()) {
+        ShowMessage(this, QString::fromStdString(source.failure->text),
+                    QString::fromStdString(source.failure->caption));
         return;
-    case PatchFileStatus::BadFormat:
-        ShowMessage(this, QStringLiteral("Error!  Invalid File format."), kErrorCaption);
-        return;
-    case PatchFileStatus::SinglePatch:
-        break;
-    case PatchFileStatus::Bank: {
+    }
+    std::size_t entry = 0;
+    if (source.kind == SourceKind::Bank) {
+        // The chooser reads its names from the bank in the buffer, "Load ALL" sends it from there.
+        std::copy(source.bytes.begin(), source.bytes.end(), sysEx.begin());
         {
             DOpenAllDialog chooser(this, &patch_index, sysEx.data());
             if (runDialog(chooser) != IDOK)
@@ -60,11 +60,14 @@ void DFrame::CmFileOpen_() {
             SendBankToPod();
             return;
         }
-        if (!bankEntryToSingleDump(sysEx, patch_index))
+        if (patch_index < 0)
             return;
-        break;
+        entry = std::size_t(patch_index);
     }
-    }
+    const ImportResult result = sourceDump(source, entry);
+    if (!result.ok())
+        return;
+    std::copy(result.dump->begin(), result.dump->end(), sysEx.begin());
     UpdateAmplixFromSysex();
     repaint();
     if (SendSysexMessage(int(kSingleDumpSize)))

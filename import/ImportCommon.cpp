@@ -94,15 +94,24 @@ bool ByteReader::readBig16(std::uint16_t& value) {
 bool ByteReader::find(std::string_view tag) {
     if (tag.empty() || position_ >= bytes_.size())
         return false;
-    auto begin = bytes_.begin() + std::ptrdiff_t(position_);
-    auto found = std::search(begin, bytes_.end(), tag.begin(), tag.end(),
-                             [](std::uint8_t a, char b) { return a == std::uint8_t(b); });
-    if (found == bytes_.end()) {
-        position_ = bytes_.size();
-        return false;
+    // memchr finds the candidates for the first character many bytes at a time; the rest of the
+    // tag is compared at each candidate only.
+    const std::uint8_t* const begin = bytes_.data();
+    const std::uint8_t* const end = begin + bytes_.size();
+    const auto first = std::uint8_t(tag.front());
+    for (const std::uint8_t* at = begin + position_; std::size_t(end - at) >= tag.size();) {
+        const auto* candidate =
+            static_cast<const std::uint8_t*>(std::memchr(at, first, std::size_t(end - at) - tag.size() + 1));
+        if (!candidate)
+            break;
+        if (std::memcmp(candidate + 1, tag.data() + 1, tag.size() - 1) == 0) {
+            position_ = std::size_t(candidate - begin) + tag.size();
+            return true;
+        }
+        at = candidate + 1;
     }
-    position_ = std::size_t(found - bytes_.begin()) + tag.size();
-    return true;
+    position_ = bytes_.size();
+    return false;
 }
 
 } // namespace amplix

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace amplix {
 
@@ -100,12 +101,14 @@ bool readDeviceWord(std::span<const std::uint8_t> file, std::size_t form, Device
 
 // The low bytes of the name's characters up to a 0 or the 32nd; a file that ends ends the name too.
 std::string readPatchName(std::span<const std::uint8_t> file, std::size_t form) {
-    ByteReader in(file);
     std::string name;
-    std::uint8_t high = 0, low = 0;
-    if (in.seek(form + kPatchNameOffset))
-        while (name.size() < kMaxListedName && in.read(high) && in.read(low) && low != 0)
-            name.push_back(char(low));
+    if (form + kPatchNameOffset <= file.size()) {
+        const auto characters = file.subspan(form + kPatchNameOffset);
+        for (std::size_t at = 0; name.size() < kMaxListedName && at + kCharacterSize <= characters.size() &&
+                                 characters[at + 1] != 0;
+             at += kCharacterSize)
+            name.push_back(char(characters[at + 1]));
+    }
     return name.empty() ? std::string(kNoPatchName) : name;
 }
 
@@ -170,25 +173,27 @@ Line6EditListing listBundle(std::span<const std::uint8_t> file) {
 }
 
 // A text of length bytes in 16-bit characters (an odd last byte still takes a whole one), of
-// which the low bytes of the first keep characters are kept.
-std::string readText(ByteReader& in, std::size_t length, Count& remaining, std::size_t keep, bool& ended) {
-    std::string text;
-    std::uint8_t character[kCharacterSize];
-    for (std::size_t done = 0; done < length; done += kCharacterSize) {
-        if (!in.read(character)) {
-            ended = true;
-            break;
-        }
-        remaining -= Count(kCharacterSize);
-        if (text.size() < keep)
-            text.push_back(char(character[1]));
-    }
-    return text;
+// which the low bytes of the first keep characters are appended to text. A file that ends
+// inside the text ends it after the last whole character.
+void readText(ByteReader& in, std::size_t length, Count& remaining, std::size_t keep, bool& ended,
+              std::string& text) {
+    const std::size_t characters = (length + 1) / kCharacterSize;
+    const std::size_t whole = std::min(characters, in.remaining() / kCharacterSize);
+    const auto bytes = in.bytes().subspan(in.position(), whole * kCharacterSize);
+    const std::size_t start = text.size();
+    text.resize(start + std::min(whole, keep));
+    for (std::size_t k = start; k < text.size(); ++k)
+        text[k] = char(bytes[(k - start) * kCharacterSize + 1]);
+    in.skip(bytes.size());
+    remaining -= Count(bytes.size());
+    if (whole < characters)
+        ended = true;
 }
 
 // A text shows up to its first NUL, as the label it lands in would.
-std::string shown(const std::string& text) {
-    return text.substr(0, text.find('\0'));
+void cutAtNul(std::string& text) {
+    if (const std::size_t nul = text.find('\0'); nul != std::string::npos)
+        text.erase(nul);
 }
 
 } // namespace
@@ -196,19 +201,27 @@ std::string shown(const std::string& text) {
 Line6EditInformation readLine6EditInformation(std::span<const std::uint8_t> file, std::size_t patchPosition) {
     Line6EditInformation information;
     std::vector<std::string> texts(kBlankTexts.begin(), kBlankTexts.end());
-    information.texts = texts;
 
     // The block must come before the next patch of a bundle; a patch without one of its own
-    // must not show the next patch's texts or take its generation.
+    // must not show the next patch's texts or take its generation, and keeps the blank texts.
     ByteReader in(file);
-    if (!in.seek(patchPosition + kInformationSearch))
+    if (!in.seek(patchPosition + kInformationSearch)) {
+        information.texts = std::move(texts);
         return information;
+    }
+    // The first "UNFO" counts when it ends before the next "FORM" begins, so only the bytes up
+    // to it are searched for a "FORM", not the whole rest of the patch.
     const std::size_t searchFrom = in.position();
-    const std::size_t searchEnd = in.find(kFormTag) ? in.position() - kFormTag.size() : file.size();
-    ByteReader scope(file.first(searchEnd));
-    if (!scope.seek(searchFrom) || !scope.find(kInformationTag))
+    if (!in.find(kInformationTag)) {
+        information.texts = std::move(texts);
         return information;
-    const std::size_t blockTag = scope.position() - kInformationTag.size();
+    }
+    const std::size_t blockTag = in.position() - kInformationTag.size();
+    ByteReader scope(file.first(std::min(file.size(), in.position() + kFormTag.size() - 1)));
+    if (scope.seek(searchFrom) && scope.find(kFormTag)) {
+        information.texts = std::move(texts);
+        return information;
+    }
 
     std::uint32_t blockLength = 0;
     in.seek(blockTag - kLengthSize);
@@ -223,44 +236,49 @@ Line6EditInformation readLine6EditInformation(std::span<const std::uint8_t> file
     Count remaining = Count(blockLength) - Count(kInformationTag.size());
     bool ended = false;
     while (remaining > 0 && !ended) {
-        std::array<std::uint8_t, kTagSize> tag{};
-        std::array<std::uint8_t, kLengthSize> lengthBytes{};
-        if (!in.read(tag))
+        // The tag and the length are looked at where they lie.
+        const auto tag = in.bytes().subspan(in.position(), std::min(kTagSize, in.remaining()));
+        if (!in.skip(kTagSize))
             break;
         remaining -= Count(kTagSize);
         const auto row = std::find_if(std::begin(kInformationTags), std::end(kInformationTags),
                                       [&](const InformationTag& t) { return tagIs(tag, t.tag); });
         if (row == std::end(kInformationTags))
             continue; // an unknown tag: the scan goes on with the next four bytes
-        if (!in.read(lengthBytes))
+        const auto lengthBytes = in.bytes().subspan(in.position(), std::min(kLengthSize, in.remaining()));
+        if (!in.skip(kLengthSize))
             break;
         remaining -= Count(kLengthSize);
         const std::size_t lastByte = lengthBytes[3];
         std::string& text = texts[std::size_t(row->text)];
         switch (row->action) {
         case TagAction::Text:
-            text = std::string(row->prefix) + readText(in, lastByte, remaining, kUnlimited, ended);
+            text.assign(row->prefix);
+            readText(in, lastByte, remaining, kUnlimited, ended, text);
             break;
         case TagAction::PickupSelector: {
             // Its length may claim more than two characters: they are read past so that the
             // next tag is found where the block puts it.
-            const std::string selector = readText(in, lastByte, remaining, kMaxPickupSelector, ended);
+            std::string selector;
+            readText(in, lastByte, remaining, kMaxPickupSelector, ended, selector);
             if (lastByte != 0)
                 pickup.replace(kPickupSelectorAt, selector.size() + kPickupSeparator.size(),
                                selector + std::string(kPickupSeparator));
             break;
         }
         case TagAction::PickupPosition: {
-            const std::string position = readText(in, lastByte, remaining, kUnlimited, ended);
+            std::string position;
+            readText(in, lastByte, remaining, kUnlimited, ended, position);
             if (lastByte != 0)
                 pickup = pickup.substr(0, kPickupPositionAt) + position;
             break;
         }
         case TagAction::Comment: {
             const std::size_t length = std::size_t(lengthBytes[2]) << 8 | lastByte;
-            const std::string comment = readText(in, length, remaining, kMaxComment, ended);
+            std::string comment;
+            readText(in, length, remaining, kMaxComment, ended, comment);
             if (!comment.empty())
-                text = comment;
+                text = std::move(comment);
             break;
         }
         case TagAction::Generation:
@@ -272,10 +290,10 @@ Line6EditInformation readLine6EditInformation(std::span<const std::uint8_t> file
             break;
         }
     }
-    texts[std::size_t(Line6EditText::Pickup)] = pickup;
+    texts[std::size_t(Line6EditText::Pickup)] = std::move(pickup);
     for (std::string& text : texts)
-        text = shown(text);
-    information.texts = texts;
+        cutAtNul(text);
+    information.texts = std::move(texts);
     return information;
 }
 

@@ -3,20 +3,24 @@
 
 #include "app/DialogTemplate.h"
 #include "import/DPatchImportGPTDialog.h"
-#include "import/GuitarPort.h"
+#include "import/ImportChoosers.h"
 
 using namespace amplix;
 
-void DFrame::ImportLine6GPortFile(std::span<const std::uint8_t> file, const QString& fileName) {
+void chooseGuitarPortEntry(DFrame& frame, const PatchSource& source) {
     // A file that cannot be converted is refused before the user is asked anything.
-    if (auto failure = checkGuitarPort(file)) {
-        finishImport(ImportResult{std::nullopt, *failure});
+    if (!source.ok()) {
+        frame.finishImport(ImportResult{std::nullopt, *source.failure});
         return;
     }
     int modOrComp = kNoEffectChoice;
-    DPatchImportGPTDialog dialog(this, listGuitarPort(file), &modOrComp);
+    DPatchImportGPTDialog dialog(&frame, source.guitarPort, &modOrComp);
     if (dialog.Execute() != IDOK)
         return;
+    frame.finishImport(sourceDump(source, 0, modOrComp));
+}
+
+void DFrame::ImportLine6GPortFile(std::span<const std::uint8_t> file, const QString& fileName) {
     // Patch names are 8-bit Latin-1.
-    finishImport(convertGuitarPort(file, fileName.toLatin1().toStdString(), modOrComp));
+    chooseGuitarPortEntry(*this, openGuitarPort(file, fileName.toLatin1().toStdString()));
 }

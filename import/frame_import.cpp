@@ -4,39 +4,37 @@
 #include "app/MessageBox.h"
 #include "import/DPatchImportDialog.h"
 #include "app/FileDialogs.h"
-#include "import/Line6Edit.h"
-#include "import/SoundDiver.h"
+#include "import/ImportChoosers.h"
 
 #include <QByteArray>
 #include <QFile>
 
 #include <algorithm>
-#include <optional>
 
 using namespace amplix;
 
 namespace {
 
-// Far beyond any patch library, small enough to hold in memory without thought.
-constexpr qint64 kMaxImportFileSize = 64 * 1024 * 1024;
+constexpr qint64 kReadLimit = qint64(kMaxImportFileSize);
 constexpr qint64 kReadPieceSize = 64 * 1024;
 
 void showFailure(QWidget* parent, const ImportFailure& failure) {
     ShowMessage(parent, QString::fromStdString(failure.text), QString::fromStdString(failure.caption));
 }
 
-// The library entry the user picks, converted; nothing when none was chosen.
-std::optional<ImportResult> chooseSoundDiverPatch(QWidget* parent, std::span<const std::uint8_t> file,
-                                                  bool reversed) {
-    const std::vector<ImportEntry> entries = listSoundDiver(file, reversed);
-    DPatchImportDialog dialog(parent, entries);
-    const int index = dialog.Execute();
-    if (index < 0 || std::size_t(index) >= entries.size())
-        return std::nullopt;
-    return convertSoundDiver(file, entries[std::size_t(index)].position);
-}
-
 } // namespace
+
+void chooseSoundDiverEntry(DFrame& frame, const PatchSource& source) {
+    if (!source.ok()) {
+        frame.finishImport(ImportResult{std::nullopt, *source.failure});
+        return;
+    }
+    DPatchImportDialog dialog(&frame, source.entries);
+    const int index = dialog.Execute();
+    if (index < 0 || std::size_t(index) >= source.entries.size())
+        return;
+    frame.finishImport(sourceDump(source, std::size_t(index)));
+}
 
 void DFrame::CmFileImport() {
     const QString path = askOpenFileName(
@@ -55,8 +53,8 @@ void DFrame::importFile(const QString& path) {
     // Read whole and closed at once; the readers then work on the bytes alone. Read in pieces
     // up to just past the limit, so that a device or pipe without a size is bounded too.
     QByteArray data;
-    if (file.size() <= kMaxImportFileSize) {
-        while (data.size() <= kMaxImportFileSize) {
+    if (file.size() <= kReadLimit) {
+        while (data.size() <= kReadLimit) {
             const QByteArray piece = file.read(kReadPieceSize);
             if (piece.isEmpty())
                 break;
@@ -64,32 +62,27 @@ void DFrame::importFile(const QString& path) {
         }
     }
     file.close();
-    if (data.size() < qsizetype(kImportHeaderSize) || data.size() > kMaxImportFileSize) {
-        showFailure(this, kReadError);
-        return;
-    }
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
                                               std::size_t(data.size()));
-
-    const ImportFormat format = recognizeImport(bytes.first(kImportHeaderSize));
-    switch (format) {
-    case ImportFormat::SoundDiver:
-    case ImportFormat::SoundDiverReversed:
-        if (auto result = chooseSoundDiverPatch(this, bytes, format == ImportFormat::SoundDiverReversed))
-            finishImport(*result);
+    // Patch names are 8-bit Latin-1, GuitarPort's are taken from the path.
+    const PatchSource source = openImportFile(bytes, path.toLatin1().toStdString());
+    if (!source.ok()) {
+        showFailure(this, *source.failure);
+        return;
+    }
+    switch (source.kind) {
+    case SourceKind::SoundDiver:
+        chooseSoundDiverEntry(*this, source);
         break;
-    case ImportFormat::Line6EditPatch:
-        ImportLine6EditFile(bytes, kLine6EditPatchType);
+    case SourceKind::Line6Edit:
+        chooseLine6EditEntry(*this, source);
         break;
-    case ImportFormat::Line6EditBundle:
-        ImportLine6EditFile(bytes, kLine6EditBundleType);
+    case SourceKind::GuitarPort:
+        chooseGuitarPortEntry(*this, source);
         break;
-    case ImportFormat::GuitarPort:
-        ImportLine6GPortFile(bytes, path);
-        break;
-    case ImportFormat::Invalid:
-        showFailure(this, kNotAPatchFile);
-        break;
+    case SourceKind::SinglePatch:
+    case SourceKind::Bank:
+        break; // File > Open's, never an import's
     }
 }
 

@@ -2,20 +2,22 @@
 #include "app/DFrame.h"
 
 #include "import/DPatchImportL6EditDialog.h"
-#include "import/Line6Edit.h"
-#include "import/Line6EditConvert.h"
+#include "import/ImportChoosers.h"
 
 using namespace amplix;
 
-void DFrame::ImportLine6EditFile(std::span<const std::uint8_t> file, int patch_type) {
-    const Line6EditListing listing = listLine6EditFile(file, patch_type);
-    if (listing.failure) {
-        finishImport({std::nullopt, *listing.failure});
+void chooseLine6EditEntry(DFrame& frame, const PatchSource& source) {
+    if (!source.ok()) {
+        frame.finishImport({std::nullopt, *source.failure});
         return;
     }
-    DPatchImportL6EditDialog dialog(this, listing.entries);
+    DPatchImportL6EditDialog dialog(&frame, source.entries);
     const int patch_index = dialog.Execute();
-    if (patch_index < 0)
+    if (patch_index < 0 || std::size_t(patch_index) >= source.entries.size())
         return;
-    finishImport(convertLine6EditPatch(file, listing.entries[std::size_t(patch_index)]));
+    frame.finishImport(sourceDump(source, std::size_t(patch_index)));
+}
+
+void DFrame::ImportLine6EditFile(std::span<const std::uint8_t> file, int patch_type) {
+    chooseLine6EditEntry(*this, openLine6Edit(file, patch_type));
 }

@@ -150,9 +150,12 @@ void MidiInputPort::appendSysex(std::uint8_t byte) {
         return;
     if (buffer_->bytesRecorded < buffer_->data.size())
         buffer_->data[buffer_->bytesRecorded++] = byte;
-    // A full buffer goes back at once; the rest of an oversized message finds no buffer.
-    if (buffer_->bytesRecorded == buffer_->data.size())
+    // A full buffer goes back at once. The rest of an oversized message is dropped, even into a
+    // buffer armed meanwhile: that one waits for a message of its own, from its F0.
+    if (buffer_->bytesRecorded == buffer_->data.size()) {
         giveBackBuffer(false);
+        sysexToBuffer_ = false;
+    }
 }
 
 void MidiInputPort::giveBackBuffer(bool asError) {

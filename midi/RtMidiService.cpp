@@ -6,6 +6,7 @@
 #include <RtMidi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -120,6 +121,47 @@ bool jackServerRunning() {
     return true;
 }
 
+// A port-less client of our own on the JACK server: it hears the server go away, and sees
+// whether a device port still has its connection to one of our ports.
+class JackWatch {
+public:
+    JackWatch() = default;
+    JackWatch(const JackWatch&) = delete;
+    JackWatch& operator=(const JackWatch&) = delete;
+    ~JackWatch() {
+#if defined(AMPLIX_HAVE_LIBJACK)
+        if (client_)
+            jack_client_close(client_);
+#endif
+    }
+
+    void open() {
+#if defined(AMPLIX_HAVE_LIBJACK)
+        jack_status_t status{};
+        client_ = jack_client_open(kClientName, JackNoStartServer, &status);
+        if (!client_)
+            return;
+        // libjack tells of the server's end through the client thread, which activation starts.
+        jack_on_shutdown(
+            client_, [](void* gone) { static_cast<std::atomic<bool>*>(gone)->store(true); }, &gone_);
+        jack_activate(client_);
+#endif
+    }
+    bool serverGone() const {
+        return gone_;
+    }
+
+    // True when the device port exists and none of our ports called ownPort is connected to it:
+    // it vanished and came back, or the server did.
+    bool lostConnection(const std::string& device, std::string_view ownPort) const;
+
+private:
+#if defined(AMPLIX_HAVE_LIBJACK)
+    jack_client_t* client_ = nullptr;
+#endif
+    std::atomic<bool> gone_{false};
+};
+
 // Our own ports would otherwise show up in the other list (an open output is an input to
 // everybody else) and shift the device numbers kept in the configuration file. Both ALSA
 // ("client:port nn:n") and JACK ("client:port", a second client "client-01") start with the
@@ -155,6 +197,29 @@ std::optional<unsigned> rtMidiPortNumber(RtMidi& midi, const std::string& name) 
     return std::nullopt;
 }
 
+bool JackWatch::lostConnection(const std::string& device, std::string_view ownPort) const {
+#if defined(AMPLIX_HAVE_LIBJACK)
+    if (!client_ || gone_ || device.empty())
+        return false;
+    jack_port_t* port = jack_port_by_name(client_, device.c_str());
+    if (!port)
+        return false; // still gone: nothing to connect to yet
+    const char** connections = jack_port_get_all_connections(client_, port);
+    bool ours = false;
+    for (const char** c = connections; c && *c && !ours; ++c) {
+        const std::string_view name = *c;
+        ours = isOwnPort(name) && name.substr(name.find(':') + 1) == ownPort;
+    }
+    if (connections)
+        jack_free(connections);
+    return !ours;
+#else
+    (void)device;
+    (void)ownPort;
+    return false;
+#endif
+}
+
 RtMidi::Api rtMidiApi(bool alsa) {
     return alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
 }
@@ -181,20 +246,57 @@ struct RtMidiService::Listers {
     ErrorTrap trap;
     std::unique_ptr<RtMidiIn> input;
     std::unique_ptr<RtMidiOut> output;
+    JackWatch watch; // JACK only
 };
 
 struct RtMidiService::InputEntry {
     InputEntry(MidiHandle handle, MidiInputSink& sink) : port(handle, sink) {}
     MidiInputPort port;
     ErrorTrap trap;
+    std::string device; // the listed name it was opened by
     // Declared last, so it is destroyed first: its thread has stopped before the port goes.
     std::unique_ptr<RtMidiIn> midi;
 };
 
 struct RtMidiService::OutputEntry {
     ErrorTrap trap;
+    std::string device;
     std::unique_ptr<RtMidiOut> midi;
 };
+
+namespace {
+
+// What every input needs before its port opens: the ALSA reader sizes its buffer then, and
+// JACK may deliver in the very next period.
+void prepareInput(RtMidiIn& midi, MidiInputPort& port) {
+    midi.ignoreTypes(false, true, true);
+    midi.setBufferSize(kInputBufferSize, kInputBufferCount);
+    midi.setCallback(&deliverInput, &port);
+}
+
+// Opens a new RtMidi object of an open entry on the device it was opened by; null when the
+// device is not there or refuses.
+template <typename Midi, typename Prepare>
+std::unique_ptr<Midi> reopenOn(const std::string& device, ErrorTrap& trap, const char* portName,
+                               Prepare prepare) {
+    try {
+        auto midi = std::make_unique<Midi>(RtMidi::UNIX_JACK, kClientName);
+        midi->setErrorCallback(&trapRtMidiError, &trap);
+        const auto number = rtMidiPortNumber(*midi, device);
+        if (!number)
+            return nullptr;
+        prepare(*midi);
+        trap.clear();
+        midi->openPort(*number, portName);
+        if (trap.failed || !midi->isPortOpen())
+            return nullptr;
+        return midi;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+} // namespace
 
 RtMidiService::RtMidiService() {
     const std::string forced = forcedApi();
@@ -243,21 +345,71 @@ std::string RtMidiService::apiName() const {
 }
 
 bool RtMidiService::ensureListers() {
-    if (listers_)
+    dropClientsOfGoneServer();
+    if (listers_) {
+        reconnectLostPorts();
         return true;
-    if (system_ != System::Jack || !jackServerRunning())
+    }
+    if (system_ != System::Jack)
         return false;
+    // Asking libjack costs several milliseconds of its own sleeping when no server answers,
+    // and one listing asks for every count and name in turn: a server that was not there a
+    // moment ago is not asked for again until kJackProbeInterval has passed.
+    const auto now = std::chrono::steady_clock::now();
+    if (lastFailedJackProbe_ && now - *lastFailedJackProbe_ < kJackProbeInterval)
+        return false;
+    if (!jackServerRunning()) {
+        lastFailedJackProbe_ = now;
+        return false;
+    }
+    lastFailedJackProbe_.reset();
     try {
         auto listers = std::make_unique<Listers>();
         listers->input = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, kClientName);
         listers->input->setErrorCallback(&trapRtMidiError, &listers->trap);
         listers->output = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, kClientName);
         listers->output->setErrorCallback(&trapRtMidiError, &listers->trap);
+        listers->watch.open();
         listers_ = std::move(listers);
     } catch (...) {
         return false;
     }
+    reconnectLostPorts();
     return true;
+}
+
+// Clients of a server that went away never work again, not even with a new server of the same
+// name, and all of them are closed before a new one opens: libjack keeps one table of clients
+// per process, and a dead client closed after a new one took its place in the table leaves a
+// dangling entry that crashes the next close. The open ports stay open, without a client, and
+// refuse to send until a listing finds their device again.
+void RtMidiService::dropClientsOfGoneServer() {
+    if (!listers_ || !listers_->watch.serverGone())
+        return;
+    for (auto& [handle, entry] : inputs_)
+        entry->midi.reset();
+    for (auto& [handle, entry] : outputs_)
+        entry->midi.reset();
+    listers_.reset();
+}
+
+// JACK drops a connection for good when either end goes, and a server that stopped takes every
+// client with it. A port the editor holds open is therefore connected again, on a new client,
+// once its device is listed again: the next device listing (the MIDI setup dialog's) mends the
+// link without the editor closing anything.
+void RtMidiService::reconnectLostPorts() {
+    const JackWatch& watch = listers_->watch;
+    for (auto& [handle, entry] : outputs_)
+        if (watch.lostConnection(entry->device, kOutputPortName))
+            if (auto midi =
+                    reopenOn<RtMidiOut>(entry->device, entry->trap, kOutputPortName, [](RtMidiOut&) {}))
+                std::swap(entry->midi, midi); // the old object goes here, its client with it
+    for (auto& [handle, entry] : inputs_)
+        if (watch.lostConnection(entry->device, kInputPortName))
+            if (auto midi =
+                    reopenOn<RtMidiIn>(entry->device, entry->trap, kInputPortName,
+                                       [&port = entry->port](RtMidiIn& in) { prepareInput(in, port); }))
+                std::swap(entry->midi, midi);
 }
 
 std::vector<std::string> RtMidiService::inputNames() {
@@ -319,6 +471,7 @@ int RtMidiService::openOutput(unsigned index, MidiHandle& output) {
         if (index >= names.size())
             return kMidiBadDeviceId;
         auto entry = std::make_unique<OutputEntry>();
+        entry->device = names[index];
         entry->midi = std::make_unique<RtMidiOut>(rtMidiApi(system_ == System::Alsa), kClientName);
         entry->midi->setErrorCallback(&trapRtMidiError, &entry->trap);
         const auto number = rtMidiPortNumber(*entry->midi, names[index]);
@@ -348,16 +501,13 @@ int RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& in
         if (index >= names.size())
             return kMidiBadDeviceId;
         auto entry = std::make_unique<InputEntry>(nextMidiHandle(), sink);
+        entry->device = names[index];
         entry->midi = std::make_unique<RtMidiIn>(rtMidiApi(system_ == System::Alsa), kClientName);
         entry->midi->setErrorCallback(&trapRtMidiError, &entry->trap);
         const auto number = rtMidiPortNumber(*entry->midi, names[index]);
         if (!number)
             return kMidiBadDeviceId;
-        // All of this must be set before the port opens: the ALSA reader sizes its buffer
-        // then, and JACK may deliver in the very next period.
-        entry->midi->ignoreTypes(false, true, true);
-        entry->midi->setBufferSize(kInputBufferSize, kInputBufferCount);
-        entry->midi->setCallback(&deliverInput, &entry->port);
+        prepareInput(*entry->midi, entry->port);
         entry->trap.clear();
         entry->midi->openPort(*number, kInputPortName);
         if (entry->trap.failed || !entry->midi->isPortOpen())
@@ -463,7 +613,10 @@ int RtMidiService::sendBytes(MidiHandle output, const std::uint8_t* data, std::s
     auto it = outputs_.find(output);
     if (it == outputs_.end())
         return kMidiInvalidHandle;
+    dropClientsOfGoneServer();
     OutputEntry& entry = *it->second;
+    if (!entry.midi)
+        return kMidiError; // its server went away
     try {
         entry.trap.clear();
         // On JACK this waits while RtMidi's queue is full and returns once the message is

@@ -3,9 +3,11 @@
 
 #include "midi/MidiService.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,9 @@ namespace amplix {
 // AMPLIX_MIDI_API=alsa or =jack forces one system; otherwise ALSA is tried first and JACK
 // second. When neither can be reached the service lists no devices and every open answers
 // kMidiBadDeviceId, so the editor still starts. A JACK server that appears later is picked
-// up by the next listing.
+// up by the next listing once a second has passed since the last look found none. On JACK a
+// listing also connects open ports again whose device (or the whole server) went away and is
+// back.
 //
 // Threads: the user-interface thread lists, opens, closes and sends; RtMidi's input thread
 // (the JACK process thread, or RtMidi's ALSA reader) only feeds the input ports.
@@ -51,12 +55,18 @@ private:
     struct OutputEntry;
 
     bool ensureListers();
+    void reconnectLostPorts();
+    void dropClientsOfGoneServer();
     std::vector<std::string> inputNames();
     std::vector<std::string> outputNames();
     int sendBytes(MidiHandle output, const std::uint8_t* data, std::size_t size);
 
     mutable std::mutex mutex_;
     System system_ = System::None;
+    // When no JACK server answered the last time it was asked; listings within
+    // kJackProbeInterval after it list nothing without asking again.
+    static constexpr std::chrono::milliseconds kJackProbeInterval{1000};
+    std::optional<std::chrono::steady_clock::time_point> lastFailedJackProbe_;
     // One input and one output object kept only for listing devices.
     std::unique_ptr<Listers> listers_;
     std::map<MidiHandle, std::unique_ptr<InputEntry>> inputs_;

@@ -189,6 +189,16 @@ int SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8
         if (output == kNoHandle || output != output_)
             return kMidiInvalidHandle;
     }
+    // The cable to the device runs at the same speed as the one back: at wire speed a message
+    // reaches the device when its last byte would have, and the send returns then, as that of
+    // a driver that hands a message on whole does. Messages from several threads go one after
+    // the other, in the order they got the cable.
+    std::unique_lock sending(sendMutex_, std::defer_lock);
+    if (pacing_ == Pacing::WireSpeed) {
+        sending.lock();
+        sendFreeAt_ = std::max(sendFreeAt_, Clock::now()) + message.size() * kByteTime;
+        std::this_thread::sleep_until(sendFreeAt_);
+    }
     std::vector<PodDevice::Message> replies;
     try {
         std::unique_lock device(deviceMutex_);

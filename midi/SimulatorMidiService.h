@@ -17,10 +17,11 @@
 
 namespace amplix {
 
-// Whatever goes to the output reaches the device at once; what the device answers comes back
-// on the input at the speed of a MIDI cable, from a worker thread, in small slices, so a
-// reset in the middle of a dump hands back the part that has arrived. With Pacing::Immediate
-// answers are delivered whole on the sending thread instead (for tests and scripts).
+// Whatever goes to the output reaches the device at the speed of a MIDI cable: the send returns
+// once the device has the whole message. What the device answers comes back on the input at
+// the same speed, from a worker thread, in small slices, so a reset in the middle of a dump
+// hands back the part that has arrived. With Pacing::Immediate sends reach the device at once
+// and answers are delivered whole on the sending thread instead (for tests and scripts).
 // Opening, resetting or closing the input drops what is still on the wire, so the tail of a
 // dump cut off never trails into the next answer.
 class SimulatorMidiService : public MidiService {
@@ -72,6 +73,9 @@ private:
 
     std::mutex deviceMutex_; // one message into the device at a time
     PodDevice device_;
+
+    std::mutex sendMutex_;           // one message on the cable to the device at a time
+    Clock::time_point sendFreeAt_{}; // when that cable has carried everything it was given
 
     // Held while a slice is being handed to the input, so a reset or close never overlaps one.
     std::mutex deliveryMutex_;

@@ -31,8 +31,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Each RtMidi object is a client of its own, so each gets a name that stays the same from run
 // to run: "Amplix POD Simulator in:in" and "Amplix POD Simulator out:out" on JACK.
-constexpr const char* kInClientName = "Amplix POD Simulator in";
-constexpr const char* kOutClientName = "Amplix POD Simulator out";
+constexpr const char* kDefaultName = "Amplix POD Simulator";
+constexpr const char* kInClientSuffix = " in";
+constexpr const char* kOutClientSuffix = " out";
 constexpr const char* kInPortName = "in";
 constexpr const char* kOutPortName = "out";
 constexpr unsigned kInputQueueLimit = 1024;
@@ -49,20 +50,32 @@ const char* const kUsage = R"(Usage: amplix-podsim [options]
 Runs the POD simulator on two virtual MIDI ports, "Amplix POD Simulator in:in" (connect
 the editor's output here) and "Amplix POD Simulator out:out" (connect it to the editor's
 input).
-The device answers dump requests, takes dumps, store messages and program changes.
+The device answers dump requests; takes single-patch dumps into its edit buffer, store
+messages into a location and bank dumps into all 36 locations; applies every controller
+it receives to its edit buffer, as its own knobs would; loads the patch of a program
+change and echoes the program change.
+
+Output: the first line is "ready on SYSTEM: "IN-PORT", "OUT-PORT"". After it, every
+message received is one line, "recv" and the bytes in hex ("recv B0 0D 64"); a SysEx that
+arrives in pieces is one line once complete, and one broken off is reported as "drop N"
+(its byte count). With -v every message sent is a "send" line as well. Each line is
+written out as it happens. Errors go to standard error.
 
 Options:
-  -v, --verbose      print every message received and sent, in hex
+  -v, --verbose      also print every message sent, in hex
+      --name NAME    base name of the MIDI clients: "NAME in:in" and "NAME out:out"
+                     (default "Amplix POD Simulator")
+      --api SYSTEM   alsa or jack; overrides AMPLIX_MIDI_API
   -c, --channel N    MIDI channel 1..16 (default 1)
       --no-echo      do not echo program changes received
       --wire-speed   delay each message sent by its time on a MIDI cable (31250 baud)
   -h, --help         show this text
 
-Environment: AMPLIX_MIDI_API=alsa|jack chooses the MIDI system; by default ALSA is tried,
-then JACK.
+Environment: AMPLIX_MIDI_API=alsa|jack chooses the MIDI system when --api is not given;
+by default ALSA is tried, then JACK.
 
 Commands on standard input, one per line, as if done on the device itself:
-  cc N V   turn controller N to value V and send the control change
+  cc N V   turn controller N to value V: the edit buffer takes it, the control change is sent
   pc N     choose program N (0 = Manual Mode, 1..36 = 1A..9D) and send the program change
   tap      press tap tempo (sends controller 64)
   dump     send the edit buffer as a single-patch dump, unasked
@@ -72,6 +85,8 @@ When standard input closes the simulator keeps serving until interrupted.
 
 struct Options {
     bool verbose = false;
+    std::string name = kDefaultName;
+    std::string api; // empty: AMPLIX_MIDI_API, else ALSA then JACK
     int channel = 0;
     bool echo = true;
     bool wireSpeed = false;
@@ -79,12 +94,19 @@ struct Options {
 
 std::mutex printMutex;
 
+// The whole line goes out in one piece, so a reader never sees half a message.
 void printHex(const char* direction, std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string line = direction;
+    line.reserve(line.size() + 3 * bytes.size() + 1);
+    for (auto b : bytes) {
+        line += ' ';
+        line += kDigits[b >> 4];
+        line += kDigits[b & 0x0F];
+    }
+    line += '\n';
     std::lock_guard lock(printMutex);
-    std::printf("%s", direction);
-    for (auto b : bytes)
-        std::printf(" %02X", unsigned(b));
-    std::printf("\n");
+    std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
 
@@ -102,8 +124,10 @@ void printError(const std::string& text) {
 // Joins a SysEx that arrives in pieces; anything that breaks one off drops it.
 class MessageAssembler {
 public:
-    // Returns a complete message, or nothing while a SysEx is still open.
-    std::optional<Bytes> add(const Bytes& bytes) {
+    // Returns a complete message, or nothing while a SysEx is still open. dropped is set to
+    // the size of a fragment thrown away on the way, 0 if none.
+    std::optional<Bytes> add(const Bytes& bytes, std::size_t& dropped) {
+        dropped = 0;
         if (bytes.empty())
             return std::nullopt;
         if (!pending_.empty()) {
@@ -111,6 +135,7 @@ public:
             if (continuation) {
                 pending_.insert(pending_.end(), bytes.begin(), bytes.end());
                 if (pending_.size() > kMaxSysexSize) {
+                    dropped = pending_.size();
                     pending_.clear();
                     return std::nullopt;
                 }
@@ -118,8 +143,10 @@ public:
                     return std::nullopt;
                 return std::exchange(pending_, {});
             }
-            if (bytes.front() < kRealTimeFirst)
-                pending_.clear(); // broken off; the device ignores the fragment
+            if (bytes.front() < kRealTimeFirst) {
+                dropped = pending_.size(); // broken off; the device ignores the fragment
+                pending_.clear();
+            }
         }
         if (bytes.front() == amplix::kSysexStart && bytes.back() != amplix::kSysexEnd) {
             pending_ = bytes;
@@ -143,23 +170,27 @@ public:
 
     bool open(std::string& error) {
         std::vector<RtMidi::Api> apis;
-        if (const char* forced = std::getenv("AMPLIX_MIDI_API"); forced && *forced) {
-            std::string name = forced;
-            if (name == "alsa")
-                apis = {RtMidi::LINUX_ALSA};
-            else if (name == "jack")
-                apis = {RtMidi::UNIX_JACK};
-            else {
-                error = "AMPLIX_MIDI_API must be alsa or jack, not " + name;
-                return false;
-            }
-        } else {
+        std::string forced = options_.api;
+        std::string source = "--api";
+        if (forced.empty()) {
+            const char* variable = std::getenv("AMPLIX_MIDI_API");
+            forced = variable ? variable : "";
+            source = "AMPLIX_MIDI_API";
+        }
+        if (forced == "alsa") {
+            apis = {RtMidi::LINUX_ALSA};
+        } else if (forced == "jack") {
+            apis = {RtMidi::UNIX_JACK};
+        } else if (forced.empty()) {
             apis = {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
+        } else {
+            error = source + " must be alsa or jack, not " + forced;
+            return false;
         }
         for (auto api : apis) {
             try {
-                auto in = std::make_unique<RtMidiIn>(api, kInClientName, kInputQueueLimit);
-                auto out = std::make_unique<RtMidiOut>(api, kOutClientName);
+                auto in = std::make_unique<RtMidiIn>(api, inClientName(), kInputQueueLimit);
+                auto out = std::make_unique<RtMidiOut>(api, outClientName());
                 in->ignoreTypes(false, true, true);
                 in->setCallback(&Simulator::onInput, this);
                 in->openVirtualPort(kInPortName);
@@ -178,6 +209,8 @@ public:
     }
 
     const std::string& apiName() const { return apiName_; }
+    std::string inClientName() const { return options_.name + kInClientSuffix; }
+    std::string outClientName() const { return options_.name + kOutClientSuffix; }
 
     void close() {
         {
@@ -247,11 +280,13 @@ private:
                 bytes = std::move(queue_.front());
                 queue_.pop_front();
             }
-            if (options_.verbose)
-                printHex("recv", bytes);
-            auto message = assembler.add(bytes);
+            std::size_t dropped = 0;
+            auto message = assembler.add(bytes, dropped);
+            if (dropped != 0)
+                printLine("drop " + std::to_string(dropped));
             if (!message)
                 continue;
+            printHex("recv", *message);
             std::vector<PodDevice::Message> replies;
             {
                 std::lock_guard lock(deviceMutex_);
@@ -320,6 +355,18 @@ ParseResult parseArguments(int argc, char** argv, Options& options) {
             options.echo = false;
         } else if (arg == "--wire-speed") {
             options.wireSpeed = true;
+        } else if (arg == "--name") {
+            if (i + 1 >= argc || !*argv[i + 1]) {
+                printError("--name needs a name");
+                return ParseResult::Error;
+            }
+            options.name = argv[++i];
+        } else if (arg == "--api") {
+            options.api = i + 1 < argc ? argv[++i] : "";
+            if (options.api != "alsa" && options.api != "jack") {
+                printError("--api needs alsa or jack");
+                return ParseResult::Error;
+            }
         } else if (arg == "-c" || arg == "--channel") {
             char* end = nullptr;
             long channel = i + 1 < argc ? std::strtol(argv[++i], &end, 10) : 0;
@@ -339,6 +386,9 @@ ParseResult parseArguments(int argc, char** argv, Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader follows the log while the program runs: every line goes out as it is written.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
     Options options;
     switch (parseArguments(argc, argv, options)) {
     case ParseResult::Help:
@@ -365,8 +415,8 @@ int main(int argc, char** argv) {
         printError("cannot open MIDI ports: " + error);
         return EXIT_FAILURE;
     }
-    printLine(std::string("ready on ") + simulator.apiName() + ": \"" + kInClientName + ":" + kInPortName +
-              "\", \"" + kOutClientName + ":" + kOutPortName + "\"");
+    printLine("ready on " + simulator.apiName() + ": \"" + simulator.inClientName() + ":" + kInPortName +
+              "\", \"" + simulator.outClientName() + ":" + kOutPortName + "\"");
 
     // The command loop may sit in a blocking read when an interrupt comes, so whichever way
     // the program ends, the ports are closed first and the process ends right there.

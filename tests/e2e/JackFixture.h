@@ -1,17 +1,21 @@
 // End-to-end MIDI test support: a private JACK server on the dummy driver and the Python POD peer.
 #pragma once
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <pthread.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -62,24 +66,53 @@ public:
     ~ChildProcess() { stop(); }
 
     bool start(const std::vector<std::string>& argv, const std::filesystem::path& log, std::string& error) {
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        const int result = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (result != 0) {
-            pid_ = -1;
-            error = argv[0] + ": cannot be started (" + std::strerror(result) + ")";
+        return spawn(argv, log, -1, error);
+    }
+
+    // As start(), with standard input a pipe that writeInput() feeds.
+    bool startWithInput(const std::vector<std::string>& argv, const std::filesystem::path& log,
+                        std::string& error) {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0) {
+            error = std::string("no pipe for ") + argv[0] + " (" + std::strerror(errno) + ")";
             return false;
         }
+        const bool started = spawn(argv, log, ends[0], error);
+        close(ends[0]);
+        if (!started) {
+            close(ends[1]);
+            return false;
+        }
+        input_ = ends[1];
         return true;
+    }
+
+    // Writes all of text to the child's standard input; false when there is no pipe or the
+    // child no longer reads it.
+    bool writeInput(std::string_view text) {
+        if (input_ < 0)
+            return false;
+        // A child that is gone would end this process with SIGPIPE: this thread holds the
+        // signal back and takes the failed write as the answer.
+        sigset_t pipeSignal;
+        sigset_t previous;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+        int failure = 0;
+        while (!text.empty() && failure == 0) {
+            const ssize_t written = ::write(input_, text.data(), text.size());
+            if (written >= 0)
+                text.remove_prefix(std::size_t(written));
+            else if (errno != EINTR)
+                failure = errno;
+        }
+        if (failure == EPIPE) {
+            const timespec now{};
+            sigtimedwait(&pipeSignal, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        return failure == 0;
     }
 
     bool running() {
@@ -95,16 +128,20 @@ public:
 
     // Asks politely first so that jackd removes its shared memory and the peer its ports.
     void stop() {
-        if (!running())
-            return;
-        kill(pid_, SIGTERM);
-        const auto limit = Clock::now() + kStopLimit;
-        while (running() && Clock::now() < limit)
-            std::this_thread::sleep_for(kPollInterval);
         if (running()) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
+            kill(pid_, SIGTERM);
+            const auto limit = Clock::now() + kStopLimit;
+            while (running() && Clock::now() < limit)
+                std::this_thread::sleep_for(kPollInterval);
+            if (running()) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+                pid_ = -1;
+            }
+        }
+        if (input_ >= 0) {
+            close(input_);
+            input_ = -1;
         }
     }
 
@@ -121,7 +158,34 @@ public:
     }
 
 private:
+    // inputFd < 0: standard input is /dev/null.
+    bool spawn(const std::vector<std::string>& argv, const std::filesystem::path& log, int inputFd,
+               std::string& error) {
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        if (inputFd >= 0)
+            posix_spawn_file_actions_adddup2(&actions, inputFd, STDIN_FILENO);
+        else
+            posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        const int result = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (result != 0) {
+            pid_ = -1;
+            error = argv[0] + ": cannot be started (" + std::strerror(result) + ")";
+            return false;
+        }
+        return true;
+    }
+
     pid_t pid_ = -1;
+    int input_ = -1; // the writing end of the child's standard input, or -1
 };
 
 // A scratch folder for logs and the peer's record, removed at the end.
@@ -155,9 +219,10 @@ class JackServer {
 public:
     ~JackServer() { stop(); }
 
-    bool start(std::string& whyNot) {
+    // A server name given again brings back a server that was stopped, as its clients knew it.
+    bool start(std::string& whyNot, const std::string& name = {}) {
         static int serial = 0;
-        name_ = "amplix-e2e-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
+        name_ = !name.empty() ? name : "amplix-e2e-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
         if (scratch_.path().empty()) {

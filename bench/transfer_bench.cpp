@@ -1,0 +1,233 @@
+// Transfers: a bank read and a bank send through the simulator at wire speed, and the edit-buffer round trip
+// on JACK.
+//
+// The bank figures are the editor's own calls on a frame connected to the built-in simulator
+// (SimulatorMidiService at wire speed): ReadPODAll until the whole bank has been taken in, and
+// SendSysexMessage with a bank dump until the device holds all 36 patches. Both are compared
+// with the time 5121 bytes take on a MIDI cable (31250 baud, ten bits a byte: 1.639 s).
+// The JACK figure is File > Read POD settings until the whole single-patch dump is in, against
+// the Python POD peer of the end-to-end tests on a private jackd (dummy driver, 256 frames at
+// 48 kHz: one period is 5.333 ms); it is skipped when jackd cannot start.
+//
+// Output: one "key value" line per figure, read by scripts/bench.
+#include "JackFixture.h"
+
+#include "app/DFrame.h"
+#include "device/FactoryPatches.h"
+#include "midi/MidiConfig.h"
+#include "midi/MidiServiceFactory.h"
+#include "midi/SimulatorMidiService.h"
+#include "patch/SysexFormat.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace amplix;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr double kWireSeconds = double(kBankDumpSize) * 320e-6; // 1.639 s
+constexpr double kJackPeriodMs = 256.0 / 48000.0 * 1000.0;      // 5.333 ms
+constexpr int kBankRuns = 5;
+constexpr int kRoundTrips = 50;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Keeps the frame's events flowing until done() holds or the limit passes; polls every 100 µs
+// so the figures are not rounded up to a coarse tick.
+template <typename Done> bool waitUntil(Done done, milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (true) {
+        QCoreApplication::processEvents();
+        if (done())
+            return true;
+        if (Clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The editor's start-up folder with its AMPLIX.CNF; the working folder while it lives.
+class StartFolder {
+public:
+    explicit StartFolder(const MidiConfig& config) : previous_(QDir::currentPath()) {
+        QDir::setCurrent(dir_.path());
+        const auto bytes = encodeMidiConfig(config);
+        std::ofstream(QDir(dir_.path()).filePath(kConfigFileName).toStdString(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    ~StartFolder() { QDir::setCurrent(previous_); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+bool sameBank(SimulatorMidiService& sim, const std::array<PatchRecord, kPatchLocations>& bank) {
+    bool same = true;
+    sim.withDevice([&](PodDevice& device) {
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            same = same && device.patch(n) == bank[n];
+    });
+    return same;
+}
+
+int simulatorTransfers() {
+    MidiConfig config;
+    config.inputName = config.outputName = SimulatorMidiService::kDeviceName;
+    StartFolder folder(config);
+    SimulatorMidiService sim(SimulatorMidiService::Pacing::WireSpeed);
+    DFrame frame(sim);
+    frame.SetupWindow();
+    frame.show();
+    if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(5000)) ||
+        frame.HPODMidiOut == kNoHandle) {
+        std::printf("simulator_error the frame did not start connected\n");
+        return 1;
+    }
+
+    // Bank read: the request, then 5121 bytes back at wire speed into the frame.
+    std::vector<double> reads;
+    for (int run = 0; run < kBankRuns; ++run) {
+        frame.sysEx.fill(0);
+        const auto start = Clock::now();
+        frame.ReadPODAll();
+        if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(10000))) {
+            std::printf("simulator_error the bank read did not end\n");
+            return 1;
+        }
+        const double seconds = secondsSince(start);
+        if (classifyDump(frame.sysEx) != DumpKind::Bank || frame.sysEx[kBankDumpSize - 1] != kSysexEnd) {
+            std::printf("simulator_error the bank read did not bring a whole bank\n");
+            return 1;
+        }
+        reads.push_back(seconds);
+    }
+
+    // Bank send: the bank goes out as one message; done when the device holds every patch.
+    // Two different banks take turns, so each send changes all 36 locations.
+    std::array<PatchRecord, kPatchLocations> banks[2];
+    banks[0] = factoryPatches();
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        banks[1][n] = factoryPatches()[kPatchLocations - 1 - n];
+    std::vector<double> sends;
+    for (int run = 0; run < kBankRuns; ++run) {
+        const auto& bank = banks[(run + 1) % 2];
+        const auto dump = buildBankDump(bank, 0x01);
+        std::copy(dump.begin(), dump.end(), frame.sysEx.begin());
+        const auto start = Clock::now();
+        const bool sent = frame.SendSysexMessage(int(kBankDumpSize));
+        if (!sent || !waitUntil([&] { return sameBank(sim, bank); }, milliseconds(10000))) {
+            std::printf("simulator_error the bank send did not reach the device\n");
+            return 1;
+        }
+        sends.push_back(secondsSince(start));
+    }
+
+    std::printf("wire_s %.4f\n", kWireSeconds);
+    std::printf("bank_read_s %.4f\nbank_read_ratio %.4f\n", median(reads), median(reads) / kWireSeconds);
+    std::printf("bank_read_min_max_s %.4f %.4f\n", *std::min_element(reads.begin(), reads.end()),
+                *std::max_element(reads.begin(), reads.end()));
+    std::printf("bank_send_s %.4f\nbank_send_ratio %.4f\n", median(sends), median(sends) / kWireSeconds);
+    std::printf("bank_send_min_max_s %.4f %.4f\n", *std::min_element(sends.begin(), sends.end()),
+                *std::max_element(sends.begin(), sends.end()));
+    return 0;
+}
+
+int jackRoundTrip() {
+    e2e::JackServer jack;
+    std::string whyNot;
+    if (!jack.start(whyNot)) {
+        std::printf("jack_skipped jackd cannot start here\n");
+        std::fprintf(stderr, "%s\n", whyNot.c_str());
+        return 0;
+    }
+    e2e::PodPeer peer;
+    if (!peer.start(whyNot)) {
+        std::printf("jack_skipped the POD peer did not start\n");
+        std::fprintf(stderr, "%s\n", whyNot.c_str());
+        return 0;
+    }
+    qputenv("AMPLIX_MIDI_API", "jack");
+    StartFolder folder({0, 0, 0, peer.outputPort(), peer.inputPort()});
+    std::unique_ptr<MidiService> midi = createSystemMidiService();
+    std::vector<double> trips;
+    int lost = 0;
+    {
+        DFrame frame(*midi);
+        frame.SetupWindow();
+        frame.show();
+        if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(8000)) ||
+            frame.PODMidiOutName != QString::fromStdString(peer.inputPort())) {
+            std::printf("jack_error the frame did not start on the peer's ports\n");
+            return 1;
+        }
+        waitUntil([] { return false; }, milliseconds(300));
+        for (int n = 0; n < kRoundTrips; ++n) {
+            frame.sysEx.fill(0);
+            const auto start = Clock::now();
+            frame.CmFileRead();
+            if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(3000)))
+                return 1;
+            const double ms = secondsSince(start) * 1000.0;
+            if (classifyDump(frame.sysEx) != DumpKind::SinglePatch) {
+                ++lost; // fell into a dropped period (xrun); not a round trip
+                continue;
+            }
+            trips.push_back(ms);
+            // Lets the next request start at an arbitrary point of the period.
+            std::this_thread::sleep_for(std::chrono::microseconds(1000 + 397 * (n % 13)));
+        }
+    }
+    midi.reset();
+    if (trips.empty()) {
+        std::printf("jack_error no round trip completed\n");
+        return 1;
+    }
+    std::sort(trips.begin(), trips.end());
+    const double med = median(trips);
+    std::printf("jack_period_ms %.3f\n", kJackPeriodMs);
+    std::printf("jack_round_trips %zu\njack_lost %d\njack_xruns %d\n", trips.size(), lost, jack.xruns());
+    std::printf("jack_round_trip_ms %.2f\njack_round_trip_periods %.2f\n", med, med / kJackPeriodMs);
+    std::printf("jack_round_trip_min_max_ms %.2f %.2f\n", trips.front(), trips.back());
+    std::printf("jack_round_trip_max_periods %.2f\n", trips.back() / kJackPeriodMs);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The editor must never start a JACK server by itself, and its trace stays off.
+    qputenv("JACK_NO_START_SERVER", "1");
+    QApplication app(argc, argv);
+    const bool jackOnly = argc > 1 && std::string(argv[1]) == "--jack-only";
+    const bool simulatorOnly = argc > 1 && std::string(argv[1]) == "--simulator-only";
+    int result = 0;
+    if (!jackOnly)
+        result |= simulatorTransfers();
+    if (!simulatorOnly)
+        result |= jackRoundTrip();
+    return result;
+}

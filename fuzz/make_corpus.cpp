@@ -1,0 +1,467 @@
+// Writes the fuzz targets' seed inputs: files and MIDI streams generated here, as the tests build them.
+#include "device/FactoryPatches.h"
+#include "device/PodDevice.h"
+#include "midi/MidiConfig.h"
+#include "patch/SysexFormat.h"
+#include "tone/ToneMap.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace amplix;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+Bytes tag(std::string_view t) {
+    return Bytes(t.begin(), t.end());
+}
+Bytes be32(std::uint32_t v) {
+    return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
+}
+Bytes le32(std::uint32_t v) {
+    return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+}
+Bytes bytesOf(const auto& container) {
+    return Bytes(container.begin(), container.end());
+}
+
+class Corpus {
+public:
+    Corpus(fs::path root, std::string target) : dir_(std::move(root) / std::move(target)) {
+        fs::create_directories(dir_);
+    }
+    void add(const std::string& name, const Bytes& bytes) {
+        std::ofstream out(dir_ / name, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        ++count_;
+        if (!out)
+            throw std::runtime_error("cannot write " + (dir_ / name).string());
+    }
+    int count() const { return count_; }
+
+private:
+    fs::path dir_;
+    int count_ = 0;
+};
+
+// Dumps from the device model: its factory patches and edits through every controller.
+std::vector<Bytes> deviceDumps() {
+    std::vector<Bytes> dumps;
+    PodDevice device;
+    for (int program = 1; program <= PodDevice::kLastProgram; program += 5) {
+        device.choosePatch(program);
+        dumps.push_back(device.editBufferDump());
+    }
+    for (const ToneParameter& p : toneMap()) {
+        for (const std::uint8_t value : {0, 64, 127})
+            device.turnControl(p.controller, value);
+        dumps.push_back(device.editBufferDump());
+    }
+    for (const EffectRow& effect : effectTable()) {
+        device.turnControl(findParameter("EffectSel")->controller, std::uint8_t(effect.code));
+        dumps.push_back(device.editBufferDump());
+    }
+    return dumps;
+}
+
+Bytes namedDump(std::string_view name) {
+    PatchRecord record = factoryPatches()[3];
+    Bytes dump = bytesOf(buildSingleDump(record, 0x01));
+    writeDumpName(dump, name);
+    return dump;
+}
+
+void patchFiles(Corpus& c) {
+    const Bytes bank = bytesOf(buildBankDump(factoryPatches(), 0x01));
+    const Bytes single = namedDump("Seed Patch");
+    c.add("single", single);
+    c.add("single-with-tail", single + Bytes(40, 0x55));
+    c.add("bank", bank);
+    c.add("bank-cut", Bytes(bank.begin(), bank.begin() + 2000));
+    c.add("single-cut", Bytes(single.begin(), single.begin() + 100));
+    Bytes other = single;
+    other[6] = 0x03;
+    c.add("other-header", other);
+    c.add("empty", {});
+}
+
+void patchDecode(Corpus& c) {
+    int n = 0;
+    for (const Bytes& dump : deviceDumps())
+        c.add("dump-" + std::to_string(n++), dump);
+    Bytes store = namedDump("Stored") + Bytes{0};
+    makeStoreMessage(store, 5);
+    c.add("store", store);
+    c.add("high-nibbles", Bytes(kSingleDumpSize, 0x7F));
+}
+
+// SoundDiver: one entry's data, then a library around the entries in either byte order.
+struct SoundDiverEntry {
+    std::string name = "Clean";
+    std::uint8_t present = 1, bank = 0, kind = 1;
+    Bytes prelude;
+    std::uint8_t marker = 0x03, code = 0x37;
+};
+
+Bytes soundDiverEntry(const SoundDiverEntry& e) {
+    Bytes out(14, 0);
+    out[1] = e.present;
+    out[2] = e.bank;
+    out[12] = e.kind;
+    out[13] = std::uint8_t(e.name.size());
+    out = out + tag(e.name) + e.prelude + Bytes{e.marker, e.code};
+    if (e.code == 0x3B)
+        out = out + Bytes(4, 0xEE);
+    for (std::size_t i = 0; i < kRecordParameterBytes; ++i)
+        out.push_back(std::uint8_t(i * 37 + 5));
+    return out;
+}
+
+Bytes soundDiverLibrary(const std::vector<Bytes>& entries, bool reversed) {
+    auto put = [&](Bytes& out, std::string t) {
+        if (reversed)
+            t = std::string(t.rbegin(), t.rend());
+        out = out + tag(t);
+    };
+    auto word = [&](std::uint32_t v) { return reversed ? le32(v) : be32(v); };
+    Bytes out;
+    put(out, "FORM");
+    out = out + word(0);
+    put(out, "SSLB");
+    put(out, "LHDR");
+    out = out + word(4) + tag("LLEN");
+    for (const Bytes& e : entries) {
+        put(out, "LENT");
+        out = out + word(std::uint32_t(e.size())) + e;
+    }
+    return out;
+}
+
+void soundDiver(Corpus& c) {
+    SoundDiverEntry skipped, padded, shortSkip, longSkip, zeroSkip, noMarker, longName;
+    skipped.name = "Skipped";
+    skipped.present = 0;
+    padded.name = "Padded";
+    padded.code = 0x3B;
+    shortSkip.name = "Short skip";
+    shortSkip.prelude = {0x10, 0x02, 0xEE, 0xEE};
+    shortSkip.marker = 0x03;
+    longSkip.name = "Long skip";
+    longSkip.prelude = {0x10, 0x81, 0x01};
+    longSkip.prelude.resize(longSkip.prelude.size() + 129, 0xEE);
+    zeroSkip.name = "Zero skip";
+    zeroSkip.prelude = {0x10, 0x00};
+    noMarker.name = "No marker";
+    noMarker.prelude = {0x10, 0x01, 0xEE};
+    noMarker.marker = 0x04;
+    longName.name = std::string(40, 'L');
+    const std::vector<Bytes> entries = {soundDiverEntry({}),       soundDiverEntry(skipped),
+                                        soundDiverEntry(padded),   soundDiverEntry(shortSkip),
+                                        soundDiverEntry(longSkip), soundDiverEntry(zeroSkip),
+                                        soundDiverEntry(noMarker), soundDiverEntry(longName)};
+    c.add("library", soundDiverLibrary(entries, false));
+    c.add("library-reversed", soundDiverLibrary(entries, true));
+    const Bytes one = soundDiverLibrary({soundDiverEntry({})}, false);
+    c.add("library-cut", Bytes(one.begin(), one.end() - 20));
+}
+
+// Line 6 Edit: 16-bit characters, modules of parameter records, patches, bundles.
+Bytes chars(std::string_view text) {
+    Bytes b;
+    for (char ch : text)
+        b = b + Bytes{0x00, std::uint8_t(ch)};
+    return b;
+}
+Bytes sub(std::string_view t, std::string_view text) {
+    return tag(t) + be32(std::uint32_t(2 * text.size())) + chars(text);
+}
+
+struct Parameter {
+    int number;
+    float value;
+    int subNumber = 0;
+    std::uint32_t raw = 0;
+};
+struct Module {
+    std::array<std::uint8_t, 3> type;
+    std::uint8_t model, enable, position;
+    std::vector<Parameter> parameters;
+};
+
+Bytes moduleBytes(const Module& m) {
+    Bytes b = tag("MODL") + be32(std::uint32_t(24 + 20 * m.parameters.size())) + Bytes(12) +
+              Bytes{m.type[0], m.type[1], m.type[2], m.model, 0, 0, 0, m.position, 0, 0, 0, m.enable};
+    for (const Parameter& p : m.parameters)
+        b = b + Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, std::uint8_t(p.subNumber), 0, std::uint8_t(p.number),
+                      0, 0, 0, 0} +
+            be32(p.raw ? p.raw : std::bit_cast<std::uint32_t>(p.value));
+    return b;
+}
+
+// Every module kind once, with the given effect module last.
+Bytes modules(const Module& effect) {
+    // clang-format off
+    const std::vector<Module> all = {
+        {{0, 0, 0}, 5, 1, 0, {{0, 0.5f}, {1, 0.51f}, {2, 1}, {3, 0}, {4, 0.25f}, {5, 0.75f}, {6, 0.1f},
+                              {7, 0, 0, 1}, {8, 0}, {9, 0, 0, 1}, {10, 0, 0, 1}}},
+        {{1, 0, 0}, 0x1B, 1, 0, {}},
+        {{2, 11, 0}, 1, 1, 0, {{0, 0.5f}}},
+        {{2, 11, 0}, 0, 1, 0, {{0, -40.5f}, {3, 1}}},
+        {{2, 4, 0}, 0, 1, 0, {{0, 0.2f}, {2, 0.4f, 16}, {3, 0.6f}, {4, 0.8f}, {2, 1, 1}}},
+        {{2, 6, 0}, 1, 1, 0, {{3, 0.25f}, {2, 0.75f}}},
+        {{2, 7, 0}, 1, 1, 2, {{0, 0.5f}}},
+        {{2, 2, 0}, 0, 1, 0, {{0, 0.25f}, {1, 0.5f, 16}, {1, 0.75f, 1}}},
+        effect,
+    };
+    // clang-format on
+    Bytes b;
+    for (const Module& m : all)
+        b = b + moduleBytes(m);
+    return b;
+}
+
+const std::vector<Module>& effectModules() {
+    // clang-format off
+    static const std::vector<Module> effects = {
+        {{2, 3, 0}, 0, 1, 0, {{0, 0.5f}, {1, 0.5f}, {2, 0.5f}, {3, 0.5f}}},
+        {{2, 3, 0}, 2, 1, 0, {{6, 0, 0, 1}, {7, 0.3f}, {8, 0.6f}, {9, 0.9f}, {0, 2.0f}, {1, 4.0f}}},
+        {{2, 3, 0}, 3, 1, 0, {{10, 0.4f}, {11, 0.8f}, {0, 3.0f}}},
+        {{2, 0, 0}, 0, 1, 0, {{5, 0.6f, 0, 7}, {0, 0, 0, 20}}},
+        {{2, 0, 0}, 8, 1, 0, {{4, 0.7f}}},
+        {{2, 9, 0}, 1, 1, 0, {{0, 0.1f}}},
+    };
+    // clang-format on
+    return effects;
+}
+
+std::string_view kInformationSeed[] = {"ISTL", "IBND", "IGTR", "ISNG", "IAUT", "IAMP", "IPUP"};
+
+Bytes informationBlock(bool newer) {
+    Bytes subs;
+    for (std::string_view t : kInformationSeed)
+        subs = subs + sub(t, std::string(t.substr(1)) + " text");
+    subs = subs + sub("IPUS", "N") + sub("ICMT", "A comment, <b>bold</b>") + sub("IDAT", "2004");
+    if (newer)
+        subs = subs + sub("IAPP", "Line 6 Edit") + sub("IAPV", "2.1");
+    return tag("LIST") + be32(std::uint32_t(4 + subs.size())) + tag("UNFO") + subs;
+}
+
+// A whole patch form: header with the device word and the name, the modules, padding, the block.
+Bytes line6EditPatch(std::string_view name, std::uint8_t device, const Bytes& moduleData, bool info,
+                     bool newer) {
+    const Bytes header = Bytes{0, 0, 0, 0, 0, 0, device, 0} + chars(name) + Bytes{0, 0};
+    Bytes b = tag("FORM") + be32(0) + tag("L6PA") + tag("HEAD") + be32(std::uint32_t(header.size())) +
+              header + tag("LIST") + be32(0) + tag("PATC") + moduleData;
+    b.resize(b.size() + 820, 0);
+    if (info)
+        b = b + informationBlock(newer);
+    return b;
+}
+
+void line6Edit(Corpus& c) {
+    const auto& effects = effectModules();
+    for (std::size_t i = 0; i < effects.size(); ++i)
+        c.add("patch-" + std::to_string(i),
+              line6EditPatch("Texas Flood", std::uint8_t(2 + i % 3), modules(effects[i]), true, i % 2 == 1));
+    const Bytes a = line6EditPatch("Alpha", 2, modules(effects[0]), true, false);
+    const Bytes refused = line6EditPatch("Refused", 9, modules(effects[1]), false, false);
+    const Bytes b = line6EditPatch("Beta", 3, modules(effects[2]), true, true);
+    c.add("bundle", tag("FORM") + be32(0) + tag("L6BA") + a + refused + b);
+    c.add("collection", tag("FORM") + be32(0) + tag("L6CO") + b + a);
+    c.add("patch-cut", Bytes(a.begin(), a.begin() + 300));
+}
+
+void line6EditInformation(Corpus& c) {
+    c.add("older", informationBlock(false));
+    c.add("newer", informationBlock(true));
+    c.add("long-comment", tag("LIST") + be32(4 + 8 + 700) + tag("UNFO") + tag("ICMT") + be32(0x0000015E) +
+                              chars(std::string(350, 'c')));
+    c.add("next-patch", tag("FORM") + informationBlock(false));
+    c.add("short-block", tag("LIST") + be32(3) + tag("UNFO"));
+}
+
+void line6EditConvert(Corpus& c) {
+    const auto& effects = effectModules();
+    for (std::size_t i = 0; i < effects.size(); ++i)
+        for (const std::uint8_t choice : {std::uint8_t(i), std::uint8_t(0x10 | i)})
+            c.add("modules-" + std::to_string(i) + "-" + std::to_string(choice),
+                  Bytes{choice} + modules(effects[i]));
+}
+
+// GuitarPort: version 99, fixed places, the information chunk after the patch data.
+Bytes guitarPortFile(std::uint8_t type, std::uint8_t reverbType, bool bothEffects, const Bytes& info) {
+    const std::size_t reverb = 232 + (type == 0 ? 20 : type >= 3 ? 12 : 16);
+    Bytes b(reverb + (reverbType == 0 ? 36 : 24), 0);
+    std::memcpy(b.data(), "FORM\0\0\0\0L6GP", 12);
+    b[23] = 0x63;
+    b[47] = 5;
+    b[115] = 0x1B;
+    b[171] = bothEffects ? 1 : 0;
+    b[175] = 3;
+    b[227] = type;
+    b[231] = 1;
+    b[247] = 1;
+    b[reverb + 11] = reverbType;
+    auto real = [&](std::size_t at, float value) {
+        const Bytes v = be32(std::bit_cast<std::uint32_t>(value));
+        std::copy(v.begin(), v.end(), b.begin() + std::ptrdiff_t(at));
+    };
+    for (std::size_t at : {60u, 68u, 72u, 76u, 80u, 84u, 152u, 204u, 208u, 212u})
+        real(at, 0.5f);
+    real(148, -40.5f);
+    for (std::size_t at = 232; at + 4 <= reverb; at += 4)
+        real(at, 2.0f);
+    const Bytes length = be32(std::uint32_t(b.size() - 32));
+    std::copy(length.begin(), length.end(), b.begin() + 28);
+    return b + info;
+}
+
+Bytes guitarPortInformation() {
+    auto text = [](std::string_view t, std::string_view s) {
+        Bytes b = tag(t) + be32(std::uint32_t(s.size())) + tag(s);
+        if (s.size() % 2)
+            b.push_back(0);
+        return b;
+    };
+    const Bytes subs = text("IAMP", "Amp") + text("IPUS", "Pickup") + text("IPUP", "Neck") +
+                       text("ISTL", "Rock") + text("ISST", "Sub") + text("ISNG", "Song") +
+                       text("IGTR", "Player") + text("IBND", "Band") + text("IDAT", "2003") + tag("XXXX") +
+                       text("ICMT", "Odd");
+    return tag("LIST") + be32(std::uint32_t(4 + subs.size())) + tag("INFO") + subs;
+}
+
+void guitarPort(Corpus& c) {
+    for (std::uint8_t type = 0; type <= 4; ++type)
+        c.add("type-" + std::to_string(type),
+              guitarPortFile(type, type % 2, type % 2 == 0, guitarPortInformation()));
+    Bytes unknown = guitarPortFile(0, 0, false, {});
+    unknown[23] = 0x62;
+    c.add("unknown-version", unknown);
+    const Bytes whole = guitarPortFile(3, 1, true, {});
+    c.add("cut", Bytes(whole.begin(), whole.end() - 10));
+}
+
+void midiConfig(Corpus& c) {
+    c.add("old-four-bytes", {3, 1, 2, 0});
+    c.add("names", encodeMidiConfig({5, 1, 2, "Amplix POD Simulator", "USB MIDI Interface"}));
+    c.add("utf8", encodeMidiConfig({15, 0, 0,
+                                    "Entr\xC3\xA9"
+                                    "e",
+                                    std::string(300, 'x')}));
+    c.add("empty", {});
+}
+
+// The MIDI stream target: two control bytes, then what arrives.
+Bytes midiStream(std::uint8_t flags, std::uint8_t seed, const Bytes& stream) {
+    return Bytes{flags, seed} + stream;
+}
+
+void midiInput(Corpus& c) {
+    const Bytes edit = bytesOf(kEditBufferRequest), bank = bytesOf(kBankRequest);
+    const Bytes dump = namedDump("Streamed");
+    Bytes store = dump + Bytes{0};
+    makeStoreMessage(store, 7);
+    const Bytes bankDump = bytesOf(buildBankDump(factoryPatches(), 0x01));
+    const Bytes controls = {0xB0, 13, 100,  14, 50,   0xF8, 15, 0xFE, 20,
+                            0xC0, 5,  0xC0, 40, 0xF6, 0xB0, 64, 127};
+    Bytes oversized = {0xF0};
+    oversized.resize(6000, 0x11);
+    oversized.push_back(0xF7);
+    const Bytes broken =
+        Bytes{0xF0, 0x00, 0x01, 0x0C, 0x01} + Bytes{0xB0, 1, 2} + Bytes{0x40, 0xF3, 0x01, 0x02};
+
+    const std::uint8_t steady = 0x01 | 0x02;
+    c.add("requests", midiStream(steady, 1, edit + controls + bank + edit));
+    c.add("dump-then-request", midiStream(steady, 2, dump + edit));
+    c.add("store-then-program", midiStream(steady | 0x04, 3, store + Bytes{0xC0, 8} + edit));
+    c.add("bank-dump", midiStream(steady, 4, bankDump + edit));
+    c.add("oversized", midiStream(steady | 0x08, 5, oversized + edit));
+    c.add("broken", midiStream(steady, 6, broken + edit));
+    c.add("channel-5", midiStream(steady | 0x50, 7, Bytes{0xB5, 13, 1, 0xC5, 3, 0xC0, 4} + edit));
+    c.add("no-buffer", midiStream(0, 8, edit + controls));
+}
+
+// The device target: settings, byte 7, then records of a length and a message.
+Bytes record(const Bytes& message) {
+    return Bytes{std::uint8_t(message.size() >> 8), std::uint8_t(message.size())} + message;
+}
+
+void podDevice(Corpus& c) {
+    const Bytes dump = namedDump("Device Seed");
+    Bytes store = dump + Bytes{0};
+    makeStoreMessage(store, 35);
+    const Bytes bankDump = bytesOf(buildBankDump(factoryPatches(), 0x01));
+    const Bytes requests = record(bytesOf(kEditBufferRequest)) + record(bytesOf(kBankRequest));
+    c.add("requests", Bytes{0x00, 0x01} + requests);
+    c.add("dump-store-bank", Bytes{0x02, 0x7F} + record(dump) + record(store) + record(bankDump) + requests);
+    c.add("short", Bytes{0x13, 0x00} + record({0xB3, 13, 100}) + record({0xC3, 12}) + record({0xC3, 37}) +
+                       record({0xB3, 64, 127}) + record({0xC3}) + requests);
+    c.add("user", Bytes{0x00, 0x05} + Bytes{0x80, 0x00, 13, 90} + Bytes{0x80, 0x00, 36, 4} + requests);
+    Bytes broken = dump;
+    broken[40] = 0x90;
+    c.add("broken",
+          Bytes{0x00, 0x01} + record(broken) + record(Bytes(dump.begin(), dump.end() - 1)) + requests);
+}
+
+// The one entry point for every format: the other file targets' seeds, each behind a path choice.
+void patchSource(Corpus& c, const fs::path& root) {
+    std::uint8_t path = 0;
+    for (const char* from : {"patch_file", "sounddiver", "line6edit", "guitarport"}) {
+        for (const auto& seed : fs::directory_iterator(root / from)) {
+            std::ifstream in(seed.path(), std::ios::binary);
+            const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            c.add(std::string(from) + "-" + seed.path().filename().string(), Bytes{path++} + bytes);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: " << argv[0] << " OUTPUT_DIRECTORY\n";
+        return 2;
+    }
+    const fs::path root = argv[1];
+    const std::pair<const char*, void (*)(Corpus&)> targets[] = {
+        {"patch_file", patchFiles},
+        {"patch_decode", patchDecode},
+        {"sounddiver", soundDiver},
+        {"line6edit", line6Edit},
+        {"line6edit_info", line6EditInformation},
+        {"line6edit_convert", line6EditConvert},
+        {"guitarport", guitarPort},
+        {"midi_config", midiConfig},
+        {"midi_input", midiInput},
+        {"pod_device", podDevice},
+    };
+    try {
+        for (const auto& [name, write] : targets) {
+            Corpus corpus(root, name);
+            write(corpus);
+            std::cout << name << ": " << corpus.count() << " seeds\n";
+        }
+        Corpus sources(root, "patch_source");
+        patchSource(sources, root);
+        std::cout << "patch_source: " << sources.count() << " seeds\n";
+    } catch (const std::exception& e) {
+        std::cerr << "make-corpus: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
