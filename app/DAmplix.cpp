@@ -51,6 +51,8 @@ private:
 DAmplix::DAmplix(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Amplix 32"));
     setOrganizationName(QStringLiteral("Amplix"));
+    // Ties the windows to amplix32.desktop: on Wayland the task bar takes name and icon from it.
+    setDesktopFileName(QStringLiteral("amplix32"));
 }
 
 DAmplix::~DAmplix() {

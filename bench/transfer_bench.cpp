@@ -1,5 +1,4 @@
-// Transfers: a bank read and a bank send through the simulator at wire speed, and the edit-buffer round trip
-// on JACK.
+// Transfers: bank read and send through the simulator at wire speed, the edit-buffer round trip on JACK.
 //
 // The bank figures are the editor's own calls on a frame connected to the built-in simulator
 // (SimulatorMidiService at wire speed): ReadPODAll until the whole bank has been taken in, and

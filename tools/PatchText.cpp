@@ -16,6 +16,11 @@ constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kDelete = 0x7F;
 constexpr unsigned char kFirstNonControl = 0xA0; // 0x80 .. 0x9F are control characters too
 constexpr unsigned char kAsciiEnd = 0x80;
+constexpr unsigned char kTwoByteLead = 0xC0;      // UTF-8: 110xxxxx
+constexpr unsigned char kContinuation = 0x80;     // UTF-8: 10xxxxxx
+constexpr unsigned char kContinuationMask = 0xC0; // the two bits that say so
+constexpr unsigned char kContinuationBits = 0x3F; // the six it carries
+constexpr int kSwitchOnFrom = 64;                 // a box is checked from this controller value on
 constexpr char kUnknown = '?';
 constexpr const char* kNotUsed = "(not used)";
 constexpr const char* kNoSelection = "(none)";
@@ -29,8 +34,8 @@ void appendUtf8(std::string& out, unsigned char c) {
         out += char(c);
         return;
     }
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
+    out += char(kTwoByteLead | (c >> 6));
+    out += char(kContinuation | (c & kContinuationBits));
 }
 
 std::string hexEscape(const char* format, unsigned char c) {
@@ -57,11 +62,12 @@ ShownValue shownControl(const ToneParameter& p, int value) {
         break;
     case ControlKind::Switch:
         shown.type = ShownType::Box;
-        shown.number = value >= 64 ? 1 : 0;
+        shown.number = value >= kSwitchOnFrom ? 1 : 0;
+        break;
+    case ControlKind::None: // received only: no control shows it
         break;
     case ControlKind::IndexedList:
     case ControlKind::MappedList:
-    case ControlKind::None:
         shown.type = ShownType::List;
         shown.entries = listEntries(p.member);
         // An index past the list's end leaves it with nothing selected.
@@ -203,8 +209,6 @@ std::string jsonString(std::string_view latin1) {
 }
 
 std::string latin1FromUtf8(std::string_view utf8) {
-    constexpr unsigned char kContinuationMask = 0xC0;
-    constexpr unsigned char kContinuation = 0x80;
     constexpr char32_t kLatin1End = 0x100;
     constexpr char32_t kBmpEnd = 0x10000;
     std::string out;
@@ -216,16 +220,21 @@ std::string latin1FromUtf8(std::string_view utf8) {
             ++i;
             continue;
         }
-        // The sequence length and the range its second byte must fall in (no overlong forms,
-        // no surrogates, nothing past U+10FFFF).
+        // The sequence length and the range its second byte must fall in: no overlong forms,
+        // no surrogates, nothing past U+10FFFF (the table of RFC 3629).
         std::size_t length = 0;
         unsigned char low = 0x80, high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF)
+        if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            length = 3, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            length = 4, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : low;
+            high = lead == 0xED ? 0x9F : high;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : low;
+            high = lead == 0xF4 ? 0x8F : high;
+        }
         bool valid = length > 0 && i + length <= utf8.size();
         for (std::size_t k = 1; valid && k < length; ++k) {
             const auto c = static_cast<unsigned char>(utf8[i + k]);
@@ -238,7 +247,7 @@ std::string latin1FromUtf8(std::string_view utf8) {
         }
         char32_t code = lead & (0xFF >> (length + 1));
         for (std::size_t k = 1; k < length; ++k)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & kContinuationBits);
         if (code < kLatin1End)
             out += char(code);
         else

@@ -4,45 +4,45 @@
 #include "patch/SysexFormat.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <cstdint>
-#include <cstring>
+#include <initializer_list>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace patchfiles {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes join(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-inline Bytes text(std::string_view t) {
-    return Bytes(t.begin(), t.end());
+// A piece of a file: tags and names by their characters, anything else as bytes.
+struct Piece {
+    Piece(const char* s) : bytes(s, s + std::char_traits<char>::length(s)) {}
+    Piece(const std::string& s) : bytes(s.begin(), s.end()) {}
+    Piece(Bytes b) : bytes(std::move(b)) {}
+    Bytes bytes;
+};
+inline Bytes cat(std::initializer_list<Piece> pieces) {
+    Bytes out;
+    for (const Piece& p : pieces)
+        out.insert(out.end(), p.bytes.begin(), p.bytes.end());
+    return out;
 }
 inline Bytes be32(std::uint32_t v) {
     return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
 }
 
-// A record whose every byte differs from its neighbours, named (Latin-1) as given.
-inline amplix::PatchRecord record(std::string_view name, std::uint8_t seed) {
+// Every parameter byte differs from its neighbours; the name is Latin-1.
+inline amplix::PatchRecord record(const std::string& name, std::uint8_t seed) {
     amplix::PatchRecord r{};
     for (std::size_t k = 0; k < amplix::kRecordParameterBytes; ++k)
         r[k] = std::uint8_t(seed + 7 * k);
-    for (std::size_t k = 0; k < amplix::kNameLength; ++k)
-        r[amplix::kNameOffset + k] = k < name.size() ? std::uint8_t(name[k]) : 0;
+    std::copy_n(name.begin(), std::min(name.size(), amplix::kNameLength), r.begin() + amplix::kNameOffset);
     return r;
 }
-
 inline Bytes singlePatch(const amplix::PatchRecord& r, std::uint8_t byte7) {
     const auto dump = amplix::buildSingleDump(r, byte7);
     return Bytes(dump.begin(), dump.end());
 }
-
-// Patch n is named "Bank <n>" (the 36th "Bank 35").
+// Patch n is named "Bank <n>".
 inline Bytes bank(std::uint8_t byte7) {
     std::array<amplix::PatchRecord, amplix::kPatchLocations> patches{};
     for (std::size_t n = 0; n < patches.size(); ++n)
@@ -51,8 +51,8 @@ inline Bytes bank(std::uint8_t byte7) {
     return Bytes(dump.begin(), dump.end());
 }
 
-// SoundDiver: an entry's data is its 14-byte head, the name, then tail (the marker, the code
-// and the 55 record bytes). An entry with present 0 is not listed.
+// SoundDiver: an entry is its 14-byte head, the name and the tail (the data marker, the code
+// and the 55 record bytes); one with present 0 is not listed.
 struct SoundDiverEntry {
     std::string name;
     Bytes tail;
@@ -64,97 +64,71 @@ inline Bytes soundDiverTail(std::uint8_t seed, std::uint8_t code = 0x37) {
         tail.push_back(std::uint8_t(seed + 3 * k));
     return tail;
 }
-// reversed: the byte-reversed form, tags backwards and lengths little-endian.
+// reversed: tags backwards and lengths little-endian.
 inline Bytes soundDiver(const std::vector<SoundDiverEntry>& entries, bool reversed = false) {
-    Bytes out;
-    const auto tag = [&](std::string t) {
-        if (reversed)
-            std::reverse(t.begin(), t.end());
-        out = join(out, text(t));
-    };
-    const auto length = [&](std::size_t n) {
-        Bytes b = be32(std::uint32_t(n));
+    const auto turn = [&](Bytes b) {
         if (reversed)
             std::reverse(b.begin(), b.end());
-        out = join(out, b);
+        return b;
     };
-    tag("FORM");
-    length(0);
-    tag("SSLB");
-    tag("LHDR");
-    length(0);
+    const auto tag = [&](const char* t) { return turn(cat({t})); };
+    const auto length = [&](std::size_t n) { return turn(be32(std::uint32_t(n))); };
+    Bytes out = cat({tag("FORM"), length(0), tag("SSLB"), tag("LHDR"), length(0)});
     for (const SoundDiverEntry& e : entries) {
-        Bytes data = {0, e.present, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, std::uint8_t(e.name.size())};
-        data = join(join(data, text(e.name)), e.tail);
-        tag("LENT");
-        length(data.size());
-        out = join(out, data);
+        const Bytes data =
+            cat({Bytes{0, e.present, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, std::uint8_t(e.name.size())}, e.name,
+                 e.tail});
+        out = cat({out, tag("LENT"), length(data.size()), data});
     }
     return out;
 }
 
-// Line 6 Edit: a patch of an amp, a cabinet, a reverb and one effect module, padded to a
-// length a bundle's scan expects between patches.
-struct Line6Module {
-    std::array<std::uint8_t, 3> type;
-    std::uint8_t model;
-    std::vector<std::pair<int, float>> params; // number, value
-};
-inline Bytes line6Module(const Line6Module& m) {
-    Bytes b = join(text("MODL"), be32(std::uint32_t(24 + 20 * m.params.size())));
-    b = join(b, Bytes(12));
-    b = join(b, Bytes{m.type[0], m.type[1], m.type[2], m.model, 0, 0, 0, 0, 0, 0, 0, 1});
-    for (const auto& [number, value] : m.params)
-        b = join(join(b, Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, std::uint8_t(number), 0, 0, 0, 0}),
-                 be32(std::bit_cast<std::uint32_t>(value)));
+// Line 6 Edit: a module with its parameter records (number, value).
+inline Bytes line6Module(std::array<std::uint8_t, 3> type, std::uint8_t model,
+                         std::vector<std::pair<std::uint8_t, float>> params) {
+    Bytes b = cat({"MODL", be32(std::uint32_t(24 + 20 * params.size())), Bytes(12),
+                   Bytes{type[0], type[1], type[2], model, 0, 0, 0, 0, 0, 0, 0, 1}});
+    for (const auto& [number, value] : params)
+        b = cat({b, Bytes(11), Bytes{number, 0, 0, 0, 0}, be32(std::bit_cast<std::uint32_t>(value))});
     return b;
 }
+// An amp, a cabinet and a chorus or a compressor, padded to the length a bundle's scan expects.
 inline constexpr std::size_t kLine6PatchLength = 1000;
-inline Bytes line6Patch(std::string_view name, std::uint8_t device, std::uint8_t amp, bool compressor) {
+inline Bytes line6Patch(const std::string& name, std::uint8_t device, std::uint8_t amp, bool compressor) {
     Bytes header = {0, 0, 0, 0, 0, 0, device, 0};
     for (char c : name)
-        header = join(header, Bytes{0, std::uint8_t(c)});
-    header = join(header, Bytes{0, 0});
-    Bytes b = join(join(text("FORM"), be32(0)), text("L6PAHEAD"));
-    b = join(join(join(b, be32(std::uint32_t(header.size()))), header), text("LIST"));
-    b = join(join(b, be32(0)), text("PATC"));
-    const Line6Module effect =
-        compressor ? Line6Module{{2, 0, 0}, 0, {{5, 2.0f}}}
-                   : Line6Module{{2, 3, 0}, 0, {{0, 0.5f}, {1, 0.25f}, {2, 0.5f}, {3, 0.75f}}};
-    for (const Line6Module& m :
-         {Line6Module{{0, 0, 0}, amp, {{0, 0.5f}, {3, 0.75f}, {7, 1.0f}}}, Line6Module{{1, 0, 0}, 0x1B, {}},
-          Line6Module{{2, 4, 0}, 0, {{0, 0.2f}}}, effect})
-        b = join(b, line6Module(m));
+        header = cat({header, Bytes{0, std::uint8_t(c)}});
+    header = cat({header, Bytes{0, 0}});
+    Bytes b = cat({"FORM", be32(0), "L6PAHEAD", be32(std::uint32_t(header.size())), header, "LIST", be32(0),
+                   "PATC", line6Module({0, 0, 0}, amp, {{0, 0.5f}, {3, 0.75f}, {7, 1.0f}}),
+                   line6Module({1, 0, 0}, 0x1B, {}),
+                   compressor ? line6Module({2, 0, 0}, 0, {{5, 2.0f}})
+                              : line6Module({2, 3, 0}, 0, {{0, 0.5f}, {1, 0.25f}, {3, 0.75f}})});
     b.resize(std::max(b.size(), kLine6PatchLength));
     return b;
 }
-inline Bytes line6Bundle(const std::vector<Bytes>& patches, std::string_view type) {
-    Bytes b = join(join(text("FORM"), be32(0)), text(type));
+inline Bytes line6Bundle(const std::vector<Bytes>& patches, const char* type) {
+    Bytes b = cat({"FORM", be32(0), type});
     for (const Bytes& p : patches)
-        b = join(b, p);
+        b = cat({b, p});
     return b;
 }
 
-// GuitarPort version 1: a first chorus at 2 Hz, a compressor at ratio 2 and a reverb of type
-// 1, then an information chunk.
+// GuitarPort version 1: amp 9, delay on, a first chorus at 2 Hz, a compressor at ratio 2, a
+// reverb of type 1, then an information chunk.
 inline Bytes guitarPort(bool compressorOn, bool modulationOn) {
-    constexpr std::size_t kReverb = 232 + 20;
-    Bytes bytes(kReverb + 24, 0);
-    std::memcpy(bytes.data(), "FORM\0\0\0\0L6GP", 12);
-    bytes[23] = 0x63; // version 99
-    bytes[31] = std::uint8_t(bytes.size() - 32);
-    bytes[47] = 9; // amp model
-    bytes[171] = compressorOn;
-    bytes[175] = 1;
-    bytes[203] = 1; // delay on
-    bytes[231] = modulationOn;
-    bytes[232] = 0x40; // 2.0f
-    bytes[247] = 1;
-    bytes[kReverb + 11] = 1;
-    const char info[] = "LIST\0\0\0\x18INFO"
-                        "IAMP\0\0\0\x0C"
-                        "Brit Hi Gain";
-    return join(bytes, text(std::string_view(info, sizeof info - 1)));
+    constexpr std::size_t kHeader = 24, kReverb = 232 + 20, kReverbLength = 24;
+    Bytes b = cat({"FORM", be32(0), "L6GP", Bytes(8), be32(0x63), Bytes(kReverb + kReverbLength - kHeader)});
+    b[31] = std::uint8_t(b.size() - 32);
+    b[47] = 9;
+    b[171] = compressorOn;
+    b[175] = 1;
+    b[203] = 1;
+    b[231] = modulationOn;
+    b[232] = 0x40; // 2.0f
+    b[247] = 1;
+    b[kReverb + 11] = 1;
+    return cat({b, "LIST", be32(24), "INFO", "IAMP", be32(12), "Brit Hi Gain"});
 }
 
 } // namespace patchfiles

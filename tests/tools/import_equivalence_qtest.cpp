@@ -1,10 +1,7 @@
 // The editor's File > Open and Import and amplix-patch convert: the same dump, or the same message.
 #include "TestPatchFiles.h"
 
-#include "files/DOpenAllDialog.h"
-#include "import/DPatchImportDialog.h"
 #include "import/DPatchImportGPTDialog.h"
-#include "import/DPatchImportL6EditDialog.h"
 #include "support/FrameHarness.h"
 
 #include <QFileDialog>
@@ -110,12 +107,12 @@ private slots:
         const std::vector<SoundDiverEntry> library = {
             {"Clean", soundDiverTail(1)},
             {"Hidden", soundDiverTail(2), 0},
-            {"Crunch", join({0x10, 0x81, 0x05}, join(Bytes(133, 0xEE), soundDiverTail(3)))},
+            {"Crunch", cat({Bytes{0x10, 0x81, 0x05}, Bytes(133, 0xEE), soundDiverTail(3)})}, // a long skip
             {"Bad", soundDiverTail(4, 0x38)}};
         const Bytes bundle = line6Bundle({line6Patch("First", 2, 5, false), line6Patch("Vetta", 5, 1, false),
                                           line6Patch("Second", 4, 9, true)},
                                          "L6BA");
-        Bytes cutSingle = singlePatch(record("Cut", 1), 0);
+        Bytes cutSingle = singlePatch(record("Cut", 1), 0); // one byte short
         cutSingle.pop_back();
         Bytes oldVersion = guitarPort(true, true);
         oldVersion[23] = 0x62;
@@ -124,7 +121,7 @@ private slots:
         const QString none;
         const QString comp = QStringLiteral("comp");
         const QString mod = QStringLiteral("mod");
-        row("single patch") << "a.pod" << toQt(join(singlePatch(record("One", 1), 0x21), Bytes(9, 0x55)))
+        row("single patch") << "a.pod" << toQt(cat({singlePatch(record("One", 1), 0x21), Bytes(9, 0x55)}))
                             << true << 0 << none << true;
         row("bank, 1A") << "b.syx" << toQt(bank(0x4B)) << true << 0 << none << true;
         row("bank, 9D") << "b.syx" << toQt(bank(0x4B)) << true << 35 << none << true;
@@ -143,7 +140,7 @@ private slots:
         row("GuitarPort, nothing asked")
             << "Blues Lead.GPT" << toQt(guitarPort(true, false)) << false << 0 << comp << true;
         row("GuitarPort, name beyond Latin-1")
-            << "Crème ☂ Lead.gpt" << toQt(guitarPort(false, true)) << false << 0 << mod << true;
+            << "Crème ☂🎸 Lead.gpt" << toQt(guitarPort(false, true)) << false << 0 << mod << true;
         // What neither sends: the same message.
         row("SoundDiver, bad data") << "h.LIB" << toQt(soundDiver(library)) << false << 2 << none << false;
         row("Line 6 Edit for another device")
