@@ -2,6 +2,7 @@
 #include "TestPatchFiles.h"
 
 #include "import/DPatchImportGPTDialog.h"
+#include "midi/SimulatorMidiService.h"
 #include "support/FrameHarness.h"
 
 #include <QFileDialog>
@@ -70,6 +71,32 @@ Outcome throughTheEditor(const QString& path, bool open, int row, const QString&
     if (!sent.empty())
         outcome.dump = toQt(sent.front());
     return outcome;
+}
+
+// File > Import in the running editor on the built-in simulator: what the device then holds.
+PatchRecord intoTheSimulator(const QString& path, int row, const QString& effect) {
+    FrameHarness scratch; // its start-up folder
+    {
+        QFile config(scratch.dir.filePath(QStringLiteral("AMPLIX.CNF")));
+        config.open(QIODevice::WriteOnly);
+        config.write(QByteArray(4, '\0')); // the simulator is the only device: input 0, output 0
+    }
+    SimulatorMidiService simulator(SimulatorMidiService::Pacing::Immediate);
+    DFrame frame(simulator);
+    frame.SetupWindow();
+    FrameHarness::settle();
+    DialogWatcher dialogs([&](QWidget* dialog) {
+        if (auto* list = dialog->findChild<QListWidget*>(QStringLiteral("PatchSelect")))
+            list->setCurrentRow(row);
+        if (auto* gpt = dynamic_cast<DPatchImportGPTDialog*>(dialog); gpt && !effect.isEmpty())
+            QTest::mouseClick(effect == QLatin1String("comp") ? gpt->SelectComp : gpt->SelectMod, Qt::LeftButton);
+        dialog->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+    });
+    frame.importFile(path);
+    FrameHarness::settle();
+    PatchRecord held{};
+    simulator.withDevice([&](PodDevice& pod) { held = pod.editBuffer(); });
+    return held;
 }
 
 Outcome throughTheCommandLine(const QString& path, int row, const QString& effect) {
@@ -171,6 +198,37 @@ private slots:
         QCOMPARE(editor.dump.size(), sends ? qsizetype(kSingleDumpSize) : 0);
         QCOMPARE(tool.message, editor.message);
         QCOMPARE(tool.dump, editor.dump);
+    }
+
+    // An imported patch reaches the device: the simulator's edit buffer holds the record sent.
+    void importsReachTheSimulatorsEditBuffer_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("SoundDiver") << "c.LIB" << toQt(soundDiver({{"Clean", soundDiverTail(1)}, {"Crunch", soundDiverTail(3)}}))
+                                    << 1 << QString();
+        QTest::newRow("Line 6 Edit bundle")
+            << "f.L6B" << toQt(line6Bundle({line6Patch("First", 2, 5, false), line6Patch("Second", 4, 9, true)}, "L6BA"))
+            << 1 << QString();
+        QTest::newRow("GuitarPort, COMP") << "Blues Lead.GPT" << toQt(guitarPort(true, true)) << 0
+                                          << QStringLiteral("comp");
+    }
+    void importsReachTheSimulatorsEditBuffer() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, row);
+        QFETCH(QString, effect);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fileName);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const Outcome tool = throughTheCommandLine(path, row, effect);
+        QCOMPARE(tool.dump.size(), qsizetype(kSingleDumpSize));
+        const auto sent = std::span(reinterpret_cast<const std::uint8_t*>(tool.dump.constData()), kSingleDumpSize);
+        QCOMPARE(intoTheSimulator(path, row, effect), readRecord(sent, kDumpDataOffset));
     }
 };
 
