@@ -2,6 +2,7 @@
 #include "device/FactoryPatches.h"
 #include "device/PodDevice.h"
 #include "midi/MidiConfig.h"
+#include "midi/MidiTypes.h"
 #include "patch/SysexFormat.h"
 #include "tone/ToneMap.h"
 
@@ -380,7 +381,7 @@ void midiInput(Corpus& c) {
     const Bytes controls = {0xB0, 13, 100,  14, 50,   0xF8, 15, 0xFE, 20,
                             0xC0, 5,  0xC0, 40, 0xF6, 0xB0, 64, 127};
     Bytes oversized = {0xF0};
-    oversized.resize(6000, 0x11);
+    oversized.resize(2 * kSysexBufferSize + 2600, 0x11); // fills two armed buffers and more
     oversized.push_back(0xF7);
     const Bytes broken =
         Bytes{0xF0, 0x00, 0x01, 0x0C, 0x01} + Bytes{0xB0, 1, 2} + Bytes{0x40, 0xF3, 0x01, 0x02};
@@ -418,6 +419,19 @@ void podDevice(Corpus& c) {
           Bytes{0x00, 0x01} + record(broken) + record(Bytes(dump.begin(), dump.end() - 1)) + requests);
 }
 
+// The bounded reader: operations, then the file they walk.
+void byteReader(Corpus& c) {
+    const Bytes file = tag("FORM") + be32(12) + tag("SSLB") + tag("LENT") + le32(7) + tag("xyz");
+    const Bytes ops = {0x07 | 0x80, 'F', 'O', 'R', 'M', 0x04, 0x05, 0x06, 0x02, 0x03, 5,    0x80, 0x00, 0x03,
+                       0x87,        'L', 'E', 'N', 'T', 0x01, 0x81, 0x00, 0x40, 0x00, 0x07, 0x27, 'z'};
+    auto seed = [&](const Bytes& operations) {
+        return Bytes{std::uint8_t(file.size() >> 8), std::uint8_t(file.size())} + operations + file;
+    };
+    c.add("walk", seed(ops));
+    c.add("past-the-end", seed({0x80, 0xFF, 0xFF, 0x00, 0x01, 0x01, 0x04, 0x03, 200}));
+    c.add("no-file", Bytes{0, 0} + ops);
+}
+
 // The one entry point for every format: the other file targets' seeds, each behind a path choice.
 void patchSource(Corpus& c, const fs::path& root) {
     std::uint8_t path = 0;
@@ -449,6 +463,7 @@ int main(int argc, char** argv) {
         {"midi_config", midiConfig},
         {"midi_input", midiInput},
         {"pod_device", podDevice},
+        {"byte_reader", byteReader},
     };
     try {
         for (const auto& [name, write] : targets) {
