@@ -60,8 +60,8 @@ DAmplix::~DAmplix() {
     midi_.reset();
 }
 
-bool DAmplix::InitMainWindow() {
-    midi_ = createSystemMidiService();
+bool DAmplix::InitMainWindow(std::unique_ptr<amplix::MidiService> midi) {
+    midi_ = midi ? std::move(midi) : createSystemMidiService();
     frame_ = std::make_unique<DFrame>(*midi_);
     // The MIDI setup dialog, when needed, comes up before the main window is shown.
     frame_->SetupWindow();
@@ -76,8 +76,11 @@ bool DAmplix::InitMainWindow() {
 }
 
 int OwlMain(int argc, char** argv) {
+    // The MIDI service comes first: what it starts in the background (the look for a JACK
+    // server) then runs while the application connects to the display and builds the window.
+    auto midi = createSystemMidiService();
     DAmplix app(argc, argv);
-    if (!app.InitMainWindow())
+    if (!app.InitMainWindow(std::move(midi)))
         return 1;
     return app.exec();
 }

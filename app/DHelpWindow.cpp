@@ -31,7 +31,7 @@ DHelpWindow::DHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("DHelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromLatin1(kCaption));
-    setWindowIcon(amplixIcon());
+    setWindowIcon(amplixIcon(kWindowIconLargest));
 
     ButtonBack = makeNavigationButton(this, "ButtonBack", QStringLiteral("< Back"), QKeySequence::Back,
                                       QStringLiteral("Previous page"));

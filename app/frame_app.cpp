@@ -55,7 +55,7 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
     : QMainWindow(parent), midi_(midi), inputSink_(std::make_unique<InputSink>(this)) {
     setObjectName(QStringLiteral("DFrame"));
     setWindowTitle(QStringLiteral("Amplix 32"));
-    setWindowIcon(amplixIcon());
+    setWindowIcon(amplixIcon(kWindowIconLargest));
     // A fixed-size window: border, system menu and minimize box, no sizing frame or maximize box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

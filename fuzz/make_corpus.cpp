@@ -6,6 +6,7 @@
 #include "patch/SysexFormat.h"
 #include "tone/ToneMap.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -419,6 +420,35 @@ void podDevice(Corpus& c) {
           Bytes{0x00, 0x01} + record(broken) + record(Bytes(dump.begin(), dump.end() - 1)) + requests);
 }
 
+// The editor window: steps of one byte each (0 deliver, 1 read, 2 bank read, 3 time-out), the
+// bytes to deliver following their step in slices of up to 64.
+Bytes delivered(const Bytes& midi) {
+    Bytes out;
+    for (std::size_t at = 0; at < midi.size(); at += 64) {
+        const std::size_t length = std::min<std::size_t>(64, midi.size() - at);
+        out.push_back(std::uint8_t((length - 1) << 2));
+        out.insert(out.end(), midi.begin() + std::ptrdiff_t(at), midi.begin() + std::ptrdiff_t(at + length));
+    }
+    return out;
+}
+
+void frameInput(Corpus& c) {
+    const Bytes dump = namedDump("Frame Seed");
+    const Bytes bankDump = bytesOf(buildBankDump(factoryPatches(), 0x01));
+    const Bytes controls = {0xB0, 13, 100, 0xB0, 1, 64, 0xB0, 64, 127, 0xC0, 5, 0xC0, 40, 0xF8, 0xB0, 19, 3};
+    constexpr std::uint8_t read = 0x01, bank = 0x02, timeOut = 0x03;
+    const std::uint8_t unlinkedAmp = 0x80 | (5 << 2) | read;
+    c.add("read", Bytes{read} + delivered(dump));
+    c.add("read-controls", Bytes{read} + delivered(controls) + delivered(dump));
+    c.add("bank", Bytes{bank} + delivered(bankDump));
+    c.add("bank-cut",
+          Bytes{bank} + delivered(Bytes(bankDump.begin(), bankDump.begin() + 700)) + Bytes{timeOut});
+    c.add("unlinked-amp", Bytes{unlinkedAmp} + delivered(dump));
+    c.add("short-dump", Bytes{read} + delivered(Bytes(dump.begin(), dump.end() - 9)) + Bytes{timeOut, read} +
+                            delivered(dump));
+    c.add("controls", delivered(controls));
+}
+
 // The bounded reader: operations, then the file they walk.
 void byteReader(Corpus& c) {
     const Bytes file = tag("FORM") + be32(12) + tag("SSLB") + tag("LENT") + le32(7) + tag("xyz");
@@ -464,6 +494,7 @@ int main(int argc, char** argv) {
         {"midi_input", midiInput},
         {"pod_device", podDevice},
         {"byte_reader", byteReader},
+        {"frame_input", frameInput},
     };
     try {
         for (const auto& [name, write] : targets) {

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -320,6 +321,15 @@ RtMidiService::RtMidiService() {
     if (system_ == System::None && forced != kAlsaName && apiCompiled(RtMidi::UNIX_JACK)) {
         quietJack();
         system_ = System::Jack; // the listers follow once a server answers
+        // The first look for a server starts now, on a thread of its own: when none runs,
+        // libjack sleeps several milliseconds before it gives up, time in which the editor
+        // builds its window. The first listing takes the answer.
+        try {
+            firstJackProbeStarted_ = std::chrono::steady_clock::now();
+            firstJackProbe_ = std::async(std::launch::async, jackServerRunning);
+        } catch (...) {
+            // No thread to be had: the first listing asks itself.
+        }
     }
 }
 
@@ -356,11 +366,21 @@ bool RtMidiService::ensureListers() {
     // and one listing asks for every count and name in turn: a server that was not there a
     // moment ago is not asked for again until kJackProbeInterval has passed.
     const auto now = std::chrono::steady_clock::now();
-    if (lastFailedJackProbe_ && now - *lastFailedJackProbe_ < kJackProbeInterval)
-        return false;
-    if (!jackServerRunning()) {
-        lastFailedJackProbe_ = now;
-        return false;
+    bool running = false;
+    if (firstJackProbe_.valid()) {
+        // The look started with the service counts as a failed try at the time it started;
+        // when that is longer ago than the interval, the server is asked again below.
+        running = firstJackProbe_.get();
+        if (!running)
+            lastFailedJackProbe_ = firstJackProbeStarted_;
+    }
+    if (!running) {
+        if (lastFailedJackProbe_ && now - *lastFailedJackProbe_ < kJackProbeInterval)
+            return false;
+        if (!jackServerRunning()) {
+            lastFailedJackProbe_ = now;
+            return false;
+        }
     }
     lastFailedJackProbe_.reset();
     try {

@@ -4,6 +4,7 @@
 #include "midi/MidiService.h"
 
 #include <chrono>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -67,6 +68,9 @@ private:
     // kJackProbeInterval after it list nothing without asking again.
     static constexpr std::chrono::milliseconds kJackProbeInterval{1000};
     std::optional<std::chrono::steady_clock::time_point> lastFailedJackProbe_;
+    // The look for a JACK server started with the service, until a listing takes its answer.
+    std::future<bool> firstJackProbe_;
+    std::chrono::steady_clock::time_point firstJackProbeStarted_;
     // One input and one output object kept only for listing devices.
     std::unique_ptr<Listers> listers_;
     std::map<MidiHandle, std::unique_ptr<InputEntry>> inputs_;

@@ -23,7 +23,9 @@
 using namespace amplix;
 
 namespace {
-const ToneParameter& row(std::string_view member) { return *findParameter(member); }
+const ToneParameter& row(std::string_view member) {
+    return *findParameter(member);
+}
 } // namespace
 
 void DFrame::collectToneControls() {
@@ -81,23 +83,26 @@ void DFrame::connectPanelHandlers() {
         {"Distortion", &DFrame::UpdateDistortion}, {"PresBoost", &DFrame::UpdatePresBoost},
         {"Bright", &DFrame::UpdateBright},         {"TremChor", &DFrame::UpdateTremChor},
     };
-    for (auto [member, handler] : handlers)
-        onUserChange(toneControl(member), this, [this, handler] { (this->*handler)(); });
+    for (const auto& [member, handler] : handlers)
+        onUserChange(toneControl(member), this, [this, update = handler] { (this->*update)(); });
     const std::pair<std::string_view, void (DFrame::*)(int)> sliders[] = {
-        {"Drive", &DFrame::UpdateDrive},       {"Drive2", &DFrame::UpdateDrive2}, {"Bass", &DFrame::UpdateBass},
-        {"Mid", &DFrame::UpdateMid},           {"Treble", &DFrame::UpdateTreble}, {"Presence", &DFrame::UpdatePresence},
-        {"ChVol", &DFrame::UpdateChVol},       {"Air", &DFrame::UpdateAir},
+        {"Drive", &DFrame::UpdateDrive},   {"Drive2", &DFrame::UpdateDrive2},
+        {"Bass", &DFrame::UpdateBass},     {"Mid", &DFrame::UpdateMid},
+        {"Treble", &DFrame::UpdateTreble}, {"Presence", &DFrame::UpdatePresence},
+        {"ChVol", &DFrame::UpdateChVol},   {"Air", &DFrame::UpdateAir},
     };
-    for (auto [member, handler] : sliders)
-        onUserChange(toneControl(member), this, [this, handler] { (this->*handler)(0); });
+    for (const auto& [member, handler] : sliders)
+        onUserChange(toneControl(member), this, [this, update = handler] { (this->*update)(0); });
 
-    for (DEffectWindow* window : {static_cast<DEffectWindow*>(PedalsWindow), static_cast<DEffectWindow*>(GateWindow),
-                                  static_cast<DEffectWindow*>(ReverbWindow), static_cast<DEffectWindow*>(DelayWindow),
-                                  static_cast<DEffectWindow*>(CompressorWindow), static_cast<DEffectWindow*>(SwellWindow),
-                                  static_cast<DEffectWindow*>(TremoloWindow), static_cast<DEffectWindow*>(RotaryWindow),
-                                  static_cast<DEffectWindow*>(ChorusWindow)})
-        connect(window, &DEffectWindow::controllerChanged, this,
-                [this](int controller, int value) { SendControlChange(std::uint8_t(controller), std::uint8_t(value)); });
+    for (DEffectWindow* window :
+         {static_cast<DEffectWindow*>(PedalsWindow), static_cast<DEffectWindow*>(GateWindow),
+          static_cast<DEffectWindow*>(ReverbWindow), static_cast<DEffectWindow*>(DelayWindow),
+          static_cast<DEffectWindow*>(CompressorWindow), static_cast<DEffectWindow*>(SwellWindow),
+          static_cast<DEffectWindow*>(TremoloWindow), static_cast<DEffectWindow*>(RotaryWindow),
+          static_cast<DEffectWindow*>(ChorusWindow)})
+        connect(window, &DEffectWindow::controllerChanged, this, [this](int controller, int value) {
+            SendControlChange(std::uint8_t(controller), std::uint8_t(value));
+        });
 }
 
 // With "POD Layer" the device has a second drive, and the first knob moves both.
@@ -106,19 +111,45 @@ void DFrame::UpdateDrive(int) {
     if (AmpModel->currentIndex() == kPodLayerAmpModel)
         SendParameter(row("Drive2"));
 }
-void DFrame::UpdateDrive2(int) { SendParameter(row("Drive2")); }
-void DFrame::UpdateBass(int) { SendParameter(row("Bass")); }
-void DFrame::UpdateMid(int) { SendParameter(row("Mid")); }
-void DFrame::UpdateTreble(int) { SendParameter(row("Treble")); }
-void DFrame::UpdatePresence(int) { SendParameter(row("Presence")); }
-void DFrame::UpdateChVol(int) { SendParameter(row("ChVol")); }
-void DFrame::UpdateAir(int) { SendParameter(row("Air")); }
-void DFrame::UpdateCabSel() { SendParameter(row("CabSel")); }
-void DFrame::UpdateDriveBoost() { SendParameter(row("DriveBoost")); }
-void DFrame::UpdateDistortion() { SendParameter(row("Distortion")); }
-void DFrame::UpdatePresBoost() { SendParameter(row("PresBoost")); }
-void DFrame::UpdateBright() { SendParameter(row("Bright")); }
-void DFrame::UpdateTremChor() { SendParameter(row("TremChor")); }
+void DFrame::UpdateDrive2(int) {
+    SendParameter(row("Drive2"));
+}
+void DFrame::UpdateBass(int) {
+    SendParameter(row("Bass"));
+}
+void DFrame::UpdateMid(int) {
+    SendParameter(row("Mid"));
+}
+void DFrame::UpdateTreble(int) {
+    SendParameter(row("Treble"));
+}
+void DFrame::UpdatePresence(int) {
+    SendParameter(row("Presence"));
+}
+void DFrame::UpdateChVol(int) {
+    SendParameter(row("ChVol"));
+}
+void DFrame::UpdateAir(int) {
+    SendParameter(row("Air"));
+}
+void DFrame::UpdateCabSel() {
+    SendParameter(row("CabSel"));
+}
+void DFrame::UpdateDriveBoost() {
+    SendParameter(row("DriveBoost"));
+}
+void DFrame::UpdateDistortion() {
+    SendParameter(row("Distortion"));
+}
+void DFrame::UpdatePresBoost() {
+    SendParameter(row("PresBoost"));
+}
+void DFrame::UpdateBright() {
+    SendParameter(row("Bright"));
+}
+void DFrame::UpdateTremChor() {
+    SendParameter(row("TremChor"));
+}
 
 void DFrame::showAmpModel(int index) {
     setControlState(AmpModel, index);
@@ -138,9 +169,10 @@ void DFrame::UpdateAmpModel() {
 }
 
 void DFrame::showEffect(const EffectRow& effect) {
-    for (DEffectWindow* slot : {static_cast<DEffectWindow*>(ChorusWindow), static_cast<DEffectWindow*>(RotaryWindow),
-                                static_cast<DEffectWindow*>(TremoloWindow), static_cast<DEffectWindow*>(SwellWindow),
-                                static_cast<DEffectWindow*>(CompressorWindow)})
+    for (DEffectWindow* slot :
+         {static_cast<DEffectWindow*>(ChorusWindow), static_cast<DEffectWindow*>(RotaryWindow),
+          static_cast<DEffectWindow*>(TremoloWindow), static_cast<DEffectWindow*>(SwellWindow),
+          static_cast<DEffectWindow*>(CompressorWindow)})
         slot->hide();
     setControlState(toneControl("Delay"), effect.delay ? 1 : 0);
     setControlState(TremChor, effect.tremChor ? 1 : 0);
@@ -177,5 +209,6 @@ int DFrame::WmChkTremChor() {
 }
 
 void DFrame::startReadTimer(int ms) {
-    QTimer::singleShot(ms, this, [this] { QCoreApplication::postEvent(this, new FrameMessage(WM_GETTAPTEMPO)); });
+    QTimer::singleShot(ms, this,
+                       [this] { QCoreApplication::postEvent(this, new FrameMessage(WM_GETTAPTEMPO)); });
 }

@@ -1,8 +1,7 @@
-// The main window as a user first sees it: layout, start-up state, menu, title, help, About.
+// The main window as a user first sees it: panels, texts, start-up state, menu, help, About, colours.
 #include "app/DFrame.h"
-#include "app/PanelControls.h"
 #include "support/FrameHarness.h"
-#include "tone/DEffectWindow.h"
+#include "tone/ToneControls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
@@ -21,55 +21,31 @@ using testsupport::FrameHarness;
 
 namespace {
 
-struct Place {
-    const char* member;
-    int id;
-    QRect geometry;
-    QString text;
-};
-
-const Place kPanel[] = {
-    {"Drive", 201, {20, 30, 32, 136}, {}},
-    {"StaticDrive", 208, {20, 10, 55, 17}, "Drive"},
-    {"Drive2", 202, {77, 30, 32, 136}, {}},
-    {"StaticDrive2", 209, {72, 10, 55, 17}, "Drive2"},
-    {"Bass", 203, {134, 30, 32, 136}, {}},
-    {"StaticBass", 210, {134, 10, 55, 17}, "Bass"},
-    {"Mid", 204, {191, 30, 32, 136}, {}},
-    {"StaticMid", 211, {185, 10, 55, 17}, "Middle"},
-    {"Treble", 205, {248, 30, 32, 136}, {}},
-    {"StaticTreble", 212, {241, 10, 55, 17}, "Treble"},
-    {"Presence", 206, {305, 30, 32, 136}, {}},
-    {"StaticPresence", 213, {290, 10, 80, 17}, "Presence"},
-    {"ChVol", 207, {362, 30, 32, 136}, {}},
-    {"StaticChVol", 214, {356, 10, 60, 17}, "Volume"},
-    {"Distortion", 222, {20, 170, 90, 25}, "Distortion"},
-    {"DriveBoost", 217, {125, 170, 90, 25}, "Vol Boost"},
-    {"PresBoost", 223, {230, 170, 90, 25}, "Presence"},
-    {"Bright", 224, {335, 170, 70, 25}, "Bright"},
-    {"StaticAmpModel", 216, {20, 202, 160, 17}, "Amp Model: (Linked)"},
-    {"StaticCabSel", 225, {220, 202, 120, 17}, "Cabinet Type:"},
-    {"Air", 226, {230, 270, 160, 32}, {}},
-    {"StaticAir", 227, {230, 252, 100, 17}, "AIR Level"},
-    {"StaticAirMin", 229, {230, 303, 40, 17}, "min"},
-    {"StaticAirMax", 230, {360, 303, 40, 17}, "max"},
-    {"StaticEffectSel", 218, {20, 252, 80, 17}, "Effects:"},
-    {"TremChor", 233, {20, 300, 110, 25}, "Trem/Chorus"},
-};
-
-QString textOf(QWidget* w) {
-    if (auto* label = qobject_cast<QLabel*>(w))
-        return label->text();
-    if (auto* box = qobject_cast<QCheckBox*>(w))
-        return box->text();
-    return {};
+// The texts of a panel's own labels, boxes and buttons in the order they were made, "|"-joined.
+QString textsOf(const QWidget* panel) {
+    QStringList texts;
+    for (QObject* child : panel->children()) {
+        if (auto* label = qobject_cast<QLabel*>(child); label && !label->text().isEmpty())
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(child))
+            texts << button->text();
+    }
+    return texts.join('|');
 }
 
 QStringList menuTexts(QMenu* menu) {
     QStringList texts;
     for (QAction* action : menu->actions())
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text() + "=" + action->data().toString());
+        texts << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->text() + "=" + action->data().toString());
     return texts;
+}
+
+int helpWindows() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        n += w->isVisible() && w->windowTitle() == QStringLiteral("Amplix 32 Help");
+    return n;
 }
 
 } // namespace
@@ -78,77 +54,118 @@ class FrameTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyPanelControlIsInItsPlaceWithItsStartState() {
-        FrameHarness h;
-        DFrame& f = h.startConnected();
-        for (const Place& p : kPanel) {
-            auto* w = f.findChild<QWidget*>(QString::fromLatin1(p.member));
-            QVERIFY2(w, p.member);
-            QCOMPARE(controlId(w), p.id);
-            QCOMPARE(w->geometry(), p.geometry);
-            QCOMPARE(textOf(w), p.text);
-        }
-        for (QSlider* s : {f.Drive, f.Drive2, f.Bass, f.Mid, f.Treble, f.Presence, f.ChVol, f.Air}) {
-            QCOMPARE(s->value(), 64);
-            QCOMPARE(s->minimum(), 0);
-            QCOMPARE(s->maximum(), 127);
-            QCOMPARE(s->tickInterval(), 13);
-            // Vertical sliders have their minimum at the top.
-            QCOMPARE(s->invertedAppearance(), s->orientation() == Qt::Vertical);
-        }
-        QCOMPARE(f.Air->orientation(), Qt::Horizontal);
-        QVERIFY(f.Bright->isChecked());
-        for (QCheckBox* b : {f.Distortion, f.DriveBoost, f.PresBoost, f.TremChor})
-            QVERIFY(!b->isChecked());
-        QVERIFY(!f.Drive2->isHidden());
-
-        struct ListCase {
-            QComboBox* list;
-            int count;
-            QString first, last;
-            QRect place;
-        } lists[] = {
-            {f.AmpModel, 32, "Tube Preamp", "POD Insane", {20, 220, 150, 150}},
-            {f.EffectSel, 16, "Bypass", "Delay/Swell", {20, 270, 150, 150}},
-            {f.CabSel, 16, "1x8 Tweed Champ", "No Cab", {220, 220, 175, 150}},
-        };
-        for (const auto& l : lists) {
-            QCOMPARE(l.list->count(), l.count);
-            QCOMPARE(l.list->itemText(0), l.first);
-            QCOMPARE(l.list->itemText(l.count - 1), l.last);
-            QCOMPARE(l.list->currentIndex(), -1);
-            QCOMPARE(l.list->pos(), l.place.topLeft());
-            QCOMPARE(l.list->width(), l.place.width());
-            QCOMPARE(l.list->property("openHeight").toInt(), l.place.height());
-        }
-        QCOMPARE(f.AmpModel->itemText(24), QStringLiteral("California Crunch 1"));
-        QCOMPARE(f.EffectSel->itemText(9), QStringLiteral("Delay/Compressor"));
-        QCOMPARE(f.CabSel->itemText(12), QStringLiteral("4x12 Marshall 70's"));
-    }
-
-    void theWindowIsFixedAndOnlyTheAlwaysVisiblePanelsShow() {
+    void panelsSitInTheirPlacesWithTheirTexts() {
         FrameHarness h;
         DFrame& f = h.startConnected();
         f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
         QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32"));
         QCOMPARE(f.centralWidget()->size(), QSize(700, 515));
         QCOMPARE(f.minimumSize(), f.maximumSize());
         QVERIFY(!(f.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(!f.windowIcon().isNull());
-
-        const QHash<QString, bool> shown = {{"Pedals Setup", true},        {"Noise Gate Setup", true},
-                                            {"Reverb Setup", true},        {"Delay Setup", true},
-                                            {"Compressor Setup", false},   {"Volume Swell Setup", false},
-                                            {"Tremolo Setup", false},      {"Rotary Setup", false},
-                                            {"Chorus Setup", false},       {"Patch Name", true}};
-        int seen = 0;
-        for (QWidget* child : f.centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (!shown.contains(child->windowTitle()))
-                continue;
-            ++seen;
-            QCOMPARE(child->isVisible(), shown.value(child->windowTitle()));
+        QCOMPARE(textsOf(f.centralWidget()),
+                 QStringLiteral("Drive|Drive2|Bass|Middle|Treble|Presence|Volume|"
+                                "Distortion|Vol Boost|Presence|Bright|Amp Model: (Linked)|"
+                                "Cabinet Type:|AIR Level|min|max|Effects:|Trem/Chorus"));
+        const struct {
+            const char* title;
+            QRect place;
+            bool shown;
+            const char* texts;
+        } panels[] = {
+            {"Pedals Setup", {420, 165, 280, 165}, true, "Wah|Vol|Min|Volume Pedal Location:|Wah|Bottom|Top"},
+            {"Noise Gate Setup", {250, 330, 170, 135}, true, "Threshold|Decay|Noise Gate"},
+            {"Reverb Setup", {420, 0, 280, 165}, true, "Reverb|Tone|Decay|Diff|Dens|Reverb Type:|Reverb"},
+            {"Delay Setup", {420, 330, 280, 135}, true, "Delay|Level|Delay Feedback|Delay Time:"},
+            {"Compressor Setup", {0, 330, 250, 135}, false, "Compression Ratio"},
+            {"Volume Swell Setup", {0, 330, 250, 135}, false, "Swell Attack Speed"},
+            {"Tremolo Setup", {0, 330, 250, 135}, false, "Speed|Depth"},
+            {"Rotary Setup", {0, 330, 250, 135}, false, "Speed:|Fast|Slow|Depth"},
+            {"Chorus Setup", {0, 330, 250, 135}, false, "Delay|Speed|Depth|Feedback"},
+            {"Patch Name", {0, 465, 700, 50}, true, "Patch Name:|Change Patch Name|Save Patch To POD..."},
+        };
+        QHash<QString, QFrame*> byTitle;
+        for (auto* panel : f.centralWidget()->findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
+            if (!panel->windowTitle().isEmpty())
+                byTitle.insert(panel->windowTitle(), panel);
+        QCOMPARE(byTitle.size(), 10);
+        for (const auto& p : panels) {
+            QFrame* panel = byTitle.value(p.title);
+            QVERIFY2(panel && !panel->isWindow(), p.title); // child panels without a caption bar
+            QCOMPARE(panel->geometry(), p.place);
+            QCOMPARE(panel->isVisible(), p.shown);
+            QCOMPARE(panel->frameShape(), QFrame::Box);
+            QCOMPARE(panel->backgroundRole(), QPalette::Button);
+            QCOMPARE(textsOf(panel), QString::fromLatin1(p.texts));
         }
-        QCOMPARE(seen, 10);
+        // Every control inside its panel; no text clipped, nor the values two labels show later at their
+        // widest, nor a 16-character name of ordinary width.
+        auto label = [&](const char* name) { return f.centralWidget()->findChild<QLabel*>(name); };
+        QList<std::pair<QWidget*, QString>> texts = {{label("StaticChFeedback"), "Feedback(-)"},
+                                                     {label("StaticChFeedback"), "Feedback(+)"},
+                                                     {label("StaticDelayTime"), "Delay Time:  3150 mS"},
+                                                     {label("StaticPatchNameData"), "Brit Hi Gain Ld2"}};
+        for (QWidget* w : f.centralWidget()->findChildren<QWidget*>()) {
+            if (auto* l = qobject_cast<QLabel*>(w))
+                texts.append({w, l->text()});
+            else if (auto* button = qobject_cast<QAbstractButton*>(w))
+                texts.append({w, button->text()});
+            else if (!qobject_cast<QSlider*>(w) && !qobject_cast<QComboBox*>(w))
+                continue;
+            QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(w->objectName()));
+        }
+        for (const auto& [w, text] : texts)
+            QVERIFY2(testsupport::textClipping(w, text).isEmpty(),
+                     qPrintable(testsupport::textClipping(w, text)));
+    }
+
+    void everyControlStartsInItsSetUpState() {
+        FrameHarness h;
+        DFrame& f = h.startConnected();
+        QStringList states;
+        for (QWidget* w : f.centralWidget()->findChildren<QWidget*>()) {
+            if (auto* s = qobject_cast<QSlider*>(w)) {
+                const bool time = s->objectName() == QStringLiteral("DelayTime");
+                QCOMPARE(s->minimum(), 0);
+                QCOMPARE(s->maximum(), time ? 3150 : 127);
+                QCOMPARE(s->tickInterval(), time ? 315 : 13);
+                // Vertical sliders have their minimum at the top.
+                QCOMPARE(s->invertedAppearance(), s->orientation() == Qt::Vertical);
+                QCOMPARE(s->orientation() == Qt::Horizontal,
+                         QStringList({"Air", "DelayFeedback", "DelayTime"}).contains(s->objectName()));
+            }
+            if (auto* list = qobject_cast<QComboBox*>(w))
+                states << QStringLiteral("%1=%2/%3")
+                              .arg(w->objectName())
+                              .arg(list->currentIndex())
+                              .arg(list->count());
+            else if (qobject_cast<QSlider*>(w) || qobject_cast<QCheckBox*>(w))
+                states << w->objectName() + "=" + QString::number(controlState(w));
+        }
+        QCOMPARE(states.join(' '),
+                 QStringLiteral(
+                     "Drive=64 Drive2=64 Bass=64 Mid=64 Treble=64 Presence=64 ChVol=64 Distortion=0 "
+                     "DriveBoost=0 PresBoost=0 Bright=1 AmpModel=-1/32 CabSel=-1/16 Air=64 EffectSel=-1/16 "
+                     "TremChor=0 VolLevel=0 VolMin=127 VolPosition=-1/2 WahLevel=0 WahBottom=127 WahTop=0 "
+                     "Wah=0 GateThreshold=127 GateDecayTime=127 NoiseGate=0 ReverbDecay=63 ReverbTone=63 "
+                     "ReverbType=-1/2 ReverbDiffusion=63 ReverbDensity=63 ReverbLevel=63 Reverb=1 "
+                     "DelayLevel=127 DelayFeedback=0 DelayTime=0 Delay=0 CRatio=-1/6 Swell=127 "
+                     "TremSpeed=127 TremDepth=127 RotaryMax=127 RotaryMin=127 RotaryDepth=127 "
+                     "RotarySpeed=-1/2 ChSpeed=127 ChDepth=127 ChFeedback=127 ChPreDelay=127"));
+        auto entries = [&](const char* member, std::initializer_list<int> indices) {
+            QStringList texts;
+            for (int index : indices)
+                texts << f.centralWidget()->findChild<QComboBox*>(member)->itemText(index);
+            return texts.join('|');
+        };
+        QCOMPARE(entries("AmpModel", {0, 24, 31}),
+                 QStringLiteral("Tube Preamp|California Crunch 1|POD Insane"));
+        QCOMPARE(entries("CabSel", {0, 12, 15}), QStringLiteral("1x8 Tweed Champ|4x12 Marshall 70's|No Cab"));
+        QCOMPARE(entries("RotarySpeed", {0, 1}), QStringLiteral("Slow|Fast"));
+        QCOMPARE(entries("CRatio", {0, 1, 2, 3, 4, 5}), QStringLiteral("off|1.4:1|2:1|3:1|6:1|infinity:1"));
+        QCOMPARE(entries("ReverbType", {0, 1}), QStringLiteral("Spring Reverb|Room Reverb"));
+        QCOMPARE(entries("VolPosition", {0, 1}), QStringLiteral("Pre-Tube Drive|Post-Tube Drive"));
     }
 
     void theMenuHasEveryItemWithItsIdAndLetter() {
@@ -165,57 +182,33 @@ private slots:
         QCOMPARE(patch->actions().size(), 10);
         QCOMPARE(menuTexts(patch).first(), QStringLiteral("&Manual Mode=108"));
         QCOMPARE(patch->actions()[1]->text(), QStringLiteral("Bank &1"));
-        QCOMPARE(menuTexts(patch->actions()[1]->menu()), (QStringList{"1&A=109", "1&B=110", "1&C=111", "1&D=112"}));
+        QCOMPARE(menuTexts(patch->actions()[1]->menu()),
+                 (QStringList{"1&A=109", "1&B=110", "1&C=111", "1&D=112"}));
         QCOMPARE(patch->actions()[9]->text(), QStringLiteral("Bank &9"));
-        QCOMPARE(menuTexts(patch->actions()[9]->menu()), (QStringList{"9&A=141", "9&B=142", "9&C=143", "9&D=144"}));
+        QCOMPARE(menuTexts(patch->actions()[9]->menu()),
+                 (QStringList{"9&A=141", "9&B=142", "9&C=143", "9&D=144"}));
         QCOMPARE(top[2]->text(), QStringLiteral("&Options"));
         QCOMPARE(menuTexts(top[2]->menu()), (QStringList{"&Midi Setup=103", "&Link Amp Model=146"}));
-        QVERIFY(f.menuAction(146)->isChecked());
         QCOMPARE(top[3]->text(), QStringLiteral("&Help"));
         QCOMPARE(menuTexts(top[3]->menu()), (QStringList{"Help &Topics=147", "-", "&About...=102"}));
     }
 
-    void linkAmpModelTogglesLabelAndCheckAndSendsNothing() {
-        FrameHarness h;
-        DFrame& f = h.startConnected();
-        h.midi.clearLog();
-        f.menuAction(146)->trigger();
-        QCOMPARE(f.AmpModel_linked, 0);
-        QCOMPARE(f.StaticAmpModel->text(), QStringLiteral("Amp Model: (UnLinked)"));
-        QVERIFY(!f.menuAction(146)->isChecked());
-        f.menuAction(146)->trigger();
-        QCOMPARE(f.AmpModel_linked, 1);
-        QCOMPARE(f.StaticAmpModel->text(), QStringLiteral("Amp Model: (Linked)"));
-        QVERIFY(f.menuAction(146)->isChecked());
-        QVERIFY(h.midi.sent.empty());
-    }
-
     void helpTwiceKeepsOneWindowAndItClosesWithTheEditor() {
-        auto helpWindows = [] {
-            int n = 0;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                n += w->isVisible() && w->windowTitle() == QStringLiteral("Amplix 32 Help");
-            return n;
-        };
         {
             FrameHarness h;
             DFrame& f = h.startConnected();
             f.menuAction(147)->trigger();
             QCOMPARE(helpWindows(), 1);
-            QPointer<QWidget> first;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->isVisible() && w->windowTitle() == QStringLiteral("Amplix 32 Help"))
-                    first = w;
             f.menuAction(147)->trigger();
             QCOMPARE(helpWindows(), 1);
-            QVERIFY(!first || !first->isVisible());
         }
         QCOMPARE(helpWindows(), 0);
     }
 
-    void aboutShowsItsCaptionAndCloses() {
+    void aboutShowsItsCaptionAndExitCloses() {
         FrameHarness h;
         DFrame& f = h.startConnected();
+        f.show();
         QString caption;
         DialogWatcher dialogs([&](QWidget* dialog) {
             caption = dialog->windowTitle();
@@ -224,28 +217,8 @@ private slots:
         f.menuAction(102)->trigger();
         QCOMPARE(dialogs.count(), 1);
         QCOMPARE(caption, QStringLiteral("About Amplix 32"));
-    }
-
-    void exitClosesTheWindow() {
-        FrameHarness h;
-        DFrame& f = h.startConnected();
-        f.show();
         f.menuAction(101)->trigger();
         QVERIFY(!f.isVisible());
-    }
-
-    void tabWalksThePanelInOrder() {
-        FrameHarness h;
-        DFrame& f = h.startConnected();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
-        f.Drive->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), f.Drive2);
-        // The arrow keys move a vertical slider the way they point: up toward the top (minimum).
-        const int before = f.Drive2->value();
-        QTest::keyClick(f.Drive2, Qt::Key_Up);
-        QCOMPARE(f.Drive2->value(), before - 1);
     }
 
     void panelsFollowTheSystemColours() {

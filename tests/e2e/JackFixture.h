@@ -1,210 +1,120 @@
-// End-to-end MIDI test support: a private JACK server on the dummy driver and the Python POD peer.
+// End-to-end test support: a private JACK server on the dummy driver, the Python POD peer,
+// amplix-podsim, and the editor started on them as the user starts it.
 #pragma once
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <fcntl.h>
-#include <filesystem>
+#include "app/DFrame.h"
+#include "midi/MidiConfig.h"
+#include "midi/MidiServiceFactory.h"
+#include "patch/DPatchName.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
 #include <fstream>
-#include <pthread.h>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <string_view>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
-#ifndef AMPLIX_E2E_PYTHON
-#define AMPLIX_E2E_PYTHON "/usr/bin/python3"
-#endif
-#ifndef AMPLIX_E2E_PEER_SCRIPT
-#define AMPLIX_E2E_PEER_SCRIPT "tests/e2e/pod_peer.py"
+#ifndef AMPLIX_E2E_PODSIM
+#define AMPLIX_E2E_PODSIM "amplix-podsim"
 #endif
 
 namespace amplix::e2e {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
+using Bytes = std::vector<std::uint8_t>;
 
-inline constexpr milliseconds kJackStartLimit{5000};
-inline constexpr milliseconds kPeerStartLimit{15000};
-inline constexpr milliseconds kStopLimit{3000};
-inline constexpr milliseconds kPollInterval{20};
+inline constexpr milliseconds kStartLimit{15000}; // jackd, the peer, podsim
+inline constexpr milliseconds kStartUpReadLimit{8000};
+inline constexpr milliseconds kArrivalLimit{3000};
+inline constexpr milliseconds kQuietTime{300}; // many JACK periods: room for a stray echo to show
 
-inline std::string readFile(const std::filesystem::path& path) {
+inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline std::string hex(const std::vector<std::uint8_t>& bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::uint8_t b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
-    }
-    return out;
+// The complete lines of a file another process writes; one still without its newline waits.
+inline std::vector<std::string> completeLines(const std::string& path) {
+    std::string text = readFile(path);
+    text.erase(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
 }
 
-// A child process with its standard output and error in a log file.
-class ChildProcess {
-public:
-    ChildProcess() = default;
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    ~ChildProcess() { stop(); }
+inline std::string hex(const Bytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))
+        .toHex()
+        .toStdString();
+}
 
-    bool start(const std::vector<std::string>& argv, const std::filesystem::path& log, std::string& error) {
-        return spawn(argv, log, -1, error);
-    }
-
-    // As start(), with standard input a pipe that writeInput() feeds.
-    bool startWithInput(const std::vector<std::string>& argv, const std::filesystem::path& log,
-                        std::string& error) {
-        int ends[2];
-        if (pipe2(ends, O_CLOEXEC) != 0) {
-            error = std::string("no pipe for ") + argv[0] + " (" + std::strerror(errno) + ")";
+// Polls until done() holds or the limit passes; with events, the editor keeps running meanwhile.
+template <typename Done> bool waitUntil(Done done, milliseconds limit = kArrivalLimit, bool events = true) {
+    for (const auto end = Clock::now() + limit;;
+         std::this_thread::sleep_for(std::chrono::microseconds(500))) {
+        if (events)
+            QCoreApplication::processEvents();
+        if (done())
+            return true;
+        if (Clock::now() >= end)
             return false;
-        }
-        const bool started = spawn(argv, log, ends[0], error);
-        close(ends[0]);
-        if (!started) {
-            close(ends[1]);
-            return false;
-        }
-        input_ = ends[1];
-        return true;
     }
+}
+inline void letTimePass(milliseconds time) {
+    waitUntil([] { return false; }, time);
+}
 
-    // Writes all of text to the child's standard input; false when there is no pipe or the
-    // child no longer reads it.
-    bool writeInput(std::string_view text) {
-        if (input_ < 0)
-            return false;
-        // A child that is gone would end this process with SIGPIPE: this thread holds the
-        // signal back and takes the failed write as the answer.
-        sigset_t pipeSignal;
-        sigset_t previous;
-        sigemptyset(&pipeSignal);
-        sigaddset(&pipeSignal, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-        int failure = 0;
-        while (!text.empty() && failure == 0) {
-            const ssize_t written = ::write(input_, text.data(), text.size());
-            if (written >= 0)
-                text.remove_prefix(std::size_t(written));
-            else if (errno != EINTR)
-                failure = errno;
-        }
-        if (failure == EPIPE) {
-            const timespec now{};
-            sigtimedwait(&pipeSignal, nullptr, &now);
-        }
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-        return failure == 0;
+// A folder for logs and records, removed at the end.
+struct Scratch : QTemporaryDir {
+    std::string operator/(const char* name) const {
+        return filePath(QString::fromLatin1(name)).toStdString();
     }
-
-    bool running() {
-        if (pid_ <= 0)
-            return false;
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return false;
-        }
-        return true;
-    }
-
-    // Asks politely first so that jackd removes its shared memory and the peer its ports.
-    void stop() {
-        if (running()) {
-            kill(pid_, SIGTERM);
-            const auto limit = Clock::now() + kStopLimit;
-            while (running() && Clock::now() < limit)
-                std::this_thread::sleep_for(kPollInterval);
-            if (running()) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-                pid_ = -1;
-            }
-        }
-        if (input_ >= 0) {
-            close(input_);
-            input_ = -1;
-        }
-    }
-
-    // Runs a command to its end; true when it exited with status 0.
-    static bool run(const std::vector<std::string>& argv, const std::filesystem::path& log) {
-        ChildProcess child;
-        std::string error;
-        if (!child.start(argv, log, error))
-            return false;
-        int status = 0;
-        waitpid(child.pid_, &status, 0);
-        child.pid_ = -1;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
-
-private:
-    // inputFd < 0: standard input is /dev/null.
-    bool spawn(const std::vector<std::string>& argv, const std::filesystem::path& log, int inputFd,
-               std::string& error) {
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        if (inputFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, inputFd, STDIN_FILENO);
-        else
-            posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        const int result = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (result != 0) {
-            pid_ = -1;
-            error = argv[0] + ": cannot be started (" + std::strerror(result) + ")";
-            return false;
-        }
-        return true;
-    }
-
-    pid_t pid_ = -1;
-    int input_ = -1; // the writing end of the child's standard input, or -1
 };
 
-// A scratch folder for logs and the peer's record, removed at the end.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "amplix-e2e-XXXXXX").string();
-        if (mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
+// A child process with its standard input a pipe, standard output and error in a log file.
+struct ChildProcess : QProcess {
+    ~ChildProcess() override { stop(); }
 
-private:
-    std::filesystem::path path_;
+    // With ready, waits until a line of the log begins with it.
+    bool start(const std::vector<std::string>& argv, const std::string& log, std::string& whyNot,
+               const std::string& ready = {}) {
+        QStringList args;
+        for (std::size_t n = 1; n < argv.size(); ++n)
+            args << QString::fromStdString(argv[n]);
+        setProcessChannelMode(QProcess::MergedChannels);
+        setStandardOutputFile(QString::fromStdString(log));
+        QProcess::start(QString::fromStdString(argv[0]), args);
+        const auto seen = [&] {
+            const auto lines = completeLines(log);
+            return ready.empty() || !running() ||
+                   std::any_of(lines.begin(), lines.end(), [&](auto& l) { return l.rfind(ready, 0) == 0; });
+        };
+        if (waitForStarted() && waitUntil(seen, kStartLimit, false) && running())
+            return true;
+        whyNot = argv[0] + " did not start: " + errorString().toStdString() + "\n" + readFile(log);
+        stop();
+        return false;
+    }
+    bool running() { return state() != QProcess::NotRunning && !waitForFinished(0); }
+    // Asks politely first, so that jackd removes its shared memory and the devices their ports.
+    void stop() {
+        if (!running())
+            return;
+        terminate();
+        if (!waitForFinished(3000)) {
+            kill();
+            waitForFinished();
+        }
+    }
 };
 
 // jackd with the dummy driver under a server name of its own, so tests running side by side
@@ -217,41 +127,32 @@ private:
 // then tells a dropped period from a fault of ours.
 class JackServer {
 public:
-    ~JackServer() { stop(); }
-
     // A server name given again brings back a server that was stopped, as its clients knew it.
     bool start(std::string& whyNot, const std::string& name = {}) {
         static int serial = 0;
-        name_ = !name.empty() ? name : "amplix-e2e-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
+        name_ =
+            !name.empty() ? name : "amplix-e2e-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
-        if (scratch_.path().empty()) {
-            whyNot = "no scratch folder for the JACK log";
-            return false;
-        }
-        const auto started = Clock::now();
         if (!jackd_.start({"jackd", "--realtime", "-d", "dummy", "-r", "48000", "-p", "256"},
-                          scratch_.path() / "jackd.log", whyNot))
+                          dir_ / "jackd.log", whyNot))
             return false;
-        while (Clock::now() - started < kJackStartLimit) {
-            if (ChildProcess::run({"jack_lsp"}, scratch_.path() / "jack_lsp.log")) {
-                readySeconds_ = std::chrono::duration<double>(Clock::now() - started).count();
-                return true;
-            }
-            if (!jackd_.running()) {
-                whyNot = "jackd ended at start-up: " + readFile(scratch_.path() / "jackd.log");
-                return false;
-            }
-            std::this_thread::sleep_for(kPollInterval);
-        }
-        whyNot = "jackd did not answer jack_lsp within 5 s: " + readFile(scratch_.path() / "jackd.log");
+        const auto answers = [&] {
+            QProcess lsp;
+            lsp.setStandardOutputFile(QString::fromStdString(dir_ / "lsp.log"));
+            lsp.start(QStringLiteral("jack_lsp"), {});
+            return !jackd_.running() ||
+                   (lsp.waitForFinished() && lsp.exitStatus() == QProcess::NormalExit && lsp.exitCode() == 0);
+        };
+        if (waitUntil(answers, kStartLimit, false) && jackd_.running())
+            return true;
+        whyNot = "jackd did not answer jack_lsp: " + log();
         jackd_.stop();
         return false;
     }
-
     void stop() { jackd_.stop(); }
     const std::string& name() const { return name_; }
-    std::string log() const { return readFile(scratch_.path() / "jackd.log"); }
+    std::string log() const { return readFile(dir_ / "jackd.log"); }
     // Periods in which some client did not finish in time; their MIDI was dropped.
     int xruns() const {
         const std::string text = log();
@@ -260,95 +161,110 @@ public:
             ++count;
         return count;
     }
-    // From starting jackd to the first jack_lsp that answered.
-    double readySeconds() const { return readySeconds_; }
 
 private:
-    ScratchDir scratch_;
+    Scratch dir_;
     ChildProcess jackd_;
     std::string name_;
-    double readySeconds_ = 0;
 };
 
-// The POD stand-in (pod_peer.py) on the running JACK server. It records every message it
-// receives as one hex line and answers the edit-buffer and bank requests.
+// Does action and waits for done. A try whose MIDI fell into a period jackd dropped (an xrun)
+// is made again, up to three times; one lost without an xrun is a fault and is not.
+template <typename Action, typename Done> bool attempt(const JackServer& jack, Action action, Done done) {
+    for (int n = 0; n < 3; ++n) {
+        const int xruns = jack.xruns();
+        action();
+        if (waitUntil(done))
+            return true;
+        if (jack.xruns() == xruns)
+            return false;
+    }
+    return false;
+}
+
+// The device at the other end, on the running server in a process of its own: the Python POD
+// peer (pod_peer.py) or amplix-podsim. Each takes lines on its standard input, the peer a
+// message in hex to send ("b00e64"), podsim a command ("pc 5", "dump"), and logs
+// "recv XX XX ..." for each message it receives; podsim logs "send ..." for what it sends too.
+// libjack's remarks may sit between those lines.
 class PodPeer {
 public:
-    explicit PodPeer(std::string client = "POD Peer") : client_(std::move(client)) {}
-    ~PodPeer() { stop(); }
+    explicit PodPeer(std::string name = "POD Peer", std::vector<std::string> options = {},
+                     bool podsim = false)
+        : name_(std::move(name)), options_(std::move(options)), podsim_(podsim) {}
 
-    bool start(std::string& whyNot, bool answer = true) {
-        if (scratch_.path().empty()) {
-            whyNot = "no scratch folder for the peer's record";
-            return false;
-        }
-        std::vector<std::string> argv{AMPLIX_E2E_PYTHON, AMPLIX_E2E_PEER_SCRIPT, "--client", client_,
-                                      "--record",        recordPath().string()};
-        if (!answer)
-            argv.push_back("--no-answer");
-        const auto started = Clock::now();
-        if (!peer_.start(argv, logPath(), whyNot))
-            return false;
-        while (Clock::now() - started < kPeerStartLimit) {
-            // libjack may have complained into the same log first (no realtime here).
-            const std::string log = "\n" + readFile(logPath());
-            if (log.find("\nready\n") != std::string::npos) {
-                readySeconds_ = std::chrono::duration<double>(Clock::now() - started).count();
-                return true;
-            }
-            if (!peer_.running()) {
-                whyNot = "pod_peer.py ended at start-up: " + readFile(logPath());
-                return false;
-            }
-            std::this_thread::sleep_for(kPollInterval);
-        }
-        whyNot = "pod_peer.py did not get ready: " + readFile(logPath());
-        peer_.stop();
-        return false;
+    bool start(std::string& whyNot) {
+        std::vector<std::string> argv{AMPLIX_E2E_PODSIM, "--api", "jack", "--name", name_, "-v"};
+        if (!podsim_)
+            argv = {AMPLIX_E2E_PYTHON, AMPLIX_E2E_PEER_SCRIPT, "--client", name_};
+        argv.insert(argv.end(), options_.begin(), options_.end());
+        return process_.start(argv, dir_ / "log", whyNot, podsim_ ? "ready on " : "ready");
     }
+    void stop() { process_.stop(); }
+    bool running() { return process_.running(); }
 
-    void stop() { peer_.stop(); }
+    // The port the editor sends to (listed among its output devices) and the one it listens to.
+    std::string inputPort() const { return name_ + " in:in"; }
+    std::string outputPort() const { return name_ + " out:out"; }
 
-    // The peer's port the editor sends to (listed among the editor's output devices).
-    std::string inputPort() const { return client_ + " In:in"; }
-    // The peer's port the editor listens to (listed among the editor's input devices).
-    std::string outputPort() const { return client_ + " Out:out"; }
-
-    // Every message received so far, one lower-case hex string each. A line still being
-    // written (no newline yet) is left for the next look.
-    std::vector<std::string> record() const {
-        std::string text = readFile(recordPath());
-        text.erase(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
-        std::vector<std::string> lines;
-        std::istringstream stream(text);
-        for (std::string line; std::getline(stream, line);)
-            if (!line.empty())
-                lines.push_back(line);
-        return lines;
+    bool command(const std::string& line) {
+        return process_.write(QByteArray::fromStdString(line + "\n")) > 0 && process_.waitForBytesWritten();
     }
-
-    // Waits until at least `count` messages are recorded; returns what is there by then.
-    std::vector<std::string> waitForRecord(std::size_t count, milliseconds limit) const {
-        const auto end = Clock::now() + limit;
-        auto lines = record();
-        while (lines.size() < count && Clock::now() < end) {
-            std::this_thread::sleep_for(kPollInterval);
-            lines = record();
-        }
-        return lines;
+    std::string log() const { return readFile(dir_ / "log"); }
+    // Where the log stands now; the messages of one direction, in hex, from there on.
+    std::size_t mark() const { return completeLines(dir_ / "log").size(); }
+    std::vector<std::string> messages(const std::string& direction = "recv", std::size_t from = 0) const {
+        const auto lines = completeLines(dir_ / "log");
+        std::vector<std::string> out;
+        for (std::size_t n = from; n < lines.size(); ++n)
+            if (lines[n].rfind(direction + " ", 0) == 0)
+                out.push_back(
+                    QByteArray::fromStdString(lines[n].substr(5)).replace(' ', "").toLower().toStdString());
+        return out;
     }
-
-    std::string log() const { return readFile(logPath()); }
-    double readySeconds() const { return readySeconds_; }
 
 private:
-    std::filesystem::path recordPath() const { return scratch_.path() / "peer-record.txt"; }
-    std::filesystem::path logPath() const { return scratch_.path() / "peer.log"; }
+    std::string name_;
+    std::vector<std::string> options_;
+    bool podsim_;
+    Scratch dir_;
+    ChildProcess process_;
+};
 
-    std::string client_;
-    ScratchDir scratch_;
-    ChildProcess peer_;
-    double readySeconds_ = 0;
+inline void writeConfig(const std::string& folder, const MidiConfig& config) {
+    const auto bytes = encodeMidiConfig(config);
+    std::ofstream(folder + "/" + kConfigFileName, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The editor in this process as the user starts it: the system's MIDI service on JACK, settings
+// naming the device's ports, a start-up folder of its own.
+class EditorOnJack {
+public:
+    EditorOnJack(const std::string& deviceOut, const std::string& deviceIn, int channel = 0) {
+        qputenv("AMPLIX_MIDI_API", "jack");
+        QDir::setCurrent(dir_.path());
+        writeConfig(dir_.path().toStdString(), {channel, 0, 0, deviceOut, deviceIn});
+        midi_ = createSystemMidiService();
+        frame = std::make_unique<DFrame>(*midi_);
+        frame->SetupWindow();
+        frame->show();
+    }
+    ~EditorOnJack() {
+        frame.reset();
+        QDir::setCurrent(previousDir_);
+    }
+    // The start-up read of the edit buffer has ended.
+    bool started() {
+        return waitUntil([&] { return frame->Waiting_for_sysex == 0; }, kStartUpReadLimit);
+    }
+
+    std::unique_ptr<DFrame> frame;
+
+private:
+    QString previousDir_ = QDir::currentPath();
+    QTemporaryDir dir_;
+    std::unique_ptr<MidiService> midi_;
 };
 
 } // namespace amplix::e2e

@@ -1,57 +1,20 @@
 // GuitarPort files written here byte by byte: conversion, effect choice, information texts, cut files.
 #include "import/GuitarPort.h"
+#include "tests/tools/TestPatchFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cstring>
-#include <string>
-#include <utility>
-#include <vector>
-
 using namespace amplix;
+using namespace patchfiles;
 
 namespace {
 
-constexpr std::size_t kModulation = 232;
+using GptFile = GuitarPortFile;
+constexpr std::size_t kModulation = GptFile::kModulation;
 constexpr std::uint8_t kChorus = 0, kFlanger = 1, kRotary = 2, kTremolo = 3;
 
-std::string be32(std::uint32_t v) {
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
-std::string sub(const std::string& tag, const std::string& text) {
-    return tag + be32(std::uint32_t(text.size())) + text + std::string(text.size() % 2, '\0');
-}
-std::string listChunk(const std::string& subs) {
-    return "LIST" + be32(std::uint32_t(4 + subs.size())) + "INFO" + subs;
-}
-
-// A version 99 file with every parameter 0, just long enough for its modulation and reverb
-// layouts, and an information chunk after the patch data.
-struct GptFile {
-    std::size_t reverb;
-    std::vector<std::uint8_t> bytes;
-
-    explicit GptFile(std::uint8_t type = kTremolo, std::uint8_t reverbType = 1, const std::string& info = {})
-        : reverb(kModulation + (type == kChorus    ? 20
-                                : type >= kTremolo ? 12
-                                                   : 16)),
-          bytes(reverb + (reverbType == 0 ? 36 : 24), 0) {
-        std::memcpy(bytes.data(), "FORM\0\0\0\0L6GP", 12);
-        bytes[23] = 0x63;
-        bytes[227] = type;
-        bytes[reverb + 11] = reverbType;
-        big32(28, std::uint32_t(bytes.size() - 32));
-        bytes.insert(bytes.end(), info.begin(), info.end());
-    }
-    GptFile& set(std::size_t at, std::uint8_t value) { return bytes[at] = value, *this; }
-    GptFile& real(std::size_t at, float value) { return big32(at, std::bit_cast<std::uint32_t>(value)); }
-    GptFile& big32(std::size_t at, std::uint32_t v) {
-        for (std::size_t i = 0; i < 4; ++i)
-            bytes[at + i] = std::uint8_t(v >> (24 - 8 * i));
-        return *this;
-    }
-};
+const auto listChunk = guitarPortInfo;
+const auto sub = guitarPortText;
 
 PatchRecord convert(const GptFile& file, int choice = kNoEffectChoice) {
     const ImportResult result = convertGuitarPort(file.bytes, "A.GPT", choice);
@@ -85,74 +48,65 @@ TEST(GuitarPort, ConvertsEveryParameterIntoTheRecord) {
     EXPECT_EQ(*result.dump, buildSingleDump(expected, 0));
 }
 
-// Which of the two effects is loaded, what the chooser offers, and the Trem/Chorus switch.
+// Which of the two effects is loaded, what the chooser offers, and the Trem/Chorus switch:
+// compressor byte, modulation on, type, chorus variant, the user's choice; offered; record
+// bytes 46, 4 and 48. A compressor byte of 2 is on but offers nothing; a type above 3 is a
+// tremolo. The ratio number turns 15 past its end into 5, never into "off".
 TEST(GuitarPort, LoadsTheCompressorOrTheModulation) {
-    struct Case {
-        const char* what;
-        std::uint8_t compressor, modulationOn, type, variant;
-        int choice;
-        bool offered;
-        int effect, tremChor, ratio; // record bytes 46, 4, 48
-    } cases[] = {
-        {"compressor on, modulation off", 1, 0, kChorus, 1, kNoEffectChoice, false, 7, 0, 3},
-        {"both on, MOD kept", 1, 1, kChorus, 1, kLoadModulation, true, 4, 1, 0},
-        {"both on, COMP chosen", 1, 1, kChorus, 1, kLoadCompressor, true, 7, 0, 3},
-        {"compressor off, modulation on byte 0", 0, 0, kTremolo, 0, kNoEffectChoice, false, 5, 0, 0},
-        {"compressor off wins over COMP", 0, 1, kRotary, 0, kLoadCompressor, false, 2, 1, 0},
-        {"compressor byte 2 is on but offers nothing", 2, 1, kFlanger, 0, kNoEffectChoice, false, 7, 0, 3},
-        {"second chorus", 0, 1, kChorus, 0, kNoEffectChoice, false, 12, 1, 0},
-        {"flanger", 0, 1, kFlanger, 1, kNoEffectChoice, false, 13, 1, 0},
-        {"type above 3 is a tremolo", 0, 1, 200, 0, kNoEffectChoice, false, 5, 1, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        GptFile file(c.type);
+    const int none = kNoEffectChoice;
+    const std::tuple<int, int, int, int, int, bool, std::vector<int>> cases[] = {
+        {1, 0, kChorus, 1, none, false, {7, 0, 3}},
+        {1, 1, kChorus, 1, kLoadModulation, true, {4, 1, 0}},
+        {1, 1, kChorus, 1, kLoadCompressor, true, {7, 0, 3}},
+        {0, 0, kTremolo, 0, none, false, {5, 0, 0}},
+        {0, 1, kRotary, 0, kLoadCompressor, false, {2, 1, 0}},
+        {2, 1, kFlanger, 0, none, false, {7, 0, 3}},
+        {0, 1, kChorus, 0, none, false, {12, 1, 0}},
+        {0, 1, kFlanger, 1, none, false, {13, 1, 0}},
+        {0, 1, 200, 0, none, false, {5, 1, 0}}};
+    for (const auto& [compressor, modulationOn, type, variant, choice, offered, bytes] : cases) {
+        GptFile file{std::uint8_t(type)};
         // A speed of 10 leaves byte 48, where the ratio would go, at 0.
-        file.set(171, c.compressor).set(175, 2).set(231, c.modulationOn).real(kModulation, 10.0f);
-        file.set(kModulation + 15, c.type == kChorus ? c.variant : 0);
-        EXPECT_EQ(listGuitarPort(file.bytes).offerEffectChoice, c.offered);
-        const PatchRecord r = convert(file, c.choice);
-        EXPECT_EQ((std::vector<int>{r[46], r[4], r[48]}), (std::vector{c.effect, c.tremChor, c.ratio}));
+        file.set(171, compressor).set(175, 2).set(231, modulationOn).real(kModulation, 10.0f);
+        file.set(kModulation + 15, type == kChorus ? variant : 0);
+        EXPECT_EQ(listGuitarPort(file.bytes).offerEffectChoice, offered) << type << "/" << compressor;
+        const PatchRecord r = convert(file, choice);
+        EXPECT_EQ((std::vector<int>{r[46], r[4], r[48]}), bytes)
+            << type << "/" << compressor << "/" << choice;
     }
-}
-
-TEST(GuitarPort, RatioNumberNeverWrapsToOff) {
     for (auto [byte, ratio] : {std::pair{0, 1}, {14, 15}, {15, 5}, {255, 5}})
         EXPECT_EQ(convert(GptFile().set(171, 1).set(175, std::uint8_t(byte)))[48], ratio) << byte;
 }
 
-// Scaling, limits and field widths, one source value at a time (the modulation is loaded).
+// Scaling, limits and field widths, one source value at a time (the modulation is loaded):
+// modulation type, byte, value; record bytes and values.
 TEST(GuitarPort, ScalesAndLimitsEachValue) {
-    struct Case {
-        const char* what;
-        std::uint8_t type;
-        std::size_t at;
-        float value;
-        std::vector<std::pair<int, int>> bytes; // record byte, value
-    } cases[] = {
-        {"chorus speed 0.1: 9999 limited", kChorus, 232, 0.1f, {{48, 0x1F}, {49, 0xFF}}},
-        {"chorus speed 10: 100 raised", kChorus, 232, 10.0f, {{48, 0}, {49, 200}}},
-        {"flanger speed 0: slowest", kFlanger, 232, 0.0f, {{48, 0x1F}, {49, 0xFF}}},
-        {"chorus depth keeps 12 bits", kChorus, 236, 20.0f, {{50, 0x08}, {51, 0x60}}},
-        {"feedback -1", kChorus, 240, -1.0f, {{52, 0}}},
-        {"feedback 0: half not rounded up", kChorus, 240, 0.0f, {{52, 63}}},
-        {"feedback 1", kFlanger, 240, 1.0f, {{52, 127}}},
-        {"flanger pre-delay", kFlanger, 244, 0.1f, {{53, 0x0C}, {54, 0x30}}},
-        {"tremolo speed 8: 125 raised", kTremolo, 232, 8.0f, {{48, 0}, {49, 150}}},
-        {"tremolo speed 0.1: limited", kTremolo, 232, 0.1f, {{48, 0x0F}, {49, 0xFF}}},
-        {"tremolo depth", kTremolo, 236, 0.5f, {{50, 63}}},
-        {"rotary first speed", kRotary, 232, 0.5f, {{51, 0x07}, {52, 0xD0}}},
-        {"rotary second speed raised", kRotary, 236, 50.0f, {{49, 0}, {50, 100}}},
-        {"rotary depth", kRotary, 240, 0.5f, {{47, 31}}},
-        {"delay time 0.5", kTremolo, 204, 0.5f, {{27, 0}, {28, 0x3C}, {29, 0xF0}}},
-        {"delay time huge saturates", kTremolo, 204, 1e30f, {{27, 0x0F}, {28, 0xFF}, {29, 0xFF}}},
-        {"NaN counts as 0", kTremolo, 60, std::bit_cast<float>(0x7FC00000u), {{9, 0}, {10, 0}}},
-        {"gate threshold below -96 wraps", kTremolo, 148, -100.0f, {{16, 252}}},
+    using Case = std::tuple<std::uint8_t, std::size_t, float, std::vector<std::pair<int, int>>>;
+    const float nan = std::bit_cast<float>(0x7FC00000u);
+    // clang-format off
+    const Case cases[] = {
+        // Chorus speed 0.1: 9999 limited; 10: 100 raised; flanger speed 0: the slowest.
+        {kChorus, 232, 0.1f, {{48, 0x1F}, {49, 0xFF}}}, {kChorus, 232, 10.0f, {{48, 0}, {49, 200}}},
+        {kFlanger, 232, 0.0f, {{48, 0x1F}, {49, 0xFF}}},
+        // Depth keeps 12 bits; feedback -1, 0 (half, not rounded up), 1; flanger pre-delay.
+        {kChorus, 236, 20.0f, {{50, 0x08}, {51, 0x60}}}, {kChorus, 240, -1.0f, {{52, 0}}},
+        {kChorus, 240, 0.0f, {{52, 63}}}, {kFlanger, 240, 1.0f, {{52, 127}}},
+        {kFlanger, 244, 0.1f, {{53, 0x0C}, {54, 0x30}}},
+        // Tremolo speed 8: 125 raised; 0.1: limited; depth.
+        {kTremolo, 232, 8.0f, {{48, 0}, {49, 150}}}, {kTremolo, 232, 0.1f, {{48, 0x0F}, {49, 0xFF}}},
+        {kTremolo, 236, 0.5f, {{50, 63}}},
+        // Rotary first speed; the second raised; depth.
+        {kRotary, 232, 0.5f, {{51, 0x07}, {52, 0xD0}}}, {kRotary, 236, 50.0f, {{49, 0}, {50, 100}}},
+        {kRotary, 240, 0.5f, {{47, 31}}},
+        // A huge delay time saturates; NaN counts as 0; a gate threshold below -96 wraps.
+        {kTremolo, 204, 1e30f, {{27, 0x0F}, {28, 0xFF}, {29, 0xFF}}}, {kTremolo, 60, nan, {{9, 0}, {10, 0}}},
+        {kTremolo, 148, -100.0f, {{16, 252}}},
     };
-    for (const Case& c : cases) {
-        const PatchRecord r = convert(GptFile(c.type).real(c.at, c.value));
-        for (auto [k, v] : c.bytes)
-            EXPECT_EQ(r[std::size_t(k)], v) << c.what << ", record byte " << k;
+    // clang-format on
+    for (const auto& [type, at, value, bytes] : cases) {
+        const PatchRecord r = convert(GptFile(type).real(at, value));
+        for (auto [k, v] : bytes)
+            EXPECT_EQ(r[std::size_t(k)], v) << "byte " << at << " = " << value << ": record byte " << k;
     }
     EXPECT_EQ(convert(GptFile(kRotary).set(kModulation + 15, 3))[48], 1); // rotary speed switch: bit 0
 }
@@ -187,39 +141,37 @@ TEST(GuitarPort, NamesThePatchAfterTheFile) {
 
 TEST(GuitarPort, ReadsTheInformationTexts) {
     using I = GuitarPortInfo;
-    const std::string all = sub("IAMP", "Amp") + sub("IPUS", "Pickup") + sub("IPUP", "Neck") +
-                            sub("ISTL", "Rock") + sub("ISST", "Sub") + sub("ISNG", "Song") +
-                            sub("IGTR", "Player") + sub("IBND", "Band") + sub("ICMT", "Odd");
-    const std::string jazz = sub("ISTL", "Jazz");
-    struct Case {
-        const char* what;
-        std::string chunk;
-        std::vector<std::pair<I, std::string>> shown;
-    } cases[] = {
+    // In the order GuitarPortInfo names them.
+    const char* tags[] = {"IAMP", "IPUS", "IPUP", "ISTL", "ISST", "ISNG", "IGTR", "IBND", "ICMT"};
+    Bytes all;
+    for (const char* tag : tags)
+        all = cat({all, sub(tag, std::string("text ") + tag)});
+    const Bytes jazz = sub("ISTL", "Jazz");
+    const std::tuple<const char*, Bytes, std::vector<std::pair<I, std::string>>> cases[] = {
         {"999 bytes shown, 1000 passed over, IDAT and unknown tags skipped",
-         listChunk(sub("ICMT", std::string(999, 'c')) + sub("IBND", std::string(1000, 'b')) +
-                   sub("IDAT", "2003") + "XXXX" + sub("ISNG", "After")),
+         listChunk(cat({sub("ICMT", std::string(999, 'c')), sub("IBND", std::string(1000, 'b')),
+                        sub("IDAT", "2003"), "XXXX", sub("ISNG", "After")})),
          {{I::Comment, std::string(999, 'c')}, {I::Song, "After"}}},
         {"nothing after the chunk's size",
-         "LIST" + be32(4 + 12) + "INFO" + jazz + sub("IBND", "Out"),
+         cat({"LIST", be32(4 + 12), "INFO", jazz, sub("IBND", "Out")}),
          {{I::Style, "Jazz"}}},
-        {"size below 5", "LIST" + be32(4) + "INFO" + jazz, {}},
-        {"not LIST", "LYST" + be32(16) + "INFO" + jazz, {}},
-        {"not INFO", "LIST" + be32(16) + "INFA" + jazz, {}},
-        {"text past the end", listChunk(jazz + "IBND" + be32(50) + "short"), {{I::Style, "Jazz"}}},
-        {"size past the end", "LIST" + be32(0xFFFFFFFF) + "INFO" + jazz + "IB", {{I::Style, "Jazz"}}},
+        {"size below 5", cat({"LIST", be32(4), "INFO", jazz}), {}},
+        {"not LIST", cat({"LYST", be32(16), "INFO", jazz}), {}},
+        {"not INFO", cat({"LIST", be32(16), "INFA", jazz}), {}},
+        {"text past the end", listChunk(cat({jazz, "IBND", be32(50), "short"})), {{I::Style, "Jazz"}}},
+        {"size past the end", cat({"LIST", be32(0xFFFFFFFF), "INFO", jazz, "IB"}), {{I::Style, "Jazz"}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, chunk, shown] : cases) {
         GuitarPortListing expected;
-        for (const auto& [info, text] : c.shown)
+        for (const auto& [info, text] : shown)
             expected.information[std::size_t(info)] = text;
-        EXPECT_EQ(listGuitarPort(GptFile(kTremolo, 1, c.chunk).bytes).information, expected.information)
-            << c.what;
+        EXPECT_EQ(listGuitarPort(GptFile(kTremolo, 1, chunk).bytes).information, expected.information)
+            << what;
     }
-    // Each tag in its place, in the order GuitarPortInfo names them.
-    EXPECT_EQ(listGuitarPort(GptFile(kTremolo, 1, listChunk(all)).bytes).information,
-              (std::array<std::string, 9>{"Amp", "Pickup", "Neck", "Rock", "Sub", "Song", "Player", "Band",
-                                          "Odd"}));
+    // Each tag in its place.
+    const auto information = listGuitarPort(GptFile(kTremolo, 1, listChunk(all)).bytes).information;
+    for (std::size_t i = 0; i < information.size(); ++i)
+        EXPECT_EQ(information[i], std::string("text ") + tags[i]);
     // A patch data length past the end of the file: no chunk is found.
     EXPECT_EQ(listGuitarPort(GptFile(kTremolo, 1, listChunk(all)).big32(28, 0xFFFFFFF0).bytes).information,
               GuitarPortListing().information);
@@ -228,7 +180,7 @@ TEST(GuitarPort, ReadsTheInformationTexts) {
 // Every cut of a complete file, each in a buffer of its own size so a stray read is caught.
 TEST(GuitarPort, RefusesEveryCutFileWithoutReadingPastIt) {
     for (auto [type, reverbType] : {std::pair<std::uint8_t, std::uint8_t>{kChorus, 0}, {kTremolo, 1}}) {
-        GptFile whole(type, reverbType, listChunk(sub("ISTL", "Rock") + sub("ICMT", "abc")));
+        GptFile whole(type, reverbType, listChunk(cat({sub("ISTL", "Rock"), sub("ICMT", "abc")})));
         whole.set(171, 1).set(231, 1);
         const std::size_t patchEnd = whole.reverb + (reverbType == 0 ? 36 : 24);
         for (std::size_t length = 0; length <= whole.bytes.size(); ++length) {
@@ -236,12 +188,10 @@ TEST(GuitarPort, RefusesEveryCutFileWithoutReadingPastIt) {
                                                 whole.bytes.begin() + std::ptrdiff_t(length));
             listGuitarPort(cut);
             for (int choice : {kLoadCompressor, kLoadModulation, kNoEffectChoice}) {
-                const ImportResult result = convertGuitarPort(cut, "cut.GPT", choice);
-                ASSERT_EQ(result.ok(), length >= patchEnd) << length;
-                if (!result.ok()) {
-                    EXPECT_EQ(result.failure.text + "|" + result.failure.caption,
-                              "Error reading from file!|Error!!");
-                }
+                const ImportResult r = convertGuitarPort(cut, "cut.GPT", choice);
+                EXPECT_EQ(r.ok() ? "" : r.failure.text + "|" + r.failure.caption,
+                          length >= patchEnd ? "" : "Error reading from file!|Error!!")
+                    << length;
             }
             EXPECT_EQ(checkGuitarPort(cut).has_value(), length < patchEnd);
         }

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -18,20 +17,21 @@ using testsupport::MessageBoxWatcher;
 
 namespace {
 
-QComboBox* list(QWidget* dialog, const char* name) { return dialog->findChild<QComboBox*>(QString::fromLatin1(name)); }
-
-void choose(QComboBox* box, int index) {
-    box->setCurrentIndex(index); // as a user's pick: the dialog follows every selection change
+// As a user's picks (the dialog follows every selection change), then OK or Cancel.
+std::function<void(QWidget*)> answer(std::vector<std::pair<const char*, int>> picks, bool ok) {
+    return [=](QWidget* dialog) {
+        for (auto [list, index] : picks)
+            dialog->findChild<QComboBox*>(QString::fromLatin1(list))->setCurrentIndex(index);
+        if (ok)
+            dialog->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+        else
+            static_cast<QDialog*>(dialog)->reject();
+    };
 }
+const auto cancel = answer({}, false);
 
-void pressOk(QWidget* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OK"))->click(); }
-void cancel(QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); }
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(char(v));
-    return out;
+QByteArray bytes(const char* hex) {
+    return QByteArray::fromHex(hex);
 }
 
 } // namespace
@@ -56,25 +56,25 @@ private slots:
         QCOMPARE(dialog.MidiInPort->currentIndex(), 1);
         QCOMPARE(dialog.MidiOutPort->currentIndex(), -1); // index 7 does not exist
         QCOMPARE(dialog.MidiChannel->currentIndex(), 15);
-
-        choose(dialog.MidiOutPort, 2);
-        choose(dialog.MidiChannel, 3);
+        dialog.MidiOutPort->setCurrentIndex(2); // as a user's pick: the dialog follows every change
+        dialog.MidiChannel->setCurrentIndex(3);
         QCOMPARE(out, 2u);
         QCOMPARE(channel, 3);
 
         QStringList texts;
-        for (auto* label : dialog.findChildren<QLabel*>())
+        for (auto* label : dialog.findChildren<QLabel*>()) {
             texts << label->text();
-        for (const char* expected : {"Select the MIDI input, output and channel",
-                                     "settings used to connect to your POD. Then",
-                                     "click the OK button to save the new settings.", "MIDI in:", "MIDI out:",
-                                     "MIDI channel:"})
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->text()));
+        }
+        for (const char* expected :
+             {"Select the MIDI input, output and channel", "settings used to connect to your POD. Then",
+              "click the OK button to save the new settings.", "MIDI in:", "MIDI out:", "MIDI channel:"})
             QVERIFY2(texts.contains(QString::fromLatin1(expected)), expected);
-        // Every text fits its place.
-        for (auto* label : dialog.findChildren<QLabel*>())
-            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), qPrintable(label->text()));
     }
 
+    // OK writes the four bytes and the device names after them; a later start finds the
+    // devices again by those names after they have moved.
     void firstStartShowsTheDialogBeforeTheWindowAndOkWritesTheFile() {
         FrameHarness h;
         h.midi.inputs = {"In 0", "In 1"};
@@ -82,56 +82,63 @@ private slots:
         bool windowVisibleDuringDialog = true;
         DialogWatcher dialogs([&](QWidget* dialog) {
             windowVisibleDuringDialog = h.frame->isVisible();
-            choose(list(dialog, "MidiChannel"), 3);
-            choose(list(dialog, "MidiInPort"), 1);
-            choose(list(dialog, "MidiOutPort"), 2);
-            pressOk(dialog);
+            answer({{"MidiChannel", 3}, {"MidiInPort", 1}, {"MidiOutPort", 2}}, true)(dialog);
         });
         DFrame& f = h.start();
         QCOMPARE(dialogs.count(), 1);
         QVERIFY(!windowVisibleDuringDialog);
-        QCOMPARE(h.readConfig().left(4), bytes({3, 1, 2, 0}));
+        const QByteArray file = h.readConfig();
+        QCOMPARE(file.left(4), bytes("03010200"));
         QCOMPARE(f.PODMidiSet, 1);
         QCOMPARE(f.PODMidiChannel, 3);
         QCOMPARE(f.Waiting_for_sysex, 1); // the edit buffer was asked for after OK
+        const auto config = decodeMidiConfig(
+            std::span(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size())));
+        QVERIFY(config);
+        QCOMPARE(config->inputName, std::string("In 1"));
+        QCOMPARE(config->outputName, std::string("Out 2"));
+
+        FrameHarness later;
+        later.midi.inputs = {"In 1", "Other"};
+        later.midi.outputs = {"Out 2", "Out 0"};
+        later.writeConfig(std::vector<std::uint8_t>(file.begin(), file.end()));
+        DFrame& moved = later.start();
+        QCOMPARE(moved.PODMidiSet, 1);
+        QCOMPARE(moved.PODMidiInPort, 0u);
+        QCOMPARE(moved.PODMidiOutPort, 0u);
     }
 
-    void cancelAtFirstStartLeavesTheEditorWithoutPorts() {
-        FrameHarness h;
-        MessageBoxWatcher boxes;
-        DialogWatcher dialogs(cancel);
-        DFrame& f = h.start();
-        QCOMPARE(dialogs.count(), 1);
-        QCOMPARE(f.PODMidiSet, 0);
-        QVERIFY(h.readConfig().isEmpty());
-        QVERIFY(!QFile::exists(h.dir.filePath("AMPLIX.CNF")));
-        QCOMPARE(boxes.seen().size(), 1);
-        QCOMPARE(boxes.seen().first().text, QStringLiteral("Failed to prepare midi input buffer"));
-    }
-
+    // Without a usable file the dialog comes first; cancelled, the editor has no ports and no
+    // input to arm for its start-up request. Only OK writes the file.
     void configFilesOfEveryShape_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("dialog");
         QTest::addColumn<int>("channel");
-        QTest::newRow("three bytes") << bytes({0, 0, 0}) << true << 0;
-        QTest::newRow("five bytes") << bytes({4, 0, 0, 0, 77}) << false << 4;
-        QTest::newRow("channel in the low bits") << bytes({0x13, 0, 0, 0}) << false << 3;
-        QTest::newRow("input past the list") << bytes({0, 1, 0, 0}) << true << 0;
-        QTest::newRow("output past the list") << bytes({0, 0, 1, 0}) << true << 0;
+        QTest::newRow("no file") << QByteArray() << true << 0;
+        QTest::newRow("three bytes") << bytes("000000") << true << 0;
+        QTest::newRow("five bytes") << bytes("040000004d") << false << 4;
+        QTest::newRow("channel in the low bits") << bytes("13000000") << false << 3;
+        QTest::newRow("input past the list") << bytes("00010000") << true << 0;
+        QTest::newRow("output past the list") << bytes("00000100") << true << 0;
     }
     void configFilesOfEveryShape() {
         QFETCH(QByteArray, file);
         QFETCH(bool, dialog);
         QFETCH(int, channel);
         FrameHarness h;
-        h.writeConfig(std::vector<std::uint8_t>(file.begin(), file.end()));
+        if (!file.isNull())
+            h.writeConfig(std::vector<std::uint8_t>(file.begin(), file.end()));
         MessageBoxWatcher boxes;
         DialogWatcher dialogs(cancel);
         DFrame& f = h.start();
         QCOMPARE(dialogs.count(), dialog ? 1 : 0);
         QCOMPARE(f.PODMidiSet, dialog ? 0 : 1);
         QCOMPARE(f.PODMidiChannel, channel);
-        QCOMPARE(h.readConfig(), file); // only OK writes the file
+        QCOMPARE(h.readConfig(), file);
+        QCOMPARE(QFile::exists(h.dir.filePath("AMPLIX.CNF")), !file.isNull());
+        QCOMPARE(boxes.seen().size(), dialog ? 1 : 0);
+        if (dialog)
+            QCOMPARE(boxes.seen().first().text, QStringLiteral("Failed to prepare midi input buffer"));
     }
 
     void okOnAMissingDeviceFailsToOpenAndAsksAgain() {
@@ -140,49 +147,35 @@ private slots:
         MessageBoxWatcher boxes;
         QList<int> inputSelections;
         DialogWatcher dialogs([&](QWidget* dialog) {
-            inputSelections << list(dialog, "MidiInPort")->currentIndex();
-            if (inputSelections.size() == 1)
-                pressOk(dialog); // OK without choosing keeps index 1
-            else
-                cancel(dialog);
+            inputSelections << dialog->findChild<QComboBox*>(QStringLiteral("MidiInPort"))->currentIndex();
+            answer({}, inputSelections.size() == 1)(dialog); // OK without choosing keeps index 1
         });
         DFrame& f = h.start();
         QCOMPARE(inputSelections, (QList<int>{-1, -1}));
-        QCOMPARE(h.readConfig().left(4), bytes({0, 1, 0, 0}));
+        QCOMPARE(h.readConfig().left(4), bytes("00010000"));
         QCOMPARE(boxes.seen().first().text, QStringLiteral("Invalid MIDI in port selected - Select another"));
         QCOMPARE(boxes.seen().first().caption, QStringLiteral("Error!"));
         QCOMPARE(f.PODMidiSet, 0);
     }
 
-    void changingOnlyTheChannelRewritesTheFileAndReopensNothing() {
-        FrameHarness h;
-        DFrame& f = h.startConnected(0);
-        MidiHandle in = f.HPODMidiIn, out = f.HPODMidiOut;
-        h.midi.clearLog();
-        DialogWatcher dialogs([](QWidget* dialog) {
-            choose(list(dialog, "MidiChannel"), 9);
-            pressOk(dialog);
-        });
-        f.CmSetupMidi();
-        QCOMPARE(f.PODMidiChannel, 9);
-        QCOMPARE(h.readConfig().left(4), bytes({9, 0, 0, 0}));
-        QCOMPARE(f.HPODMidiIn, in);
-        QCOMPARE(f.HPODMidiOut, out);
-        QVERIFY(h.midi.calls.empty());
-    }
-
-    void cancelChangesNothing() {
+    // Only the channel changed: the file is rewritten and no port reopened; Cancel changes nothing.
+    void changingOnlyTheChannelReopensNothingAndCancelChangesNothing() {
         FrameHarness h;
         DFrame& f = h.startConnected(2);
-        const QByteArray before = h.readConfig();
+        const MidiHandle in = f.HPODMidiIn, out = f.HPODMidiOut;
         h.midi.clearLog();
-        DialogWatcher dialogs([](QWidget* dialog) {
-            choose(list(dialog, "MidiChannel"), 11);
-            cancel(dialog);
-        });
-        f.CmSetupMidi();
+        {
+            DialogWatcher dialogs(answer({{"MidiChannel", 11}}, false));
+            f.CmSetupMidi();
+        }
         QCOMPARE(f.PODMidiChannel, 2);
-        QCOMPARE(h.readConfig(), before);
+        QCOMPARE(h.readConfig(), bytes("02000000"));
+        DialogWatcher dialogs(answer({{"MidiChannel", 9}}, true));
+        f.CmSetupMidi();
+        QCOMPARE(f.PODMidiChannel, 9);
+        QCOMPARE(h.readConfig().left(4), bytes("09000000"));
+        QCOMPARE(f.HPODMidiIn, in);
+        QCOMPARE(f.HPODMidiOut, out);
         QVERIFY(h.midi.calls.empty());
     }
 
@@ -191,40 +184,10 @@ private slots:
         h.midi.outputs = {"Out 0", "Out 1", "Out 2"};
         h.writeConfig({0, 0, 1, 0});
         h.start();
-        const std::vector<std::string> expected = {"openOutput 2", "resetOutput", "closeOutput",
-                                                   "openOutput 1", "resetOutput", "closeOutput",
-                                                   "openOutput 0", "resetOutput", "closeOutput",
-                                                   "openOutput 1", "openInput 0",  "startInput"};
+        const std::vector<std::string> expected = {
+            "openOutput 2", "resetOutput", "closeOutput", "openOutput 1", "resetOutput", "closeOutput",
+            "openOutput 0", "resetOutput", "closeOutput", "openOutput 1", "openInput 0", "startInput"};
         QCOMPARE(std::vector<std::string>(h.midi.calls.begin(), h.midi.calls.begin() + 12), expected);
-    }
-
-    void aDeviceThatMovedIsFoundByItsName() {
-        FrameHarness h;
-        h.midi.inputs = {"Other In", "POD In"};
-        h.midi.outputs = {"Other Out", "POD Out"};
-        auto config = encodeMidiConfig({1, 0, 0, "POD In", "POD Out"}); // stored when POD was first
-        h.writeConfig(config);
-        DFrame& f = h.start();
-        QCOMPARE(f.PODMidiInPort, 1u);
-        QCOMPARE(f.PODMidiOutPort, 1u);
-        QCOMPARE(f.PODMidiSet, 1);
-    }
-
-    void okRecordsTheDeviceNamesAfterTheFourBytes() {
-        FrameHarness h;
-        h.midi.inputs = {"In X"};
-        h.midi.outputs = {"Out Y"};
-        DialogWatcher dialogs([](QWidget* dialog) {
-            choose(list(dialog, "MidiInPort"), 0);
-            choose(list(dialog, "MidiOutPort"), 0);
-            pressOk(dialog);
-        });
-        h.start();
-        auto config = decodeMidiConfig(std::span(reinterpret_cast<const std::uint8_t*>(h.readConfig().constData()),
-                                                 std::size_t(h.readConfig().size())));
-        QVERIFY(config);
-        QCOMPARE(config->inputName, std::string("In X"));
-        QCOMPARE(config->outputName, std::string("Out Y"));
     }
 
     void aConfigThatCannotBeWrittenIsReported() {
@@ -233,10 +196,7 @@ private slots:
         QFile::remove(h.dir.filePath("AMPLIX.CNF"));
         QVERIFY(QDir(h.dir.path()).mkdir("AMPLIX.CNF")); // a folder in the way
         MessageBoxWatcher boxes;
-        DialogWatcher dialogs([](QWidget* dialog) {
-            choose(list(dialog, "MidiChannel"), 1);
-            pressOk(dialog);
-        });
+        DialogWatcher dialogs(answer({{"MidiChannel", 1}}, true));
         f.CmSetupMidi();
         QCOMPARE(boxes.seen().size(), 1);
         QCOMPARE(boxes.seen().first().text, QStringLiteral("Error writing to AMPLIX.CNF file!"));

@@ -5,6 +5,7 @@
 #include "tone/DChorus.h"
 #include "tone/DDelay.h"
 #include "tone/DRotary.h"
+#include "tone/ToneControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,17 +30,21 @@ Bytes dumpOf(const PatchRecord& record, std::uint8_t byte7 = 0x2A) {
     return {dump.begin(), dump.end()};
 }
 
-void fillName(PatchRecord& r, const char* name) {
-    std::string n(name);
-    n.resize(kNameLength, ' ');
-    std::copy(n.begin(), n.end(), r.begin() + kNameOffset);
-}
-
 PatchRecord namedRecord(const char* name) {
     PatchRecord r{};
     r[46] = 10; // "Bypass"
-    fillName(r, name);
+    std::string n(name);
+    n.resize(kNameLength, ' ');
+    std::copy(n.begin(), n.end(), r.begin() + kNameOffset);
     return r;
+}
+
+// "member=state ..." of the controls named.
+QString states(DFrame& f, std::initializer_list<const char*> members) {
+    QStringList out;
+    for (const char* member : members)
+        out << QStringLiteral("%1=%2").arg(member).arg(controlState(f.toneControl(member)));
+    return out.join(' ');
 }
 
 void chooseLocation(QWidget* dialog, int location) {
@@ -67,80 +72,64 @@ private slots:
     void aDumpSetsThePanelAndSendsNothing() {
         FrameHarness h;
         DFrame& f = h.startConnected();
-        PatchRecord r{};
-        r[0] = 0x10;          // Distortion: only the low nibble counts
-        r[7] = 0x01;          // Bright
-        r[8] = 4;             // "POD Layer": Drive2 shows
-        r[9] = 0;             // Drive at the bottom
-        r[10] = 63;           // Drive2 near the top
-        r[27] = 0x01;         // delay time 01 7F EC: 3150 ms
-        r[28] = 0x7F;
-        r[29] = 0xEC;
-        r[44] = 0x2F;         // cabinet 15, high nibble ignored
-        r[46] = 2;            // "Rotary"
-        r[47] = 10;           // rotary depth
-        r[48] = 1;            // fast
-        r[49] = 0x00;         // R = 90: position 0
-        r[50] = 90;
-        r[51] = 0x0B;         // R = 2894: position 127
-        r[52] = 0x4E;
-        fillName(r, "Ab");
+        PatchRecord r = namedRecord("Ab");
         r[kNameOffset + 2] = 0; // a 00 ends the name
+        // Distortion 0x10 (only the low nibble counts), Bright, "POD Layer", Drive at the bottom, Drive2
+        // near the top, delay time 01 7F EC (3150 ms), cabinet 0x2F (15: high nibble ignored), "Rotary"
+        // with depth 10, fast, R = 90 (position 0) and R = 2894 (position 127).
+        for (auto [k, b] : {std::pair{0, 0x10},
+                            {7, 0x01},
+                            {8, 4},
+                            {9, 0},
+                            {10, 63},
+                            {27, 0x01},
+                            {28, 0x7F},
+                            {29, 0xEC},
+                            {44, 0x2F},
+                            {46, 2},
+                            {47, 10},
+                            {48, 1},
+                            {49, 0},
+                            {50, 90},
+                            {51, 0x0B},
+                            {52, 0x4E}})
+            r[std::size_t(k)] = std::uint8_t(b);
         h.midi.clearLog();
         h.midi.deliver(dumpOf(r));
         FrameHarness::settle();
-
-        QVERIFY(!f.Distortion->isChecked());
-        QVERIFY(f.Bright->isChecked());
-        QCOMPARE(f.AmpModel->currentIndex(), 4);
+        QCOMPARE(
+            states(f, {"Distortion", "Bright", "AmpModel", "Drive", "Drive2", "DelayTime", "CabSel",
+                       "EffectSel", "RotaryDepth", "RotarySpeed", "RotaryMax", "RotaryMin"}),
+            QStringLiteral("Distortion=0 Bright=1 AmpModel=4 Drive=127 Drive2=1 DelayTime=3150 CabSel=15 "
+                           "EffectSel=7 RotaryDepth=107 RotarySpeed=1 RotaryMax=0 RotaryMin=127"));
         QVERIFY(!f.Drive2->isHidden());
-        QCOMPARE(f.Drive->value(), 127);
-        QCOMPARE(f.Drive2->value(), 1);
-        QCOMPARE(f.DelayWindow->DelayTime->value(), 3150);
-        QCOMPARE(f.DelayWindow->StaticDelayTime->text(), QStringLiteral("Delay Time:  3150 mS"));
-        QCOMPARE(f.CabSel->currentIndex(), 15);
-        QCOMPARE(f.EffectSel->currentText(), QStringLiteral("Rotary"));
         QVERIFY(!f.RotaryWindow->isHidden());
-        QCOMPARE(f.RotaryWindow->RotaryDepth->value(), 127 - 20);
-        QCOMPARE(f.RotaryWindow->RotarySpeed->currentIndex(), 1);
-        QCOMPARE(f.RotaryWindow->RotaryMax->value(), 0);
-        QCOMPARE(f.RotaryWindow->RotaryMin->value(), 127);
+        QCOMPARE(f.DelayWindow->StaticDelayTime->text(), QStringLiteral("Delay Time:  3150 mS"));
         QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), QStringLiteral("Ab"));
         QVERIFY(h.midi.sent.empty());
 
-        // An effect without a layout leaves the effect windows as they were.
-        const int chorusSpeed = f.ChorusWindow->ChSpeed->value();
+        // An effect without a layout leaves the effect windows as they were; byte 47 counts for every
+        // effect, and the record's byte 3 overrides the delay switch the effect would preset.
+        const QString chorus = states(f, {"ChSpeed"});
         r[46] = 6; // "Delay"
         r[47] = 0;
         f.CmFileRead();
         h.midi.deliver(dumpOf(r));
         FrameHarness::settle();
-        QCOMPARE(f.RotaryWindow->RotaryMax->value(), 0);
-        QCOMPARE(f.ChorusWindow->ChSpeed->value(), chorusSpeed);
-        QCOMPARE(f.RotaryWindow->RotaryDepth->value(), 127); // byte 47 counts for every effect
+        QCOMPARE(states(f, {"RotaryMax", "RotaryDepth", "Delay"}),
+                 QStringLiteral("RotaryMax=0 RotaryDepth=127 Delay=0"));
+        QCOMPARE(states(f, {"ChSpeed"}), chorus);
         QVERIFY(f.RotaryWindow->isHidden());
-        QVERIFY(f.DelayWindow->Delay->isChecked() == false); // the record's byte 3 overrides the preset
-    }
 
-    void chorusFeedbackLabelFollowsTheDump_data() {
-        QTest::addColumn<int>("feedback");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("64") << 64 << "Feedback(0)";
-        QTest::newRow("63") << 63 << "Feedback(-)";
-        QTest::newRow("65") << 65 << "Feedback(+)";
-    }
-    void chorusFeedbackLabelFollowsTheDump() {
-        QFETCH(int, feedback);
-        QFETCH(QString, label);
-        FrameHarness h;
-        DFrame& f = h.startConnected();
-        PatchRecord r{};
+        // Value 64 is no chorus feedback, 65 positive.
         r[46] = 0; // "Chorus 2"
-        r[52] = std::uint8_t(feedback);
+        r[52] = 65;
+        f.CmFileRead();
         h.midi.deliver(dumpOf(r));
         FrameHarness::settle();
-        QCOMPARE(f.ChorusWindow->ChFeedback->value(), 127 - feedback);
-        QCOMPARE(f.ChorusWindow->StaticChFeedback->text(), label);
+        QCOMPARE(f.ChorusWindow->ChFeedback->value(), 127 - 65);
+        QCOMPARE(f.ChorusWindow->StaticChFeedback->text(), QStringLiteral("Feedback(+)"));
+        QVERIFY(h.midi.sentShort().empty());
     }
 
     void storingSendsTheStoreMessageAndRetitles() {
@@ -154,17 +143,16 @@ private slots:
         h.midi.deliver(dump);
         FrameHarness::settle();
         QCOMPARE(dialogs.count(), 1);
-        const auto sent = h.midi.sentSysex();
-        QCOMPARE(sent.size(), std::size_t(2));
-        Bytes expected = {0xF0, 0x00, 0x01, 0x0C, 0x01, 0x01, 0x00, 0x05, 0x2A};
-        expected.insert(expected.end(), dump.begin() + 8, dump.end());
-        QCOMPARE(sent[1], expected);
-        QCOMPARE(sent[1].size(), std::size_t(152));
+        Bytes store = {0xF0, 0x00, 0x01, 0x0C, 0x01,
+                       0x01, 0x00, 0x05, 0x2A}; // location 5, then the dump's data
+        store.insert(store.end(), dump.begin() + 8, dump.end());
+        QCOMPARE(h.midi.sentSysex(), (std::vector<Bytes>{kEditRequest, store}));
         QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B"));
         QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), QStringLiteral("Keeper          "));
     }
 
-    void storingWithoutALocationOrCancelledSendsNothing() {
+    // A store without a location or cancelled, and a cancelled rename, send nothing and change nothing.
+    void cancelledStoreOrRenameSendsNothing() {
         for (int how : {0, 1}) {
             FrameHarness h;
             DFrame& f = ready(h);
@@ -181,6 +169,13 @@ private slots:
             QCOMPARE(h.midi.sentSysex(), std::vector<Bytes>{kEditRequest});
             QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32"));
         }
+        FrameHarness h;
+        DFrame& f = ready(h);
+        DialogWatcher dialogs([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+        f.PatchWindow->ButtonPatchName->click();
+        FrameHarness::settle();
+        QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), QStringLiteral("Start           "));
+        QVERIFY(h.midi.sent.empty());
     }
 
     void renamingSendsTheDeviceDumpWithTheNewName() {
@@ -206,26 +201,14 @@ private slots:
         FrameHarness::settle();
         const auto sent = h.midi.sentSysex();
         QCOMPARE(sent.size(), std::size_t(2));
-        Bytes expected = dump;
-        const Bytes name = {0x04, 0x0C, 0x06, 0x05, 0x06, 0x01, 0x06, 0x04};
-        std::copy(name.begin(), name.end(), expected.begin() + 118);
-        for (int j = 4; j < 16; ++j) {
-            expected[std::size_t(118 + 2 * j)] = 0x02;
-            expected[std::size_t(119 + 2 * j)] = 0x00;
-        }
+        Bytes expected(dump.begin(), dump.begin() + 118); // "Lead" as nibbles, then spaces
+        expected.insert(expected.end(), {0x04, 0x0C, 0x06, 0x05, 0x06, 0x01, 0x06, 0x04});
+        for (int j = 4; j < 16; ++j)
+            expected.insert(expected.end(), {0x02, 0x00});
+        expected.push_back(0xF7);
         QCOMPARE(sent[1], expected);
         QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), QStringLiteral("Lead            "));
         QCOMPARE(f.Name_flag, 0);
-    }
-
-    void aCancelledRenameChangesNothing() {
-        FrameHarness h;
-        DFrame& f = ready(h);
-        DialogWatcher dialogs([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        f.PatchWindow->ButtonPatchName->click();
-        FrameHarness::settle();
-        QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), QStringLiteral("Start           "));
-        QVERIFY(h.midi.sent.empty());
     }
 
     void flagsRideOnTheOutstandingRequest() {

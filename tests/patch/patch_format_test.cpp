@@ -1,6 +1,5 @@
-// Dumps, store messages, names and titles byte for byte; what a record decodes to.
+// Dumps and names byte for byte; what a record decodes to.
 #include "patch/PatchDecode.h"
-#include "midi/MidiTypes.h"
 #include "patch/SysexFormat.h"
 
 #include <gtest/gtest.h>
@@ -12,22 +11,15 @@ using namespace amplix;
 
 namespace {
 
-std::array<std::uint8_t, kSysexBufferSize> dumpInBuffer(const PatchRecord& record, std::uint8_t byte7 = 0x5A) {
-    std::array<std::uint8_t, kSysexBufferSize> buffer{};
-    auto dump = buildSingleDump(record, byte7);
-    std::copy(dump.begin(), dump.end(), buffer.begin());
-    return buffer;
-}
-
 std::vector<std::uint8_t> nameNibbles(std::span<const std::uint8_t> dump) {
     return {dump.begin() + 118, dump.begin() + 150};
 }
 
-std::vector<std::uint8_t> spaces(std::size_t count) {
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i < count; ++i)
-        out.insert(out.end(), {0x02, 0x00});
-    return out;
+// A name field: the given nibbles, then 02 00 (a space) up to 16 characters.
+std::vector<std::uint8_t> nibblesThenSpaces(std::vector<std::uint8_t> nibbles) {
+    while (nibbles.size() < 32)
+        nibbles.insert(nibbles.end(), {0x02, 0x00});
+    return nibbles;
 }
 
 } // namespace
@@ -66,25 +58,10 @@ TEST(PatchFormat, NamesAreWrittenAsNibblesThenSpaces) {
         std::string name;
         std::vector<std::uint8_t> expected;
     } cases[] = {
-        {"four letters", "Lead", [] {
-             std::vector<std::uint8_t> v{0x04, 0x0C, 0x06, 0x05, 0x06, 0x01, 0x06, 0x04};
-             auto s = spaces(12);
-             v.insert(v.end(), s.begin(), s.end());
-             return v;
-         }()},
-        {"empty", "", spaces(16)},
-        {"a 00 ends the name", std::string("Ab\0cd", 5), [] {
-             std::vector<std::uint8_t> v{0x04, 0x01, 0x06, 0x02};
-             auto s = spaces(14);
-             v.insert(v.end(), s.begin(), s.end());
-             return v;
-         }()},
-        {"Latin-1 above 7F", "\xE9", [] {
-             std::vector<std::uint8_t> v{0x0E, 0x09};
-             auto s = spaces(15);
-             v.insert(v.end(), s.begin(), s.end());
-             return v;
-         }()},
+        {"four letters", "Lead", nibblesThenSpaces({0x04, 0x0C, 0x06, 0x05, 0x06, 0x01, 0x06, 0x04})},
+        {"empty", "", nibblesThenSpaces({})},
+        {"a 00 ends the name", std::string("Ab\0cd", 5), nibblesThenSpaces({0x04, 0x01, 0x06, 0x02})},
+        {"Latin-1 above 7F", "\xE9", nibblesThenSpaces({0x0E, 0x09})},
     };
     for (const auto& c : cases) {
         auto dump = buildSingleDump(PatchRecord{}, 0x11);
@@ -101,47 +78,13 @@ TEST(PatchFormat, NamesAreWrittenAsNibblesThenSpaces) {
     EXPECT_EQ(dump[150], 0xF7);
 }
 
-TEST(PatchFormat, NamesReadUpToTheFirstZeroWithTheirSpaces) {
-    PatchRecord record{};
-    const char text[] = "Abc\0Def";
-    std::copy(text, text + 7, record.begin() + 55);
-    EXPECT_EQ(dumpName(buildSingleDump(record)), "Abc");
-    std::string padded = "Clean           ";
-    std::copy(padded.begin(), padded.end(), record.begin() + 55);
-    EXPECT_EQ(dumpName(buildSingleDump(record)), padded);
-    EXPECT_EQ(decodePatch(record).name, padded);
-}
-
-TEST(PatchFormat, TheStoreMessageIsBuiltInPlace) {
-    PatchRecord record{};
-    for (std::size_t k = 0; k < kRecordSize; ++k)
-        record[k] = std::uint8_t(k);
-    auto buffer = dumpInBuffer(record, 0x5A);
-    const auto dump = buffer;
-    makeStoreMessage(buffer, 5);
-    const std::vector<std::uint8_t> head(buffer.begin(), buffer.begin() + 9);
-    EXPECT_EQ(head, (std::vector<std::uint8_t>{0xF0, 0x00, 0x01, 0x0C, 0x01, 0x01, 0x00, 0x05, 0x5A}));
-    EXPECT_TRUE(std::equal(dump.begin() + 8, dump.begin() + 151, buffer.begin() + 9));
-    EXPECT_EQ(buffer[151], 0xF7);
-    EXPECT_EQ(readRecord(buffer, kStoreDataOffset), record);
-}
-
-TEST(PatchFormat, TitlesForEveryProgram) {
-    const std::pair<int, std::string> cases[] = {{0, "Amplix 32 - Manual Mode"}, {1, "Amplix 32 - Patch 1A"},
-                                                 {4, "Amplix 32 - Patch 1D"},    {5, "Amplix 32 - Patch 2A"},
-                                                 {36, "Amplix 32 - Patch 9D"},   {37, ""}};
-    for (const auto& [program, title] : cases)
-        EXPECT_EQ(programTitle(program), title) << program;
-    EXPECT_EQ(locationLabel(0), "1A");
-    EXPECT_EQ(locationLabel(35), "9D");
-}
-
 TEST(PatchDecode, SwitchesFirstThenRecordOrderAndOnlyTheEffectsOwnLayout) {
     PatchRecord record{};
     record[46] = 6; // "Delay": no effect layout
     auto decoded = decodePatch(record);
     ASSERT_GE(decoded.controls.size(), 8u);
-    const char* switches[] = {"Distortion", "DriveBoost", "PresBoost", "Delay", "TremChor", "Reverb", "NoiseGate", "Bright"};
+    const char* switches[] = {"Distortion", "DriveBoost", "PresBoost", "Delay",
+                              "TremChor",   "Reverb",     "NoiseGate", "Bright"};
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(decoded.controls[std::size_t(i)].parameter->member, switches[i]);
     auto has = [&](std::string_view member) {

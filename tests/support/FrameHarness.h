@@ -45,6 +45,28 @@ public:
         writeConfig({std::uint8_t(channel), 0, 0, 0});
         return start();
     }
+    // Connected, on screen and active, the start-up request released by a reply that is no dump:
+    // the panel keeps its start-up state and the log holds only what the test does.
+    DFrame& startPanel(int channel) {
+        DFrame& f = startConnected(channel);
+        f.show();
+        f.activateWindow();
+        releaseRequest();
+        midi.clearLog();
+        return f;
+    }
+    void releaseRequest() {
+        midi.deliver({0xF0, 0x43, 0x10, 0x01, 0xF7});
+        settle();
+    }
+    // Everything sent so far, in order, as hex; with shortOnly the control changes alone.
+    QStringList sentHex(bool shortOnly = false) const {
+        QStringList out;
+        for (const auto& s : midi.sent)
+            if (!shortOnly || !s.sysex)
+                out << hexBytes(s.bytes);
+        return out;
+    }
 
     // Lets posted MIDI events reach the frame.
     static void settle(int ms = 0) {

@@ -1,11 +1,18 @@
-// Modal dialog and message box handling for GUI tests.
+// Modal dialogs, message boxes and controls handled for GUI tests as a user would.
 #include "support/QtTestSupport.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSlider>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionSlider>
 #include <QTimer>
 
 #include <memory>
@@ -33,9 +40,15 @@ MessageBoxWatcher::MessageBoxWatcher() : impl_(new Impl) {
     impl_->timer.start(5);
 }
 
-MessageBoxWatcher::~MessageBoxWatcher() { delete impl_; }
-const QList<SeenBox>& MessageBoxWatcher::seen() const { return impl_->seen; }
-void MessageBoxWatcher::clear() { impl_->seen.clear(); }
+MessageBoxWatcher::~MessageBoxWatcher() {
+    delete impl_;
+}
+const QList<SeenBox>& MessageBoxWatcher::seen() const {
+    return impl_->seen;
+}
+void MessageBoxWatcher::clear() {
+    impl_->seen.clear();
+}
 
 struct DialogWatcher::Impl {
     std::function<void(QWidget*)> handler;
@@ -60,8 +73,12 @@ DialogWatcher::DialogWatcher(std::function<void(QWidget*)> handler) : impl_(new 
     impl_->timer.start(5);
 }
 
-DialogWatcher::~DialogWatcher() { delete impl_; }
-int DialogWatcher::count() const { return impl_->count; }
+DialogWatcher::~DialogWatcher() {
+    delete impl_;
+}
+int DialogWatcher::count() const {
+    return impl_->count;
+}
 
 void whenModalOpens(std::function<void(QWidget*)> action, int timeoutMs) {
     auto* timer = new QTimer;
@@ -79,6 +96,95 @@ void whenModalOpens(std::function<void(QWidget*)> action, int timeoutMs) {
         }
     });
     timer->start(10);
+}
+
+QString hexBytes(const std::vector<std::uint8_t>& bytes) {
+    QStringList parts;
+    for (std::uint8_t b : bytes)
+        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+    return parts.join(' ');
+}
+
+QString ccHex(int channel, int controller, int value) {
+    return hexBytes({std::uint8_t(0xB0 | channel), std::uint8_t(controller), std::uint8_t(value)});
+}
+
+void chooseInPopup(QComboBox* list, int index) {
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    const QModelIndex entry = list->model()->index(index, 0);
+    view->scrollTo(entry);
+    const QPoint at = view->visualRect(entry).center();
+    // The popup ignores a release that comes within a double-click time of its opening.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseMove(view->viewport(), at);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTRY_VERIFY(!view->window()->isVisible());
+}
+
+void chooseByKeyboard(QComboBox* list, int index) {
+    const bool fromBelow = index == 0;
+    {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(fromBelow ? 1 : index - 1);
+    }
+    list->setFocus();
+    QTest::keyClick(list, fromBelow ? Qt::Key_Up : Qt::Key_Down);
+}
+
+namespace {
+// QSlider's style option is protected; a member pointer taken through a subclass reaches it.
+struct SliderAccess : QSlider {
+    static constexpr auto init = &SliderAccess::initStyleOption;
+};
+} // namespace
+
+QRect sliderThumb(const QSlider* slider) {
+    QStyleOptionSlider option;
+    (slider->*SliderAccess::init)(&option);
+    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+}
+
+// The press point's offset into the thumb plus the first pixel QSlider maps to position.
+QPoint sliderDragPoint(const QSlider* slider, QPoint press, int position) {
+    QStyleOptionSlider option;
+    (slider->*SliderAccess::init)(&option);
+    const QStyle* style = slider->style();
+    const QRect groove = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
+    const QRect thumb = sliderThumb(slider);
+    const bool across = slider->orientation() == Qt::Horizontal;
+    const int start = across ? groove.x() : groove.y();
+    const int span = (across ? groove.right() - thumb.width() : groove.bottom() - thumb.height()) + 1 - start;
+    const int grip = across ? press.x() - thumb.x() : press.y() - thumb.y();
+    for (int pixel = 0; pixel <= span; ++pixel)
+        if (QStyle::sliderValueFromPosition(slider->minimum(), slider->maximum(), pixel, span,
+                                            option.upsideDown) == position)
+            return across ? QPoint(start + pixel + grip, press.y()) : QPoint(press.x(), start + pixel + grip);
+    return {};
+}
+
+// For check boxes and buttons the room is what the style leaves after the indicator and margins.
+QString textClipping(const QWidget* control, const QString& text) {
+    const QFontMetrics metrics = control->fontMetrics();
+    QRect room = control->rect();
+    if (auto* button = qobject_cast<const QAbstractButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = text;
+        const bool box = qobject_cast<const QCheckBox*>(button);
+        room = button->style()->subElementRect(
+            box ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, button);
+    }
+    const QSize needs(metrics.horizontalAdvance(text), metrics.height());
+    if (needs.width() <= room.width() && needs.height() <= room.height())
+        return {};
+    return QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+        .arg(control->objectName(), text)
+        .arg(needs.width())
+        .arg(needs.height())
+        .arg(room.width())
+        .arg(room.height());
 }
 
 } // namespace testsupport

@@ -1,11 +1,18 @@
-// Helpers for GUI tests: answer modal dialogs and message boxes as a user would.
+// Helpers for GUI tests: answer modal dialogs and message boxes, drive controls as a user would.
 #pragma once
 
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
+class QComboBox;
+class QSlider;
 class QWidget;
 
 namespace testsupport {
@@ -44,5 +51,29 @@ private:
 // Runs action once the next modal dialog is open (polling every 10 ms, up to timeoutMs);
 // the action receives the dialog. Returns immediately; the action runs from the event loop.
 void whenModalOpens(std::function<void(QWidget* dialog)> action, int timeoutMs = 5000);
+
+// Bytes as the wire carries them, "B5 0D 7F"; ccHex is one control change.
+QString hexBytes(const std::vector<std::uint8_t>& bytes);
+QString ccHex(int channel, int controller, int value);
+
+// Picks a list entry by clicking it in the opened list, or from its neighbour by one arrow key.
+void chooseInPopup(QComboBox* list, int index);
+void chooseByKeyboard(QComboBox* list, int index);
+
+// The slider's thumb, and where a drag that pressed it at press must move the mouse for the
+// thumb to land on position (null when no pixel does).
+QRect sliderThumb(const QSlider* slider);
+QPoint sliderDragPoint(const QSlider* slider, QPoint press, int position);
+
+// Why text would be clipped in control (a label, check box or button) with its font; empty if it fits.
+QString textClipping(const QWidget* control, const QString& text);
+
+// One data row per table entry, named by name(entry); the test reads the entry by QFETCH(int, row).
+template <typename Table, typename Name> void addRows(const Table& table, Name name) {
+    QTest::addColumn<int>("row");
+    int row = 0;
+    for (const auto& entry : table)
+        QTest::newRow(qPrintable(name(entry))) << row++;
+}
 
 } // namespace testsupport

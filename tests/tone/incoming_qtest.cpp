@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QSlider>
@@ -21,67 +20,39 @@ using testsupport::FrameHarness;
 namespace {
 
 constexpr int kChannel = 5;
-constexpr int kRotaryEntry = 7;
-const std::vector<std::uint8_t> kEditRequest = {0xF0, 0x00, 0x01, 0x0C, 0x01, 0x00, 0x01, 0xF7};
-const QString kDrive2Shown = QStringLiteral("Drive2 shown");
+const QString kEditRequest = QStringLiteral("F0 00 01 0C 01 00 01 F7");
+using State = QMap<QString, QString>;
 
-// Every control's state by member, and the one visibility the device can change.
-using Snapshot = QMap<QString, int>;
-
-Snapshot snapshot(DFrame& f) {
-    Snapshot s;
+// Everything the device could change: every control's state by member, the visibilities, the
+// value labels, the title and the focus.
+State snapshot(DFrame& f) {
+    State s;
     for (const ToneParameter& p : toneMap())
         if (!p.member.empty())
-            s.insert(QString::fromLatin1(p.member.data(), qsizetype(p.member.size())),
-                     controlState(f.toneControl(p.member)));
-    s.insert(kDrive2Shown, f.Drive2->isVisible() ? 1 : 0);
-    s.insert(QStringLiteral("TremChor enabled"), f.TremChor->isEnabled() ? 1 : 0);
+            s[QString::fromLatin1(p.member.data(), qsizetype(p.member.size()))] =
+                QString::number(controlState(f.toneControl(p.member)));
+    s["Drive2 shown"] = QString::number(f.Drive2->isVisible());
+    s["TremChor enabled"] = QString::number(f.TremChor->isEnabled());
+    s["StaticChFeedback"] = f.ChorusWindow->StaticChFeedback->text();
+    s["title"] = f.windowTitle();
+    s["focus"] = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "(none)";
     return s;
 }
 
-QString describe(const Snapshot& s) {
-    QStringList parts;
-    for (auto it = s.begin(); it != s.end(); ++it)
-        parts << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
-    return parts.join(QStringLiteral(", "));
-}
-
-// The entries whose state differs, with their new states, as "member=state, ...".
-QString changes(const Snapshot& before, const Snapshot& after) {
-    Snapshot out;
-    for (auto it = after.begin(); it != after.end(); ++it)
-        if (before.value(it.key()) != it.value())
-            out.insert(it.key(), it.value());
-    return describe(out);
-}
-
-QString focusName() {
-    QWidget* w = QApplication::focusWidget();
-    return w ? w->objectName() : QStringLiteral("(none)");
-}
-
-QString hexBytes(const std::vector<std::uint8_t>& bytes) {
-    QStringList parts;
-    for (std::uint8_t b : bytes)
-        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(' ');
-}
-
-QStringList sentSysex(const FrameHarness& h) {
+// "member=state, ..." for the entries of after that differ from before, in key order.
+QString changes(const State& before, const State& after) {
     QStringList out;
-    for (const auto& m : h.midi.sentSysex())
-        out << hexBytes(m);
-    return out;
+    for (auto it = after.begin(); it != after.end(); ++it)
+        if (!before.contains(it.key()) || before.value(it.key()) != it.value())
+            out << it.key() + "=" + it.value();
+    return out.join(", ");
 }
 
-int requestsSent(const FrameHarness& h) {
-    return int(sentSysex(h).count(hexBytes(kEditRequest)));
-}
-
-// A reply that is no dump: it ends the outstanding request and leaves the panel as it is.
-void releaseRequest(FrameHarness& h) {
-    h.midi.deliver({0xF0, 0x43, 0x10, 0x01, 0xF7});
-    FrameHarness::settle();
+State parse(const char* text) {
+    State s;
+    for (const QString& entry : QString::fromLatin1(text).split(", ", Qt::SkipEmptyParts))
+        s[entry.section('=', 0, 0)] = entry.section('=', 1);
+    return s;
 }
 
 void deliver(FrameHarness& h, std::vector<std::uint8_t> bytes) {
@@ -89,119 +60,94 @@ void deliver(FrameHarness& h, std::vector<std::uint8_t> bytes) {
     FrameHarness::settle();
 }
 
-void deliverController(FrameHarness& h, int controller, int value) {
-    deliver(h, {std::uint8_t(0xB0 | kChannel), std::uint8_t(controller), std::uint8_t(value)});
-}
-
-// On channel 5, shown and active, the start-up request released and the log empty.
-DFrame& startPanel(FrameHarness& h) {
-    DFrame& f = h.startConnected(kChannel);
-    f.show();
-    f.activateWindow();
-    releaseRequest(h);
-    h.midi.clearLog();
+// On screen and active, the focus resting on a control the device never moves (AIR takes nothing back).
+DFrame& startParked(FrameHarness& h) {
+    DFrame& f = h.startPanel(kChannel);
+    if (QTest::qWaitForWindowActive(&f))
+        f.Air->setFocus();
     return f;
 }
 
-// The focus rests on a control the device never moves (AIR takes nothing back).
-bool parkFocus(DFrame& f) {
-    if (!QTest::qWaitForWindowActive(&f))
-        return false;
-    f.Air->setFocus();
-    return QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }) &&
-           QApplication::focusWidget() == f.Air;
+int requestsSent(const FrameHarness& h) {
+    return int(h.sentHex().count(kEditRequest));
 }
 
-void setEntry(DFrame& f, const QString& member, int state) {
-    if (member == kDrive2Shown)
-        f.Drive2->setVisible(state != 0);
-    else
-        setControlState(f.toneControl(member.toStdString()), state);
-}
+enum class Read { None, Now, Later, NeverLater };
+constexpr int kProgram = 0xC0;
 
 struct Received {
-    int controller;
-    int value;
-    const char* member;
-    int before;
-    int after;
-    bool focus;
-    bool read;
-    const char* also = nullptr;
-    int alsoBefore = 0;
-    int alsoAfter = 0;
+    int data1, data2;
+    const char* preset;  // states set before, "member=state, ..."
+    const char* changes; // every state that then changes
+    Read read = Read::None;
+    int status = 0xB0;
 };
 
-constexpr bool F = true, NF = false, RD = true, NR = false;
-
-// One row per controller of the device (several for thresholds); the also-member is a second
-// control the same controller moves, or one that must stay as it is.
+// Every controller the panel takes back (two rows for thresholds), then program changes.
 const Received kReceived[] = {
-    {4, 100, "WahLevel", 0, 27, NF, NR, "Wah", 0, 1},
-    {7, 100, "VolLevel", 0, 27, NF, NR},
-    {12, 31, "AmpModel", 3, 31, F, RD, "Drive2 shown", 1, 0},
-    {12, 4, "AmpModel", 0, 4, F, RD, "Drive2 shown", 0, 1},
-    {12, 32, "AmpModel", 4, -1, F, RD, "Drive2 shown", 1, 0},
-    {13, 100, "Drive", 64, 27, F, NR, "Drive2", 64, 27},
-    {14, 100, "Bass", 64, 27, F, NR},
-    {15, 100, "Mid", 64, 27, F, NR},
-    {16, 100, "Treble", 64, 27, F, NR},
-    {17, 100, "ChVol", 64, 27, F, NR},
-    {18, 100, "ReverbLevel", 63, 27, F, NR, "Reverb", 0, 1},
-    {19, 6, "EffectSel", 3, 3, F, RD},
-    {20, 100, "Drive2", 64, 27, NF, NR, "Drive", 64, 64},
-    {21, 100, "Presence", 64, 27, F, NR},
-    {22, 64, "NoiseGate", 0, 1, NF, NR},
-    {22, 63, "NoiseGate", 1, 0, NF, NR},
-    {24, 100, "GateDecayTime", 127, 27, NF, NR},
-    {25, 127, "Distortion", 0, 1, NF, NR},
-    {25, 0, "Distortion", 1, 0, NF, NR},
-    {26, 64, "DriveBoost", 0, 1, NF, NR},
-    {26, 63, "DriveBoost", 1, 0, NF, NR},
-    {27, 64, "PresBoost", 0, 1, NF, NR},
-    {27, 63, "PresBoost", 1, 0, NF, NR},
-    {28, 127, "Delay", 0, 1, NF, NR},
-    {28, 10, "Delay", 1, 0, NF, NR},
-    {32, 100, "DelayFeedback", 0, 100, F, NR},
-    {34, 100, "DelayLevel", 127, 27, F, NR},
-    {36, 63, "Reverb", 1, 0, NF, NR},
-    {36, 64, "Reverb", 0, 1, NF, NR},
-    {37, 63, "ReverbType", 1, 0, NF, NR},
-    {37, 64, "ReverbType", 0, 1, NF, NR},
-    {38, 100, "ReverbDecay", 63, 27, F, NR},
-    {39, 100, "ReverbTone", 63, 27, NF, NR},
-    {40, 100, "ReverbDiffusion", 63, 27, NF, NR},
-    {41, 100, "ReverbDensity", 63, 27, NF, NR},
-    {42, 21, "CRatio", 3, 0, NF, NR},
-    {42, 22, "CRatio", 3, 1, NF, NR},
-    {42, 43, "CRatio", 3, 1, NF, NR},
-    {42, 44, "CRatio", 0, 2, NF, NR},
-    {42, 87, "CRatio", 0, 3, NF, NR},
-    {42, 109, "CRatio", 3, 4, NF, NR},
-    {42, 110, "CRatio", 3, 5, NF, NR},
-    {43, 64, "Wah", 0, 1, NF, NR},
-    {43, 63, "Wah", 1, 0, NF, NR},
-    {44, 100, "WahBottom", 127, 27, NF, NR},
-    {45, 100, "WahTop", 0, 27, NF, NR},
-    {46, 100, "VolMin", 127, 27, NF, NR},
-    {47, 64, "VolPosition", -1, 1, NF, NR},
-    {47, 63, "VolPosition", 1, 0, NF, NR},
-    {49, 100, "Swell", 127, 27, NF, NR},
-    {50, 64, "TremChor", 0, 1, NF, NR},
-    {50, 63, "TremChor", 1, 0, NF, NR},
-    {51, 10, "ChSpeed", 127, 10, NF, NR},
-    {52, 100, "ChDepth", 127, 27, NF, NR},
-    {53, 100, "ChFeedback", 127, 27, NF, NR},
-    {54, 100, "ChPreDelay", 127, 27, NF, NR},
-    {55, 64, "RotarySpeed", -1, 1, NF, NR},
-    {55, 63, "RotarySpeed", 1, 0, NF, NR},
+    {4, 100, "", "Wah=1, WahLevel=27"},
+    {7, 100, "", "VolLevel=27"},
+    {12, 31, "AmpModel=3, Drive2 shown=1", "AmpModel=31, Drive2 shown=0, focus=AmpModel", Read::Now},
+    {12, 4, "AmpModel=0, Drive2 shown=0", "AmpModel=4, Drive2 shown=1, focus=AmpModel", Read::Now},
+    {12, 32, "AmpModel=4, Drive2 shown=1", "AmpModel=-1, Drive2 shown=0, focus=AmpModel", Read::Now},
+    {13, 100, "", "Drive=27, Drive2=27, focus=Drive"},
+    {14, 100, "", "Bass=27, focus=Bass"},
+    {15, 100, "", "Mid=27, focus=Mid"},
+    {16, 100, "", "Treble=27, focus=Treble"},
+    {17, 100, "", "ChVol=27, focus=ChVol"},
+    {18, 100, "Reverb=0", "Reverb=1, ReverbLevel=27, focus=ReverbLevel"},
+    {19, 6, "EffectSel=3", "focus=EffectSel", Read::Now}, // the dump shows the effect
+    {20, 100, "", "Drive2=27"},
+    {21, 100, "", "Presence=27, focus=Presence"},
+    {22, 64, "", "NoiseGate=1"},
+    {22, 63, "NoiseGate=1", "NoiseGate=0"},
+    {24, 100, "", "GateDecayTime=27"},
+    {25, 127, "", "Distortion=1"},
+    {26, 63, "DriveBoost=1", "DriveBoost=0"},
+    {27, 64, "", "PresBoost=1"},
+    {28, 10, "Delay=1", "Delay=0"},
+    {32, 100, "", "DelayFeedback=100, focus=DelayFeedback"},
+    {34, 100, "", "DelayLevel=27, focus=DelayLevel"},
+    {36, 63, "", "Reverb=0"},
+    {37, 64, "ReverbType=0", "ReverbType=1"},
+    {38, 100, "", "ReverbDecay=27, focus=ReverbDecay"},
+    {39, 100, "", "ReverbTone=27"},
+    {40, 100, "", "ReverbDiffusion=27"},
+    {41, 100, "", "ReverbDensity=27"},
+    {42, 43, "CRatio=3", "CRatio=1"},
+    {42, 110, "CRatio=3", "CRatio=5"},
+    {43, 64, "", "Wah=1"},
+    {44, 100, "", "WahBottom=27"},
+    {45, 100, "", "WahTop=27"},
+    {46, 100, "", "VolMin=27"},
+    {47, 64, "", "VolPosition=1"},
+    {49, 100, "", "Swell=27"},
+    {50, 64, "", "TremChor=1"},
+    {51, 10, "", "ChSpeed=10"},
+    {52, 100, "", "ChDepth=27"},
+    // Value 64 is no feedback; the slider's position is its reverse.
+    {53, 64, "", "ChFeedback=63, StaticChFeedback=Feedback(0)"},
+    {53, 63, "", "ChFeedback=64, StaticChFeedback=Feedback(-)"},
+    {53, 65, "", "ChFeedback=62, StaticChFeedback=Feedback(+)"},
+    {54, 100, "", "ChPreDelay=27"},
+    {55, 63, "RotarySpeed=1", "RotarySpeed=0"},
     // The "Fast" not above "Slow" rule belongs to the user's moves only.
-    {56, 100, "RotaryMax", 127, 100, NF, NR, "RotaryMin", 80, 80},
-    {57, 10, "RotaryMin", 127, 10, NF, NR, "RotaryMax", 127, 127},
-    {58, 10, "TremSpeed", 127, 10, NF, NR},
-    {59, 100, "TremDepth", 127, 27, NF, NR},
-    {71, 15, "CabSel", 2, 15, F, NR},
-    {71, 16, "CabSel", 2, -1, F, NR},
+    {56, 100, "RotaryMin=80", "RotaryMax=100"},
+    {57, 10, "", "RotaryMin=10"},
+    {58, 10, "", "TremSpeed=10"},
+    {59, 100, "", "TremDepth=27"},
+    {71, 15, "CabSel=2", "CabSel=15, focus=CabSel"},
+    {71, 16, "CabSel=2", "CabSel=-1, focus=CabSel"},
+    // Controller 1 is the rotary depth only while "Rotary" is chosen; otherwise, and for a tap, the
+    // patch is read back a little later.
+    {1, 100, "EffectSel=7", "RotaryDepth=27, TremChor=1", Read::NeverLater},
+    {1, 100, "EffectSel=8", "", Read::Later},
+    {1, 100, "EffectSel=-1", "", Read::Later},
+    {64, 127, "", "", Read::Later},
+    {0, 0, "", "title=Amplix 32 - Manual Mode", Read::Now, kProgram},
+    {1, 0, "", "title=Amplix 32 - Patch 1A", Read::Now, kProgram},
+    {19, 0, "", "title=Amplix 32 - Patch 5C", Read::Now, kProgram},
+    {36, 0, "", "title=Amplix 32 - Patch 9D", Read::Now, kProgram},
 };
 
 // Controllers the device may send that the panel does not take back.
@@ -214,276 +160,107 @@ class IncomingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void eachControllerMovesItsControlWithoutEcho_data() {
-        QTest::addColumn<int>("controller");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("member");
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("after");
-        QTest::addColumn<bool>("focus");
-        QTest::addColumn<bool>("read");
-        QTest::addColumn<QString>("also");
-        QTest::addColumn<int>("alsoBefore");
-        QTest::addColumn<int>("alsoAfter");
-        for (const Received& r : kReceived)
-            QTest::addRow("cc %d = %d, %s", r.controller, r.value, r.member)
-                << r.controller << r.value << QString::fromLatin1(r.member) << r.before << r.after << r.focus
-                << r.read << QString::fromLatin1(r.also ? r.also : "") << r.alsoBefore << r.alsoAfter;
+    void eachMessageChangesWhatItShouldWithoutEcho_data() {
+        testsupport::addRows(kReceived, [](const Received& r) {
+            return QStringLiteral("%1 %2 = %3 %4")
+                .arg(r.status == kProgram ? "program" : "cc")
+                .arg(r.data1)
+                .arg(r.data2)
+                .arg(*r.preset ? QStringLiteral("after ") + r.preset : QString());
+        });
     }
-    void eachControllerMovesItsControlWithoutEcho() {
-        QFETCH(int, controller);
-        QFETCH(int, value);
-        QFETCH(QString, member);
-        QFETCH(int, before);
-        QFETCH(int, after);
-        QFETCH(bool, focus);
-        QFETCH(bool, read);
-        QFETCH(QString, also);
-        QFETCH(int, alsoBefore);
-        QFETCH(int, alsoAfter);
+    void eachMessageChangesWhatItShouldWithoutEcho() {
+        QFETCH(int, row);
+        const Received& r = kReceived[row];
         FrameHarness h;
-        DFrame& f = startPanel(h);
-        QWidget* control = f.toneControl(member.toStdString());
-        QVERIFY(control);
-        setEntry(f, member, before);
-        if (!also.isEmpty())
-            setEntry(f, also, alsoBefore);
-        QVERIFY(parkFocus(f));
-        const Snapshot was = snapshot(f);
-        QCOMPARE(was.value(member), before);
+        DFrame& f = startParked(h);
+        const State preset = parse(r.preset);
+        for (auto it = preset.begin(); it != preset.end(); ++it)
+            if (it.key() == QStringLiteral("Drive2 shown"))
+                f.Drive2->setVisible(it.value() == "1");
+            else
+                setControlState(f.toneControl(it.key().toStdString()), it.value().toInt());
+        QTRY_COMPARE(QApplication::focusWidget(), f.Air);
+        const State was = snapshot(f);
 
-        deliverController(h, controller, value);
+        std::vector<std::uint8_t> message{std::uint8_t(r.status | kChannel), std::uint8_t(r.data1)};
+        if (r.status != kProgram)
+            message.push_back(std::uint8_t(r.data2));
+        deliver(h, message);
 
-        QCOMPARE(controlState(control), after);
-        Snapshot expected;
-        if (after != before)
-            expected.insert(member, after);
-        if (!also.isEmpty() && alsoAfter != alsoBefore)
-            expected.insert(also, alsoAfter);
-        QCOMPARE(changes(was, snapshot(f)), describe(expected));
-        QCOMPARE(focusName(), focus ? member : QStringLiteral("Air"));
-        QVERIFY(h.midi.sentShort().empty());
-        QCOMPARE(sentSysex(h), read ? QStringList{hexBytes(kEditRequest)} : QStringList{});
-        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32"));
-    }
-
-    // Value 64 is no feedback; the slider's position is its reverse.
-    void chorusFeedbackLabelShowsTheSign_data() {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("64, none") << 64 << 63 << "Feedback(0)";
-        QTest::newRow("63, negative") << 63 << 64 << "Feedback(-)";
-        QTest::newRow("65, positive") << 65 << 62 << "Feedback(+)";
-        QTest::newRow("0, most negative") << 0 << 127 << "Feedback(-)";
-        QTest::newRow("127, most positive") << 127 << 0 << "Feedback(+)";
-    }
-    void chorusFeedbackLabelShowsTheSign() {
-        QFETCH(int, value);
-        QFETCH(int, position);
-        QFETCH(QString, label);
-        FrameHarness h;
-        DFrame& f = startPanel(h);
-        QCOMPARE(f.ChorusWindow->StaticChFeedback->text(), QStringLiteral("Feedback"));
-        deliverController(h, 53, value);
-        QCOMPARE(f.ChorusWindow->ChFeedback->value(), position);
-        QCOMPARE(f.ChorusWindow->StaticChFeedback->text(), label);
-        QVERIFY(h.midi.sent.empty());
-    }
-
-    // Controller 1 is the rotary depth only while "Rotary" is chosen; otherwise the patch is read
-    // back a little later.
-    void controller1MovesTheRotaryDepthOrReadsLater_data() {
-        QTest::addColumn<int>("effect");
-        QTest::addColumn<bool>("rotary");
-        QTest::newRow("Rotary") << kRotaryEntry << true;
-        QTest::newRow("Delay") << 8 << false;
-        QTest::newRow("Flanger 2") << 6 << false;
-        QTest::newRow("no effect yet") << -1 << false;
-    }
-    void controller1MovesTheRotaryDepthOrReadsLater() {
-        QFETCH(int, effect);
-        QFETCH(bool, rotary);
-        FrameHarness h;
-        DFrame& f = startPanel(h);
-        setControlState(f.EffectSel, effect);
-        QVERIFY(parkFocus(f));
-        const Snapshot was = snapshot(f);
-
-        deliverController(h, 1, 100);
-        const QString expected = rotary ? QStringLiteral("RotaryDepth=27, TremChor=1") : QString();
-        QCOMPARE(changes(was, snapshot(f)), expected);
-        QCOMPARE(focusName(), QStringLiteral("Air"));
-        QVERIFY(h.midi.sent.empty());
-
-        QTest::qWait(400);
-        QCOMPARE(requestsSent(h), 0);
-        if (rotary) {
-            QTest::qWait(1000);
-            QVERIFY(h.midi.sent.empty());
-        } else {
-            QTRY_COMPARE_WITH_TIMEOUT(requestsSent(h), 1, 2000);
-            QCOMPARE(h.midi.sent.size(), std::size_t(1));
-            QCOMPARE(changes(was, snapshot(f)), QString());
+        QCOMPARE(changes(was, snapshot(f)), changes({}, parse(r.changes)));
+        QCOMPARE(h.sentHex(), r.read == Read::Now ? QStringList{kEditRequest} : QStringList{});
+        if (r.read == Read::Later || r.read == Read::NeverLater) {
+            QTest::qWait(400);
+            QCOMPARE(requestsSent(h), 0);
+            QTest::qWait(1000); // past both delays, 800 ms for controller 1 and 1000 ms for a tap
+            QCOMPARE(h.sentHex(), r.read == Read::Later ? QStringList{kEditRequest} : QStringList{});
         }
-    }
-
-    void aTapReadsThePatchASecondLater() {
-        FrameHarness h;
-        DFrame& f = startPanel(h);
-        const Snapshot was = snapshot(f);
-        deliverController(h, 64, 127);
-        QCOMPARE(changes(was, snapshot(f)), QString());
-        QTest::qWait(600);
-        QCOMPARE(requestsSent(h), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(requestsSent(h), 1, 2000);
-        QCOMPARE(h.midi.sent.size(), std::size_t(1));
     }
 
     // Each tap starts its own timer; each expiry reads only if no read is waiting for its dump.
     void fourTapsReadOnlyWhenNoReadIsWaiting() {
         FrameHarness h;
-        startPanel(h);
+        h.startPanel(kChannel);
         for (int tap = 0; tap < 4; ++tap) {
             if (tap > 0)
                 QTest::qWait(300);
-            deliverController(h, 64, tap % 2 ? 0 : 127);
+            deliver(h, {std::uint8_t(0xB0 | kChannel), 64, std::uint8_t(tap % 2 ? 0 : 127)});
         }
         QElapsedTimer sinceLastTap;
         sinceLastTap.start();
         QCOMPARE(requestsSent(h), 0);
         // The first tap's read; its dump comes at once, so the second tap's expiry reads again.
         QTRY_COMPARE_WITH_TIMEOUT(requestsSent(h), 1, 2000);
-        releaseRequest(h);
+        h.releaseRequest();
         QTRY_COMPARE_WITH_TIMEOUT(requestsSent(h), 2, 2000);
         // That read stays unanswered: the last two expiries find it waiting and do nothing.
         QTest::qWait(std::max<qint64>(0, 1250 - sinceLastTap.elapsed()));
-        QCOMPARE(requestsSent(h), 2);
-        QVERIFY(h.midi.sentShort().empty());
+        QCOMPARE(h.sentHex(), (QStringList{kEditRequest, kEditRequest}));
     }
 
-    void programChangesRetitleAndRead_data() {
-        QTest::addColumn<int>("program");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("0") << 0 << "Amplix 32 - Manual Mode";
-        QTest::newRow("1") << 1 << "Amplix 32 - Patch 1A";
-        QTest::newRow("2") << 2 << "Amplix 32 - Patch 1B";
-        QTest::newRow("4") << 4 << "Amplix 32 - Patch 1D";
-        QTest::newRow("5") << 5 << "Amplix 32 - Patch 2A";
-        QTest::newRow("19") << 19 << "Amplix 32 - Patch 5C";
-        QTest::newRow("36") << 36 << "Amplix 32 - Patch 9D";
-    }
-    void programChangesRetitleAndRead() {
-        QFETCH(int, program);
-        QFETCH(QString, title);
+    // Controllers the panel does not take, programs beyond the last patch, other channels, other
+    // messages and another input change nothing, and leave no timer behind that reads later.
+    void ignoredMessagesChangeNothing() {
         FrameHarness h;
-        DFrame& f = startPanel(h);
-        const Snapshot was = snapshot(f);
-        deliver(h, {std::uint8_t(0xC0 | kChannel), std::uint8_t(program)});
-        QCOMPARE(f.windowTitle(), title);
-        QCOMPARE(sentSysex(h), QStringList{hexBytes(kEditRequest)});
-        QVERIFY(h.midi.sentShort().empty());
-        QCOMPARE(changes(was, snapshot(f)), QString());
-    }
-
-    void programsBeyondTheLastPatchChangeNothing_data() {
-        QTest::addColumn<int>("program");
-        QTest::newRow("37") << 37;
-        QTest::newRow("64") << 64;
-        QTest::newRow("127") << 127;
-    }
-    void programsBeyondTheLastPatchChangeNothing() {
-        QFETCH(int, program);
-        FrameHarness h;
-        DFrame& f = startPanel(h);
-        deliver(h, {std::uint8_t(0xC0 | kChannel), 5});
-        releaseRequest(h);
-        h.midi.clearLog();
-        deliver(h, {std::uint8_t(0xC0 | kChannel), std::uint8_t(program)});
-        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2A"));
-        QVERIFY(h.midi.sent.empty());
-    }
-
-    void ignoredControllersChangeNothing_data() {
-        QTest::addColumn<int>("controller");
-        QTest::addColumn<int>("value");
-        for (int controller : kIgnored)
-            for (int value : {0, 100})
-                QTest::addRow("cc %d = %d", controller, value) << controller << value;
-    }
-    void ignoredControllersChangeNothing() {
-        QFETCH(int, controller);
-        QFETCH(int, value);
-        FrameHarness h;
-        DFrame& f = startPanel(h);
+        DFrame& f = startParked(h);
         // Away from either value, so a control set by either reading would show it.
         setControlState(f.DelayWindow->DelayTime, 1000);
-        QVERIFY(parkFocus(f));
-        const Snapshot was = snapshot(f);
-        deliverController(h, controller, value);
-        QCOMPARE(changes(was, snapshot(f)), QString());
-        QCOMPARE(focusName(), QStringLiteral("Air"));
-        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32"));
-        QVERIFY(h.midi.sent.empty());
-    }
-
-    void otherChannelsAndOtherMessagesChangeNothing_data() {
-        QTest::addColumn<QByteArray>("message");
-        auto bytes = [](std::initializer_list<int> list) {
-            QByteArray out;
-            for (int b : list)
-                out.append(char(b));
-            return out;
-        };
-        QTest::newRow("drive on channel 4") << bytes({0xB4, 13, 100});
-        QTest::newRow("drive on channel 6") << bytes({0xB6, 13, 100});
-        QTest::newRow("drive on channel 0") << bytes({0xB0, 13, 100});
-        QTest::newRow("cabinet on channel 15") << bytes({0xBF, 71, 3});
-        QTest::newRow("effect on channel 4") << bytes({0xB4, 19, 6});
-        QTest::newRow("amp model on channel 6") << bytes({0xB6, 12, 31});
-        QTest::newRow("program on channel 4") << bytes({0xC4, 5});
-        QTest::newRow("note-on") << bytes({0x95, 13, 100});
-        QTest::newRow("note-off") << bytes({0x85, 13, 100});
-        QTest::newRow("key pressure") << bytes({0xA5, 13, 100});
-        QTest::newRow("channel pressure") << bytes({0xD5, 13});
-        QTest::newRow("pitch bend") << bytes({0xE5, 13, 100});
-    }
-    void otherChannelsAndOtherMessagesChangeNothing() {
-        QFETCH(QByteArray, message);
-        FrameHarness h;
-        DFrame& f = startPanel(h);
-        QVERIFY(parkFocus(f));
-        const Snapshot was = snapshot(f);
-        deliver(h, std::vector<std::uint8_t>(message.begin(), message.end()));
-        QCOMPARE(changes(was, snapshot(f)), QString());
-        QCOMPARE(focusName(), QStringLiteral("Air"));
-        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32"));
-        QVERIFY(h.midi.sent.empty());
-    }
-
-    void aMessageFromAnotherInputIsIgnored() {
-        FrameHarness h;
-        DFrame& f = startPanel(h);
-        const Snapshot was = snapshot(f);
+        QTRY_COMPARE(QApplication::focusWidget(), f.Air);
+        const State was = snapshot(f);
+        std::vector<std::vector<std::uint8_t>> messages;
+        for (int controller : kIgnored)
+            for (int value : {0, 100})
+                messages.push_back(
+                    {std::uint8_t(0xB0 | kChannel), std::uint8_t(controller), std::uint8_t(value)});
+        messages.insert(messages.end(), {{0xC5, 37},
+                                         {0xC5, 127},
+                                         {0xB4, 13, 100},
+                                         {0xB6, 13, 100},
+                                         {0xB0, 13, 100},
+                                         {0xBF, 71, 3},
+                                         {0xB4, 19, 6},
+                                         {0xB6, 12, 31},
+                                         {0xB4, 64, 127},
+                                         {0xB6, 1, 100},
+                                         {0xC4, 5},
+                                         {0x95, 13, 100},
+                                         {0x85, 13, 100},
+                                         {0xA5, 13, 100},
+                                         {0xD5, 13},
+                                         {0xE5, 13, 100},
+                                         {0x95, 64, 100}});
+        for (const auto& message : messages) {
+            deliver(h, message);
+            const QString shown = testsupport::hexBytes(message) + ": ";
+            QCOMPARE(shown + changes(was, snapshot(f)), shown);
+        }
         const MidiHandle stale = f.HPODMidiIn + 1;
         for (std::uint32_t message :
              {packShortMessage(0xB0 | kChannel, 13, 100), packShortMessage(0xC0 | kChannel, 5)})
             QCoreApplication::postEvent(&f, new MidiInputEvent(MM_MIM_DATA, stale, message));
         FrameHarness::settle();
         QCOMPARE(changes(was, snapshot(f)), QString());
-        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32"));
-        QVERIFY(h.midi.sent.empty());
-    }
-
-    // Nothing of the above may leave a timer behind that reads later.
-    void noIgnoredMessageReadsLater() {
-        FrameHarness h;
-        startPanel(h);
-        for (int controller : kIgnored)
-            deliverController(h, controller, 100);
-        deliver(h, {0xB4, 64, 127});
-        deliver(h, {0xB6, 1, 100});
-        deliver(h, {0x95, 64, 100});
         QTest::qWait(1300);
         QVERIFY(h.midi.sent.empty());
     }
