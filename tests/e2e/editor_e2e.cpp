@@ -438,6 +438,30 @@ private slots:
         QVERIFY(readWorks(f));
     }
 
+    // A server started after the editor is found once a second has passed since the look that
+    // found none: a look taken at once, and the look started with the service but only taken now.
+    void aServerStartedLaterIsFound() {
+        device_.reset(); // this process talks to one server at a time
+        const std::string name = "amplix-e2e-late-" + std::to_string(getpid());
+        setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+        setenv("JACK_NO_START_SERVER", "1", 1);
+        e2e::JackServer jack; // declared first, so it stops after the services have closed
+        e2e::PodPeer peer;
+        RtMidiService unasked, asked;
+        QCOMPARE(asked.inputCount(), 0u);
+        e2e::letTimePass(std::chrono::milliseconds(1100));
+
+        std::string whyNot;
+        QVERIFY2(jack.start(whyNot, name), whyNot.c_str());
+        QVERIFY2(peer.start(whyNot), whyNot.c_str());
+        for (RtMidiService* service : {&unasked, &asked}) {
+            std::vector<std::string> names;
+            for (unsigned i = 0, n = service->inputCount(); i < n; ++i)
+                names.push_back(service->inputName(i));
+            QVERIFY(std::find(names.begin(), names.end(), peer.outputPort()) != names.end());
+        }
+    }
+
 private:
     // What the peer received after its first from messages, once count more are in and a quiet
     // time has passed in which a stray one would show.
