@@ -2,6 +2,7 @@
 #include "app/DAmplix.h"
 
 #include "app/DFrame.h"
+#include "app/FontWarmUp.h"
 #include "midi/MidiServiceFactory.h"
 
 #include <QEvent>
@@ -76,10 +77,12 @@ bool DAmplix::InitMainWindow(std::unique_ptr<amplix::MidiService> midi) {
 }
 
 int OwlMain(int argc, char** argv) {
-    // The MIDI service comes first: what it starts in the background (the look for a JACK
-    // server) then runs while the application connects to the display and builds the window.
+    // What can run beside the user-interface thread starts first: the font configuration is read,
+    // and the MIDI service looks for a JACK server, while the application connects to the display.
+    FontWarmUp fonts;
     auto midi = createSystemMidiService();
     DAmplix app(argc, argv);
+    fonts.wait();
     if (!app.InitMainWindow(std::move(midi)))
         return 1;
     return app.exec();

@@ -1,19 +1,19 @@
-// Writes the fuzz targets' seed inputs: files and MIDI streams generated here, as the tests build them.
+// Writes the fuzz targets' seed inputs: files built with the tests' own builders, and MIDI streams.
 #include "device/FactoryPatches.h"
 #include "device/PodDevice.h"
 #include "midi/MidiConfig.h"
 #include "midi/MidiTypes.h"
 #include "patch/SysexFormat.h"
 #include "tone/ToneMap.h"
+#include "tools/TestPatchFiles.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,23 +23,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+// The file formats are built as the tests build them.
+using patchfiles::be32;
+using patchfiles::Bytes;
+using patchfiles::bytesOf;
+using patchfiles::cat;
 
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-Bytes tag(std::string_view t) {
-    return Bytes(t.begin(), t.end());
-}
-Bytes be32(std::uint32_t v) {
-    return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
-}
 Bytes le32(std::uint32_t v) {
     return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
-}
-Bytes bytesOf(const auto& container) {
-    return Bytes(container.begin(), container.end());
 }
 
 class Corpus {
@@ -112,134 +107,38 @@ void patchDecode(Corpus& c) {
     c.add("high-nibbles", Bytes(kSingleDumpSize, 0x7F));
 }
 
-// SoundDiver: one entry's data, then a library around the entries in either byte order.
-struct SoundDiverEntry {
-    std::string name = "Clean";
-    std::uint8_t present = 1, bank = 0, kind = 1;
-    Bytes prelude;
-    std::uint8_t marker = 0x03, code = 0x37;
-};
-
-Bytes soundDiverEntry(const SoundDiverEntry& e) {
-    Bytes out(14, 0);
-    out[1] = e.present;
-    out[2] = e.bank;
-    out[12] = e.kind;
-    out[13] = std::uint8_t(e.name.size());
-    out = out + tag(e.name) + e.prelude + Bytes{e.marker, e.code};
-    if (e.code == 0x3B)
-        out = out + Bytes(4, 0xEE);
-    for (std::size_t i = 0; i < kRecordParameterBytes; ++i)
-        out.push_back(std::uint8_t(i * 37 + 5));
-    return out;
-}
-
-Bytes soundDiverLibrary(const std::vector<Bytes>& entries, bool reversed) {
-    auto put = [&](Bytes& out, std::string t) {
-        if (reversed)
-            t = std::string(t.rbegin(), t.rend());
-        out = out + tag(t);
-    };
-    auto word = [&](std::uint32_t v) { return reversed ? le32(v) : be32(v); };
-    Bytes out;
-    put(out, "FORM");
-    out = out + word(0);
-    put(out, "SSLB");
-    put(out, "LHDR");
-    out = out + word(4) + tag("LLEN");
-    for (const Bytes& e : entries) {
-        put(out, "LENT");
-        out = out + word(std::uint32_t(e.size())) + e;
-    }
-    return out;
-}
-
+// SoundDiver: entries with every kind of prelude before the data marker, in either byte order.
 void soundDiver(Corpus& c) {
-    SoundDiverEntry skipped, padded, shortSkip, longSkip, zeroSkip, noMarker, longName;
-    skipped.name = "Skipped";
-    skipped.present = 0;
-    padded.name = "Padded";
-    padded.code = 0x3B;
-    shortSkip.name = "Short skip";
-    shortSkip.prelude = {0x10, 0x02, 0xEE, 0xEE};
-    shortSkip.marker = 0x03;
-    longSkip.name = "Long skip";
-    longSkip.prelude = {0x10, 0x81, 0x01};
-    longSkip.prelude.resize(longSkip.prelude.size() + 129, 0xEE);
-    zeroSkip.name = "Zero skip";
-    zeroSkip.prelude = {0x10, 0x00};
-    noMarker.name = "No marker";
-    noMarker.prelude = {0x10, 0x01, 0xEE};
-    noMarker.marker = 0x04;
-    longName.name = std::string(40, 'L');
-    const std::vector<Bytes> entries = {soundDiverEntry({}),       soundDiverEntry(skipped),
-                                        soundDiverEntry(padded),   soundDiverEntry(shortSkip),
-                                        soundDiverEntry(longSkip), soundDiverEntry(zeroSkip),
-                                        soundDiverEntry(noMarker), soundDiverEntry(longName)};
-    c.add("library", soundDiverLibrary(entries, false));
-    c.add("library-reversed", soundDiverLibrary(entries, true));
-    const Bytes one = soundDiverLibrary({soundDiverEntry({})}, false);
+    using patchfiles::soundDiverTail;
+    const auto prelude = [](Bytes skip, Bytes tail = soundDiverTail(5)) { return cat({skip, tail}); };
+    Bytes unmarked = soundDiverTail(5);
+    unmarked[0] = 0x04; // not the data marker
+    Bytes longSkip = {0x10, 0x81, 0x01};
+    longSkip.resize(longSkip.size() + 129, 0xEE);
+    const std::vector<patchfiles::SoundDiverEntry> entries = {
+        {},
+        {.name = "Skipped", .present = 0},
+        {.name = "Padded", .tail = soundDiverTail(5, 0x3B)},
+        {.name = "Short skip", .tail = prelude({0x10, 0x02, 0xEE, 0xEE})},
+        {.name = "Long skip", .tail = prelude(longSkip)},
+        {.name = "Zero skip", .tail = prelude({0x10, 0x00})},
+        {.name = "No marker", .tail = prelude({0x10, 0x01, 0xEE}, unmarked)},
+        {.name = std::string(40, 'L')},
+    };
+    c.add("library", patchfiles::soundDiver(entries));
+    c.add("library-reversed", patchfiles::soundDiver(entries, true));
+    const Bytes one = patchfiles::soundDiver({patchfiles::SoundDiverEntry{}});
     c.add("library-cut", Bytes(one.begin(), one.end() - 20));
 }
 
-// Line 6 Edit: 16-bit characters, modules of parameter records, patches, bundles.
-Bytes chars(std::string_view text) {
-    Bytes b;
-    for (char ch : text)
-        b = b + Bytes{0x00, std::uint8_t(ch)};
-    return b;
-}
-Bytes sub(std::string_view t, std::string_view text) {
-    return tag(t) + be32(std::uint32_t(2 * text.size())) + chars(text);
-}
+// Line 6 Edit: every module kind once with one of these effects last, patches of both
+// generations, bundles.
+using patchfiles::Line6Module;
+using patchfiles::line6Text;
 
-struct Parameter {
-    int number;
-    float value;
-    int subNumber = 0;
-    std::uint32_t raw = 0;
-};
-struct Module {
-    std::array<std::uint8_t, 3> type;
-    std::uint8_t model, enable, position;
-    std::vector<Parameter> parameters;
-};
-
-Bytes moduleBytes(const Module& m) {
-    Bytes b = tag("MODL") + be32(std::uint32_t(24 + 20 * m.parameters.size())) + Bytes(12) +
-              Bytes{m.type[0], m.type[1], m.type[2], m.model, 0, 0, 0, m.position, 0, 0, 0, m.enable};
-    for (const Parameter& p : m.parameters)
-        b = b + Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, std::uint8_t(p.subNumber), 0, std::uint8_t(p.number),
-                      0, 0, 0, 0} +
-            be32(p.raw ? p.raw : std::bit_cast<std::uint32_t>(p.value));
-    return b;
-}
-
-// Every module kind once, with the given effect module last.
-Bytes modules(const Module& effect) {
+const std::vector<Line6Module>& effectModules() {
     // clang-format off
-    const std::vector<Module> all = {
-        {{0, 0, 0}, 5, 1, 0, {{0, 0.5f}, {1, 0.51f}, {2, 1}, {3, 0}, {4, 0.25f}, {5, 0.75f}, {6, 0.1f},
-                              {7, 0, 0, 1}, {8, 0}, {9, 0, 0, 1}, {10, 0, 0, 1}}},
-        {{1, 0, 0}, 0x1B, 1, 0, {}},
-        {{2, 11, 0}, 1, 1, 0, {{0, 0.5f}}},
-        {{2, 11, 0}, 0, 1, 0, {{0, -40.5f}, {3, 1}}},
-        {{2, 4, 0}, 0, 1, 0, {{0, 0.2f}, {2, 0.4f, 16}, {3, 0.6f}, {4, 0.8f}, {2, 1, 1}}},
-        {{2, 6, 0}, 1, 1, 0, {{3, 0.25f}, {2, 0.75f}}},
-        {{2, 7, 0}, 1, 1, 2, {{0, 0.5f}}},
-        {{2, 2, 0}, 0, 1, 0, {{0, 0.25f}, {1, 0.5f, 16}, {1, 0.75f, 1}}},
-        effect,
-    };
-    // clang-format on
-    Bytes b;
-    for (const Module& m : all)
-        b = b + moduleBytes(m);
-    return b;
-}
-
-const std::vector<Module>& effectModules() {
-    // clang-format off
-    static const std::vector<Module> effects = {
+    static const std::vector<Line6Module> effects = {
         {{2, 3, 0}, 0, 1, 0, {{0, 0.5f}, {1, 0.5f}, {2, 0.5f}, {3, 0.5f}}},
         {{2, 3, 0}, 2, 1, 0, {{6, 0, 0, 1}, {7, 0.3f}, {8, 0.6f}, {9, 0.9f}, {0, 2.0f}, {1, 4.0f}}},
         {{2, 3, 0}, 3, 1, 0, {{10, 0.4f}, {11, 0.8f}, {0, 3.0f}}},
@@ -251,100 +150,93 @@ const std::vector<Module>& effectModules() {
     return effects;
 }
 
-std::string_view kInformationSeed[] = {"ISTL", "IBND", "IGTR", "ISNG", "IAUT", "IAMP", "IPUP"};
-
-Bytes informationBlock(bool newer) {
-    Bytes subs;
-    for (std::string_view t : kInformationSeed)
-        subs = subs + sub(t, std::string(t.substr(1)) + " text");
-    subs = subs + sub("IPUS", "N") + sub("ICMT", "A comment, <b>bold</b>") + sub("IDAT", "2004");
-    if (newer)
-        subs = subs + sub("IAPP", "Line 6 Edit") + sub("IAPV", "2.1");
-    return tag("LIST") + be32(std::uint32_t(4 + subs.size())) + tag("UNFO") + subs;
+std::vector<Line6Module> modulesWith(const Line6Module& effect) {
+    std::vector<Line6Module> modules = patchfiles::line6StandardModules();
+    modules.back() = effect;
+    return modules;
 }
 
-// A whole patch form: header with the device word and the name, the modules, padding, the block.
-Bytes line6EditPatch(std::string_view name, std::uint8_t device, const Bytes& moduleData, bool info,
-                     bool newer) {
-    const Bytes header = Bytes{0, 0, 0, 0, 0, 0, device, 0} + chars(name) + Bytes{0, 0};
-    Bytes b = tag("FORM") + be32(0) + tag("L6PA") + tag("HEAD") + be32(std::uint32_t(header.size())) +
-              header + tag("LIST") + be32(0) + tag("PATC") + moduleData;
-    b.resize(b.size() + 820, 0);
-    if (info)
-        b = b + informationBlock(newer);
-    return b;
+// The texts of an information block; the newer generation names the application.
+Bytes informationTexts(bool newer) {
+    Bytes texts;
+    for (std::string_view t : {"ISTL", "IBND", "IGTR", "ISNG", "IAUT", "IAMP", "IPUP"})
+        texts = cat({texts, line6Text(t, std::string(t.substr(1)) + " text")});
+    texts = cat({texts, line6Text("IPUS", "N"), line6Text("ICMT", "A comment, <b>bold</b>"),
+                 line6Text("IDAT", "2004")});
+    if (newer)
+        texts = cat({texts, line6Text("IAPP", "Line 6 Edit"), line6Text("IAPV", "2.1")});
+    return texts;
+}
+
+// The modules are followed by zeros, as far as a listed patch skips before it looks for the
+// information block and a little more.
+Bytes line6EditPatch(std::string name, std::uint8_t device, const Line6Module& effect,
+                     std::optional<Bytes> info) {
+    patchfiles::Line6Patch patch{.name = std::move(name), .device = device, .modules = modulesWith(effect)};
+    patch.size = patch.bytes().size() + 820;
+    patch.info = std::move(info);
+    return patch.bytes();
 }
 
 void line6Edit(Corpus& c) {
     const auto& effects = effectModules();
     for (std::size_t i = 0; i < effects.size(); ++i)
-        c.add("patch-" + std::to_string(i),
-              line6EditPatch("Texas Flood", std::uint8_t(2 + i % 3), modules(effects[i]), true, i % 2 == 1));
-    const Bytes a = line6EditPatch("Alpha", 2, modules(effects[0]), true, false);
-    const Bytes refused = line6EditPatch("Refused", 9, modules(effects[1]), false, false);
-    const Bytes b = line6EditPatch("Beta", 3, modules(effects[2]), true, true);
-    c.add("bundle", tag("FORM") + be32(0) + tag("L6BA") + a + refused + b);
-    c.add("collection", tag("FORM") + be32(0) + tag("L6CO") + b + a);
+        c.add("patch-" + std::to_string(i), line6EditPatch("Texas Flood", std::uint8_t(2 + i % 3), effects[i],
+                                                           informationTexts(i % 2 == 1)));
+    const Bytes a = line6EditPatch("Alpha", 2, effects[0], informationTexts(false));
+    const Bytes refused = line6EditPatch("Refused", 9, effects[1], std::nullopt);
+    const Bytes b = line6EditPatch("Beta", 3, effects[2], informationTexts(true));
+    c.add("bundle", patchfiles::line6Bundle({a, refused, b}));
+    c.add("collection", patchfiles::line6Bundle({b, a}, "L6CO"));
     c.add("patch-cut", Bytes(a.begin(), a.begin() + 300));
 }
 
 void line6EditInformation(Corpus& c) {
-    c.add("older", informationBlock(false));
-    c.add("newer", informationBlock(true));
-    c.add("long-comment", tag("LIST") + be32(4 + 8 + 700) + tag("UNFO") + tag("ICMT") + be32(0x0000015E) +
-                              chars(std::string(350, 'c')));
-    c.add("next-patch", tag("FORM") + informationBlock(false));
-    c.add("short-block", tag("LIST") + be32(3) + tag("UNFO"));
+    using patchfiles::line6Information;
+    c.add("older", line6Information(informationTexts(false)));
+    c.add("newer", line6Information(informationTexts(true)));
+    // A comment length of two bytes, shorter than the text that follows it.
+    c.add("long-comment",
+          line6Information(cat({"ICMT", be32(0x0000015E), patchfiles::line6Chars(std::string(350, 'c'))})));
+    c.add("next-patch", cat({"FORM", line6Information(informationTexts(false))}));
+    c.add("short-block", line6Information({}, 3));
 }
 
 void line6EditConvert(Corpus& c) {
     const auto& effects = effectModules();
     for (std::size_t i = 0; i < effects.size(); ++i)
-        for (const std::uint8_t choice : {std::uint8_t(i), std::uint8_t(0x10 | i)})
-            c.add("modules-" + std::to_string(i) + "-" + std::to_string(choice),
-                  Bytes{choice} + modules(effects[i]));
+        for (const std::uint8_t choice : {std::uint8_t(i), std::uint8_t(0x10 | i)}) {
+            Bytes seed = {choice};
+            for (const Line6Module& m : modulesWith(effects[i]))
+                seed = cat({seed, patchfiles::line6ModuleBytes(m)});
+            c.add("modules-" + std::to_string(i) + "-" + std::to_string(choice), seed);
+        }
 }
 
-// GuitarPort: version 99, fixed places, the information chunk after the patch data.
+// GuitarPort: version 99 with every effect's values set, the information chunk after them.
 Bytes guitarPortFile(std::uint8_t type, std::uint8_t reverbType, bool bothEffects, const Bytes& info) {
-    const std::size_t reverb = 232 + (type == 0 ? 20 : type >= 3 ? 12 : 16);
-    Bytes b(reverb + (reverbType == 0 ? 36 : 24), 0);
-    std::memcpy(b.data(), "FORM\0\0\0\0L6GP", 12);
-    b[23] = 0x63;
-    b[47] = 5;
-    b[115] = 0x1B;
-    b[171] = bothEffects ? 1 : 0;
-    b[175] = 3;
-    b[227] = type;
-    b[231] = 1;
-    b[247] = 1;
-    b[reverb + 11] = reverbType;
-    auto real = [&](std::size_t at, float value) {
-        const Bytes v = be32(std::bit_cast<std::uint32_t>(value));
-        std::copy(v.begin(), v.end(), b.begin() + std::ptrdiff_t(at));
-    };
+    patchfiles::GuitarPortFile file(type, reverbType, info);
+    file.set(47, 5)
+        .set(115, 0x1B)
+        .set(171, bothEffects)
+        .set(175, 3)
+        .set(231, 1)
+        .set(247, 1)
+        .real(148, -40.5f);
     for (std::size_t at : {60u, 68u, 72u, 76u, 80u, 84u, 152u, 204u, 208u, 212u})
-        real(at, 0.5f);
-    real(148, -40.5f);
-    for (std::size_t at = 232; at + 4 <= reverb; at += 4)
-        real(at, 2.0f);
-    const Bytes length = be32(std::uint32_t(b.size() - 32));
-    std::copy(length.begin(), length.end(), b.begin() + 28);
-    return b + info;
+        file.real(at, 0.5f);
+    for (std::size_t at = patchfiles::GuitarPortFile::kModulation; at + 4 <= file.reverb; at += 4)
+        file.real(at, 2.0f);
+    return file.bytes;
 }
 
+// Every text, and a tag the reader does not know.
 Bytes guitarPortInformation() {
-    auto text = [](std::string_view t, std::string_view s) {
-        Bytes b = tag(t) + be32(std::uint32_t(s.size())) + tag(s);
-        if (s.size() % 2)
-            b.push_back(0);
-        return b;
-    };
-    const Bytes subs = text("IAMP", "Amp") + text("IPUS", "Pickup") + text("IPUP", "Neck") +
-                       text("ISTL", "Rock") + text("ISST", "Sub") + text("ISNG", "Song") +
-                       text("IGTR", "Player") + text("IBND", "Band") + text("IDAT", "2003") + tag("XXXX") +
-                       text("ICMT", "Odd");
-    return tag("LIST") + be32(std::uint32_t(4 + subs.size())) + tag("INFO") + subs;
+    const auto text = patchfiles::guitarPortText;
+    return patchfiles::guitarPortInfo(
+        cat({text("IAMP", "Amp"), text("IPUS", "Pickup"), text("IPUP", "Neck"), text("ISTL", "Rock"),
+             text("ISST", "Sub"), text("ISNG", "Song"), text("IGTR", "Player"), text("IBND", "Band"),
+             text("IDAT", "2003"), "XXXX", text("ICMT", "Odd")}));
 }
 
 void guitarPort(Corpus& c) {
@@ -451,7 +343,7 @@ void frameInput(Corpus& c) {
 
 // The bounded reader: operations, then the file they walk.
 void byteReader(Corpus& c) {
-    const Bytes file = tag("FORM") + be32(12) + tag("SSLB") + tag("LENT") + le32(7) + tag("xyz");
+    const Bytes file = cat({"FORM", be32(12), "SSLB", "LENT", le32(7), "xyz"});
     const Bytes ops = {0x07 | 0x80, 'F', 'O', 'R', 'M', 0x04, 0x05, 0x06, 0x02, 0x03, 5,    0x80, 0x00, 0x03,
                        0x87,        'L', 'E', 'N', 'T', 0x01, 0x81, 0x00, 0x40, 0x00, 0x07, 0x27, 'z'};
     auto seed = [&](const Bytes& operations) {

@@ -284,6 +284,31 @@ private slots:
         QCOMPARE(f.Drive->value(), 64); // the controller moved Bass only
     }
 
+    // The program itself, started as a user starts it: it finds the device's ports by their
+    // names, asks for the edit buffer and recognises the dump that comes back.
+    void theProgramReadsTheDeviceAtStartUp() {
+        e2e::Scratch folder;
+        e2e::writeConfig(folder.path().toStdString(), {0, 0, 0, peer_.outputPort(), peer_.inputPort()});
+        const std::size_t before = peer_.messages().size();
+        e2e::ChildProcess editor;
+        editor.setWorkingDirectory(folder.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("AMPLIX_MIDI_API"), QStringLiteral("jack"));
+        environment.insert(QStringLiteral("AMPLIX_MIDI_TRACE"), QStringLiteral("1"));
+        editor.setProcessEnvironment(environment);
+        std::string whyNot;
+        QVERIFY2(editor.start({AMPLIX_E2E_EDITOR}, folder / "log", whyNot), whyNot.c_str());
+        const auto logged = [&](const char* text) {
+            return e2e::readFile(folder / "log").find(text) != std::string::npos;
+        };
+        QVERIFY2(e2e::waitUntil([&] { return logged("received single-patch dump (151 bytes)"); },
+                                e2e::kStartUpReadLimit),
+                 (e2e::readFile(folder / "log") + context()).c_str());
+        QVERIFY(logged(("ports open: in \"" + peer_.outputPort() + "\"").c_str()));
+        QCOMPARE(since(before), Lines{kEditRequest});
+        QVERIFY(editor.running());
+    }
+
     // At podsim's start its edit buffer is patch 1A. Stored, the edit buffer the device sends
     // goes back whole as a store message to location 5, "2B".
     void storeGoesToTheChosenLocation() {

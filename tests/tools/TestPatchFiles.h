@@ -144,6 +144,10 @@ inline std::vector<Line6Module> line6StandardModules() {
     };
     // clang-format on
 }
+// The information block around its texts; length, when given, is stored instead of the real one.
+inline Bytes line6Information(const Bytes& texts, std::optional<std::uint32_t> length = std::nullopt) {
+    return cat({"LIST", be32(length.value_or(std::uint32_t(4 + texts.size()))), "UNFO", texts});
+}
 struct Line6Patch {
     std::string name = "Texas Flood";
     std::uint8_t device = 2;
@@ -162,7 +166,7 @@ struct Line6Patch {
             b = cat({b, line6ModuleBytes(m)});
         b.resize(std::max(b.size(), size));
         if (info)
-            b = cat({b, "LIST", be32(infoLength.value_or(std::uint32_t(4 + info->size()))), "UNFO", *info});
+            b = cat({b, line6Information(*info, infoLength)});
         return b;
     }
 };
