@@ -444,42 +444,32 @@ std::vector<std::string> RtMidiService::outputNames() {
     return visiblePorts(*listers_->output);
 }
 
-unsigned RtMidiService::inputCount() {
+// A listing under the lock; one that throws lists nothing.
+std::vector<std::string> RtMidiService::listing(bool inputs) {
     std::lock_guard lock(mutex_);
     try {
-        return unsigned(inputNames().size());
+        return inputs ? inputNames() : outputNames();
     } catch (...) {
-        return 0;
+        return {};
     }
+}
+
+unsigned RtMidiService::inputCount() {
+    return unsigned(listing(true).size());
 }
 
 std::string RtMidiService::inputName(unsigned index) {
-    std::lock_guard lock(mutex_);
-    try {
-        auto names = inputNames();
-        return index < names.size() ? names[index] : std::string();
-    } catch (...) {
-        return {};
-    }
+    const auto names = listing(true);
+    return index < names.size() ? names[index] : std::string();
 }
 
 unsigned RtMidiService::outputCount() {
-    std::lock_guard lock(mutex_);
-    try {
-        return unsigned(outputNames().size());
-    } catch (...) {
-        return 0;
-    }
+    return unsigned(listing(false).size());
 }
 
 std::string RtMidiService::outputName(unsigned index) {
-    std::lock_guard lock(mutex_);
-    try {
-        auto names = outputNames();
-        return index < names.size() ? names[index] : std::string();
-    } catch (...) {
-        return {};
-    }
+    const auto names = listing(false);
+    return index < names.size() ? names[index] : std::string();
 }
 
 int RtMidiService::openOutput(unsigned index, MidiHandle& output) {
@@ -544,22 +534,25 @@ int RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& in
     }
 }
 
-int RtMidiService::startInput(MidiHandle input) {
+// What is done to an open input port, under the lock; an unknown handle is refused.
+template <typename Action> int RtMidiService::onInputPort(MidiHandle input, Action action) {
     std::lock_guard lock(mutex_);
     auto it = inputs_.find(input);
-    if (it == inputs_.end())
-        return kMidiInvalidHandle;
-    it->second->port.start();
-    return kMidiOk;
+    return it == inputs_.end() ? kMidiInvalidHandle : action(it->second->port);
+}
+
+int RtMidiService::startInput(MidiHandle input) {
+    return onInputPort(input, [](MidiInputPort& port) {
+        port.start();
+        return kMidiOk;
+    });
 }
 
 int RtMidiService::resetInput(MidiHandle input) {
-    std::lock_guard lock(mutex_);
-    auto it = inputs_.find(input);
-    if (it == inputs_.end())
-        return kMidiInvalidHandle;
-    it->second->port.reset();
-    return kMidiOk;
+    return onInputPort(input, [](MidiInputPort& port) {
+        port.reset();
+        return kMidiOk;
+    });
 }
 
 int RtMidiService::closeInput(MidiHandle input) {
@@ -602,11 +595,7 @@ int RtMidiService::closeOutput(MidiHandle output) {
 }
 
 int RtMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
-    std::lock_guard lock(mutex_);
-    auto it = inputs_.find(input);
-    if (it == inputs_.end())
-        return kMidiInvalidHandle;
-    return it->second->port.addBuffer(std::move(buffer));
+    return onInputPort(input, [&](MidiInputPort& port) { return port.addBuffer(std::move(buffer)); });
 }
 
 int RtMidiService::sendShort(MidiHandle output, std::uint32_t message) {

@@ -60,6 +60,8 @@ private:
     void dropClientsOfGoneServer();
     std::vector<std::string> inputNames();
     std::vector<std::string> outputNames();
+    std::vector<std::string> listing(bool inputs);
+    template <typename Action> int onInputPort(MidiHandle input, Action action);
     int sendBytes(MidiHandle output, const std::uint8_t* data, std::size_t size);
 
     mutable std::mutex mutex_;
