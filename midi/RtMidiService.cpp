@@ -2,6 +2,7 @@
 #include "midi/RtMidiService.h"
 
 #include "midi/MidiInputPort.h"
+#include "midi/MidiTrace.h"
 
 #include <RtMidi.h>
 
@@ -371,14 +372,17 @@ bool RtMidiService::ensureListers() {
         // The look started with the service counts as a failed try at the time it started;
         // when that is longer ago than the interval, the server is asked again below.
         running = firstJackProbe_.get();
-        if (!running)
+        if (!running) {
             lastFailedJackProbe_ = firstJackProbeStarted_;
+            midiTrace("no JACK server answered at start-up");
+        }
     }
     if (!running) {
         if (lastFailedJackProbe_ && now - *lastFailedJackProbe_ < kJackProbeInterval)
             return false;
         if (!jackServerRunning()) {
             lastFailedJackProbe_ = now;
+            midiTrace("no JACK server answers");
             return false;
         }
     }

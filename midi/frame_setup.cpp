@@ -5,6 +5,7 @@
 #include "files/SafeSave.h"
 #include "midi/DMidiSetupDialog.h"
 #include "midi/MidiConfig.h"
+#include "midi/MidiTrace.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,7 +69,8 @@ void DFrame::CmSetupMidi() {
     MidiConfig config{PODMidiChannel, PODMidiInPort, PODMidiOutPort, PODMidiInName.toStdString(),
                       PODMidiOutName.toStdString()};
     const std::vector<std::uint8_t> bytes = encodeMidiConfig(config);
-    const bool written = saveWholeFile(QString::fromLatin1(kConfigFileName), bytes.data(), qint64(bytes.size()));
+    const bool written =
+        saveWholeFile(QString::fromLatin1(kConfigFileName), bytes.data(), qint64(bytes.size()));
     if (!written)
         ShowMessage(this, QStringLiteral("Error writing to AMPLIX.CNF file!"), QStringLiteral("error!!"));
 
@@ -101,6 +103,9 @@ void DFrame::UpdateMidiSettings() {
     PODMidiOutName = QString::fromStdString(config->outputName);
 
     if (PODMidiInPort >= inputs.size() || PODMidiOutPort >= outputs.size()) {
+        midiTrace("devices of " + std::string(kConfigFileName) + " not listed: in \"" + config->inputName +
+                  "\", out \"" + config->outputName + "\" (" + std::to_string(inputs.size()) + " inputs, " +
+                  std::to_string(outputs.size()) + " outputs listed)");
         CmSetupMidi();
         return;
     }

@@ -289,24 +289,33 @@ private slots:
     void theProgramReadsTheDeviceAtStartUp() {
         e2e::Scratch folder;
         e2e::writeConfig(folder.path().toStdString(), {0, 0, 0, peer_.outputPort(), peer_.inputPort()});
-        const std::size_t before = peer_.messages().size();
-        e2e::ChildProcess editor;
-        editor.setWorkingDirectory(folder.path());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("AMPLIX_MIDI_API"), QStringLiteral("jack"));
         environment.insert(QStringLiteral("AMPLIX_MIDI_TRACE"), QStringLiteral("1"));
-        editor.setProcessEnvironment(environment);
-        std::string whyNot;
-        QVERIFY2(editor.start({AMPLIX_E2E_EDITOR}, folder / "log", whyNot), whyNot.c_str());
-        const auto logged = [&](const char* text) {
-            return e2e::readFile(folder / "log").find(text) != std::string::npos;
-        };
-        QVERIFY2(e2e::waitUntil([&] { return logged("received single-patch dump (151 bytes)"); },
-                                e2e::kStartUpReadLimit),
-                 (e2e::readFile(folder / "log") + context()).c_str());
-        QVERIFY(logged(("ports open: in \"" + peer_.outputPort() + "\"").c_str()));
+        const auto log = [&] { return e2e::readFile(folder / "log"); };
+        const auto logged = [&](const std::string& text) { return log().find(text) != std::string::npos; };
+
+        // A start whose request or answer fell into a period jackd dropped is made again.
+        std::unique_ptr<e2e::ChildProcess> editor;
+        std::size_t before = 0;
+        bool read = false;
+        for (int n = 0; n < 3 && !read; ++n) {
+            const int xruns = jack_.xruns();
+            editor = std::make_unique<e2e::ChildProcess>(); // the one before stops here
+            editor->setWorkingDirectory(folder.path());
+            editor->setProcessEnvironment(environment);
+            before = peer_.messages().size();
+            std::string whyNot;
+            QVERIFY2(editor->start({AMPLIX_E2E_EDITOR}, folder / "log", whyNot), whyNot.c_str());
+            read = e2e::waitUntil([&] { return logged("received single-patch dump (151 bytes)"); },
+                                  e2e::kStartUpReadLimit);
+            if (!read && jack_.xruns() == xruns)
+                break;
+        }
+        QVERIFY2(read, (log() + context()).c_str());
+        QVERIFY(logged("ports open: in \"" + peer_.outputPort() + "\""));
         QCOMPARE(since(before), Lines{kEditRequest});
-        QVERIFY(editor.running());
+        QVERIFY(editor->running());
     }
 
     // At podsim's start its edit buffer is patch 1A. Stored, the edit buffer the device sends
