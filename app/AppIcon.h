@@ -9,8 +9,7 @@ inline constexpr std::array<int, 6> kAmplixIconSizes{16, 32, 48, 64, 128, 256};
 
 // The largest drawing handed to the window system with a window. Title bars and task switchers
 // use 16 to 64 pixels; launchers take larger pictures from the installed icon theme. Every
-// drawing given to a window is decoded and sent to the X server when the window is created,
-// and the two largest alone cost more than half of the rest of the start-up's drawing.
+// drawing given to a window is decoded and sent to the X server when the window is created.
 inline constexpr int kWindowIconLargest = 64;
 
 // The program icon with one picture per size of kAmplixIconSizes up to largest, so a title bar

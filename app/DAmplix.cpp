@@ -62,7 +62,7 @@ DAmplix::~DAmplix() {
 }
 
 bool DAmplix::InitMainWindow(std::unique_ptr<amplix::MidiService> midi) {
-    midi_ = midi ? std::move(midi) : createSystemMidiService();
+    midi_ = std::move(midi);
     frame_ = std::make_unique<DFrame>(*midi_);
     // The MIDI setup dialog, when needed, comes up before the main window is shown.
     frame_->SetupWindow();

@@ -15,9 +15,9 @@ public:
     DAmplix(int& argc, char** argv);
     ~DAmplix() override;
 
-    // Creates the frame on midi (the system's MIDI service when null), runs its start-up and
-    // shows it. Returns false when start-up asked the program to end.
-    bool InitMainWindow(std::unique_ptr<amplix::MidiService> midi = nullptr);
+    // Creates the frame on midi, the system's MIDI service, runs its start-up and shows it.
+    // Returns false when start-up asked the program to end.
+    bool InitMainWindow(std::unique_ptr<amplix::MidiService> midi);
     DFrame* mainWindow() const { return frame_.get(); }
 
 private:

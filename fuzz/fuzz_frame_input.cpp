@@ -7,6 +7,7 @@
 #include "app/DFrame.h"
 #include "device/FactoryPatches.h"
 #include "fuzz/FuzzCheck.h"
+#include "midi/MidiConfig.h"
 #include "midi/TestMidiService.h"
 #include "patch/DPatchName.h"
 #include "patch/SysexFormat.h"
@@ -79,9 +80,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The editor starts in a folder of its own; libFuzzer's folders are named relative to ours.
     const QString started = QDir::currentPath();
     QDir::setCurrent(editor->dir.path());
-    // AMPLIX.CNF naming the test double's ports, so the editor starts connected without a dialog.
-    QFile config(QStringLiteral("AMPLIX.CNF"));
-    FUZZ_CHECK(config.open(QIODevice::WriteOnly) && config.write(QByteArray(4, '\0')) == 4);
+    // The configuration naming the test double's first ports, so the editor starts connected without a
+    // dialog.
+    const auto bytes = encodeMidiConfig({});
+    QFile config(QString::fromLatin1(kConfigFileName));
+    FUZZ_CHECK(config.open(QIODevice::WriteOnly) &&
+               config.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) ==
+                   qint64(bytes.size()));
     config.close();
     editor->frame = std::make_unique<DFrame>(editor->midi);
     editor->frame->SetupWindow();

@@ -1,13 +1,13 @@
 // The MIDI service on RtMidi: device lists, ports, sending, and input fed to MidiInputPort.
 #include "midi/RtMidiService.h"
 
+#include "midi/JackWatch.h"
 #include "midi/MidiInputPort.h"
 #include "midi/MidiTrace.h"
 
 #include <RtMidi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -17,15 +17,10 @@
 #include <string_view>
 #include <system_error>
 
-#if defined(AMPLIX_HAVE_LIBJACK)
-#include <jack/jack.h>
-#endif
-
 namespace amplix {
 
 namespace {
 
-constexpr const char* kClientName = "Amplix 32";
 constexpr const char* kInputPortName = "MIDI In";
 constexpr const char* kOutputPortName = "MIDI Out";
 constexpr const char* kApiVariable = "AMPLIX_MIDI_API";
@@ -101,84 +96,6 @@ bool alsaSequencerPresent() {
     return std::filesystem::exists(kAlsaSequencerDevice, error);
 }
 
-// libjack prints several lines for every failed connection attempt, and each device listing
-// retries while no server runs. The editor reports MIDI trouble in its own dialogs instead.
-void quietJack() {
-#if defined(AMPLIX_HAVE_LIBJACK)
-    jack_set_error_function([](const char*) {});
-    jack_set_info_function([](const char*) {});
-#endif
-}
-
-// Asking first keeps RtMidi's JACK constructors from warning on the console when no server
-// runs (they warn before an error callback can be installed).
-bool jackServerRunning() {
-#if defined(AMPLIX_HAVE_LIBJACK)
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(kClientName, JackNoStartServer, &status);
-    if (!client)
-        return false;
-    jack_client_close(client);
-#endif
-    return true;
-}
-
-// A port-less client of our own on the JACK server: it hears the server go away, and sees
-// whether a device port still has its connection to one of our ports.
-class JackWatch {
-public:
-    JackWatch() = default;
-    JackWatch(const JackWatch&) = delete;
-    JackWatch& operator=(const JackWatch&) = delete;
-    ~JackWatch() {
-#if defined(AMPLIX_HAVE_LIBJACK)
-        if (client_)
-            jack_client_close(client_);
-#endif
-    }
-
-    void open() {
-#if defined(AMPLIX_HAVE_LIBJACK)
-        jack_status_t status{};
-        client_ = jack_client_open(kClientName, JackNoStartServer, &status);
-        if (!client_)
-            return;
-        // libjack tells of the server's end through the client thread, which activation starts.
-        jack_on_shutdown(
-            client_, [](void* gone) { static_cast<std::atomic<bool>*>(gone)->store(true); }, &gone_);
-        jack_activate(client_);
-#endif
-    }
-    bool serverGone() const {
-        return gone_;
-    }
-
-    // True when the device port exists and none of our ports called ownPort is connected to it:
-    // it vanished and came back, or the server did.
-    bool lostConnection(const std::string& device, std::string_view ownPort) const;
-
-private:
-#if defined(AMPLIX_HAVE_LIBJACK)
-    jack_client_t* client_ = nullptr;
-#endif
-    std::atomic<bool> gone_{false};
-};
-
-// Our own ports would otherwise show up in the other list (an open output is an input to
-// everybody else) and shift the device numbers kept in the configuration file. Both ALSA
-// ("client:port nn:n") and JACK ("client:port", a second client "client-01") start with the
-// client name.
-bool isOwnPort(std::string_view name) {
-    const std::string_view client = name.substr(0, name.find(':'));
-    const std::string_view ours = kClientName;
-    if (!client.starts_with(ours))
-        return false;
-    const std::string_view rest = client.substr(ours.size());
-    return rest.empty() ||
-           (rest.size() > 1 && rest.front() == '-' &&
-            std::all_of(rest.begin() + 1, rest.end(), [](char c) { return c >= '0' && c <= '9'; }));
-}
-
 std::vector<std::string> visiblePorts(RtMidi& midi) {
     std::vector<std::string> names;
     const unsigned count = midi.getPortCount();
@@ -197,29 +114,6 @@ std::optional<unsigned> rtMidiPortNumber(RtMidi& midi, const std::string& name) 
         if (midi.getPortName(i) == name)
             return i;
     return std::nullopt;
-}
-
-bool JackWatch::lostConnection(const std::string& device, std::string_view ownPort) const {
-#if defined(AMPLIX_HAVE_LIBJACK)
-    if (!client_ || gone_ || device.empty())
-        return false;
-    jack_port_t* port = jack_port_by_name(client_, device.c_str());
-    if (!port)
-        return false; // still gone: nothing to connect to yet
-    const char** connections = jack_port_get_all_connections(client_, port);
-    bool ours = false;
-    for (const char** c = connections; c && *c && !ours; ++c) {
-        const std::string_view name = *c;
-        ours = isOwnPort(name) && name.substr(name.find(':') + 1) == ownPort;
-    }
-    if (connections)
-        jack_free(connections);
-    return !ours;
-#else
-    (void)device;
-    (void)ownPort;
-    return false;
-#endif
 }
 
 RtMidi::Api rtMidiApi(bool alsa) {
