@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -48,6 +49,8 @@ public:
     void SetupWindow();
     // True once the program was asked to end (for lack of memory while opening a port).
     bool closeRequested() const { return closeRequested_; }
+    // True while a SysEx is on its way to the device (the window repaints, nothing else runs).
+    bool sendingSysex() const { return sending_ > 0; }
 
     // Menu commands, by id.
     void dispatchCommand(int id);
@@ -219,6 +222,10 @@ private:
     void releaseReceiveBuffer();
     void closeMainWindow();
     void closeHelpWindow();
+    // While a SysEx is on its way the window repaints but the frame handles nothing else: its
+    // posted messages and MIDI events wait, in order, and a close waits for the send to end.
+    bool deferWhileSending(QEvent* event);
+    void releaseDeferred();
 
     amplix::MidiService& midi_;
     std::unique_ptr<amplix::MidiInputSink> inputSink_;
@@ -226,4 +233,7 @@ private:
     QHash<QString, QWidget*> toneControls_;
     std::uint64_t requestNumber_ = 0;
     bool closeRequested_ = false;
+    int sending_ = 0;
+    bool closeAfterSending_ = false;
+    std::vector<std::unique_ptr<QEvent>> deferred_;
 };

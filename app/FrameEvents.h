@@ -40,3 +40,17 @@ public:
     const std::uint32_t message;
     const std::shared_ptr<amplix::SysexBuffer> buffer;
 };
+
+// A copy of one of the frame's own events, for handling it later; null for any other event.
+inline std::unique_ptr<QEvent> copyFrameEvent(const QEvent& event) {
+    const int type = event.type();
+    if (type >= MM_MIM_DATA && type <= MM_MIM_LONGERROR) {
+        const auto& input = static_cast<const MidiInputEvent&>(event);
+        return std::make_unique<MidiInputEvent>(type, input.input, input.message, input.buffer);
+    }
+    if (type >= WM_GETTAPTEMPO && type <= WM_CHKTREMCHOR) {
+        const auto& message = static_cast<const FrameMessage&>(event);
+        return std::make_unique<FrameMessage>(type, message.wParam, message.lParam);
+    }
+    return nullptr;
+}

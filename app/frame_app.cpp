@@ -20,9 +20,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
+#include <QTimer>
 
 namespace {
 const QString kHelpCaption = QStringLiteral("Amplix 32 Help");
@@ -125,7 +127,30 @@ void DFrame::SetupWindow() {
     CmFileRead();
 }
 
+bool DFrame::deferWhileSending(QEvent* event) {
+    if (sending_ == 0)
+        return false;
+    if (auto copy = copyFrameEvent(*event)) {
+        deferred_.push_back(std::move(copy));
+        return true;
+    }
+    return false;
+}
+
+// Ahead of anything posted since, in the order they came.
+void DFrame::releaseDeferred() {
+    for (auto& event : deferred_)
+        QCoreApplication::postEvent(this, event.release(), Qt::HighEventPriority);
+    deferred_.clear();
+    if (closeAfterSending_) {
+        closeAfterSending_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
 void DFrame::customEvent(QEvent* event) {
+    if (deferWhileSending(event))
+        return;
     const int type = event->type();
     switch (type) {
     case WM_CHKRECSYSEX:
@@ -213,6 +238,11 @@ void DFrame::closeMainWindow() {
 }
 
 void DFrame::closeEvent(QCloseEvent* event) {
+    if (sending_ > 0) {
+        closeAfterSending_ = true;
+        event->ignore();
+        return;
+    }
     closeHelpWindow();
     event->accept();
 }

@@ -1,6 +1,8 @@
 // Reading and writing AMPLIX.CNF.
 #include "midi/MidiConfig.h"
 
+#include "midi/DeviceNames.h"
+
 #include <algorithm>
 
 namespace amplix {
@@ -72,8 +74,14 @@ unsigned resolveDevice(unsigned storedIndex, const std::string& storedName, cons
         return storedIndex;
     if (storedIndex < names.size() && names[storedIndex] == storedName)
         return storedIndex;
-    auto found = std::find(names.begin(), names.end(), storedName);
-    return found == names.end() ? storedIndex : unsigned(found - names.begin());
+    // On ALSA a device plugged in again may come back under another sequencer address.
+    const auto found = findDevice(storedName, names);
+    if (!found)
+        return storedIndex;
+    if (names[*found] != storedName && storedIndex < names.size() &&
+        withoutSequencerAddress(names[storedIndex]) == withoutSequencerAddress(storedName))
+        return storedIndex;
+    return unsigned(*found);
 }
 
 } // namespace amplix

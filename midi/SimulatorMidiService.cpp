@@ -196,8 +196,7 @@ int SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8
     std::unique_lock sending(sendMutex_, std::defer_lock);
     if (pacing_ == Pacing::WireSpeed) {
         sending.lock();
-        sendFreeAt_ = std::max(sendFreeAt_, Clock::now()) + message.size() * kByteTime;
-        std::this_thread::sleep_until(sendFreeAt_);
+        std::this_thread::sleep_until(sendCable_.carry(message.size(), Clock::now()));
     }
     std::vector<PodDevice::Message> replies;
     try {

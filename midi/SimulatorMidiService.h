@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device/PodDevice.h"
+#include "midi/CablePacing.h"
 #include "midi/MidiInputPort.h"
 #include "midi/MidiService.h"
 
@@ -29,8 +30,7 @@ public:
     static constexpr const char* kDeviceName = "Amplix POD Simulator";
     enum class Pacing { WireSpeed, Immediate };
 
-    // 31250 baud, ten bits per byte on the wire.
-    static constexpr std::chrono::microseconds kByteTime{320};
+    static constexpr std::chrono::microseconds kByteTime = kCableByteTime;
     static constexpr std::size_t kSliceBytes = 16;
 
     explicit SimulatorMidiService(Pacing pacing = Pacing::WireSpeed);
@@ -75,7 +75,7 @@ private:
     PodDevice device_;
 
     std::mutex sendMutex_;           // one message on the cable to the device at a time
-    Clock::time_point sendFreeAt_{}; // when that cable has carried everything it was given
+    CableClock sendCable_;
 
     // Held while a slice is being handed to the input, so a reset or close never overlaps one.
     std::mutex deliveryMutex_;

@@ -1,6 +1,7 @@
 // The frame's MIDI ports: opening and closing them, short messages and SysEx sends.
 #include "app/DFrame.h"
 
+#include "app/BusyWait.h"
 #include "app/MessageBox.h"
 #include "midi/MidiTrace.h"
 
@@ -90,7 +91,15 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
         err = kMidiError;
     else {
         midiTrace("send", sysEx.data(), std::size_t(sysexMsgSize));
-        err = unsigned(midi_.sendSysex(HPODMidiOut, sysEx.data(), std::size_t(sysexMsgSize)));
+        // The send returns when the message is on the cable, 1.6 s for a bank: it runs on a
+        // thread of its own while the window repaints and nothing else happens.
+        const std::vector<std::uint8_t> message(sysEx.begin(), sysEx.begin() + sysexMsgSize);
+        const MidiHandle output = HPODMidiOut;
+        ++sending_;
+        err = unsigned(runWhileRepainting([&] { return midi_.sendSysex(output, message.data(), message.size()); }));
+        --sending_;
+        if (sending_ == 0)
+            releaseDeferred();
     }
     if (err != 0) {
         ShowMessage(this, QStringLiteral("Failed to send sysex message!"), QStringLiteral("Error!"));

@@ -1,4 +1,5 @@
 // AMPLIX.CNF: the four bytes as they always were, the device names after them.
+#include "midi/DeviceNames.h"
 #include "midi/MidiConfig.h"
 
 #include <gtest/gtest.h>
@@ -39,4 +40,37 @@ TEST(MidiConfig, DevicesAreFoundAgainByName) {
     EXPECT_EQ(resolveDevice(3, "USB MIDI 1", names), 3u); // a second one of that name keeps its place
     EXPECT_EQ(resolveDevice(0, "Gone", names), 0u);       // gone: the index as stored
     EXPECT_EQ(resolveDevice(9, "Amplix POD Simulator", names), 2u); // stored index past the list
+}
+
+// ALSA puts the sequencer address at the end of a name, and it may change when the interface is
+// plugged in again: the device is still found, the exact name preferred.
+TEST(MidiConfig, AlsaDevicesAreFoundWhenTheirAddressChanged) {
+    const std::string stored = "USB MIDI Interface:USB MIDI Interface MIDI 1 20:0";
+    const std::vector<std::string> moved = {"Midi Through:Midi Through Port-0 14:0",
+                                            "USB MIDI Interface:USB MIDI Interface MIDI 1 24:0",
+                                            "Amplix POD Simulator"};
+    EXPECT_EQ(resolveDevice(0, stored, moved), 1u);
+    EXPECT_EQ(resolveDevice(1, stored, moved), 1u);
+    const std::vector<std::string> two = {"USB MIDI Interface:USB MIDI Interface MIDI 1 24:0",
+                                          "USB MIDI Interface:USB MIDI Interface MIDI 1 20:0",
+                                          "USB MIDI Interface:USB MIDI Interface MIDI 1 28:0"};
+    EXPECT_EQ(resolveDevice(2, stored, two), 1u); // the exact name wins
+    EXPECT_EQ(resolveDevice(2, "USB MIDI Interface:USB MIDI Interface MIDI 1 32:0", two), 2u);
+    EXPECT_EQ(resolveDevice(0, "USB MIDI Interface:USB MIDI Interface MIDI 2 20:0", two), 0u); // another port
+
+    struct Case {
+        const char* name;
+        std::optional<SequencerAddress> address;
+        const char* rest;
+    };
+    for (const Case& c : {Case{"Midi Through:Midi Through Port-0 14:0", SequencerAddress{14, 0},
+                               "Midi Through:Midi Through Port-0"},
+                          Case{"A:B 128:12", SequencerAddress{128, 12}, "A:B"},
+                          Case{"Amplix POD Simulator", std::nullopt, "Amplix POD Simulator"},
+                          Case{"POD out:out", std::nullopt, "POD out:out"},
+                          Case{"A:B 1280:0", std::nullopt, "A:B 1280:0"}, Case{"A:B 20:", std::nullopt, "A:B 20:"},
+                          Case{"A:B 2x:0", std::nullopt, "A:B 2x:0"}, Case{" 20:0", std::nullopt, " 20:0"}}) {
+        EXPECT_EQ(sequencerAddress(c.name), c.address) << c.name;
+        EXPECT_EQ(withoutSequencerAddress(c.name), c.rest) << c.name;
+    }
 }

@@ -1,0 +1,127 @@
+// RtMidiService's sending: short messages at once, SysEx at the pace of the cable.
+#include "midi/RtMidiEntries.h"
+
+#include "midi/MidiTrace.h"
+
+#include <new>
+#include <thread>
+
+namespace amplix {
+
+namespace {
+
+// RtMidi's JACK output queues each message with an int length in front in a ring buffer of
+// 16384 bytes, one of which always stays free. A longer message is dropped without a word,
+// so it is refused here instead.
+constexpr std::size_t kJackRingBufferSize = 16384;
+constexpr std::size_t kJackLargestMessage = kJackRingBufferSize - 1 - sizeof(int);
+
+// Status bytes that bound the short messages.
+constexpr std::uint8_t kFirstStatus = 0x80;
+constexpr std::uint8_t kMessageTypeMask = 0xF0;
+constexpr std::uint8_t kChannelPressure = 0xD0;
+constexpr std::uint8_t kSystemMessage = 0xF0;
+constexpr std::uint8_t kTimeCodeQuarterFrame = 0xF1;
+constexpr std::uint8_t kSongPosition = 0xF2;
+constexpr std::uint8_t kSongSelect = 0xF3;
+
+std::size_t shortMessageLength(std::uint8_t status) {
+    if (status < kFirstStatus || status == kSysexStart || status == kSysexEnd)
+        return 0;
+    switch (status & kMessageTypeMask) {
+    case kProgramChange:
+    case kChannelPressure:
+        return 2;
+    case kSystemMessage:
+        if (status == kTimeCodeQuarterFrame || status == kSongSelect)
+            return 2;
+        return status == kSongPosition ? 3 : 1;
+    default:
+        return 3;
+    }
+}
+
+} // namespace
+
+int RtMidiService::sendShort(MidiHandle output, std::uint32_t message) {
+    const std::uint8_t bytes[] = {shortStatus(message), shortData1(message), shortData2(message)};
+    const std::size_t length = shortMessageLength(bytes[0]);
+    std::lock_guard sending(sendMutex_);
+    std::lock_guard lock(mutex_);
+    auto it = outputs_.find(output);
+    if (it == outputs_.end())
+        return kMidiInvalidHandle;
+    if (length == 0)
+        return kMidiError;
+    if (Clock::now() - lastLook_ >= kShortSendLookInterval)
+        ensureListers();
+    OutputEntry& entry = *it->second;
+    const int result = sendBytes(entry, bytes, length);
+    if (result == kMidiOk)
+        entry.cable.carry(length, Clock::now());
+    return result;
+}
+
+int RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
+    std::lock_guard sending(sendMutex_);
+    std::shared_ptr<OutputEntry> entry;
+    std::size_t pieceSize = 0;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = outputs_.find(output);
+        if (it == outputs_.end())
+            return kMidiInvalidHandle;
+        if (!data || size == 0) // RtMidi throws std::out_of_range on an empty message
+            return kMidiError;
+        if (system_ == System::Jack && size > kJackLargestMessage)
+            return kMidiError;
+        entry = it->second;
+        // The kernel hands a sequencer event to a hardware port only when all of it fits into the
+        // port's buffer (4096 bytes by default) and drops it silently otherwise: on ALSA a long
+        // SysEx goes in pieces, which RtMidi's encoder turns into one SysEx event each. JACK
+        // carries a whole message in one period, and its receivers take it whole.
+        pieceSize = system_ == System::Alsa ? kSysexPieceSize : 0;
+    }
+
+    // Every piece looks at the device first. One that went away half-way, even one already back,
+    // has a broken message: the send fails instead of reporting what never arrived.
+    const RtMidiOut* connection = nullptr;
+    bool firstPiece = true;
+    const auto hand = [&](std::span<const std::uint8_t> piece) {
+        std::lock_guard lock(mutex_);
+        if (!outputs_.count(output))
+            return kMidiInvalidHandle;
+        ensureListers(true);
+        if (firstPiece)
+            connection = entry->midi.get();
+        else if (entry->midi.get() != connection) {
+            midiTrace("the device went away in the middle of a message");
+            return kMidiError;
+        }
+        firstPiece = false;
+        return sendBytes(*entry, piece.data(), piece.size());
+    };
+    return sendPaced(
+        std::span(data, size), pieceSize, entry->cable, [] { return Clock::now(); },
+        [](Clock::time_point until) { std::this_thread::sleep_until(until); }, hand);
+}
+
+int RtMidiService::sendBytes(OutputEntry& entry, const std::uint8_t* data, std::size_t size) {
+    dropClientsOfGoneServer();
+    if (!entry.midi || entry.absent)
+        return kMidiError; // its device or its server went away
+    try {
+        entry.trap.clear();
+        // On JACK this waits while RtMidi's queue is full and returns once the message is
+        // queued whole; the next process period puts it on the wire. On ALSA the sequencer
+        // delivers it at once.
+        entry.midi->sendMessage(data, size);
+        return entry.trap.failed ? kMidiError : kMidiOk;
+    } catch (const std::bad_alloc&) {
+        return kMidiNoMemory;
+    } catch (...) {
+        return kMidiError;
+    }
+}
+
+} // namespace amplix
