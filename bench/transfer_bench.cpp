@@ -1,4 +1,5 @@
-// Transfers: bank read and send through the simulator at wire speed, the edit-buffer round trip on JACK.
+// Transfers: bank read and send through the simulator at wire speed and on ALSA through the sequencer
+// model, the edit-buffer round trip on JACK.
 //
 // The bank figures are the editor's own calls on a frame connected to the built-in simulator
 // (SimulatorMidiService at wire speed): ReadPODAll until the whole bank has been taken in, and
@@ -6,10 +7,14 @@
 // with the time 5121 bytes take on a MIDI cable (31250 baud, ten bits a byte: 1.639 s).
 // The JACK figure is File > Read POD settings until the whole single-patch dump is in, against
 // the Python POD peer of the end-to-end tests on a private jackd (dummy driver, 256 frames at
-// 48 kHz: one period is 5.333 ms); it is skipped when jackd cannot start.
+// 48 kHz: one period is 5.333 ms); it is skipped when jackd cannot start. The ALSA figures are the
+// same calls on RtMidi's ALSA backend through the sequencer model of the tests: a store, the bank
+// send and the bank read, against 152 and 5121 bytes of cable time.
 //
 // Output: one "key value" line per figure, read by scripts/bench.
 #include "JackFixture.h"
+
+#include "AlsaSeqModel.h"
 
 #include "app/DFrame.h"
 #include "device/FactoryPatches.h"
@@ -153,6 +158,92 @@ int simulatorTransfers() {
     return 0;
 }
 
+// The same transfers on RtMidi's ALSA backend through the sequencer model: a USB MIDI interface
+// with a 4096-byte output buffer, a cable at 31250 baud and the device model behind it. Store and
+// bank send until the device holds what was sent; bank read until the frame has the whole bank.
+int alsaTransfers() {
+    const std::string interface = std::string(alsaseq::kInterfaceClientName) + ":" +
+                                  alsaseq::kInterfacePortName + " " + std::to_string(alsaseq::kInterfaceClient) +
+                                  ":0";
+    qputenv("AMPLIX_MIDI_API", "alsa");
+    StartFolder folder({0, 0, 0, interface, interface});
+    std::unique_ptr<MidiService> midi = createSystemMidiService();
+    DFrame frame(*midi);
+    frame.SetupWindow();
+    frame.show();
+    if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(5000)) ||
+        frame.PODMidiOutName != QString::fromStdString(interface)) {
+        std::printf("alsa_error the frame did not start on the interface\n");
+        return 1;
+    }
+    const auto holds = [](std::size_t location, const PatchRecord& record) {
+        bool same = false;
+        alsaseq::withDevice([&](PodDevice& device) { same = device.patch(location) == record; });
+        return same;
+    };
+
+    std::vector<double> stores;
+    for (int run = 0; run < kBankRuns; ++run) {
+        const PatchRecord record = factoryPatches()[std::size_t(run) * 7 % kPatchLocations];
+        const std::size_t location = std::size_t(run) * 5 + 1; // never holds that record yet
+        const auto dump = buildSingleDump(record);
+        std::copy(dump.begin(), dump.end(), frame.sysEx.begin());
+        makeStoreMessage(frame.sysEx, int(location));
+        const auto start = Clock::now();
+        if (!frame.SendSysexMessage(int(kStoreMessageSize)) ||
+            !waitUntil([&] { return holds(location, record); }, milliseconds(3000))) {
+            std::printf("alsa_error the store did not reach the device\n");
+            return 1;
+        }
+        stores.push_back(secondsSince(start));
+    }
+
+    std::array<PatchRecord, kPatchLocations> banks[2];
+    banks[0] = factoryPatches();
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        banks[1][n] = factoryPatches()[kPatchLocations - 1 - n];
+    std::vector<double> sends;
+    for (int run = 0; run < kBankRuns; ++run) {
+        const auto& bank = banks[(run + 1) % 2];
+        const auto dump = buildBankDump(bank, 0x01);
+        std::copy(dump.begin(), dump.end(), frame.sysEx.begin());
+        const auto start = Clock::now();
+        const auto all = [&] {
+            for (std::size_t n = 0; n < kPatchLocations; ++n)
+                if (!holds(n, bank[n]))
+                    return false;
+            return true;
+        };
+        if (!frame.SendSysexMessage(int(kBankDumpSize)) || !waitUntil(all, milliseconds(10000))) {
+            std::printf("alsa_error the bank send did not reach the device\n");
+            return 1;
+        }
+        sends.push_back(secondsSince(start));
+    }
+
+    std::vector<double> reads;
+    for (int run = 0; run < kBankRuns; ++run) {
+        frame.sysEx.fill(0);
+        const auto start = Clock::now();
+        frame.ReadPODAll();
+        if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(10000)) ||
+            classifyDump(frame.sysEx) != DumpKind::Bank || frame.sysEx[kBankDumpSize - 1] != kSysexEnd) {
+            std::printf("alsa_error the bank read did not bring a whole bank\n");
+            return 1;
+        }
+        reads.push_back(secondsSince(start));
+    }
+
+    const auto stats = alsaseq::stats();
+    const double storeWire = double(kStoreMessageSize) * 320e-6;
+    std::printf("alsa_store_s %.4f\nalsa_store_ratio %.4f\n", median(stores), median(stores) / storeWire);
+    std::printf("alsa_bank_send_s %.4f\nalsa_bank_send_ratio %.4f\n", median(sends), median(sends) / kWireSeconds);
+    std::printf("alsa_bank_read_s %.4f\nalsa_bank_read_ratio %.4f\n", median(reads), median(reads) / kWireSeconds);
+    std::printf("alsa_overruns %zu\nalsa_largest_event %zu\nalsa_largest_buffer_fill %zu\n", stats.overruns,
+                stats.largestEventToPort, stats.largestBufferFill);
+    return 0;
+}
+
 int jackRoundTrip() {
     e2e::JackServer jack;
     std::string whyNot;
@@ -221,12 +312,13 @@ int main(int argc, char** argv) {
     // The editor must never start a JACK server by itself, and its trace stays off.
     qputenv("JACK_NO_START_SERVER", "1");
     QApplication app(argc, argv);
-    const bool jackOnly = argc > 1 && std::string(argv[1]) == "--jack-only";
-    const bool simulatorOnly = argc > 1 && std::string(argv[1]) == "--simulator-only";
+    const std::string only = argc > 1 ? argv[1] : "";
     int result = 0;
-    if (!jackOnly)
+    if (only.empty() || only == "--simulator-only")
         result |= simulatorTransfers();
-    if (!simulatorOnly)
+    if (only.empty() || only == "--alsa-only")
+        result |= alsaTransfers();
+    if (only.empty() || only == "--jack-only")
         result |= jackRoundTrip();
     return result;
 }

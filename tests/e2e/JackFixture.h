@@ -237,12 +237,13 @@ inline void writeConfig(const std::string& folder, const MidiConfig& config) {
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-// The editor in this process as the user starts it: the system's MIDI service on JACK, settings
-// naming the device's ports, a start-up folder of its own.
-class EditorOnJack {
+// The editor in this process as the user starts it: the system's MIDI service (on JACK unless
+// told otherwise), settings naming the device's ports, a start-up folder of its own.
+class EditorOnMidi {
 public:
-    EditorOnJack(const std::string& deviceOut, const std::string& deviceIn, int channel = 0) {
-        qputenv("AMPLIX_MIDI_API", "jack");
+    EditorOnMidi(const std::string& deviceOut, const std::string& deviceIn, int channel = 0,
+                 const char* api = "jack") {
+        qputenv("AMPLIX_MIDI_API", api);
         QDir::setCurrent(dir_.path());
         writeConfig(dir_.path().toStdString(), {channel, 0, 0, deviceOut, deviceIn});
         midi_ = createSystemMidiService();
@@ -250,7 +251,7 @@ public:
         frame->SetupWindow();
         frame->show();
     }
-    ~EditorOnJack() {
+    ~EditorOnMidi() {
         frame.reset();
         QDir::setCurrent(previousDir_);
     }

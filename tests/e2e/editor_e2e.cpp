@@ -156,7 +156,7 @@ private slots:
         qputenv("AMPLIX_MIDI_API", "jack");
         QVERIFY2(peer_.start(whyNot), whyNot.c_str());
         QVERIFY2(podsim_.start(whyNot), whyNot.c_str());
-        device_ = std::make_unique<e2e::EditorOnJack>(podsim_.outputPort(), podsim_.inputPort());
+        device_ = std::make_unique<e2e::EditorOnMidi>(podsim_.outputPort(), podsim_.inputPort());
         QVERIFY2(device_->started(), context());
     }
     void cleanupTestCase() { device_.reset(); }
@@ -258,7 +258,7 @@ private slots:
         QFETCH(int, channel);
         QFETCH(QString, driveSent);
         QFETCH(QString, bassFromDevice);
-        e2e::EditorOnJack editor(peer_.outputPort(), peer_.inputPort(), channel);
+        e2e::EditorOnMidi editor(peer_.outputPort(), peer_.inputPort(), channel);
         DFrame& f = *editor.frame;
         QCOMPARE(f.PODMidiInName, QString::fromStdString(peer_.outputPort()));
         QVERIFY2(editor.started(), context());
@@ -377,7 +377,7 @@ private slots:
         QVERIFY2(device->start(whyNot), whyNot.c_str());
         auto fileDialogs = std::make_unique<testsupport::DialogWatcher>(
             [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        e2e::EditorOnJack editor(device->outputPort(), device->inputPort());
+        e2e::EditorOnMidi editor(device->outputPort(), device->inputPort());
         DFrame& f = *editor.frame;
         QVERIFY(editor.started());
         QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), kPeerPatchName);
@@ -434,7 +434,7 @@ private slots:
         QVERIFY2(jack.start(whyNot), whyNot.c_str());
         auto peer = std::make_unique<e2e::PodPeer>();
         QVERIFY2(peer->start(whyNot), whyNot.c_str());
-        e2e::EditorOnJack editor(peer->outputPort(), peer->inputPort());
+        e2e::EditorOnMidi editor(peer->outputPort(), peer->inputPort());
         DFrame& f = *editor.frame;
         QVERIFY(editor.started());
         QVERIFY(readWorks(f));
@@ -468,8 +468,8 @@ private slots:
         QVERIFY2(jack.start(whyNot), whyNot.c_str());
         e2e::PodPeer peer;
         QVERIFY2(peer.start(whyNot), whyNot.c_str());
-        e2e::EditorOnJack other(peer.outputPort(), peer.inputPort());
-        e2e::EditorOnJack editor(peer.outputPort(), peer.inputPort());
+        e2e::EditorOnMidi other(peer.outputPort(), peer.inputPort());
+        e2e::EditorOnMidi editor(peer.outputPort(), peer.inputPort());
         DFrame& f = *editor.frame;
         QVERIFY(other.started() && editor.started());
         QCOMPARE(f.PODMidiSet, 1);
@@ -534,7 +534,7 @@ private:
     e2e::JackServer jack_;
     e2e::PodPeer peer_;
     e2e::PodPeer podsim_{"podsim-e2e-" + std::to_string(getpid()), {}, true};
-    std::unique_ptr<e2e::EditorOnJack> device_; // the editor on podsim, kept through the cases
+    std::unique_ptr<e2e::EditorOnMidi> device_; // the editor on podsim, kept through the cases
     std::size_t from_ = 0;
     testsupport::MessageBoxWatcher boxes_;
     std::string context_;
