@@ -87,13 +87,49 @@ private:
     QString previous_;
 };
 
-bool sameBank(SimulatorMidiService& sim, const std::array<PatchRecord, kPatchLocations>& bank) {
-    bool same = true;
-    sim.withDevice([&](PodDevice& device) {
-        for (std::size_t n = 0; n < kPatchLocations; ++n)
-            same = same && device.patch(n) == bank[n];
-    });
-    return same;
+// Bank read: the request, then 5121 bytes back at wire speed into the frame. The seconds of each
+// run; none when one did not bring a whole bank.
+std::vector<double> bankReads(DFrame& frame) {
+    std::vector<double> reads;
+    for (int run = 0; run < kBankRuns; ++run) {
+        frame.sysEx.fill(0);
+        const auto start = Clock::now();
+        frame.ReadPODAll();
+        if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(10000)))
+            return {};
+        const double seconds = secondsSince(start);
+        if (classifyDump(frame.sysEx) != DumpKind::Bank || frame.sysEx[kBankDumpSize - 1] != kSysexEnd)
+            return {};
+        reads.push_back(seconds);
+    }
+    return reads;
+}
+
+// Bank send: the bank goes out as one message; done when the device holds every patch
+// (holds(location, record)). Two different banks take turns, so each send changes all 36
+// locations. The seconds of each run; none when one did not arrive.
+template <typename Holds> std::vector<double> bankSends(DFrame& frame, Holds holds) {
+    std::array<PatchRecord, kPatchLocations> banks[2];
+    banks[0] = factoryPatches();
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        banks[1][n] = factoryPatches()[kPatchLocations - 1 - n];
+    std::vector<double> sends;
+    for (int run = 0; run < kBankRuns; ++run) {
+        const auto& bank = banks[(run + 1) % 2];
+        const auto dump = buildBankDump(bank, 0x01);
+        std::copy(dump.begin(), dump.end(), frame.sysEx.begin());
+        const auto all = [&] {
+            for (std::size_t n = 0; n < kPatchLocations; ++n)
+                if (!holds(n, bank[n]))
+                    return false;
+            return true;
+        };
+        const auto start = Clock::now();
+        if (!frame.SendSysexMessage(int(kBankDumpSize)) || !waitUntil(all, milliseconds(10000)))
+            return {};
+        sends.push_back(secondsSince(start));
+    }
+    return sends;
 }
 
 int simulatorTransfers() {
@@ -110,42 +146,20 @@ int simulatorTransfers() {
         return 1;
     }
 
-    // Bank read: the request, then 5121 bytes back at wire speed into the frame.
-    std::vector<double> reads;
-    for (int run = 0; run < kBankRuns; ++run) {
-        frame.sysEx.fill(0);
-        const auto start = Clock::now();
-        frame.ReadPODAll();
-        if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(10000))) {
-            std::printf("simulator_error the bank read did not end\n");
-            return 1;
-        }
-        const double seconds = secondsSince(start);
-        if (classifyDump(frame.sysEx) != DumpKind::Bank || frame.sysEx[kBankDumpSize - 1] != kSysexEnd) {
-            std::printf("simulator_error the bank read did not bring a whole bank\n");
-            return 1;
-        }
-        reads.push_back(seconds);
+    const auto reads = bankReads(frame);
+    if (reads.empty()) {
+        std::printf("simulator_error the bank read did not bring a whole bank\n");
+        return 1;
     }
 
-    // Bank send: the bank goes out as one message; done when the device holds every patch.
-    // Two different banks take turns, so each send changes all 36 locations.
-    std::array<PatchRecord, kPatchLocations> banks[2];
-    banks[0] = factoryPatches();
-    for (std::size_t n = 0; n < kPatchLocations; ++n)
-        banks[1][n] = factoryPatches()[kPatchLocations - 1 - n];
-    std::vector<double> sends;
-    for (int run = 0; run < kBankRuns; ++run) {
-        const auto& bank = banks[(run + 1) % 2];
-        const auto dump = buildBankDump(bank, 0x01);
-        std::copy(dump.begin(), dump.end(), frame.sysEx.begin());
-        const auto start = Clock::now();
-        const bool sent = frame.SendSysexMessage(int(kBankDumpSize));
-        if (!sent || !waitUntil([&] { return sameBank(sim, bank); }, milliseconds(10000))) {
-            std::printf("simulator_error the bank send did not reach the device\n");
-            return 1;
-        }
-        sends.push_back(secondsSince(start));
+    const auto sends = bankSends(frame, [&](std::size_t n, const PatchRecord& record) {
+        bool same = false;
+        sim.withDevice([&](PodDevice& device) { same = device.patch(n) == record; });
+        return same;
+    });
+    if (sends.empty()) {
+        std::printf("simulator_error the bank send did not reach the device\n");
+        return 1;
     }
 
     std::printf("wire_s %.4f\n", kWireSeconds);
@@ -163,8 +177,8 @@ int simulatorTransfers() {
 // bank send until the device holds what was sent; bank read until the frame has the whole bank.
 int alsaTransfers() {
     const std::string interface = std::string(alsaseq::kInterfaceClientName) + ":" +
-                                  alsaseq::kInterfacePortName + " " + std::to_string(alsaseq::kInterfaceClient) +
-                                  ":0";
+                                  alsaseq::kInterfacePortName + " " +
+                                  std::to_string(alsaseq::kInterfaceClient) + ":0";
     qputenv("AMPLIX_MIDI_API", "alsa");
     StartFolder folder({0, 0, 0, interface, interface});
     std::unique_ptr<MidiService> midi = createSystemMidiService();
@@ -198,47 +212,25 @@ int alsaTransfers() {
         stores.push_back(secondsSince(start));
     }
 
-    std::array<PatchRecord, kPatchLocations> banks[2];
-    banks[0] = factoryPatches();
-    for (std::size_t n = 0; n < kPatchLocations; ++n)
-        banks[1][n] = factoryPatches()[kPatchLocations - 1 - n];
-    std::vector<double> sends;
-    for (int run = 0; run < kBankRuns; ++run) {
-        const auto& bank = banks[(run + 1) % 2];
-        const auto dump = buildBankDump(bank, 0x01);
-        std::copy(dump.begin(), dump.end(), frame.sysEx.begin());
-        const auto start = Clock::now();
-        const auto all = [&] {
-            for (std::size_t n = 0; n < kPatchLocations; ++n)
-                if (!holds(n, bank[n]))
-                    return false;
-            return true;
-        };
-        if (!frame.SendSysexMessage(int(kBankDumpSize)) || !waitUntil(all, milliseconds(10000))) {
-            std::printf("alsa_error the bank send did not reach the device\n");
-            return 1;
-        }
-        sends.push_back(secondsSince(start));
+    const auto sends = bankSends(frame, holds);
+    if (sends.empty()) {
+        std::printf("alsa_error the bank send did not reach the device\n");
+        return 1;
     }
 
-    std::vector<double> reads;
-    for (int run = 0; run < kBankRuns; ++run) {
-        frame.sysEx.fill(0);
-        const auto start = Clock::now();
-        frame.ReadPODAll();
-        if (!waitUntil([&] { return frame.Waiting_for_sysex == 0; }, milliseconds(10000)) ||
-            classifyDump(frame.sysEx) != DumpKind::Bank || frame.sysEx[kBankDumpSize - 1] != kSysexEnd) {
-            std::printf("alsa_error the bank read did not bring a whole bank\n");
-            return 1;
-        }
-        reads.push_back(secondsSince(start));
+    const auto reads = bankReads(frame);
+    if (reads.empty()) {
+        std::printf("alsa_error the bank read did not bring a whole bank\n");
+        return 1;
     }
 
     const auto stats = alsaseq::stats();
     const double storeWire = double(kStoreMessageSize) * 320e-6;
     std::printf("alsa_store_s %.4f\nalsa_store_ratio %.4f\n", median(stores), median(stores) / storeWire);
-    std::printf("alsa_bank_send_s %.4f\nalsa_bank_send_ratio %.4f\n", median(sends), median(sends) / kWireSeconds);
-    std::printf("alsa_bank_read_s %.4f\nalsa_bank_read_ratio %.4f\n", median(reads), median(reads) / kWireSeconds);
+    std::printf("alsa_bank_send_s %.4f\nalsa_bank_send_ratio %.4f\n", median(sends),
+                median(sends) / kWireSeconds);
+    std::printf("alsa_bank_read_s %.4f\nalsa_bank_read_ratio %.4f\n", median(reads),
+                median(reads) / kWireSeconds);
     std::printf("alsa_overruns %zu\nalsa_largest_event %zu\nalsa_largest_buffer_fill %zu\n", stats.overruns,
                 stats.largestEventToPort, stats.largestBufferFill);
     return 0;

@@ -10,10 +10,7 @@
 namespace amplix {
 namespace {
 
-constexpr std::uint8_t kStatusBit = 0x80;
 constexpr std::uint8_t kChannelMask = 0x0F;
-constexpr std::uint8_t kKindMask = 0xF0;
-constexpr std::uint8_t kSystemMessages = 0xF0;
 constexpr std::uint8_t kNibbleMax = 0x0F;
 constexpr std::uint8_t kSwitchOn = 1; // a switch byte as the device writes it
 constexpr std::size_t kControlChangeSize = 3;
@@ -66,9 +63,9 @@ std::vector<PodDevice::Message> PodDevice::receive(std::span<const std::uint8_t>
 
 std::vector<PodDevice::Message> PodDevice::receiveShort(std::span<const std::uint8_t> message) {
     std::uint8_t status = message[0];
-    if (isDataByte(status) || status >= kSystemMessages || (status & kChannelMask) != channel_)
+    if (isDataByte(status) || status >= kSystemMessage || (status & kChannelMask) != channel_)
         return {};
-    switch (status & kKindMask) {
+    switch (status & kMessageTypeMask) {
     case kControlChange:
         if (message.size() >= kControlChangeSize && isDataByte(message[1]) && isDataByte(message[2]))
             applyController(message[1], message[2]);

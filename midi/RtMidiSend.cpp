@@ -16,31 +16,6 @@ namespace {
 constexpr std::size_t kJackRingBufferSize = 16384;
 constexpr std::size_t kJackLargestMessage = kJackRingBufferSize - 1 - sizeof(int);
 
-// Status bytes that bound the short messages.
-constexpr std::uint8_t kFirstStatus = 0x80;
-constexpr std::uint8_t kMessageTypeMask = 0xF0;
-constexpr std::uint8_t kChannelPressure = 0xD0;
-constexpr std::uint8_t kSystemMessage = 0xF0;
-constexpr std::uint8_t kTimeCodeQuarterFrame = 0xF1;
-constexpr std::uint8_t kSongPosition = 0xF2;
-constexpr std::uint8_t kSongSelect = 0xF3;
-
-std::size_t shortMessageLength(std::uint8_t status) {
-    if (status < kFirstStatus || status == kSysexStart || status == kSysexEnd)
-        return 0;
-    switch (status & kMessageTypeMask) {
-    case kProgramChange:
-    case kChannelPressure:
-        return 2;
-    case kSystemMessage:
-        if (status == kTimeCodeQuarterFrame || status == kSongSelect)
-            return 2;
-        return status == kSongPosition ? 3 : 1;
-    default:
-        return 3;
-    }
-}
-
 } // namespace
 
 int RtMidiService::sendShort(MidiHandle output, std::uint32_t message) {
@@ -78,8 +53,10 @@ int RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::s
         entry = it->second;
         // The kernel hands a sequencer event to a hardware port only when all of it fits into the
         // port's buffer (4096 bytes by default) and drops it silently otherwise: on ALSA a long
-        // SysEx goes in pieces, which RtMidi's encoder turns into one SysEx event each. JACK
-        // carries a whole message in one period, and its receivers take it whole.
+        // SysEx goes in pieces, which RtMidi's encoder turns into one SysEx event each. That holds
+        // only while nothing longer than a piece ever went through the RtMidiOut: its encoder grows
+        // to the longest message sent and holds back pieces that do not fill it. JACK carries a
+        // whole message in one period, and its receivers take it whole.
         pieceSize = system_ == System::Alsa ? kSysexPieceSize : 0;
     }
 

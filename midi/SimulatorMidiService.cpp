@@ -9,28 +9,6 @@ namespace amplix {
 namespace {
 
 constexpr unsigned kOnlyDevice = 0;
-constexpr std::uint8_t kStatusBit = 0x80;
-
-// How many bytes the short message starting with this status byte has on the wire.
-std::size_t shortMessageLength(std::uint8_t status) {
-    switch (status & 0xF0) {
-    case 0xC0: // program change
-    case 0xD0: // channel pressure
-        return 2;
-    case 0xF0:
-        switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 2;
-        case 0xF2:
-            return 3;
-        default:
-            return 1;
-        }
-    default:
-        return 3;
-    }
-}
 
 } // namespace
 
@@ -172,9 +150,10 @@ int SimulatorMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffe
 
 int SimulatorMidiService::sendShort(MidiHandle output, std::uint32_t message) {
     std::uint8_t bytes[] = {shortStatus(message), shortData1(message), shortData2(message)};
-    if ((bytes[0] & kStatusBit) == 0)
+    const std::size_t length = shortMessageLength(bytes[0]);
+    if (length == 0)
         return kMidiError;
-    return toDevice(output, std::span(bytes, shortMessageLength(bytes[0])));
+    return toDevice(output, std::span(bytes, length));
 }
 
 int SimulatorMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {

@@ -1,5 +1,6 @@
 // amplix-podsim: the POD simulator on virtual MIDI ports, driven by commands on standard input.
 #include "device/PodDevice.h"
+#include "midi/CablePacing.h"
 #include "midi/MidiTypes.h"
 
 #include <RtMidi.h>
@@ -38,8 +39,6 @@ constexpr const char* kInPortName = "in";
 constexpr const char* kOutPortName = "out";
 constexpr unsigned kInputQueueLimit = 1024;
 constexpr std::size_t kMaxSysexSize = 8192;         // well above the 5121-byte bank dump
-constexpr std::chrono::microseconds kByteTime{320}; // 31250 baud, ten bits a byte
-constexpr std::uint8_t kStatusBit = 0x80;
 constexpr std::uint8_t kRealTimeFirst = 0xF8;
 constexpr int kDataMax = 127;
 constexpr int kFirstChannel = 1;
@@ -131,7 +130,7 @@ public:
         if (bytes.empty())
             return std::nullopt;
         if (!pending_.empty()) {
-            bool continuation = bytes.front() < kStatusBit || bytes.front() == amplix::kSysexEnd;
+            bool continuation = bytes.front() < amplix::kStatusBit || bytes.front() == amplix::kSysexEnd;
             if (continuation) {
                 pending_.insert(pending_.end(), bytes.begin(), bytes.end());
                 if (pending_.size() > kMaxSysexSize) {
@@ -314,7 +313,7 @@ private:
         if (!out_)
             return;
         if (options_.wireSpeed)
-            std::this_thread::sleep_for(kByteTime * message.size());
+            std::this_thread::sleep_for(amplix::kCableByteTime * message.size());
         try {
             out_->sendMessage(message.data(), message.size());
         } catch (const RtMidiError& e) {

@@ -354,6 +354,14 @@ int Model::checkPermission(const Client& connector, const Subscription& subscrip
     return 0;
 }
 
+// Each end hears of a subscription made or ended, unless it did that itself.
+void Model::notifyEnds(const Client& connector, const Subscription& subscription, int type) {
+    if (connector.number != subscription.sender.client)
+        notify(subscription.sender, subscription, type);
+    if (connector.number != subscription.dest.client)
+        notify(subscription.dest, subscription, type);
+}
+
 int Model::subscribe(Client& connector, const snd_seq_port_subscribe_t* info) {
     std::unique_lock lock(mutex_);
     const Subscription subscription = fromInfo(info);
@@ -363,11 +371,7 @@ int Model::subscribe(Client& connector, const snd_seq_port_subscribe_t* info) {
         if (existing.sender == subscription.sender && existing.dest == subscription.dest)
             return -EBUSY;
     subscriptions_.push_back(subscription);
-    // Each end hears of it, unless it made the subscription itself.
-    if (connector.number != subscription.sender.client)
-        notify(subscription.sender, subscription, SND_SEQ_EVENT_PORT_SUBSCRIBED);
-    if (connector.number != subscription.dest.client)
-        notify(subscription.dest, subscription, SND_SEQ_EVENT_PORT_SUBSCRIBED);
+    notifyEnds(connector, subscription, SND_SEQ_EVENT_PORT_SUBSCRIBED);
     updateInterfaceUse(lock);
     return 0;
 }
@@ -383,10 +387,7 @@ int Model::unsubscribe(Client& connector, const snd_seq_port_subscribe_t* info) 
     if (found == subscriptions_.end())
         return -ENOENT;
     subscriptions_.erase(found);
-    if (connector.number != subscription.sender.client)
-        notify(subscription.sender, subscription, SND_SEQ_EVENT_PORT_UNSUBSCRIBED);
-    if (connector.number != subscription.dest.client)
-        notify(subscription.dest, subscription, SND_SEQ_EVENT_PORT_UNSUBSCRIBED);
+    notifyEnds(connector, subscription, SND_SEQ_EVENT_PORT_UNSUBSCRIBED);
     updateInterfaceUse(lock);
     return 0;
 }

@@ -26,27 +26,6 @@ bool isVariable(const snd_seq_event_t& event) {
     return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) == SND_SEQ_EVENT_LENGTH_VARIABLE;
 }
 
-// Status bytes that tell a short message's length.
-constexpr std::uint8_t kStatusKindMask = 0xF0;
-constexpr std::uint8_t kChannelPressure = 0xD0;
-constexpr std::uint8_t kSystemCommon = 0xF0;
-constexpr std::uint8_t kTimeCodeQuarterFrame = 0xF1;
-constexpr std::uint8_t kSongPosition = 0xF2;
-constexpr std::uint8_t kSongSelect = 0xF3;
-
-std::size_t shortMessageSize(std::uint8_t status) {
-    switch (status & kStatusKindMask) {
-    case kProgramChange:
-    case kChannelPressure:
-        return 2;
-    case kSystemCommon:
-        if (status == kSongPosition)
-            return 3;
-        return status == kTimeCodeQuarterFrame || status == kSongSelect ? 2 : 1;
-    default:
-        return 3;
-    }
-}
 
 } // namespace
 
@@ -72,7 +51,7 @@ public:
 
     void midiData(MidiHandle, std::uint32_t message) override {
         const std::uint8_t bytes[] = {shortStatus(message), shortData1(message), shortData2(message)};
-        deliver_({bytes, bytes + shortMessageSize(bytes[0])});
+        deliver_({bytes, bytes + shortMessageLength(bytes[0])});
     }
     void midiLongData(MidiHandle, std::shared_ptr<SysexBuffer> buffer) override {
         const std::size_t size = buffer->bytesRecorded;

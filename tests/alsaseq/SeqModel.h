@@ -146,6 +146,7 @@ private:
     void updateInterfaceUse(std::unique_lock<std::mutex>& lock);
     void disconnectInterface();
     void notify(snd_seq_addr_t port, const Subscription& subscription, int type);
+    void notifyEnds(const Client& connector, const Subscription& subscription, int type);
     int drainLocked(Client& client);
     int dispatch(snd_seq_event_t& event, int hop);
     void deliver(snd_seq_event_t& event, int hop);

@@ -19,9 +19,13 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <RtMidi.h>
+
+#include <cstdio>
+#include <unistd.h>
 
 using namespace amplix;
 using e2e::Bytes;
@@ -92,6 +96,31 @@ bool loadAll(DFrame& f, const std::array<PatchRecord, kPatchLocations>& bank) {
     return f.SendBankToPod();
 }
 
+// Standard error goes to a file while this lives, so a test can read the MIDI trace.
+class StderrCapture {
+public:
+    StderrCapture() {
+        file_.open();
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        dup2(file_.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() {
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+    std::string text() {
+        std::fflush(stderr);
+        return e2e::readFile(file_.fileName().toStdString());
+    }
+    bool has(const std::string& line) { return text().find(line) != std::string::npos; }
+
+private:
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
+
 // Answers the next save dialog with path.
 struct SaveAs {
     explicit SaveAs(const QString& path)
@@ -116,6 +145,7 @@ class EditorOnAlsaTest : public QObject {
 
 private slots:
     void initTestCase() {
+        qputenv("AMPLIX_MIDI_TRACE", "1"); // before the first line of the trace
         alsaseq::reset();
         editor_ = std::make_unique<e2e::EditorOnMidi>(kInterface, kInterface, 0, "alsa");
         QVERIFY(editor_->started());
@@ -254,6 +284,7 @@ private slots:
     // no hang; reads fail at once while it is gone; plugged in again, the next read connects.
     void unplugDuringABankSend() {
         DFrame& f = *editor_->frame;
+        StderrCapture trace;
         const auto memory = deviceMemory();
         QTimer::singleShot(500, [] { alsaseq::unplug(); });
         const auto start = Clock::now();
@@ -276,6 +307,12 @@ private slots:
         alsaseq::plugIn();
         QVERIFY(readWorks(f));
         QCOMPARE(f.PODMidiSet, 1);
+        // The trace tells what happened.
+        const std::string device = "amplix32: \"" + kInterface + "\"";
+        QVERIFY2(trace.has("amplix32: the device went away in the middle of a message\n"), trace.text().c_str());
+        QVERIFY(trace.has(device + " is gone; sending to it fails until it is back\n"));
+        QVERIFY(trace.has(device + " is back; MIDI Out connected to it again\n"));
+        QVERIFY(trace.has(device + " is back; MIDI In connected to it again\n"));
     }
 
     // The interface is unplugged while the device sends its bank: the request ends in its

@@ -133,3 +133,22 @@ TEST(MidiInputPort, ResetHandsBackWhatArrivedAndCloseSilencesTheSink) {
     EXPECT_EQ(p.events.size(), 2u);
     EXPECT_NE(p.arm(), kMidiOk);
 }
+
+// What a sender counts as a short message's length is what the input parser takes for one: for
+// every status byte, the first message out of a status and two data bytes has that length.
+TEST(MidiInputPort, EveryStatusByteHasTheLengthTheParserReads) {
+    for (int status = 0; status < 256; ++status) {
+        const std::size_t length = shortMessageLength(std::uint8_t(status));
+        if (status < 0x80 || status == kSysexStart || status == kSysexEnd) {
+            EXPECT_EQ(length, 0u) << status;
+            continue;
+        }
+        Port p;
+        p.feed({std::uint8_t(status), 0x11, 0x22});
+        ASSERT_FALSE(p.events.empty()) << status;
+        const std::uint8_t d1 = length > 1 ? 0x11 : 0, d2 = length > 2 ? 0x22 : 0;
+        EXPECT_EQ(p.events.front(), data(std::uint8_t(status), d1, d2)) << status;
+        // The bytes left over make one event each (a running-status repeat or stray data).
+        EXPECT_EQ(p.events.size(), 4 - length) << status;
+    }
+}
