@@ -26,7 +26,6 @@ bool isVariable(const snd_seq_event_t& event) {
     return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) == SND_SEQ_EVENT_LENGTH_VARIABLE;
 }
 
-
 } // namespace
 
 // The device's MIDI In: the editor's own parser assembles the bytes into whole messages. A

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -28,6 +29,33 @@ inline constexpr std::size_t kInputPoolCells = 200;     // a client's input pool
 inline constexpr int kMaxHops = 10;                     // deliveries one event may make in a chain
 inline constexpr int kTimerPort = 0;
 inline constexpr int kAnnouncePort = 1;
+
+// An event and, in the kernel's pool, one cell.
+inline constexpr std::size_t kEventSize = sizeof(snd_seq_event_t);
+
+inline bool isVariable(const snd_seq_event_t& event) {
+    return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) == SND_SEQ_EVENT_LENGTH_VARIABLE;
+}
+
+inline bool isVariableType(const snd_seq_event_t& event) {
+    return event.type >= SND_SEQ_EVENT_SYSEX && event.type < SND_SEQ_EVENT_SYSEX + 10;
+}
+
+inline std::size_t cellsFor(const snd_seq_event_t& event) {
+    return 1 + (isVariable(event) ? (event.data.ext.len + kEventSize - 1) / kEventSize : 0);
+}
+
+inline bool operator==(const snd_seq_addr_t& a, const snd_seq_addr_t& b) {
+    return a.client == b.client && a.port == b.port;
+}
+
+inline snd_seq_addr_t address(int client, int port) {
+    return {std::uint8_t(client), std::uint8_t(port)};
+}
+
+inline std::string limitedName(const char* name) {
+    return std::string(name, strnlen(name, kNameSize - 1));
+}
 
 struct Port {
     std::string name;
