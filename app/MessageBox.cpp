@@ -7,6 +7,7 @@ void ShowMessage(QWidget* parent, const QString& text, const QString& caption) {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(caption.isEmpty() ? QStringLiteral("Error") : caption);
+    box.setTextFormat(Qt::PlainText); // never rich text, whatever a message may come to quote
     box.setText(text);
     box.setStandardButtons(QMessageBox::Ok);
     box.setObjectName(QStringLiteral("AmplixMessageBox"));

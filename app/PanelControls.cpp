@@ -52,7 +52,11 @@ void setupSlider(QSlider* slider, int minimum, int maximum, int tickInterval, in
 }
 
 QLabel* makeStatic(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
+    // Statics show names and texts from the device, files and the user: "<b>" in a patch name
+    // is four characters, not bold, and "<img src=...>" never makes a label load anything.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     tag(label, member, id);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -109,12 +109,9 @@ DPatchImportGPTDialog::DPatchImportGPTDialog(QWidget* parent, const amplix::Guit
         frame->setGeometry(du.rect(f.x, f.y, f.w, f.h));
     }
     addStaticTexts(this, du, kTexts);
-    for (const InfoStatic& s : kInfoStatics) {
-        QLabel* label = makeStatic(this, s.name, s.id, du.rect(s.x, s.y, s.w, s.h));
-        // The texts come from the file: never let them be taken for markup.
-        label->setTextFormat(Qt::PlainText);
-        this->*s.member = label;
-    }
+    // The texts come from the file; statics never take them for markup.
+    for (const InfoStatic& s : kInfoStatics)
+        this->*s.member = makeStatic(this, s.name, s.id, du.rect(s.x, s.y, s.w, s.h));
     L6TComment->setWordWrap(true);
     for (const ChoiceText& c : kChoiceTexts) {
         QLabel* label =

@@ -45,12 +45,6 @@ QFrame* makeFrame(QWidget* parent, const char* name, const QRect& geometry) {
     return frame;
 }
 
-// Texts from the file are shown as they are, never as markup.
-QLabel* makeInfo(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text) {
-    QLabel* label = makeStatic(parent, member, id, geometry, text);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 } // namespace
 
 DPatchImportL6EditDialog::DPatchImportL6EditDialog(QWidget* parent,
@@ -83,16 +77,16 @@ DPatchImportL6EditDialog::DPatchImportL6EditDialog(QWidget* parent,
 
     makeFrame(this, "InfoFrame", du.rect(165, 7, 200, 181));
     auto line = [&](int row) { return du.rect(kInfoX, kInfoTop + kInfoStep * row, kInfoWidth, kLineHeight); };
-    L6TAmp = makeInfo(this, "L6TAmp", ID_L6TAMP, line(0), QStringLiteral("Amp:"));
-    L6TPickup = makeInfo(this, "L6TPickup", ID_L6TPICKUP, line(1), QStringLiteral("Pickup:"));
-    L6TStyle = makeInfo(this, "L6TStyle", ID_L6TSTYLE, line(2), QStringLiteral("Style:"));
-    L6TBand = makeInfo(this, "L6TBand", ID_L6TBAND, line(3), QStringLiteral("Band:"));
-    L6TSong = makeInfo(this, "L6TSong", ID_L6TSONG, line(4), QStringLiteral("Song:"));
-    L6TGuitarist = makeInfo(this, "L6TGuitarist", ID_L6TGUITARIST, line(5), QStringLiteral("Guitarist:"));
-    L6TAuthor = makeInfo(this, "L6TAuthor", ID_L6TAUTHOR, line(6), QStringLiteral("Author:"));
+    L6TAmp = makeStatic(this, "L6TAmp", ID_L6TAMP, line(0), QStringLiteral("Amp:"));
+    L6TPickup = makeStatic(this, "L6TPickup", ID_L6TPICKUP, line(1), QStringLiteral("Pickup:"));
+    L6TStyle = makeStatic(this, "L6TStyle", ID_L6TSTYLE, line(2), QStringLiteral("Style:"));
+    L6TBand = makeStatic(this, "L6TBand", ID_L6TBAND, line(3), QStringLiteral("Band:"));
+    L6TSong = makeStatic(this, "L6TSong", ID_L6TSONG, line(4), QStringLiteral("Song:"));
+    L6TGuitarist = makeStatic(this, "L6TGuitarist", ID_L6TGUITARIST, line(5), QStringLiteral("Guitarist:"));
+    L6TAuthor = makeStatic(this, "L6TAuthor", ID_L6TAUTHOR, line(6), QStringLiteral("Author:"));
     makeStatic(this, "StaticComment", -1, line(kCommentLabelRow), QStringLiteral("Comment:"));
     const int commentTop = kInfoTop + kInfoStep * kCommentRow;
-    L6TComment = makeInfo(this, "L6TComment", ID_L6TCOMMENT,
+    L6TComment = makeStatic(this, "L6TComment", ID_L6TCOMMENT,
                           du.rect(kInfoX, commentTop, kInfoWidth, kInfoBottom - commentTop), QString());
     L6TComment->setWordWrap(true);
 

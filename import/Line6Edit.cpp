@@ -85,6 +85,12 @@ bool tagIs(std::span<const std::uint8_t> bytes, std::string_view tag) {
                       [](std::uint8_t a, char b) { return a == std::uint8_t(b); });
 }
 
+// "FORM", four length bytes and "L6PA": where a patch of a bundle begins.
+bool isPatchHeader(std::span<const std::uint8_t> file, std::size_t form) {
+    return form + kFormTypeOffset + kTagSize <= file.size() &&
+           tagIs(file.subspan(form + kFormTypeOffset, kTagSize), kPatchFormType);
+}
+
 // 0 for a device this editor does not serve.
 int acceptedDevice(const DeviceWord& word) {
     if (word[0] != 0 || word[1] != 0 || word[3] != 0)
@@ -151,10 +157,10 @@ Line6EditListing listBundle(std::span<const std::uint8_t> file) {
     in.seek(std::min(kBundleScanStart, file.size()));
     while (listing.entries.size() < kMaxImportEntries && in.find(kFormTag)) {
         const std::size_t form = in.position() - kFormTag.size();
-        std::array<std::uint8_t, kTagSize> type{};
-        if (!in.seek(form + kFormTypeOffset) || !in.read(type))
+        // The search goes on after the form type, whatever it is.
+        if (!in.seek(form + kFormTypeOffset + kTagSize))
             break;
-        if (!tagIs(type, kPatchFormType))
+        if (!isPatchHeader(file, form))
             continue;
         DeviceWord word{};
         if (!readDeviceWord(file, form, word))
@@ -209,19 +215,22 @@ Line6EditInformation readLine6EditInformation(std::span<const std::uint8_t> file
         information.texts = std::move(texts);
         return information;
     }
-    // The first "UNFO" counts when it ends before the next "FORM" begins, so only the bytes up
-    // to it are searched for a "FORM", not the whole rest of the patch.
+    // The first "UNFO" is this patch's own unless the next patch begins before it. Only a patch
+    // header says so ("FORM", its length, "L6PA"): "FORM" alone is any IFF chunk's id, and four
+    // bytes a patch's own modules or padding may hold.
     const std::size_t searchFrom = in.position();
     if (!in.find(kInformationTag)) {
         information.texts = std::move(texts);
         return information;
     }
     const std::size_t blockTag = in.position() - kInformationTag.size();
-    ByteReader scope(file.first(std::min(file.size(), in.position() + kFormTag.size() - 1)));
-    if (scope.seek(searchFrom) && scope.find(kFormTag)) {
-        information.texts = std::move(texts);
-        return information;
-    }
+    ByteReader before(file.first(blockTag));
+    before.seek(searchFrom);
+    while (before.find(kFormTag))
+        if (isPatchHeader(file, before.position() - kFormTag.size())) {
+            information.texts = std::move(texts);
+            return information;
+        }
 
     std::uint32_t blockLength = 0;
     in.seek(blockTag - kLengthSize);

@@ -501,10 +501,13 @@ ImportResult convertLine6EditModules(std::span<const std::uint8_t> file, std::si
     std::array<bool, kModuleKinds> seen{};
     int distinct = 0;
     std::optional<std::size_t> at = position + kFirstModule;
+    // The loop ends by its own rules, after the ninth distinct module or the tenth read. A patch
+    // whose modules the file cuts off before that is not loaded: what was read of it would leave
+    // the rest of the record at zero, a broken sound on the device.
     for (int read = 1;; ++read) {
         ModuleHeader header{};
         if (!in.seek(*at) || !in.read(header))
-            break;
+            return {std::nullopt, kCorruptPatchFile};
         const ModuleRow* row = findModule(header);
         const Module module = row ? row->module : Module::Effect;
         if (!seen[std::size_t(module)]) {
@@ -512,7 +515,9 @@ ImportResult convertLine6EditModules(std::span<const std::uint8_t> file, std::si
             ++distinct;
         }
         at = converter.convert(*at, header, module, row ? row->records : 0);
-        if (!at || read >= kMaxModulesRead || distinct >= kDistinctModules)
+        if (!at)
+            return {std::nullopt, kCorruptPatchFile};
+        if (read >= kMaxModulesRead || distinct >= kDistinctModules)
             break;
     }
     return {buildSingleDump(record, 0), {}};

@@ -13,8 +13,9 @@ namespace amplix {
 inline const ImportFailure kCorruptPatchFile{"Corrupt patch file!", ""};
 
 // The patch whose "PATC" lies at position, made for deviceCode by the given generation of
-// Line 6 Edit. The record starts as zeros: what no module of a damaged or cut file reaches
-// stays 0. A file that ends inside a module keeps every parameter record read whole before it.
+// Line 6 Edit. The record starts as zeros: what no module of a damaged patch reaches stays 0.
+// A patch the file cuts off before its module loop has ended (nine distinct modules, or ten
+// read) is refused as corrupt, as is one without "PATC" at position.
 ImportResult convertLine6EditModules(std::span<const std::uint8_t> file, std::size_t position,
                                      std::string_view name, int deviceCode, int generation);
 

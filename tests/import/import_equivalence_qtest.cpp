@@ -205,6 +205,11 @@ private slots:
         row("Line 6 Edit without its device word", "k.L6T", cut(vetta, 27), false, 0, "", none, readError);
         row("Line 6 Edit without patch data", "l.L6T", Line6Patch{.patc = "PATX"}.bytes(), false, 0, "", l6,
             "Corrupt patch file!|Error");
+        // Cut before the module loop has ended: refused, never loaded with the rest as zeros.
+        row("Line 6 Edit cut after its patch data tag", "l2.L6T", cut(l6Patch, Line6Patch{"Texas Flood"}.patcAt() + 4),
+            false, 0, "", l6, "Corrupt patch file!|Error");
+        row("Line 6 Edit cut inside its modules", "l3.L6T", cut(l6Patch, 600), false, 0, "", l6,
+            "Corrupt patch file!|Error");
         row("bundle listing nothing", "m.L6B", line6Bundle({vetta}), false, 0, "", l6, "");
         row("GuitarPort, MOD as offered", "Blues Lead.GPT", both, false, 0, "", gp, "",
             gpPatch(both, kLoadModulation));
@@ -276,8 +281,13 @@ private slots:
         const auto show = [&](QDialog* d, std::initializer_list<QWidget*> widgets) {
             QStringList texts = {d->windowTitle()};
             for (QWidget* w : widgets)
-                if (w->isVisible())
+                if (w->isVisible()) {
                     texts << w->property("text").toString();
+                    // Texts from the file are drawn as their characters, markup and all.
+                    if (auto* label = qobject_cast<QLabel*>(w))
+                        QVERIFY2(testsupport::drawnOtherwise(label).isEmpty(),
+                                 qPrintable(testsupport::drawnOtherwise(label)));
+                }
             seen << texts;
         };
         DialogWatcher dialogs([&](QWidget* dialog) {
@@ -312,7 +322,7 @@ private slots:
                                        line6Text("IGTR", "SRV"), line6Text("ISNG", "Pride and Joy"),
                                        line6Text("IAUT", "Ann"), line6Text("IDAT", "2004"),
                                        line6Text("IAMP", "Tweed Blues"), line6Text("IPUS", "N"),
-                                       line6Text("IPUP", "Neck"), line6Text("ICMT", "Warm, <b>round</b>")})),
+                                       line6Text("IPUP", "Neck"), line6Text("ICMT", "<b>Warm</b>, round & <i>")})),
                        line6Patch("Plush", 3, 13, false,
                                   cat({line6Text("IAMP", "Rectified"), line6Text("IAPP", "Line 6 Edit")})),
                        line6Patch("Keeps texts", 4, 2, true, Bytes{})})));
@@ -320,7 +330,7 @@ private slots:
             f.importFile(write(h.dir.filePath("Blues Lead.GPT"), guitarPort(compressor, modulation)));
         const QStringList first = {"Patch Import",    "Amp:   Tweed Blues",     "Pickup:  N/ Neck",
                                    "Style:   Blues",  "Band:   Double Trouble", "Song:   Pride and Joy",
-                                   "Guitarist:  SRV", "Author:  Ann",           "Warm, <b>round</b>"};
+                                   "Guitarist:  SRV", "Author:  Ann",           "<b>Warm</b>, round & <i>"};
         const QStringList second = {"Patch Import", "Amp:   Rectified", "Pickup:      ", "Style:", "Band:",
                                     "Song:",        "Guitarist:",       "Author:",       "  "};
         const QStringList texts = {"Patch Import", "Brit Hi Gain", "", "Neck", "<b>x</b>"};

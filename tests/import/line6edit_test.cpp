@@ -127,6 +127,28 @@ TEST(Line6EditInformation, GenerationBelongsToItsOwnPatch) {
     }
 }
 
+// "FORM" alone is any IFF chunk's id, or four bytes of a patch's own data: only a patch header
+// ("FORM", length, "L6PA") before the block makes it the next patch's. A block behind such bytes
+// stays the patch's own, and so does its generation, which the conversion then uses.
+TEST(Line6EditInformation, FormBytesInsideAPatchDoNotHideItsBlock) {
+    const Patch newer{.info = cat({line6Text("IAPP", "Line 6 Edit"), line6Text("IBND", "Own Band")}), .size = 1400};
+    Bytes patch = newer.bytes();
+    const Bytes chunk = cat({"FORM", be32(8), "LIST", "FORM"}); // a chunk, then the id on its own
+    std::copy(chunk.begin(), chunk.end(), patch.begin() + std::ptrdiff_t(newer.patcAt() + 1000));
+    const Bytes bundle = line6Bundle({patch, Patch{"Second"}.bytes()});
+    for (const auto& [file, type] : {std::pair{patch, kLine6EditPatchType}, {bundle, kLine6EditBundleType}}) {
+        const Line6EditListing l = listLine6EditFile(file, type);
+        ASSERT_FALSE(l.entries.empty());
+        EXPECT_EQ(l.entries[0].information[std::size_t(Line6EditText::Band)], "Band:   Own Band");
+        EXPECT_EQ(readLine6EditInformation(file, l.entries[0].position).generation, kLine6EditNewer);
+        // The delay time of 0.25 in the newer unit: 7, not 0.25 x 98303 = 24575.
+        const ImportResult r = convertLine6EditPatch(file, l.entries[0]);
+        ASSERT_TRUE(r.ok());
+        const PatchRecord record = readRecord(*r.dump, kDumpDataOffset);
+        EXPECT_EQ((record[27] & 0x0F) << 16 | record[28] << 8 | record[29], 7);
+    }
+}
+
 TEST(Line6EditConvert, StandardPatch) {
     const PatchRecord r = convert(Patch{});
     // clang-format off
@@ -215,41 +237,54 @@ TEST(Line6EditConvert, ModulesByDeviceCodeAndTheLoopsLimits) {
     twice.modules.insert(twice.modules.begin() + 1, amp2); // the tenth module is still read
     EXPECT_EQ(std::pair(int(convert(twice)[8]), int(convert(twice)[46])), std::pair(9, 4));
     secondEffect.modules[2] = {{2, 3, 0}, 2, 1, 0, {{9, 1}}};
+    secondEffect.modules.push_back(line6StandardModules()[2]); // the ninth distinct module
     EXPECT_EQ(int(convert(secondEffect)[47]), 0);
     tenRead.modules.assign(10, amp2);
     tenRead.modules.push_back({{1, 0, 0}, 7, 1, 0, {}});
     EXPECT_EQ(int(convert(tenRead)[44]), 0);
 }
 
-// Every cut of a two-patch bundle lists and converts without reading past the end; a patch
-// cut inside its modules keeps exactly the parameters read whole before the cut.
+// Every cut of a two-patch bundle and of a single patch lists and converts without reading past
+// the end. The first patch converts only once all its modules are in the file, and then exactly
+// as the whole file does; cut anywhere before (right after "PATC", or inside a module) it is
+// refused as corrupt, never loaded half-read.
 TEST(Line6EditCutFiles, EveryCutLength) {
     const Patch first{.info = cat({line6Text("ISTL", "Blues"), line6Text("ICMT", "cut me")})};
-    const Bytes full = line6Bundle({first.bytes(), Patch{"Second"}.bytes()});
-    const PatchRecord expected = convert(first);
-    std::size_t previousSet = 0;
-    for (std::size_t length = 0; length <= full.size(); ++length) {
-        const Bytes cut(full.begin(), full.begin() + std::ptrdiff_t(length));
-        for (int type : {kLine6EditPatchType, kLine6EditBundleType})
-            for (const ImportEntry& e : listLine6EditFile(cut, type).entries) {
+    const Bytes single = first.bytes();
+    const Bytes bundle = line6Bundle({single, Patch{"Second"}.bytes()});
+    std::size_t modulesEnd = first.patcAt() + 4; // in the patch: "PATC", then every module
+    for (const Line6Module& m : first.modules)
+        modulesEnd += line6ModuleBytes(m).size();
+    for (const auto& [full, type, start] : {std::tuple{bundle, kLine6EditBundleType, std::size_t(12)},
+                                            {single, kLine6EditPatchType, std::size_t(0)}}) {
+        const ImportResult whole = convertLine6EditPatch(full, listLine6EditFile(full, type).entries.at(0));
+        ASSERT_TRUE(whole.ok());
+        const PatchRecord expected = readRecord(*whole.dump, kDumpDataOffset);
+        const PatchRecord alone = convert(first); // under another name
+        EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + kRecordParameterBytes, alone.begin()));
+        int converted = 0, refused = 0;
+        for (std::size_t length = 0; length <= full.size(); ++length) {
+            const Bytes cut(full.begin(), full.begin() + std::ptrdiff_t(length));
+            const Line6EditListing l = listLine6EditFile(cut, type);
+            for (const ImportEntry& e : l.entries) {
                 const ImportResult r = convertLine6EditPatch(cut, e);
                 EXPECT_TRUE(!r.ok() || std::all_of(r.dump->begin() + 8, r.dump->end() - 1,
                                                    [](auto b) { return b < 16; }));
             }
-        const Line6EditListing l = listLine6EditFile(cut, kLine6EditBundleType);
-        const ImportResult r = l.entries.empty() ? ImportResult{} : convertLine6EditPatch(cut, l.entries[0]);
-        if (!r.ok()) // nothing listed yet, or cut before its "PATC"
-            continue;
-        const PatchRecord record = readRecord(*r.dump, kDumpDataOffset);
-        std::size_t set = 0;
-        for (std::size_t k = 0; k < kRecordParameterBytes; ++k) {
-            EXPECT_TRUE(record[k] == expected[k] || record[k] == 0) << length << ", byte " << k;
-            set += record[k] != 0;
+            if (l.entries.empty())
+                continue;
+            const ImportResult r = convertLine6EditPatch(cut, l.entries[0]);
+            if (length < start + modulesEnd) {
+                EXPECT_FALSE(r.ok()) << length;
+                EXPECT_EQ(r.failure.text, "Corrupt patch file!") << length;
+                ++refused;
+            } else {
+                ASSERT_TRUE(r.ok()) << length;
+                EXPECT_EQ(readRecord(*r.dump, kDumpDataOffset), expected) << length;
+                ++converted;
+            }
         }
-        EXPECT_GE(set, previousSet) << length; // more of the file never converts less
-        previousSet = set;
+        EXPECT_GT(refused, 0);
+        EXPECT_GT(converted, 0);
     }
-    EXPECT_EQ(previousSet,
-              std::size_t(std::count_if(expected.begin(), expected.begin() + kRecordParameterBytes,
-                                        [](auto b) { return b != 0; })));
 }

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -209,6 +210,33 @@ private slots:
         QCOMPARE(sent[1], expected);
         QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), QStringLiteral("Lead            "));
         QCOMPARE(f.Name_flag, 0);
+    }
+
+    // A name is shown as the characters it holds, whether it comes from the device or is typed:
+    // no markup, and no picture loaded from a file of that name.
+    void namesAreShownAsTheirCharacters() {
+        FrameHarness h;
+        DFrame& f = ready(h);
+        QImage picture(120, 120, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(h.dir.filePath(QStringLiteral("a.png"))));
+        QLabel* strip = f.PatchWindow->StaticPatchNameData;
+        for (const char* name : {"<b>x</b> & <i>", "<img src=a.png>", "a &lt; b &amp; c"}) {
+            f.CmFileRead();
+            h.midi.deliver(dumpOf(namedRecord(name)));
+            FrameHarness::settle();
+            QCOMPARE(strip->text(), QString::fromLatin1(name).leftJustified(16));
+            QVERIFY2(testsupport::drawnOtherwise(strip).isEmpty(), qPrintable(testsupport::drawnOtherwise(strip)));
+        }
+        DialogWatcher dialogs([](QWidget* d) {
+            auto* edit = d->findChild<QLineEdit*>(QStringLiteral("EditNewPatchName"));
+            edit->selectAll();
+            QTest::keyClicks(edit, QStringLiteral("<u>Typed</u> &"));
+            d->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+        });
+        f.PatchWindow->ButtonPatchName->click();
+        QCOMPARE(strip->text(), QStringLiteral("<u>Typed</u> &"));
+        QVERIFY2(testsupport::drawnOtherwise(strip).isEmpty(), qPrintable(testsupport::drawnOtherwise(strip)));
     }
 
     void flagsRideOnTheOutstandingRequest() {

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSlider>
 #include <QStandardPaths>
@@ -165,6 +166,26 @@ QPoint sliderDragPoint(const QSlider* slider, QPoint press, int position) {
 }
 
 // For check boxes and buttons the room is what the style leaves after the indicator and margins.
+QString drawnOtherwise(const QLabel* label) {
+    // The same characters in a plain-text label beside it: same parent, size, font and layout.
+    QLabel plain(label->parentWidget());
+    plain.hide();
+    plain.setTextFormat(Qt::PlainText);
+    plain.setFont(label->font());
+    plain.setPalette(label->palette());
+    plain.setAutoFillBackground(label->autoFillBackground());
+    plain.setAlignment(label->alignment());
+    plain.setWordWrap(label->wordWrap());
+    plain.setIndent(label->indent());
+    plain.setMargin(label->margin());
+    plain.setContentsMargins(label->contentsMargins());
+    plain.setText(label->text());
+    plain.setGeometry(label->geometry());
+    if (const_cast<QLabel*>(label)->grab().toImage() == plain.grab().toImage())
+        return {};
+    return QStringLiteral("%1 \"%2\" is not drawn as its characters").arg(label->objectName(), label->text());
+}
+
 QString textClipping(const QWidget* control, const QString& text) {
     const QFontMetrics metrics = control->fontMetrics();
     QRect room = control->rect();

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QSlider;
 class QWidget;
 
@@ -64,6 +65,11 @@ void chooseByKeyboard(QComboBox* list, int index);
 // thumb to land on position (null when no pixel does).
 QRect sliderThumb(const QSlider* slider);
 QPoint sliderDragPoint(const QSlider* slider, QPoint press, int position);
+
+// Empty when the label draws exactly what a plain-text label draws for its text, size and font;
+// otherwise why not. Rich text would draw "<b>x</b>" as a bold "x" and "<img src=...>" as the
+// picture.
+QString drawnOtherwise(const QLabel* label);
 
 // Why text would be clipped in control (a label, check box or button) with its font; empty if it fits.
 QString textClipping(const QWidget* control, const QString& text);

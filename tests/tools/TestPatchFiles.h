@@ -170,15 +170,18 @@ struct Line6Patch {
         return b;
     }
 };
-// An amp, a cabinet and a chorus or a compressor, long enough for a bundle's scan to find
-// the next patch after it.
+// A complete patch, all nine modules, with the amp model given and a chorus or a compressor as
+// its effect; long enough for a bundle's scan to find the next patch after it.
 inline Bytes line6Patch(const std::string& name, std::uint8_t device, std::uint8_t amp, bool compressor,
                         std::optional<Bytes> info = std::nullopt) {
-    Line6Patch p{name,
-                 device,
-                 {{{0, 0, 0}, amp, 1, 0, {{0, 0.5f}, {3, 0.75f}, {7, 1.0f}}}, {{1, 0, 0}, 0x1B, 1, 0, {}}}};
-    p.modules.push_back(compressor ? Line6Module{{2, 0, 0}, 0, 1, 0, {{5, 2.0f}}}
-                                   : Line6Module{{2, 3, 0}, 0, 1, 0, {{0, 0.5f}, {1, 0.25f}, {3, 0.75f}}});
+    Line6Patch p{name, device};
+    p.modules[0].model = amp;
+    if (device == 3) { // its pedal values lie one record later
+        p.modules[5].params.insert(p.modules[5].params.begin(), {3, 1});
+        p.modules[6].params.insert(p.modules[6].params.begin(), {0, 1});
+    }
+    p.modules[8] = compressor ? Line6Module{{2, 0, 0}, 0, 1, 0, {{5, 2.0f}}}
+                              : Line6Module{{2, 3, 0}, 0, 1, 0, {{0, 0.5f}, {1, 0.25f}, {3, 0.75f}}};
     p.info = std::move(info);
     p.size = 1000;
     return p.bytes();
