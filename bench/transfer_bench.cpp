@@ -18,6 +18,7 @@
 
 #include "app/DFrame.h"
 #include "device/FactoryPatches.h"
+#include "midi/CablePacing.h"
 #include "midi/MidiConfig.h"
 #include "midi/MidiServiceFactory.h"
 #include "midi/SimulatorMidiService.h"
@@ -43,7 +44,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr double kWireSeconds = double(kBankDumpSize) * 320e-6; // 1.639 s
+const double kWireSeconds = std::chrono::duration<double>(cableTime(kBankDumpSize)).count(); // 1.639 s
 constexpr double kJackPeriodMs = 256.0 / 48000.0 * 1000.0;      // 5.333 ms
 constexpr int kBankRuns = 5;
 constexpr int kRoundTrips = 50;
@@ -225,7 +226,7 @@ int alsaTransfers() {
     }
 
     const auto stats = alsaseq::stats();
-    const double storeWire = double(kStoreMessageSize) * 320e-6;
+    const double storeWire = std::chrono::duration<double>(cableTime(kStoreMessageSize)).count();
     std::printf("alsa_store_s %.4f\nalsa_store_ratio %.4f\n", median(stores), median(stores) / storeWire);
     std::printf("alsa_bank_send_s %.4f\nalsa_bank_send_ratio %.4f\n", median(sends),
                 median(sends) / kWireSeconds);

@@ -52,28 +52,14 @@ void MidiInputPort::receive(const std::uint8_t* bytes, std::size_t size) {
         handleByte(bytes[i]);
 }
 
+// The data bytes a status byte takes; F0 and F7 are dealt with before this is asked.
 int MidiInputPort::dataBytesFor(std::uint8_t status) {
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
-        return 1;
-    case 0xF0:
-        switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 1;
-        case 0xF2:
-            return 2;
-        default:
-            return 0;
-        }
-    default:
-        return 2;
-    }
+    const std::size_t length = shortMessageLength(status);
+    return length > 0 ? int(length) - 1 : 0;
 }
 
 void MidiInputPort::handleByte(std::uint8_t byte) {
-    if (byte >= 0xF8) { // real-time bytes may appear anywhere, even inside a SysEx
+    if (byte >= kRealTimeFirst) { // real-time bytes may appear anywhere, even inside a SysEx
         sink_->midiData(handle_, byte);
         return;
     }
@@ -97,7 +83,7 @@ void MidiInputPort::handleByte(std::uint8_t byte) {
         }
         return;
     }
-    if (byte & 0x80) { // any other status byte ends a SysEx in progress as broken
+    if (byte & kStatusBit) { // any other status byte ends a SysEx in progress as broken
         if (inSysex_) {
             if (sysexToBuffer_ && buffer_)
                 giveBackBuffer(true);
@@ -131,7 +117,7 @@ void MidiInputPort::handleByte(std::uint8_t byte) {
         std::uint8_t status = runningStatus_;
         sink_->midiData(handle_, packShortMessage(status, data_[0], dataCount_ > 1 ? data_[1] : 0));
         dataCount_ = 0;
-        if (status >= 0xF0) { // no running status for system common messages
+        if (status >= kSystemMessage) { // no running status for system common messages
             runningStatus_ = 0;
             dataNeeded_ = 0;
         }

@@ -77,7 +77,7 @@ void DFrame::ClosePodMidiPorts() {
 // Live sends are fire-and-forget: with the output closed they simply go nowhere.
 void DFrame::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     const std::uint8_t bytes[3] = {status, data1, data2};
-    midiTrace("send", bytes, (status & 0xF0) == kProgramChange ? 2 : 3);
+    midiTrace("send", bytes, shortMessageLength(status));
     midi_.sendShort(HPODMidiOut, packShortMessage(status, data1, data2));
 }
 

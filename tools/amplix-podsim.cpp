@@ -1,6 +1,7 @@
 // amplix-podsim: the POD simulator on virtual MIDI ports, driven by commands on standard input.
 #include "device/PodDevice.h"
 #include "midi/CablePacing.h"
+#include "midi/MessageJoiner.h"
 #include "midi/MidiTypes.h"
 
 #include <RtMidi.h>
@@ -16,7 +17,6 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <pthread.h>
 #include <span>
 #include <sstream>
@@ -38,8 +38,6 @@ constexpr const char* kOutClientSuffix = " out";
 constexpr const char* kInPortName = "in";
 constexpr const char* kOutPortName = "out";
 constexpr unsigned kInputQueueLimit = 1024;
-constexpr std::size_t kMaxSysexSize = 8192;         // well above the 5121-byte bank dump
-constexpr std::uint8_t kRealTimeFirst = 0xF8;
 constexpr int kDataMax = 127;
 constexpr int kFirstChannel = 1;
 constexpr int kLastChannel = 16;
@@ -56,9 +54,9 @@ change and echoes the program change.
 
 Output: the first line is "ready on SYSTEM: "IN-PORT", "OUT-PORT"". After it, every
 message received is one line, "recv" and the bytes in hex ("recv B0 0D 64"); a SysEx that
-arrives in pieces is one line once complete, and one broken off is reported as "drop N"
-(its byte count). With -v every message sent is a "send" line as well. Each line is
-written out as it happens. Errors go to standard error.
+arrives in pieces is one line once complete, and one broken off or longer than 5200 bytes
+is reported as "drop N" (its byte count). With -v every message sent is a "send" line as
+well. Each line is written out as it happens. Errors go to standard error.
 
 Options:
   -v, --verbose      also print every message sent, in hex
@@ -119,44 +117,6 @@ void printError(const std::string& text) {
     std::lock_guard lock(printMutex);
     std::fprintf(stderr, "amplix-podsim: %s\n", text.c_str());
 }
-
-// Joins a SysEx that arrives in pieces; anything that breaks one off drops it.
-class MessageAssembler {
-public:
-    // Returns a complete message, or nothing while a SysEx is still open. dropped is set to
-    // the size of a fragment thrown away on the way, 0 if none.
-    std::optional<Bytes> add(const Bytes& bytes, std::size_t& dropped) {
-        dropped = 0;
-        if (bytes.empty())
-            return std::nullopt;
-        if (!pending_.empty()) {
-            bool continuation = bytes.front() < amplix::kStatusBit || bytes.front() == amplix::kSysexEnd;
-            if (continuation) {
-                pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-                if (pending_.size() > kMaxSysexSize) {
-                    dropped = pending_.size();
-                    pending_.clear();
-                    return std::nullopt;
-                }
-                if (pending_.back() != amplix::kSysexEnd)
-                    return std::nullopt;
-                return std::exchange(pending_, {});
-            }
-            if (bytes.front() < kRealTimeFirst) {
-                dropped = pending_.size(); // broken off; the device ignores the fragment
-                pending_.clear();
-            }
-        }
-        if (bytes.front() == amplix::kSysexStart && bytes.back() != amplix::kSysexEnd) {
-            pending_ = bytes;
-            return std::nullopt;
-        }
-        return bytes;
-    }
-
-private:
-    Bytes pending_;
-};
 
 class Simulator {
 public:
@@ -268,7 +228,12 @@ private:
     }
 
     void processInput() {
-        MessageAssembler assembler;
+        // What arrives is joined into whole messages by the editor's own input parser: a SysEx
+        // in pieces becomes one message, one broken off is dropped.
+        std::vector<Bytes> complete;
+        amplix::MessageJoiner joiner(
+            [&](Bytes message) { complete.push_back(std::move(message)); },
+            [](std::size_t dropped) { printLine("drop " + std::to_string(dropped)); });
         for (;;) {
             Bytes bytes;
             {
@@ -279,20 +244,18 @@ private:
                 bytes = std::move(queue_.front());
                 queue_.pop_front();
             }
-            std::size_t dropped = 0;
-            auto message = assembler.add(bytes, dropped);
-            if (dropped != 0)
-                printLine("drop " + std::to_string(dropped));
-            if (!message)
-                continue;
-            printHex("recv", *message);
-            std::vector<PodDevice::Message> replies;
-            {
-                std::lock_guard lock(deviceMutex_);
-                replies = device_.receive(*message);
+            complete.clear();
+            joiner.feed(bytes);
+            for (const Bytes& message : complete) {
+                printHex("recv", message);
+                std::vector<PodDevice::Message> replies;
+                {
+                    std::lock_guard lock(deviceMutex_);
+                    replies = device_.receive(message);
+                }
+                for (const auto& reply : replies)
+                    send(reply);
             }
-            for (const auto& reply : replies)
-                send(reply);
         }
     }
 

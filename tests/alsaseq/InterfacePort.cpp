@@ -1,7 +1,7 @@
 // The interface's port: the kernel bridge's buffer rule, both cables at 31250 baud, the device.
 #include "InterfacePort.h"
 
-#include "midi/MidiInputPort.h"
+#include "midi/MessageJoiner.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,47 +27,6 @@ bool isVariable(const snd_seq_event_t& event) {
 }
 
 } // namespace
-
-// The device's MIDI In: the editor's own parser assembles the bytes into whole messages. A
-// SysEx broken off never gets through, and neither does one cut at the buffer's end.
-class DeviceInlet : public MidiInputSink {
-public:
-    using Deliver = std::function<void(std::vector<std::uint8_t>)>;
-
-    explicit DeviceInlet(Deliver deliver) : deliver_(std::move(deliver)), port_(nextMidiHandle(), *this) {
-        port_.start();
-        port_.addBuffer(std::make_shared<SysexBuffer>());
-    }
-    ~DeviceInlet() override { port_.close(); }
-
-    void feed(std::uint8_t byte) {
-        port_.receive(&byte, 1);
-        // The port calls us under its own lock, so the buffer is armed again only afterwards;
-        // one byte at a time, that is before the next SysEx can start.
-        if (spare_)
-            port_.addBuffer(std::move(spare_));
-    }
-
-    void midiData(MidiHandle, std::uint32_t message) override {
-        const std::uint8_t bytes[] = {shortStatus(message), shortData1(message), shortData2(message)};
-        deliver_({bytes, bytes + shortMessageLength(bytes[0])});
-    }
-    void midiLongData(MidiHandle, std::shared_ptr<SysexBuffer> buffer) override {
-        const std::size_t size = buffer->bytesRecorded;
-        if (size >= 2 && buffer->data[size - 1] == kSysexEnd)
-            deliver_({buffer->data.begin(), buffer->data.begin() + std::ptrdiff_t(size)});
-        spare_ = std::move(buffer);
-    }
-    void midiError(MidiHandle, std::uint32_t) override {}
-    void midiLongError(MidiHandle, std::shared_ptr<SysexBuffer> buffer) override {
-        spare_ = std::move(buffer);
-    }
-
-private:
-    Deliver deliver_;
-    MidiInputPort port_;
-    std::shared_ptr<SysexBuffer> spare_;
-};
 
 InterfacePort::InterfacePort(Emit emit) : emit_(std::move(emit)) {
     snd_midi_event_new(kInputEventSize, &decoder_);
@@ -177,7 +136,7 @@ Clock::time_point InterfacePort::advance(Clock::time_point now) {
             outputFree_ = at;
             outputDue_ = at + kByteTime;
             inletTime_ = at;
-            inlet_->feed(byte);
+            inlet_->feed(std::span(&byte, 1));
         } else {
             const std::uint8_t byte = returnCable_.front();
             returnCable_.pop_front();
@@ -240,7 +199,9 @@ void InterfacePort::disconnect() {
     closeInput();
     returnCable_.clear();
     // A fresh parser: whatever SysEx the device had half received is broken off with the cable.
-    inlet_ = std::make_unique<DeviceInlet>(
+    // The device's MIDI In joins the bytes with the editor's own parser: a SysEx broken off never
+    // gets through, and neither does one cut at the buffer's end.
+    inlet_ = std::make_unique<MessageJoiner>(
         [this](std::vector<std::uint8_t> message) { deviceReceives(std::move(message), inletTime_); });
 }
 

@@ -15,9 +15,11 @@
 #include <memory>
 #include <vector>
 
-namespace amplix::alsaseq::detail {
+namespace amplix {
+class MessageJoiner;
+}
 
-class DeviceInlet;
+namespace amplix::alsaseq::detail {
 
 // Behaves as the kernel's bridge between a sequencer port and a rawmidi device does: events
 // sent to the port are written into a bounded output buffer or dropped whole, the buffer
@@ -99,7 +101,7 @@ private:
     Clock::time_point returnFree_{};
 
     PodDevice device_;
-    std::unique_ptr<DeviceInlet> inlet_;
+    std::unique_ptr<MessageJoiner> inlet_;
     Clock::time_point inletTime_{}; // when the byte the inlet is parsing arrived
     std::size_t bytesSinceEvent_ = 0;
     std::vector<std::vector<std::uint8_t>> messages_;

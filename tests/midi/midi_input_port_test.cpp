@@ -1,4 +1,5 @@
 // The input side shared by every backend: short messages, SysEx into the armed buffer, cuts.
+#include "midi/MessageJoiner.h"
 #include "midi/MidiInputPort.h"
 #include "patch/SysexFormat.h"
 
@@ -150,5 +151,49 @@ TEST(MidiInputPort, EveryStatusByteHasTheLengthTheParserReads) {
         EXPECT_EQ(p.events.front(), data(std::uint8_t(status), d1, d2)) << status;
         // The bytes left over make one event each (a running-status repeat or stray data).
         EXPECT_EQ(p.events.size(), 4 - length) << status;
+    }
+}
+
+// The joiner hands a receiver whole messages, whatever the slices: a SysEx in pieces, running
+// status, real-time bytes inside a SysEx. What is broken off or too long only has its size told.
+TEST(MessageJoiner, WholeMessagesOutOfAnySlices) {
+    const Bytes dump = [] {
+        Bytes d(300, 0x05);
+        d.front() = kSysexStart;
+        d.back() = kSysexEnd;
+        return d;
+    }();
+    Bytes tooLong(kSysexBufferSize + 10, 0x01);
+    tooLong.front() = kSysexStart;
+    tooLong.back() = kSysexEnd;
+    const struct {
+        const char* what;
+        std::vector<Bytes> slices;
+        std::vector<Bytes> messages;
+        std::vector<std::size_t> dropped;
+    } cases[] = {
+        {"a SysEx in three pieces",
+         {{dump.begin(), dump.begin() + 256}, {dump.begin() + 256, dump.end() - 1}, {0xF7}},
+         {dump},
+         {}},
+        {"running status, then a program change",
+         {{0xB0, 13, 100, 14}, {101, 0xC0, 5}},
+         {{0xB0, 13, 100}, {0xB0, 14, 101}, {0xC0, 5}},
+         {}},
+        {"a clock byte inside a SysEx", {{0xF0, 1, 0xF8, 2, 0xF7}}, {{0xF8}, {0xF0, 1, 2, 0xF7}}, {}},
+        {"a SysEx broken off by another", {{0xF0, 1, 2, 3}, {0xF0, 4, 0xF7}}, {{0xF0, 4, 0xF7}}, {4}},
+        {"broken off by a control change", {{0xF0, 1, 2, 0xB0, 7, 9}}, {{0xB0, 7, 9}}, {3}},
+        {"longer than the buffer", {tooLong, {0xC0, 1}}, {{0xC0, 1}}, {kSysexBufferSize}},
+        {"stray data bytes", {{0x40, 0x41}, {0xF0, 0xF7}}, {{0xF0, 0xF7}}, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Bytes> messages;
+        std::vector<std::size_t> dropped;
+        MessageJoiner joiner([&](Bytes m) { messages.push_back(std::move(m)); },
+                             [&](std::size_t n) { dropped.push_back(n); });
+        for (const Bytes& slice : c.slices)
+            joiner.feed(slice);
+        EXPECT_EQ(messages, c.messages) << c.what;
+        EXPECT_EQ(dropped, c.dropped) << c.what;
     }
 }
