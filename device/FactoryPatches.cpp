@@ -114,11 +114,6 @@ bool isFlanger(std::uint8_t effect) {
     return effect == kFlanger1 || effect == kFlanger2 || effect == kDelayFlanger1 || effect == kDelayFlanger2;
 }
 
-// Where a parameter lies in the record, from the tone map.
-std::size_t byteOf(std::string_view member) {
-    return std::size_t(findParameter(member)->recordByte);
-}
-
 // Writes a value on the controller scale the way the device stores that controller. Effect
 // parameters need the effect code in place first.
 void store(PatchRecord& patch, std::string_view member, int value) {
@@ -169,50 +164,50 @@ void setEffectParameters(PatchRecord& patch, const Tone& tone) {
 PatchRecord makePatch(const Tone& tone) {
     const EffectRow& effect = *effectForCode(tone.effect);
     PatchRecord patch{};
-    patch[byteOf("Distortion")] = (tone.flags & kDist) ? kOn : 0;
-    patch[byteOf("DriveBoost")] = (tone.flags & kBoost) ? kOn : 0;
-    patch[byteOf("PresBoost")] = (tone.flags & kPres) ? kOn : 0;
+    storeRecordField("Distortion", (tone.flags & kDist) ? kOn : 0, patch);
+    storeRecordField("DriveBoost", (tone.flags & kBoost) ? kOn : 0, patch);
+    storeRecordField("PresBoost", (tone.flags & kPres) ? kOn : 0, patch);
     // The delay and modulation switches as the panel presets them for the effect.
-    patch[byteOf("Delay")] = effect.delay ? kOn : 0;
-    patch[byteOf("TremChor")] = effect.tremChor ? kOn : 0;
-    patch[byteOf("Reverb")] = tone.reverb > 0 ? kOn : 0;
-    patch[byteOf("NoiseGate")] = (tone.flags & kGate) ? kOn : 0;
-    patch[byteOf("Bright")] = (tone.flags & kBright) ? kOn : 0;
+    storeRecordField("Delay", effect.delay ? kOn : 0, patch);
+    storeRecordField("TremChor", effect.tremChor ? kOn : 0, patch);
+    storeRecordField("Reverb", tone.reverb > 0 ? kOn : 0, patch);
+    storeRecordField("NoiseGate", (tone.flags & kGate) ? kOn : 0, patch);
+    storeRecordField("Bright", (tone.flags & kBright) ? kOn : 0, patch);
 
-    patch[byteOf("AmpModel")] = tone.amp;
-    patch[byteOf("Drive")] = tone.drive;
+    storeRecordField("AmpModel", tone.amp, patch);
+    storeRecordField("Drive", tone.drive, patch);
     // The second drive only sounds on the layered amp model; elsewhere it just rides along.
-    patch[byteOf("Drive2")] = std::min<std::uint8_t>(kKnobMax, tone.drive + 16);
-    patch[byteOf("Bass")] = tone.bass;
-    patch[byteOf("Mid")] = tone.middle;
-    patch[byteOf("Treble")] = tone.treble;
-    patch[byteOf("Presence")] = tone.presence;
-    patch[byteOf("ChVol")] = tone.volume;
+    storeRecordField("Drive2", std::min<std::uint8_t>(kKnobMax, tone.drive + 16), patch);
+    storeRecordField("Bass", tone.bass, patch);
+    storeRecordField("Mid", tone.middle, patch);
+    storeRecordField("Treble", tone.treble, patch);
+    storeRecordField("Presence", tone.presence, patch);
+    storeRecordField("ChVol", tone.volume, patch);
 
     // Higher gain wants the gate to close earlier.
-    patch[byteOf("GateThreshold")] = std::uint8_t(16 + tone.drive / 2);
-    patch[byteOf("GateDecayTime")] = 24;
-    patch[byteOf("WahLevel")] = 96;
-    patch[byteOf("WahBottom")] = 16;
-    patch[byteOf("WahTop")] = 104;
-    patch[byteOf("VolLevel")] = 127;
-    patch[byteOf("VolMin")] = 0;
-    patch[byteOf("VolPosition")] = (tone.flags & kVolPost) ? kOn : 0;
+    storeRecordField("GateThreshold", std::uint8_t(16 + tone.drive / 2), patch);
+    storeRecordField("GateDecayTime", 24, patch);
+    storeRecordField("WahLevel", 96, patch);
+    storeRecordField("WahBottom", 16, patch);
+    storeRecordField("WahTop", 104, patch);
+    storeRecordField("VolLevel", 127, patch);
+    storeRecordField("VolMin", 0, patch);
+    storeRecordField("VolPosition", (tone.flags & kVolPost) ? kOn : 0, patch);
 
     storeDelayTime(patch, effect.delay ? tone.delayMs : kIdleDelayMs);
-    patch[byteOf("DelayFeedback")] = effect.delay ? tone.feedback : 8;
-    patch[byteOf("DelayLevel")] = effect.delay ? tone.echo : 16;
+    storeRecordField("DelayFeedback", effect.delay ? tone.feedback : 8, patch);
+    storeRecordField("DelayLevel", effect.delay ? tone.echo : 16, patch);
 
-    patch[byteOf("ReverbType")] = (tone.flags & kRoom) ? kOn : 0;
-    patch[byteOf("ReverbDecay")] = (tone.flags & kRoom) ? 28 : 40;
-    patch[byteOf("ReverbTone")] = 36;
-    patch[byteOf("ReverbDiffusion")] = 40;
-    patch[byteOf("ReverbDensity")] = 44;
-    patch[byteOf("ReverbLevel")] = tone.reverb;
+    storeRecordField("ReverbType", (tone.flags & kRoom) ? kOn : 0, patch);
+    storeRecordField("ReverbDecay", (tone.flags & kRoom) ? 28 : 40, patch);
+    storeRecordField("ReverbTone", 36, patch);
+    storeRecordField("ReverbDiffusion", 40, patch);
+    storeRecordField("ReverbDensity", 44, patch);
+    storeRecordField("ReverbLevel", tone.reverb, patch);
 
-    patch[byteOf("CabSel")] = tone.cabinet;
-    patch[byteOf("Air")] = tone.air;
-    patch[byteOf("EffectSel")] = tone.effect;
+    storeRecordField("CabSel", tone.cabinet, patch);
+    storeRecordField("Air", tone.air, patch);
+    storeRecordField("EffectSel", tone.effect, patch);
     store(patch, "RotaryDepth", tone.effect == kRotary ? tone.depth : kDefaultRotaryDepth);
     setEffectParameters(patch, tone);
 

@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::uint8_t kChannelMask = 0x0F;
 constexpr std::uint8_t kNibbleMax = 0x0F;
-constexpr std::uint8_t kSwitchOn = 1; // a switch byte as the device writes it
+constexpr int kControllerOn = 127; // a switch turned on, as its controller says it
 constexpr std::size_t kControlChangeSize = 3;
 constexpr std::size_t kProgramChangeSize = 2;
 constexpr std::size_t kSmallestSysex = 2; // F0 F7
@@ -149,9 +149,11 @@ void PodDevice::applyController(std::uint8_t controller, std::uint8_t value) {
         return;
     // Choosing an effect on the device turns it on, so a dump read straight after shows the
     // same switches the panel sets when the user picks that effect.
-    if (const EffectRow* effect = effectForCode(value & kNibbleMax)) {
-        editBuffer_[std::size_t(findParameter("Delay")->recordByte)] = effect->delay ? kSwitchOn : 0;
-        editBuffer_[std::size_t(findParameter("TremChor")->recordByte)] = effect->tremChor ? kSwitchOn : 0;
+    if (const EffectRow* effect = effectForCode(recordField(*parameter, editBuffer_))) {
+        for (const auto& [member, on] : {std::pair{"Delay", effect->delay}, {"TremChor", effect->tremChor}}) {
+            const ToneParameter& row = *findParameter(member);
+            storeControllerValue(row, row.controller, on ? kControllerOn : 0, editBuffer_);
+        }
     }
 }
 

@@ -258,52 +258,14 @@ std::int64_t sourceValue(Source& in, std::size_t at, const Field& field) {
     return 0;
 }
 
-// Writes a value into the member's record field, as wide as the tone map says the field is;
-// a value wider than its field keeps its low bits.
-void store(PatchRecord& record, std::string_view member, std::int64_t value) {
-    const ToneParameter* p = findParameter(member);
-    if (!p || p->recordByte < 0)
-        return;
-    const auto k = std::size_t(p->recordByte);
-    const auto v = std::uint64_t(value);
-    switch (p->record) {
-    case RecordRule::DelayTime: // 20 bits, the top four in the low nibble
-        record[k] = std::uint8_t((v >> 16) & 0x0F);
-        record[k + 1] = std::uint8_t(v >> 8);
-        record[k + 2] = std::uint8_t(v);
-        return;
-    case RecordRule::ChorusSpeed: // 16 bits
-        record[k] = std::uint8_t(v >> 8);
-        record[k + 1] = std::uint8_t(v);
-        return;
-    case RecordRule::ChorusDepth: // 12 bits, the top four in the low nibble
-    case RecordRule::ChorusPreDelay:
-    case RecordRule::RotaryRate:
-    case RecordRule::TremoloSpeed:
-        record[k] = std::uint8_t((v >> 8) & 0x0F);
-        record[k + 1] = std::uint8_t(v);
-        return;
-    case RecordRule::Flag: // 4-bit fields
-    case RecordRule::NibbleIndex:
-    case RecordRule::NibbleTwoEntry:
-    case RecordRule::EffectCode:
-    case RecordRule::RatioIndex:
-        record[k] = std::uint8_t(v & 0x0F);
-        return;
-    default:
-        record[k] = std::uint8_t(v);
-        return;
-    }
-}
-
 void convertFields(Source& in, PatchRecord& record, std::size_t base, std::span<const Field> fields) {
     for (const Field& field : fields)
-        store(record, field.member, sourceValue(in, base + field.source, field));
+        storeRecordField(field.member, sourceValue(in, base + field.source, field), record);
 }
 
 void setFixed(PatchRecord& record, std::span<const FixedValue> values) {
     for (const FixedValue& fixed : values)
-        store(record, fixed.member, fixed.value);
+        storeRecordField(fixed.member, fixed.value, record);
 }
 
 std::optional<ImportFailure> versionFailure(std::span<const std::uint8_t> file) {
@@ -418,9 +380,9 @@ ImportResult convertGuitarPort(std::span<const std::uint8_t> file, std::string_v
     // A compressor that is switched off never wins, whatever was chosen.
     const bool loadModulation = modOrComp == kLoadModulation || in.byteAt(kCompressorOnOffset) == 0;
     if (!loadModulation) {
-        store(record, "EffectSel", effectCode("Delay/Compressor"));
+        storeRecordField("EffectSel", effectCode("Delay/Compressor"), record);
         convertFields(in, record, 0, kCompressor);
-        store(record, "TremChor", 0);
+        storeRecordField("TremChor", 0, record);
     }
 
     convertFields(in, record, 0, kDelay);
@@ -430,12 +392,12 @@ ImportResult convertGuitarPort(std::span<const std::uint8_t> file, std::string_v
     const ModulationLayout& modulation =
         kModulations[std::min<std::size_t>(type, std::size(kModulations) - 1)];
     if (loadModulation) {
-        store(record, "TremChor", on & 1);
+        storeRecordField("TremChor", on & 1, record);
         std::string_view effect = modulation.effect;
         if (modulation.variant != kNoVariant &&
             in.byteAt(kModulationOffset + std::size_t(modulation.variant)) != kFirstChorus)
             effect = modulation.otherEffect;
-        store(record, "EffectSel", effectCode(effect));
+        storeRecordField("EffectSel", effectCode(effect), record);
         convertFields(in, record, kModulationOffset, modulation.fields);
     }
 

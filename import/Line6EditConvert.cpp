@@ -199,9 +199,12 @@ constexpr EffectParameterRow kEffectParameters[] = {
 };
 // clang-format on
 
-// The effect parameter bytes, cleared before an effect module writes its own.
-constexpr std::size_t kFirstEffectByte = 47;
-constexpr std::size_t kLastEffectByte = 54;
+// Whether p is set in an effect's own window. An effect module clears all of these before it
+// writes its own, so an earlier effect module leaves nothing behind.
+bool inEffectWindow(const ToneParameter& p) {
+    const auto opens = [&](const EffectRow& effect) { return effect.window == p.window; };
+    return p.window != ToneWindow::Frame && std::ranges::any_of(effectTable(), opens);
+}
 
 // Scaling constants.
 constexpr double kHalfScale = 63;
@@ -329,44 +332,6 @@ long long headerValue(Scale scale, std::uint8_t byte) {
     }
 }
 
-// Stores a value the way the tone map lays the member out in the record: a whole byte, a low
-// nibble, or a 12-, 16- or 20-bit number over consecutive bytes, keeping only the bits that fit.
-void store(PatchRecord& record, std::string_view member, long long value) {
-    const ToneParameter* p = findParameter(member);
-    if (!p || p->recordByte < 0)
-        return;
-    const auto k = std::size_t(p->recordByte);
-    const auto v = std::uint32_t(value);
-    switch (p->record) {
-    case RecordRule::Flag:
-    case RecordRule::NibbleIndex:
-    case RecordRule::NibbleTwoEntry:
-    case RecordRule::EffectCode:
-    case RecordRule::RatioIndex:
-        record[k] = std::uint8_t(v & 0x0F);
-        break;
-    case RecordRule::ChorusSpeed:
-        record[k] = std::uint8_t(v >> 8 & 0xFF);
-        record[k + 1] = std::uint8_t(v & 0xFF);
-        break;
-    case RecordRule::ChorusDepth:
-    case RecordRule::ChorusPreDelay:
-    case RecordRule::RotaryRate:
-    case RecordRule::TremoloSpeed:
-        record[k] = std::uint8_t(v >> 8 & 0x0F);
-        record[k + 1] = std::uint8_t(v & 0xFF);
-        break;
-    case RecordRule::DelayTime:
-        record[k] = std::uint8_t(v >> 16 & 0x0F);
-        record[k + 1] = std::uint8_t(v >> 8 & 0xFF);
-        record[k + 2] = std::uint8_t(v & 0xFF);
-        break;
-    default:
-        record[k] = std::uint8_t(v & 0xFF);
-        break;
-    }
-}
-
 int effectCodeNamed(std::string_view name) {
     const auto at = std::find(kEffectNames.begin(), kEffectNames.end(), name);
     const EffectRow* row = effectForIndex(int(at - kEffectNames.begin()));
@@ -415,10 +380,10 @@ public:
         const std::uint8_t model = header[kModelAt];
         for (const auto& row : kHeaderValues)
             if (row.module == module)
-                store(record_, row.member, headerValue(row.scale, header[headerOffset(row.from)]));
+                storeRecordField(row.member, headerValue(row.scale, header[headerOffset(row.from)]), record_);
         for (const auto& row : kFixedValues)
             if (row.module == module)
-                store(record_, row.member, row.value);
+                storeRecordField(row.member, row.value, record_);
 
         std::size_t first = at + kRecordsAt;
         EffectLayout layout = EffectLayout::None;
@@ -427,8 +392,10 @@ public:
             first = at + kLaterRecordsAt;
         if (module == Module::Effect) {
             const int code = effectCode({header[0], header[1], header[2]}, model);
-            std::fill(record_.begin() + kFirstEffectByte, record_.begin() + kLastEffectByte + 1, 0);
-            store(record_, "EffectSel", code);
+            for (const ToneParameter& p : toneMap())
+                if (inEffectWindow(p))
+                    storeRecordField(p, 0, record_);
+            storeRecordField("EffectSel", code, record_);
             layout = layoutForEffectCode(code);
             records = effectRecords(at);
         }
@@ -468,14 +435,14 @@ private:
         for (const auto& row : kParameters)
             if (row.module == module && (row.number == kAny || row.number == r.number) &&
                 (row.subNumber == kAny || row.subNumber == r.subNumber))
-                store(record_, row.member, scaled(row.scale, r, generation_));
+                storeRecordField(row.member, scaled(row.scale, r, generation_), record_);
     }
 
     void convertEffectRecord(EffectLayout layout, const ParameterRecord& r) {
         const bool newer = generation_ == kLine6EditNewer;
         for (const auto& row : kEffectParameters)
             if (row.layout == layout && (newer ? row.newerNumber : row.olderNumber) == r.number)
-                store(record_, row.member, scaled(row.scale, r, generation_));
+                storeRecordField(row.member, scaled(row.scale, r, generation_), record_);
     }
 
     std::span<const std::uint8_t> file_;

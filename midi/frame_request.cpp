@@ -14,7 +14,6 @@ using namespace amplix;
 namespace {
 constexpr int kEditBufferTimeoutMs = 1000;
 constexpr int kBankTimeoutMs = 8000;
-constexpr std::size_t kAmpModelRecordByte = 8;
 } // namespace
 
 void DFrame::CmFileRead() { requestDump(kEditBufferRequest, kEditBufferTimeoutMs, false); }
@@ -118,7 +117,7 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
             Name_flag = 0;
         }
         if (AmpModel_flag >= 0) {
-            writeRecordByte(sysEx, kDumpDataOffset, kAmpModelRecordByte, std::uint8_t(AmpModel_flag));
+            storeDumpField(*findParameter("AmpModel"), AmpModel_flag, sysEx, kDumpDataOffset);
             SendSysexMessage(int(kSingleDumpSize));
         }
         UpdateAmplixFromSysex();

@@ -27,7 +27,7 @@ DecodedPatch decodePatch(const PatchRecord& record) {
     DecodedPatch patch;
     for (std::size_t j = 0; j < kNameLength && record[kNameOffset + j] != 0; ++j)
         patch.name += char(record[kNameOffset + j]);
-    patch.effectCode = record[kEffectRecordByte] & 0x0F;
+    patch.effectCode = recordField("EffectSel", record);
     const EffectLayout layout = layoutForEffectCode(patch.effectCode);
     for (const ToneParameter* p : decodeOrder()) {
         if (p->layout != EffectLayout::Any && p->layout != layout)

@@ -69,7 +69,7 @@ constexpr ToneParameter kToneMap[] = {
     {57, "RotaryMin",       W::Rotary,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::FastNotAboveSlow, 127, 51, R::RotaryRate,     E::Rotary,    0},
     {58, "TremSpeed",       W::Tremolo, K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::None,            127, 48, R::TremoloSpeed,   E::Tremolo,   0},
     {59, "TremDepth",       W::Tremolo, K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 50, R::Full,           E::Tremolo,   0},
-    {64, "",                W::Frame,   K::None,           L::None,   Rx::TapTempo,    kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
+    {kTapTempoController, "", W::Frame, K::None,           L::None,   Rx::TapTempo,    kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
     {71, "CabSel",          W::Frame,   K::IndexedList,    L::None,   Rx::Index,       kFocus,   X::None,   kNoSelection, 44, R::NibbleIndex,    E::Any,       0},
     {72, "Air",             W::Frame,   K::DirectSlider,   L::None,   Rx::Ignored,     kNoFocus, X::None,             64, 45, R::Half,           E::Any,       0},
     {73, "Bright",          W::Frame,   K::Switch,         L::None,   Rx::Ignored,     kNoFocus, X::None,              1,  7, R::Flag,           E::Any,       0},
@@ -84,7 +84,7 @@ constexpr EffectRow kEffects[] = {
     { 4,  0, false, true,  W::Chorus},
     { 5,  1, false, true,  W::Chorus},
     { 6,  3, false, true,  W::Chorus},
-    { 7,  2, false, true,  W::Rotary},
+    { 7, kRotaryEffectCode, false, true, W::Rotary},
     { 8,  6, true,  false, W::Frame},
     { 9,  7, true,  false, W::Compressor},
     {10,  5, true,  true,  W::Tremolo},
@@ -110,20 +110,68 @@ constexpr int kRotaryRateBase = 100;
 constexpr int kRotaryRateStep = 22;
 constexpr int kTremoloSpeedStep = 25;
 
-int lowNibble(std::uint8_t b) { return b & 0x0F; }
-int word12(const PatchRecord& r, int k) { return 256 * lowNibble(r[k]) + r[k + 1]; }
-int word16(const PatchRecord& r, int k) { return 256 * r[k] + r[k + 1]; }
-void putWord(PatchRecord& r, int k, int value) {
-    r[k] = std::uint8_t((value >> 8) & 0xFF);
-    r[k + 1] = std::uint8_t(value & 0xFF);
+constexpr int kBitsPerByte = 8;
+
+// How many bytes p's field spans, and the i-th of them.
+int fieldBytes(const ToneParameter& p) {
+    return (recordFieldBits(p.record) + kBitsPerByte - 1) / kBitsPerByte;
 }
+std::size_t fieldByte(const ToneParameter& p, int i) {
+    return std::size_t(p.recordByte + i);
+}
+std::uint32_t fieldMask(const ToneParameter& p) {
+    return (std::uint32_t(1) << recordFieldBits(p.record)) - 1;
+}
+
+const ToneParameter& effectSelection() {
+    static const ToneParameter& row = *findParameter("EffectSel");
+    return row;
+}
+
 int ceilDiv(int a, int b) { return (a + b - 1) / b; }
 std::uint8_t clamp7(int v) { return std::uint8_t(std::clamp(v, 0, 127)); }
 
 int gateThresholdValue(int b) { return 127 - (kGateThresholdScaleMilli * b) / 1000; }
 
-std::uint32_t delayRecordValue(const PatchRecord& r) {
-    return (std::uint32_t(lowNibble(r[27])) << 16) | (std::uint32_t(r[28]) << 8) | r[29];
+// The field a controller value sets, delay time aside.
+int fieldForControllerValue(const ToneParameter& p, int value) {
+    switch (p.record) {
+    case R::None:
+    case R::DelayTime:
+        return 0;
+    case R::Flag:
+        return value >= 64 ? 1 : 0;
+    case R::Index:
+    case R::NibbleIndex:
+    case R::EffectCode:
+    case R::Full:
+        return value;
+    case R::RatioIndex:
+        return ratioIndexForValue(value);
+    case R::NibbleTwoEntry:
+        return twoEntryIndexForValue(value);
+    case R::Half:
+        return value / 2;
+    case R::GateThreshold: {
+        // The byte whose threshold comes nearest the value sent.
+        int best = 0;
+        for (int b = 1; b <= 96; ++b)
+            if (std::abs(gateThresholdValue(b) - value) < std::abs(gateThresholdValue(best) - value))
+                best = b;
+        return best;
+    }
+    case R::ChorusSpeed:
+        return value * kChorusSpeedStep;
+    case R::ChorusDepth:
+        return ceilDiv(value * 256, kChorusDepthScale);
+    case R::ChorusPreDelay:
+        return ceilDiv(value * 256, kChorusPreDelayScale);
+    case R::RotaryRate:
+        return kRotaryRateBase + kRotaryRateStep * value;
+    case R::TremoloSpeed:
+        return kTremoloSpeedStep * value;
+    }
+    return 0;
 }
 
 } // namespace
@@ -219,112 +267,97 @@ int ratioIndexForValue(int value) {
     return index;
 }
 
+int recordField(const ToneParameter& p, const PatchRecord& r) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < fieldBytes(p); ++i)
+        v = (v << kBitsPerByte) | r[fieldByte(p, i)];
+    return int(v & fieldMask(p));
+}
+
+int recordField(std::string_view member, const PatchRecord& r) {
+    const ToneParameter* p = findParameter(member);
+    return p ? recordField(*p, r) : 0;
+}
+
+void storeRecordField(const ToneParameter& p, std::int64_t value, PatchRecord& r) {
+    std::uint32_t mask = fieldMask(p);
+    auto v = std::uint32_t(value) & mask;
+    // From the last byte, which holds the lowest bits, back to the first.
+    for (int i = fieldBytes(p) - 1; i >= 0; --i, mask >>= kBitsPerByte, v >>= kBitsPerByte) {
+        std::uint8_t& b = r[fieldByte(p, i)];
+        b = std::uint8_t((b & ~mask) | v);
+    }
+}
+
+void storeRecordField(std::string_view member, std::int64_t value, PatchRecord& r) {
+    if (const ToneParameter* p = findParameter(member))
+        storeRecordField(*p, value, r);
+}
+
+void storeDumpField(const ToneParameter& p, std::int64_t value, std::span<std::uint8_t> message,
+                    std::size_t dataOffset) {
+    PatchRecord r{};
+    for (int i = 0; i < fieldBytes(p); ++i)
+        r[fieldByte(p, i)] = readRecordByte(message, dataOffset, fieldByte(p, i));
+    storeRecordField(p, value, r);
+    for (int i = 0; i < fieldBytes(p); ++i)
+        writeRecordByte(message, dataOffset, fieldByte(p, i), r[fieldByte(p, i)]);
+}
+
 int recordValue(const ToneParameter& p, const PatchRecord& r) {
-    const int k = p.recordByte;
+    const int f = recordField(p, r);
     switch (p.record) {
     case R::None:
         return 0;
     case R::Flag:
-        return lowNibble(r[k]) ? 127 : 0;
+        return f ? 127 : 0;
     case R::Index:
-        return r[k];
     case R::NibbleIndex:
     case R::EffectCode:
     case R::RatioIndex:
-        return lowNibble(r[k]);
-    case R::NibbleTwoEntry:
-        return lowNibble(r[k]) ? 1 : 0;
-    case R::Half:
-        return 2 * r[k];
     case R::Full:
-        return r[k];
+        return f;
+    case R::NibbleTwoEntry:
+        return f ? 1 : 0;
+    case R::Half:
+        return 2 * f;
     case R::GateThreshold:
-        return gateThresholdValue(r[k]);
+        return gateThresholdValue(f);
     case R::DelayTime:
-        return delayTimeMsFromRecord(delayRecordValue(r));
+        return delayTimeMsFromRecord(std::uint32_t(f));
     case R::ChorusSpeed:
-        return word16(r, k) / kChorusSpeedStep;
+        return f / kChorusSpeedStep;
     case R::ChorusDepth:
-        return word12(r, k) * kChorusDepthScale / 256;
+        return f * kChorusDepthScale / 256;
     case R::ChorusPreDelay:
-        return word12(r, k) * kChorusPreDelayScale / 256;
+        return f * kChorusPreDelayScale / 256;
     case R::RotaryRate:
-        return (word12(r, k) - kRotaryRateBase) / kRotaryRateStep;
+        return (f - kRotaryRateBase) / kRotaryRateStep;
     case R::TremoloSpeed:
-        return word12(r, k) / kTremoloSpeedStep;
+        return f / kTremoloSpeedStep;
     }
     return 0;
 }
 
 void storeControllerValue(const ToneParameter& p, std::uint8_t controller, int value, PatchRecord& r) {
-    if (p.layout != E::Any && p.layout != layoutForEffectCode(lowNibble(r[kEffectRecordByte])))
+    if (p.layout != E::Any && p.layout != layoutForEffectCode(recordField(effectSelection(), r)))
         return;
     value = std::clamp(value, 0, 127);
-    const int k = p.recordByte;
-    switch (p.record) {
-    case R::None:
-        return;
-    case R::Flag:
-        r[k] = value >= 64 ? 1 : 0;
-        return;
-    case R::Index:
-        r[k] = std::uint8_t(value);
-        return;
-    case R::NibbleIndex:
-    case R::EffectCode:
-        r[k] = std::uint8_t(value & 0x0F);
-        return;
-    case R::RatioIndex:
-        r[k] = std::uint8_t(ratioIndexForValue(value));
-        return;
-    case R::NibbleTwoEntry:
-        r[k] = std::uint8_t(twoEntryIndexForValue(value));
-        return;
-    case R::Half:
-        r[k] = std::uint8_t(value / 2);
-        return;
-    case R::Full:
-        r[k] = std::uint8_t(value);
-        return;
-    case R::GateThreshold: {
-        // The byte whose threshold comes nearest the value sent.
-        int best = 0;
-        for (int b = 1; b <= 96; ++b)
-            if (std::abs(gateThresholdValue(b) - value) < std::abs(gateThresholdValue(best) - value))
-                best = b;
-        r[k] = std::uint8_t(best);
-        return;
-    }
-    case R::DelayTime: {
+    if (p.record == R::DelayTime) {
         // The device keeps 6 x the 14-bit value; each controller replaces its own 7 bits.
-        int steps = int(delayRecordValue(r) / kDelayRecordPerStep);
-        steps = std::min(steps, kDelayDeviceMax);
+        int steps = std::min(recordField(p, r) / kDelayRecordPerStep, kDelayDeviceMax);
         if (controller == p.secondController)
             steps = (steps & ~0x7F) | value;
         else
             steps = (steps & 0x7F) | (value << 7);
-        const std::uint32_t v = std::uint32_t(steps) * kDelayRecordPerStep;
-        r[27] = std::uint8_t((r[27] & 0xF0) | ((v >> 16) & 0x0F));
-        r[28] = std::uint8_t((v >> 8) & 0xFF);
-        r[29] = std::uint8_t(v & 0xFF);
+        storeRecordField(p, steps * kDelayRecordPerStep, r);
         return;
     }
-    case R::ChorusSpeed:
-        putWord(r, k, value * kChorusSpeedStep);
-        return;
-    case R::ChorusDepth:
-        putWord(r, k, ceilDiv(value * 256, kChorusDepthScale));
-        return;
-    case R::ChorusPreDelay:
-        putWord(r, k, ceilDiv(value * 256, kChorusPreDelayScale));
-        return;
-    case R::RotaryRate:
-        putWord(r, k, kRotaryRateBase + kRotaryRateStep * value);
-        return;
-    case R::TremoloSpeed:
-        putWord(r, k, kTremoloSpeedStep * value);
-        return;
-    }
+    // Any other controller sets its parameter whole, and the device rewrites the field's bytes
+    // whole: bits above a narrower field come back 0.
+    for (int i = 0; i < fieldBytes(p); ++i)
+        r[fieldByte(p, i)] = 0;
+    storeRecordField(p, fieldForControllerValue(p, value), r);
 }
 
 std::string chorusFeedbackLabel(int position) {

@@ -57,25 +57,55 @@ enum class ToneExtra : std::uint8_t {
     FastNotAboveSlow // rotary "Fast" may not go above "Slow"
 };
 
-// How the parameter lies in the 71-byte patch record.
+// How the parameter lies in the 71-byte patch record. Each rule's field is the low
+// recordFieldBits(rule) bits of the big-endian number in bytes k = recordByte onwards; f below
+// is the field's value.
 enum class RecordRule : std::uint8_t {
     None,           // not in the record
-    Flag,           // low nibble, not 0 = on
-    Index,          // whole byte = list index
-    NibbleIndex,    // low nibble = list index
-    NibbleTwoEntry, // low nibble, not 0 = entry 1
-    Half,           // 0..63, controller value 2b
-    Full,           // 0..127, controller value b
-    GateThreshold,  // controller value 127 - trunc(1.323 b)
-    DelayTime,      // bytes k..k+2, 20 bits, 6 x the 14-bit controller value
-    ChorusSpeed,    // S = 256 b[k] + b[k+1], value S div 50
-    ChorusDepth,    // D = 256 lo(b[k]) + b[k+1], value D * 104 div 256
-    ChorusPreDelay, // P = 256 lo(b[k]) + b[k+1], value P * 42 div 256
-    RotaryRate,     // R = 256 lo(b[k]) + b[k+1], value (R - 100) div 22
-    TremoloSpeed,   // T = 256 lo(b[k]) + b[k+1], value T div 25
+    Flag,           // low nibble, f not 0 = on
+    Index,          // whole byte, f = list index
+    NibbleIndex,    // low nibble, f = list index
+    NibbleTwoEntry, // low nibble, f not 0 = entry 1
+    Half,           // whole byte 0..63, controller value 2f
+    Full,           // whole byte 0..127, controller value f
+    GateThreshold,  // whole byte, controller value 127 - trunc(1.323 f)
+    DelayTime,      // 20 bits over bytes k..k+2, f = 6 x the 14-bit controller value
+    ChorusSpeed,    // 16 bits over bytes k, k+1, value f div 50
+    ChorusDepth,    // 12 bits (low nibble of k, then k+1), value f * 104 div 256
+    ChorusPreDelay, // 12 bits, value f * 42 div 256
+    RotaryRate,     // 12 bits, value (f - 100) div 22
+    TremoloSpeed,   // 12 bits, value f div 25
     EffectCode,     // low nibble = effect code
     RatioIndex,     // low nibble = compression ratio list index
 };
+
+constexpr int recordFieldBits(RecordRule rule) {
+    switch (rule) {
+    case RecordRule::None:
+        return 0;
+    case RecordRule::Flag:
+    case RecordRule::NibbleIndex:
+    case RecordRule::NibbleTwoEntry:
+    case RecordRule::EffectCode:
+    case RecordRule::RatioIndex:
+        return 4;
+    case RecordRule::Index:
+    case RecordRule::Half:
+    case RecordRule::Full:
+    case RecordRule::GateThreshold:
+        return 8;
+    case RecordRule::ChorusDepth:
+    case RecordRule::ChorusPreDelay:
+    case RecordRule::RotaryRate:
+    case RecordRule::TremoloSpeed:
+        return 12;
+    case RecordRule::ChorusSpeed:
+        return 16;
+    case RecordRule::DelayTime:
+        return 20;
+    }
+    return 0;
+}
 
 // Bytes 48 to 54 mean different things for different effects; a row with a layout other than
 // Any is stored there only while the patch's effect uses that layout.
@@ -99,11 +129,8 @@ struct ToneParameter {
 
 inline constexpr int kSliderMax = 127;
 inline constexpr int kDelayTimeMaxMs = 3150;
-inline constexpr std::uint8_t kDelayTimeHighController = 30;
-inline constexpr std::uint8_t kDelayTimeLowController = 62;
-inline constexpr std::uint8_t kDrive2Controller = 20;
+// The tap-tempo row has no member to find it by.
 inline constexpr std::uint8_t kTapTempoController = 64;
-inline constexpr int kEffectRecordByte = 46;
 inline constexpr int kTapTempoDelayMs = 1000;
 inline constexpr int kRotaryDepthReadDelayMs = 800;
 
@@ -129,6 +156,17 @@ int delayTimeMsFromRecord(std::uint32_t recordValue);
 int ratioIndexForValue(int value);
 inline int twoEntryIndexForValue(int value) { return value < 64 ? 0 : 1; }
 
+// The raw value of p's record field, and a value written into that field alone: a value wider
+// than the field keeps its low bits, every other bit of the record stays as it was. A member
+// the map does not know, or one not in the record, reads 0 and stores nothing.
+int recordField(const ToneParameter& p, const PatchRecord& record);
+int recordField(std::string_view member, const PatchRecord& record);
+void storeRecordField(const ToneParameter& p, std::int64_t value, PatchRecord& record);
+void storeRecordField(std::string_view member, std::int64_t value, PatchRecord& record);
+// The same store into a dump's nibble pairs from dataOffset; only p's pairs are rewritten.
+void storeDumpField(const ToneParameter& p, std::int64_t value, std::span<std::uint8_t> message,
+                    std::size_t dataOffset);
+
 // The controller value a record holds for p (the list index for lists, milliseconds for the
 // delay time), and the record bytes a controller value from the device is stored as.
 int recordValue(const ToneParameter& p, const PatchRecord& record);
@@ -142,6 +180,7 @@ struct EffectRow {
     bool tremChor; // checked and enabled; otherwise unchecked and disabled
     ToneWindow window; // Frame: no modulation-slot window
 };
+inline constexpr std::uint8_t kRotaryEffectCode = 2;
 std::span<const EffectRow> effectTable();
 const EffectRow* effectForIndex(int index);
 const EffectRow* effectForCode(int code);

@@ -59,7 +59,7 @@ void DFrame::receiveController(int controller, int v) {
     case ReceiveRule::RotaryDepth: {
         // The device sends controller 1 for the rotary depth and for other things; outside
         // the rotary effect the editor reads the patch back a little later instead.
-        const EffectRow* rotary = effectForCode(2);
+        const EffectRow* rotary = effectForCode(kRotaryEffectCode);
         if (rotary && EffectSel->currentIndex() == rotary->index) {
             setControlState(control, r);
             setControlState(TremChor, 1);

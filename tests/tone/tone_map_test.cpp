@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 using namespace amplix;
@@ -19,13 +20,13 @@ const ToneParameter& param(std::string_view member) {
 
 PatchRecord recordWithEffect(int code) {
     PatchRecord r{};
-    r[kEffectRecordByte] = std::uint8_t(code);
+    storeRecordField("EffectSel", code, r);
     return r;
 }
 
 // An effect whose parameters use the layout: a row of that layout is stored only under it.
 int effectFor(EffectLayout layout) {
-    return layout == EffectLayout::Rotary       ? 2
+    return layout == EffectLayout::Rotary       ? kRotaryEffectCode
            : layout == EffectLayout::Tremolo    ? 9
            : layout == EffectLayout::Swell      ? 14
            : layout == EffectLayout::Compressor ? 11
@@ -174,7 +175,7 @@ TEST(ToneMap, AStoredControllerChangesOnlyItsOwnBytes) {
                 continue;
             PatchRecord r;
             r.fill(0x5A);
-            r[kEffectRecordByte] = std::uint8_t(effectFor(p.layout));
+            storeRecordField("EffectSel", effectFor(p.layout), r);
             const PatchRecord before = r;
             storeControllerValue(p, controller, 77, r);
             for (std::size_t k = 0; k < r.size(); ++k) {
@@ -187,24 +188,114 @@ TEST(ToneMap, AStoredControllerChangesOnlyItsOwnBytes) {
     }
 }
 
+// Every row's field, stored raw into records full of other bits: the value reads back (past the
+// field's largest value only its low bits are kept), and no bit outside the field changes.
+TEST(ToneMap, EveryRecordFieldHoldsItsValueAndNoOtherBit) {
+    // The bits a field of each width owns, from the row's record byte on.
+    const std::map<int, std::vector<std::uint8_t>> ownBits = {
+        {4, {0x0F}}, {8, {0xFF}}, {12, {0x0F, 0xFF}}, {16, {0xFF, 0xFF}}, {20, {0x0F, 0xFF, 0xFF}}};
+    for (const auto& p : toneMap()) {
+        const int bits = recordFieldBits(p.record);
+        if (bits == 0)
+            continue;
+        const std::vector<std::uint8_t>& own = ownBits.at(bits);
+        ASSERT_GE(p.recordByte, 0) << p.member;
+        ASSERT_LE(p.recordByte + own.size(), kRecordParameterBytes) << p.member;
+        PatchRecord mask{};
+        std::copy(own.begin(), own.end(), mask.begin() + p.recordByte);
+
+        const std::int64_t max = (std::int64_t(1) << bits) - 1;
+        // Stored and read back: past the largest value, only the low bits are kept.
+        std::vector<std::pair<std::int64_t, std::int64_t>> values = {{max + 1, 0}, {max + 3, 2}, {-1, max}};
+        for (std::int64_t v : {std::int64_t(0), std::int64_t(1), 0x55555 & max, 0xAAAAA & max, max})
+            values.emplace_back(v, v);
+        for (std::uint8_t even : {0xA5, 0x5A}) {
+            PatchRecord pattern;
+            for (std::size_t k = 0; k < pattern.size(); ++k)
+                pattern[k] = k % 2 ? std::uint8_t(~even) : even;
+            for (auto [stored, read] : values) {
+                PatchRecord r = pattern;
+                storeRecordField(p, stored, r);
+                EXPECT_EQ(recordField(p, r), read) << p.member << " " << stored;
+                for (std::size_t k = 0; k < r.size(); ++k)
+                    EXPECT_EQ(r[k] & ~mask[k], pattern[k] & ~mask[k]) << p.member << " byte " << k;
+            }
+        }
+        PatchRecord all{};
+        storeRecordField(p.member, max, all);
+        EXPECT_EQ(all, mask) << p.member;
+    }
+
+    PatchRecord r;
+    r.fill(0x5A);
+    const PatchRecord before = r;
+    storeRecordField("Wah", 1, r); // not in the record
+    storeRecordField("NoSuchControl", 1, r);
+    EXPECT_EQ(r, before);
+    EXPECT_EQ(recordField("Wah", r), 0);
+}
+
+// A field stored into a dump rewrites its own nibble pairs and leaves the rest as it came.
+TEST(ToneMap, AFieldStoredInADumpRewritesOnlyItsOwnNibbles) {
+    struct Case {
+        const char* member;
+        int value;
+        std::vector<std::pair<std::size_t, std::uint8_t>> changed; // dump offset, new nibble
+    } cases[] = {
+        {"AmpModel", 0x1C, {{24, 0x01}, {25, 0x0C}}},
+        {"CabSel", 0x0B, {{97, 0x0B}}}, // byte 44: its high nibble stays
+        {"DelayTime", 0xABCDE, {{63, 0x0A}, {64, 0x0B}, {65, 0x0C}, {66, 0x0D}, {67, 0x0E}}},
+    };
+    for (const auto& c : cases) {
+        std::array<std::uint8_t, kSingleDumpSize> dump;
+        dump.fill(0x07);
+        auto expected = dump;
+        for (auto [at, nibble] : c.changed)
+            expected[at] = nibble;
+        storeDumpField(param(c.member), c.value, dump, kDumpDataOffset);
+        EXPECT_EQ(dump, expected) << c.member;
+    }
+}
+
 TEST(ToneMap, DelayTimeIsStoredAsSixTimesTheDeviceValueOneHalfAtATime) {
     const ToneParameter& p = param("DelayTime");
     PatchRecord r = recordWithEffect(6);
     r[27] = 0xA0; // the high nibble of the first byte is not the delay's
-    storeControllerValue(p, kDelayTimeHighController, 40, r);
-    storeControllerValue(p, kDelayTimeLowController, 80, r);
+    storeControllerValue(p, p.controller, 40, r);
+    storeControllerValue(p, p.secondController, 80, r);
     const std::uint32_t v = (std::uint32_t(r[27] & 0x0F) << 16) | (r[28] << 8) | r[29];
     EXPECT_EQ(v, 6u * 5200u);
     EXPECT_EQ(recordValue(p, r), 1000); // as the slider sent it
     EXPECT_EQ(r[27] & 0xF0, 0xA0);
     // One half alone keeps the other: the high 7 bits change, the low 7 stay.
-    storeControllerValue(p, kDelayTimeHighController, 41, r);
+    storeControllerValue(p, p.controller, 41, r);
     const std::uint32_t w = (std::uint32_t(r[27] & 0x0F) << 16) | (r[28] << 8) | r[29];
     EXPECT_EQ(w, 6u * (41u * 128u + 5200u % 128u));
     EXPECT_EQ(r[27] & 0xF0, 0xA0);
-    storeControllerValue(p, kDelayTimeHighController, 127, r);
-    storeControllerValue(p, kDelayTimeLowController, 127, r);
+    storeControllerValue(p, p.controller, 127, r);
+    storeControllerValue(p, p.secondController, 127, r);
     EXPECT_EQ(recordValue(p, r), 3150);
+}
+
+// Any other controller rewrites its parameter's bytes whole: no bit above a narrow field stays.
+TEST(ToneMap, AControllerRewritesItsParametersBytesWhole) {
+    struct Case {
+        const char* member;
+        int value;
+        std::vector<std::pair<std::size_t, std::uint8_t>> bytes;
+    } cases[] = {
+        {"Distortion", 127, {{0, 0x01}}},
+        {"CabSel", 3, {{44, 0x03}}},
+        {"ChDepth", 127, {{50, 0x01}, {51, 0x39}}}, // 313
+    };
+    for (const auto& c : cases) {
+        PatchRecord r;
+        r.fill(0xA5);
+        storeRecordField("EffectSel", 0, r); // a chorus
+        storeControllerValue(param(c.member), param(c.member).controller, c.value, r);
+        for (auto [k, b] : c.bytes)
+            EXPECT_EQ(r[k], b) << c.member << " byte " << k;
+    }
 }
 
 TEST(ToneMap, EffectParametersAreStoredOnlyUnderTheirOwnEffect) {
