@@ -2,14 +2,15 @@
 #include "app/DFrame.h"
 
 #include "app/AppIcon.h"
+#include "app/CommandIds.h"
 #include "app/DHelpAboutDialog.h"
 #include "app/DHelpWindow.h"
 #include "app/SystemColours.h"
 #include "patch/DPatchName.h"
-#include "tone/DEffectWindow.h"
 #include "tone/DChorus.h"
 #include "tone/DCompressor.h"
 #include "tone/DDelay.h"
+#include "tone/DEffectWindow.h"
 #include "tone/DGate.h"
 #include "tone/DPedals.h"
 #include "tone/DReverb.h"
@@ -207,7 +208,7 @@ void DFrame::CmLinkAmp() {
         AmpModel_linked = 1;
         StaticAmpModel->setText(QStringLiteral("Amp Model: (Linked)"));
     }
-    if (QAction* item = menuAction(146))
+    if (QAction* item = menuAction(CM_LINKAMP))
         item->setChecked(AmpModel_linked == 1);
 }
 

@@ -1,27 +1,11 @@
 // Menu 301: every item with its command id, accelerator letter and check mark.
 #include "app/DFrame.h"
 
+#include "app/CommandIds.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-
-namespace {
-
-// Command ids of menu 301.
-constexpr int CM_FILEEXIT = 101;
-constexpr int CM_HELPABOUT = 102;
-constexpr int CM_SETUPMIDI = 103;
-constexpr int CM_FILEREAD = 104;
-constexpr int CM_FILESAVE = 105;
-constexpr int CM_FILEOPEN = 106;
-constexpr int CM_FILEIMPORT = 107;
-constexpr int CM_PATCHMANUAL = 108;
-constexpr int CM_PATCHLAST = 144;
-constexpr int CM_FILESAVEALL = 145;
-constexpr int CM_LINKAMP = 146;
-constexpr int CM_HELPCONTENTS = 147;
-
-} // namespace
 
 void DFrame::createMenu() {
     QMenuBar* bar = menuBar();

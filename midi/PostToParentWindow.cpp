@@ -8,13 +8,13 @@
 void PostToParentWindow(QObject* WindowHndl, int whatMssge) {
     int message = 0;
     switch (whatMssge) {
-    case 1:
+    case kChangePatchNameRequest:
         message = WM_CHANGEPNAME;
         break;
-    case 2:
+    case kSaveToPodRequest:
         message = WM_SAVETOPOD;
         break;
-    case 3:
+    case kChkTremChorRequest:
         message = WM_CHKTREMCHOR;
         break;
     default:

@@ -44,9 +44,11 @@ void DPatchName::ChangePatchName() {
     DChangePatchNameDialog dialog(this, str);
     if (runDialog(dialog) != IDOK)
         return;
-    PostToParentWindow(window(), 1);
+    PostToParentWindow(window(), kChangePatchNameRequest);
     // The strip shows the new name at once, before the device has it.
     StaticPatchNameData->setText(QString::fromLatin1(str, qsizetype(strnlen(str, kNameLength))));
 }
 
-void DPatchName::SaveToPOD() { PostToParentWindow(window(), 2); }
+void DPatchName::SaveToPOD() {
+    PostToParentWindow(window(), kSaveToPodRequest);
+}

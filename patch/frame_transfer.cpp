@@ -1,18 +1,15 @@
 // Patches on the device: choosing one, storing the current patch, sending a whole bank.
 #include "app/DFrame.h"
 
+#include "app/CommandIds.h"
 #include "app/DialogTemplate.h"
 #include "patch/DOWWarningDialog.h"
 #include "patch/DSaveToPODDialog.h"
 
 using namespace amplix;
 
-namespace {
-constexpr int kFirstPatchCommand = 108; // "&Manual Mode" is program 0
-}
-
 void DFrame::CmPatchChange(int id) {
-    SendShortMessage(std::uint8_t(kProgramChange | PODMidiChannel), std::uint8_t(id - kFirstPatchCommand));
+    SendShortMessage(std::uint8_t(kProgramChange | PODMidiChannel), std::uint8_t(programOfPatchCommand(id)));
 }
 
 int DFrame::WmSaveToPod() {

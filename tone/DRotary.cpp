@@ -11,11 +11,6 @@
 
 using namespace amplix;
 
-namespace {
-// PostToParentWindow's code for WM_CHKTREMCHOR.
-constexpr int kChkTremChorRequest = 3;
-} // namespace
-
 DRotary::DRotary(QWidget* parent, const QString& title)
     : DEffectWindow(parent, title, QRect(0, 330, 250, 135)) {
     RotaryMax = makeVerticalSlider(this, "RotaryMax", ID_ROTARYMAX, sliderAt(20, 30));

@@ -1,4 +1,5 @@
 // The main window as a user first sees it: panels, texts, start-up state, menu, help, About, colours.
+#include "app/CommandIds.h"
 #include "app/DFrame.h"
 #include "support/FrameHarness.h"
 #include "tone/ToneControls.h"
@@ -197,9 +198,9 @@ private slots:
         {
             FrameHarness h;
             DFrame& f = h.startConnected();
-            f.menuAction(147)->trigger();
+            f.menuAction(CM_HELPCONTENTS)->trigger();
             QCOMPARE(helpWindows(), 1);
-            f.menuAction(147)->trigger();
+            f.menuAction(CM_HELPCONTENTS)->trigger();
             QCOMPARE(helpWindows(), 1);
         }
         QCOMPARE(helpWindows(), 0);
@@ -214,10 +215,10 @@ private slots:
             caption = dialog->windowTitle();
             static_cast<QDialog*>(dialog)->accept();
         });
-        f.menuAction(102)->trigger();
+        f.menuAction(CM_HELPABOUT)->trigger();
         QCOMPARE(dialogs.count(), 1);
         QCOMPARE(caption, QStringLiteral("About Amplix 32"));
-        f.menuAction(101)->trigger();
+        f.menuAction(CM_FILEEXIT)->trigger();
         QVERIFY(!f.isVisible());
     }
 

@@ -1,5 +1,6 @@
 // Patch files end to end with the simulator: saved, opened back, a bank entry or the whole bank
 // loaded; a failed save. (Files refused, by content: import_equivalence_qtest.)
+#include "app/CommandIds.h"
 #include "app/DFrame.h"
 #include "files/SafeSave.h"
 #include "midi/SimulatorMidiService.h"
@@ -78,9 +79,9 @@ private slots:
         const QString bank = scratch.dir.filePath("all");
         Answers answers;
         answers.paths = {single, bank};
-        f.menuAction(105)->trigger();
+        f.menuAction(CM_FILESAVE)->trigger();
         QTRY_VERIFY(QFile::exists(single));
-        f.menuAction(145)->trigger();
+        f.menuAction(CM_FILESAVEALL)->trigger();
         QTRY_VERIFY(QFile::exists(bank + ".syx"));
         Bytes editBuffer, device;
         std::array<PatchRecord, kPatchLocations> stored;
@@ -104,7 +105,7 @@ private slots:
                 listed << list->item(row)->text();
             press(d, "OK");
         };
-        f.menuAction(106)->trigger();
+        f.menuAction(CM_FILEOPEN)->trigger();
         FrameHarness::settle();
         QCOMPARE(listed.size(), 36);
         for (std::size_t n = 0; n < kPatchLocations; ++n)
@@ -117,7 +118,7 @@ private slots:
             answers.paths = {bank + ".syx"};
             int step = 0;
             answers.other = [&](QWidget* d) { press(d, step++ == 0 ? "ButtonLoadAll" : answer); };
-            f.menuAction(106)->trigger();
+            f.menuAction(CM_FILEOPEN)->trigger();
             FrameHarness::settle();
             QCOMPARE(step, 2); // the chooser, then the warning
             midi.withDevice([&](PodDevice& pod) { QCOMPARE(pod.patch(5) == stored[5], answer[0] == 'O'); });
@@ -125,7 +126,7 @@ private slots:
         QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 1A"));
 
         answers.paths = {single};
-        f.menuAction(106)->trigger();
+        f.menuAction(CM_FILEOPEN)->trigger();
         FrameHarness::settle();
         QCOMPARE(f.Waiting_for_sysex, 0);
         QVERIFY(std::equal(saved.begin(), saved.end(), f.sysEx.begin()));

@@ -1,5 +1,6 @@
 // File > Open and Import end to end: every file's outcome in the editor, in amplix-patch convert
 // and on the simulator; what each chooser shows; the file dialog.
+#include "app/CommandIds.h"
 #include "import/DPatchImportGPTDialog.h"
 #include "import/DPatchImportL6EditDialog.h"
 #include "import/GuitarPort.h"
@@ -378,7 +379,7 @@ private slots:
                 ->setText(QStringLiteral("lower.lib"));
             static_cast<QDialog*>(files)->accept(); // as the Open button does
         });
-        f.dispatchCommand(107);
+        f.dispatchCommand(CM_FILEIMPORT);
         QCOMPARE(filters,
                  (QStringList{"All Patch Files (*.LIB *.L6T *.GPT *.L6B *.L6C)", "SoundDiver (*.LIB)",
                               "Line 6 Edit (*.L6T *.L6B *.L6C)", "GuitarPort version 1 (*.GPT)"}));

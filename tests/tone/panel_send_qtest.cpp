@@ -1,5 +1,6 @@
 // What the panel and its effect windows send when the user drags, steps, clicks and chooses, and what
 // they show: exact bytes, channel 5.
+#include "app/CommandIds.h"
 #include "app/DFrame.h"
 #include "support/FrameHarness.h"
 #include "tone/DChorus.h"
@@ -452,7 +453,7 @@ private slots:
         }
         // Done once: the next read brings a dump that stays with the editor.
         h.midi.clearLog();
-        f.menuAction(104)->trigger(); // "Read POD settings"
+        f.menuAction(CM_FILEREAD)->trigger(); // "Read POD settings"
         h.midi.deliver(dump);
         FrameHarness::settle();
         QCOMPARE(h.sentHex(), QStringList{kEditRequest});
