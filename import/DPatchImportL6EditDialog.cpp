@@ -87,7 +87,7 @@ DPatchImportL6EditDialog::DPatchImportL6EditDialog(QWidget* parent,
     makeStatic(this, "StaticComment", -1, line(kCommentLabelRow), QStringLiteral("Comment:"));
     const int commentTop = kInfoTop + kInfoStep * kCommentRow;
     L6TComment = makeStatic(this, "L6TComment", ID_L6TCOMMENT,
-                          du.rect(kInfoX, commentTop, kInfoWidth, kInfoBottom - commentTop), QString());
+                            du.rect(kInfoX, commentTop, kInfoWidth, kInfoBottom - commentTop), QString());
     L6TComment->setWordWrap(true);
 
     setFixedSize(du.x(372), du.y(195));

@@ -96,7 +96,8 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
         const std::vector<std::uint8_t> message(sysEx.begin(), sysEx.begin() + sysexMsgSize);
         const MidiHandle output = HPODMidiOut;
         ++sending_;
-        err = unsigned(runWhileRepainting([&] { return midi_.sendSysex(output, message.data(), message.size()); }));
+        err = unsigned(
+            runWhileRepainting([&] { return midi_.sendSysex(output, message.data(), message.size()); }));
         --sending_;
         if (sending_ == 0)
             releaseDeferred();

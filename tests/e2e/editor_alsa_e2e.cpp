@@ -18,8 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QTest>
 #include <QTemporaryFile>
+#include <QTest>
 #include <QTimer>
 
 #include <RtMidi.h>
@@ -309,7 +309,8 @@ private slots:
         QCOMPARE(f.PODMidiSet, 1);
         // The trace tells what happened.
         const std::string device = "amplix32: \"" + kInterface + "\"";
-        QVERIFY2(trace.has("amplix32: the device went away in the middle of a message\n"), trace.text().c_str());
+        QVERIFY2(trace.has("amplix32: the device went away in the middle of a message\n"),
+                 trace.text().c_str());
         QVERIFY(trace.has(device + " is gone; sending to it fails until it is back\n"));
         QVERIFY(trace.has(device + " is back; MIDI Out connected to it again\n"));
         QVERIFY(trace.has(device + " is back; MIDI In connected to it again\n"));

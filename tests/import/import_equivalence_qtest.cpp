@@ -207,8 +207,9 @@ private slots:
         row("Line 6 Edit without patch data", "l.L6T", Line6Patch{.patc = "PATX"}.bytes(), false, 0, "", l6,
             "Corrupt patch file!|Error");
         // Cut before the module loop has ended: refused, never loaded with the rest as zeros.
-        row("Line 6 Edit cut after its patch data tag", "l2.L6T", cut(l6Patch, Line6Patch{"Texas Flood"}.patcAt() + 4),
-            false, 0, "", l6, "Corrupt patch file!|Error");
+        row("Line 6 Edit cut after its patch data tag", "l2.L6T",
+            cut(l6Patch, Line6Patch{"Texas Flood"}.patcAt() + 4), false, 0, "", l6,
+            "Corrupt patch file!|Error");
         row("Line 6 Edit cut inside its modules", "l3.L6T", cut(l6Patch, 600), false, 0, "", l6,
             "Corrupt patch file!|Error");
         row("bundle listing nothing", "m.L6B", line6Bundle({vetta}), false, 0, "", l6, "");
@@ -315,18 +316,18 @@ private slots:
         });
         f.importFile(write(h.dir.filePath("library.LIB"),
                            soundDiver({{"Clean", soundDiverTail(1)}, {"Lead", soundDiverTail(3)}})));
-        f.importFile(
-            write(h.dir.filePath("three.L6B"),
-                  line6Bundle(
-                      {line6Patch("Texas Flood", 2, 6, false,
-                                  cat({line6Text("ISTL", "Blues"), line6Text("IBND", "Double Trouble"),
-                                       line6Text("IGTR", "SRV"), line6Text("ISNG", "Pride and Joy"),
-                                       line6Text("IAUT", "Ann"), line6Text("IDAT", "2004"),
-                                       line6Text("IAMP", "Tweed Blues"), line6Text("IPUS", "N"),
-                                       line6Text("IPUP", "Neck"), line6Text("ICMT", "<b>Warm</b>, round & <i>")})),
-                       line6Patch("Plush", 3, 13, false,
-                                  cat({line6Text("IAMP", "Rectified"), line6Text("IAPP", "Line 6 Edit")})),
-                       line6Patch("Keeps texts", 4, 2, true, Bytes{})})));
+        f.importFile(write(
+            h.dir.filePath("three.L6B"),
+            line6Bundle(
+                {line6Patch("Texas Flood", 2, 6, false,
+                            cat({line6Text("ISTL", "Blues"), line6Text("IBND", "Double Trouble"),
+                                 line6Text("IGTR", "SRV"), line6Text("ISNG", "Pride and Joy"),
+                                 line6Text("IAUT", "Ann"), line6Text("IDAT", "2004"),
+                                 line6Text("IAMP", "Tweed Blues"), line6Text("IPUS", "N"),
+                                 line6Text("IPUP", "Neck"), line6Text("ICMT", "<b>Warm</b>, round & <i>")})),
+                 line6Patch("Plush", 3, 13, false,
+                            cat({line6Text("IAMP", "Rectified"), line6Text("IAPP", "Line 6 Edit")})),
+                 line6Patch("Keeps texts", 4, 2, true, Bytes{})})));
         for (auto [compressor, modulation] : {std::pair{true, false}, {false, true}, {true, true}})
             f.importFile(write(h.dir.filePath("Blues Lead.GPT"), guitarPort(compressor, modulation)));
         const QStringList first = {"Patch Import",    "Amp:   Tweed Blues",     "Pickup:  N/ Neck",

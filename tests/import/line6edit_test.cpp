@@ -131,7 +131,8 @@ TEST(Line6EditInformation, GenerationBelongsToItsOwnPatch) {
 // ("FORM", length, "L6PA") before the block makes it the next patch's. A block behind such bytes
 // stays the patch's own, and so does its generation, which the conversion then uses.
 TEST(Line6EditInformation, FormBytesInsideAPatchDoNotHideItsBlock) {
-    const Patch newer{.info = cat({line6Text("IAPP", "Line 6 Edit"), line6Text("IBND", "Own Band")}), .size = 1400};
+    const Patch newer{.info = cat({line6Text("IAPP", "Line 6 Edit"), line6Text("IBND", "Own Band")}),
+                      .size = 1400};
     Bytes patch = newer.bytes();
     const Bytes chunk = cat({"FORM", be32(8), "LIST", "FORM"}); // a chunk, then the id on its own
     std::copy(chunk.begin(), chunk.end(), patch.begin() + std::ptrdiff_t(newer.patcAt() + 1000));

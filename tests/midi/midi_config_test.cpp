@@ -63,13 +63,14 @@ TEST(MidiConfig, AlsaDevicesAreFoundWhenTheirAddressChanged) {
         std::optional<SequencerAddress> address;
         const char* rest;
     };
-    for (const Case& c : {Case{"Midi Through:Midi Through Port-0 14:0", SequencerAddress{14, 0},
-                               "Midi Through:Midi Through Port-0"},
-                          Case{"A:B 128:12", SequencerAddress{128, 12}, "A:B"},
-                          Case{"Amplix POD Simulator", std::nullopt, "Amplix POD Simulator"},
-                          Case{"POD out:out", std::nullopt, "POD out:out"},
-                          Case{"A:B 1280:0", std::nullopt, "A:B 1280:0"}, Case{"A:B 20:", std::nullopt, "A:B 20:"},
-                          Case{"A:B 2x:0", std::nullopt, "A:B 2x:0"}, Case{" 20:0", std::nullopt, " 20:0"}}) {
+    for (const Case& c :
+         {Case{"Midi Through:Midi Through Port-0 14:0", SequencerAddress{14, 0},
+               "Midi Through:Midi Through Port-0"},
+          Case{"A:B 128:12", SequencerAddress{128, 12}, "A:B"},
+          Case{"Amplix POD Simulator", std::nullopt, "Amplix POD Simulator"},
+          Case{"POD out:out", std::nullopt, "POD out:out"}, Case{"A:B 1280:0", std::nullopt, "A:B 1280:0"},
+          Case{"A:B 20:", std::nullopt, "A:B 20:"}, Case{"A:B 2x:0", std::nullopt, "A:B 2x:0"},
+          Case{" 20:0", std::nullopt, " 20:0"}}) {
         EXPECT_EQ(sequencerAddress(c.name), c.address) << c.name;
         EXPECT_EQ(withoutSequencerAddress(c.name), c.rest) << c.name;
     }

@@ -226,7 +226,8 @@ private slots:
             h.midi.deliver(dumpOf(namedRecord(name)));
             FrameHarness::settle();
             QCOMPARE(strip->text(), QString::fromLatin1(name).leftJustified(16));
-            QVERIFY2(testsupport::drawnOtherwise(strip).isEmpty(), qPrintable(testsupport::drawnOtherwise(strip)));
+            QVERIFY2(testsupport::drawnOtherwise(strip).isEmpty(),
+                     qPrintable(testsupport::drawnOtherwise(strip)));
         }
         DialogWatcher dialogs([](QWidget* d) {
             auto* edit = d->findChild<QLineEdit*>(QStringLiteral("EditNewPatchName"));
@@ -236,7 +237,8 @@ private slots:
         });
         f.PatchWindow->ButtonPatchName->click();
         QCOMPARE(strip->text(), QStringLiteral("<u>Typed</u> &"));
-        QVERIFY2(testsupport::drawnOtherwise(strip).isEmpty(), qPrintable(testsupport::drawnOtherwise(strip)));
+        QVERIFY2(testsupport::drawnOtherwise(strip).isEmpty(),
+                 qPrintable(testsupport::drawnOtherwise(strip)));
     }
 
     void flagsRideOnTheOutstandingRequest() {
