@@ -23,8 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::uint8_t> file(kPatchData.begin(), kPatchData.end());
     file.insert(file.end(), data + 1, data + size);
+    // A patch whose modules the bytes cut off is refused; every other converts to a dump the
+    // device takes.
     const ImportResult result = convertLine6EditModules(file, 0, "Fuzzed Patch Name", device, generation);
-    FUZZ_CHECK(result.ok() && fuzz::isSendableSingleDump(*result.dump));
+    FUZZ_CHECK(result.ok() ? fuzz::isSendableSingleDump(*result.dump)
+                           : result.failure.text == kCorruptPatchFile.text);
+    // Cut after its tag it is always refused.
+    const std::vector<std::uint8_t> tagOnly(kPatchData.begin(), kPatchData.end());
+    FUZZ_CHECK(!convertLine6EditModules(tagOnly, 0, "x", device, generation).ok());
 
     // Without the tag, or past the end, it is refused.
     for (const std::size_t position : {std::size_t(1), file.size(), file.size() + 1}) {
