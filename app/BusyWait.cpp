@@ -12,11 +12,10 @@ namespace {
 constexpr int kBusyCursorDelayMs = 150;
 } // namespace
 
-int runWhileRepainting(const std::function<int()>& job) {
+void runWhileRepainting(const std::function<void()>& job) {
     QEventLoop loop;
-    int result = 0;
     std::thread worker([&] {
-        result = job();
+        job();
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
@@ -35,5 +34,4 @@ int runWhileRepainting(const std::function<int()>& job) {
     worker.join();
     if (busyCursor)
         QApplication::restoreOverrideCursor();
-    return result;
 }

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-// Runs job on a thread of its own and returns its result once it is done. Meanwhile events are
+// Runs job on a thread of its own and returns once it is done. Meanwhile events are
 // handled except the user's input, so windows repaint (a dialog that just closed leaves no hole)
 // while no command can start; after a moment the cursor shows that the program is busy. The
 // caller keeps its own posted events from running meanwhile if they must not.
-int runWhileRepainting(const std::function<int()>& job);
+void runWhileRepainting(const std::function<void()>& job);

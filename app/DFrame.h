@@ -134,7 +134,7 @@ public:
 
     // ---- State, in plain members as the editor has always kept it. ----
     std::shared_ptr<amplix::SysexBuffer> midiHdr; // the armed receive buffer, null while idle
-    unsigned err = 0;
+    amplix::MidiResult err = amplix::MidiResult::Ok;
     unsigned PODMidiInPort = 0;
     unsigned PODMidiOutPort = 0;
     int PODMidiSet = 0;

@@ -32,14 +32,14 @@ constexpr std::uint8_t kDriveController = 13;
 // is logged, so a long run does not grow a list.
 class StampingMidi : public TestMidiService {
 public:
-    int sendShort(MidiHandle, std::uint32_t message) override {
+    MidiResult sendShort(MidiHandle, std::uint32_t message) override {
         if (!stamped) {
             stamped = true;
             stampedAt = Clock::now();
             lastMessage = message;
         }
         ++shortsSent;
-        return kMidiOk;
+        return MidiResult::Ok;
     }
     void arm() { stamped = false; }
 

@@ -109,10 +109,10 @@ struct CheckingSink : MidiInputSink {
 void arm(MidiInputPort& port, CheckingSink& sink) {
     auto buffer = std::make_shared<SysexBuffer>();
     buffer->bytesRecorded = kSysexBufferSize; // the port starts it afresh
-    const int result = port.addBuffer(buffer);
-    FUZZ_CHECK(result == (sink.armed ? kMidiError : kMidiOk));
+    const MidiResult result = port.addBuffer(buffer);
+    FUZZ_CHECK(result == (sink.armed ? MidiResult::Error : MidiResult::Ok));
     FUZZ_CHECK(port.hasBuffer());
-    if (result == kMidiOk) {
+    if (result == MidiResult::Ok) {
         FUZZ_CHECK(buffer->bytesRecorded == 0);
         sink.armed = buffer;
     }
@@ -216,7 +216,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sink.closed = true;
     port.close();
     port.receive(stream.data(), stream.size());
-    FUZZ_CHECK(port.addBuffer(std::make_shared<SysexBuffer>()) == kMidiInvalidHandle && !port.hasBuffer());
+    FUZZ_CHECK(port.addBuffer(std::make_shared<SysexBuffer>()) == MidiResult::InvalidHandle &&
+               !port.hasBuffer());
     port.start();
     port.reset();
     port.receive(stream.data(), stream.size());

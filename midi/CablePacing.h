@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace amplix {
@@ -43,24 +44,26 @@ private:
 // Hands a message on piece by piece, each no earlier than the cable has carried everything
 // before it, so no buffer on the way ever holds more than the piece just handed on. Returns
 // once the last byte is due at the far end of the cable, so a time-out started afterwards
-// starts when the device has the whole message. hand(piece) returns 0 when the piece went;
-// the first other result stops the send and is returned (the cable still carries what went).
+// starts when the device has the whole message. hand(piece) returns a result whose value-
+// initialised state means the piece went (0, MidiResult::Ok); the first other result stops the
+// send and is returned (the cable still carries what went).
 // now() and sleepUntil() are the clock, so tests can run on their own.
-template <typename Now, typename SleepUntil, typename Hand>
-int sendPaced(std::span<const std::uint8_t> message, std::size_t pieceSize, CableClock& cable, Now now,
-              SleepUntil sleepUntil, Hand hand) {
+template <typename Now, typename SleepUntil, typename Hand,
+          typename Result = std::invoke_result_t<Hand, std::span<const std::uint8_t>>>
+Result sendPaced(std::span<const std::uint8_t> message, std::size_t pieceSize, CableClock& cable, Now now,
+                 SleepUntil sleepUntil, Hand hand) {
     for (const auto piece : cablePieces(message, pieceSize)) {
         if (cable.freeAt() > now())
             sleepUntil(cable.freeAt());
         const auto handedAt = now();
-        const int result = hand(piece);
-        if (result != 0)
+        const Result result = hand(piece);
+        if (result != Result{})
             return result;
         cable.carry(piece.size(), handedAt);
     }
     if (cable.freeAt() > now())
         sleepUntil(cable.freeAt());
-    return 0;
+    return Result{};
 }
 
 } // namespace amplix

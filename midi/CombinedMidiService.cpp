@@ -52,74 +52,74 @@ std::string CombinedMidiService::outputName(unsigned index) {
     return route.service ? route.service->outputName(route.index) : std::string();
 }
 
-int CombinedMidiService::openOutput(unsigned index, MidiHandle& output) {
+MidiResult CombinedMidiService::openOutput(unsigned index, MidiHandle& output) {
     output = kNoHandle;
     auto route = outputRoute(index);
     if (!route.service)
-        return kMidiBadDeviceId;
-    int result = route.service->openOutput(route.index, output);
-    if (result == kMidiOk)
+        return MidiResult::BadDeviceId;
+    const MidiResult result = route.service->openOutput(route.index, output);
+    if (result == MidiResult::Ok)
         remember(output, route.service);
     return result;
 }
 
-int CombinedMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
+MidiResult CombinedMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
     input = kNoHandle;
     auto route = inputRoute(index);
     if (!route.service)
-        return kMidiBadDeviceId;
-    int result = route.service->openInput(route.index, sink, input);
-    if (result == kMidiOk)
+        return MidiResult::BadDeviceId;
+    const MidiResult result = route.service->openInput(route.index, sink, input);
+    if (result == MidiResult::Ok)
         remember(input, route.service);
     return result;
 }
 
-int CombinedMidiService::startInput(MidiHandle input) {
+MidiResult CombinedMidiService::startInput(MidiHandle input) {
     auto* service = owner(input);
-    return service ? service->startInput(input) : kMidiInvalidHandle;
+    return service ? service->startInput(input) : MidiResult::InvalidHandle;
 }
 
-int CombinedMidiService::resetInput(MidiHandle input) {
+MidiResult CombinedMidiService::resetInput(MidiHandle input) {
     auto* service = owner(input);
-    return service ? service->resetInput(input) : kMidiInvalidHandle;
+    return service ? service->resetInput(input) : MidiResult::InvalidHandle;
 }
 
-int CombinedMidiService::closeInput(MidiHandle input) {
+MidiResult CombinedMidiService::closeInput(MidiHandle input) {
     auto* service = owner(input);
     if (!service)
-        return kMidiInvalidHandle;
-    int result = service->closeInput(input);
+        return MidiResult::InvalidHandle;
+    const MidiResult result = service->closeInput(input);
     forget(input);
     return result;
 }
 
-int CombinedMidiService::resetOutput(MidiHandle output) {
+MidiResult CombinedMidiService::resetOutput(MidiHandle output) {
     auto* service = owner(output);
-    return service ? service->resetOutput(output) : kMidiInvalidHandle;
+    return service ? service->resetOutput(output) : MidiResult::InvalidHandle;
 }
 
-int CombinedMidiService::closeOutput(MidiHandle output) {
+MidiResult CombinedMidiService::closeOutput(MidiHandle output) {
     auto* service = owner(output);
     if (!service)
-        return kMidiInvalidHandle;
-    int result = service->closeOutput(output);
+        return MidiResult::InvalidHandle;
+    const MidiResult result = service->closeOutput(output);
     forget(output);
     return result;
 }
 
-int CombinedMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
+MidiResult CombinedMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
     auto* service = owner(input);
-    return service ? service->addBuffer(input, std::move(buffer)) : kMidiInvalidHandle;
+    return service ? service->addBuffer(input, std::move(buffer)) : MidiResult::InvalidHandle;
 }
 
-int CombinedMidiService::sendShort(MidiHandle output, std::uint32_t message) {
+MidiResult CombinedMidiService::sendShort(MidiHandle output, std::uint32_t message) {
     auto* service = owner(output);
-    return service ? service->sendShort(output, message) : kMidiInvalidHandle;
+    return service ? service->sendShort(output, message) : MidiResult::InvalidHandle;
 }
 
-int CombinedMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
+MidiResult CombinedMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
     auto* service = owner(output);
-    return service ? service->sendSysex(output, data, size) : kMidiInvalidHandle;
+    return service ? service->sendSysex(output, data, size) : MidiResult::InvalidHandle;
 }
 
 MidiService* CombinedMidiService::owner(MidiHandle handle) {

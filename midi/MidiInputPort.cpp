@@ -28,15 +28,15 @@ void MidiInputPort::close() {
     buffer_.reset();
 }
 
-int MidiInputPort::addBuffer(std::shared_ptr<SysexBuffer> buffer) {
+MidiResult MidiInputPort::addBuffer(std::shared_ptr<SysexBuffer> buffer) {
     std::lock_guard lock(mutex_);
     if (closed_ || !buffer)
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     if (buffer_)
-        return kMidiError; // one buffer serves one request
+        return MidiResult::Error; // one buffer serves one request
     buffer->bytesRecorded = 0;
     buffer_ = std::move(buffer);
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
 bool MidiInputPort::hasBuffer() const {

@@ -24,7 +24,7 @@ public:
     void reset();
     // No sink call is made once this returns.
     void close();
-    int addBuffer(std::shared_ptr<SysexBuffer> buffer);
+    MidiResult addBuffer(std::shared_ptr<SysexBuffer> buffer);
     bool hasBuffer() const;
 
     // Any slice of a MIDI byte stream: whole messages, parts of a SysEx, running status.

@@ -35,27 +35,27 @@ public:
     virtual unsigned outputCount() = 0;
     virtual std::string outputName(unsigned index) = 0;
 
-    // Results: kMidiOk, kMidiBadDeviceId (no such device), kMidiAllocated (device busy or
-    // refused), kMidiNoMemory. On success the handle is set; otherwise it is kNoHandle.
-    virtual int openOutput(unsigned index, MidiHandle& output) = 0;
-    virtual int openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) = 0;
+    // Results: MidiResult::Ok, MidiResult::BadDeviceId (no such device), MidiResult::Allocated (device busy
+    // or refused), MidiResult::NoMemory. On success the handle is set; otherwise it is kNoHandle.
+    virtual MidiResult openOutput(unsigned index, MidiHandle& output) = 0;
+    virtual MidiResult openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) = 0;
 
     // Input delivers nothing until started.
-    virtual int startInput(MidiHandle input) = 0;
+    virtual MidiResult startInput(MidiHandle input) = 0;
     // Stops input and hands the armed buffer back through midiLongData with what it holds.
-    virtual int resetInput(MidiHandle input) = 0;
+    virtual MidiResult resetInput(MidiHandle input) = 0;
     // After closeInput returns, the sink of that input is never called again.
-    virtual int closeInput(MidiHandle input) = 0;
+    virtual MidiResult closeInput(MidiHandle input) = 0;
     // Drops output not yet sent.
-    virtual int resetOutput(MidiHandle output) = 0;
-    virtual int closeOutput(MidiHandle output) = 0;
+    virtual MidiResult resetOutput(MidiHandle output) = 0;
+    virtual MidiResult closeOutput(MidiHandle output) = 0;
 
     // Arms the one receive buffer of an input; it comes back through the sink.
-    virtual int addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) = 0;
+    virtual MidiResult addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) = 0;
 
-    virtual int sendShort(MidiHandle output, std::uint32_t message) = 0;
+    virtual MidiResult sendShort(MidiHandle output, std::uint32_t message) = 0;
     // Returns once the message has been handed on whole; empty messages are refused.
-    virtual int sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) = 0;
+    virtual MidiResult sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) = 0;
 };
 
 } // namespace amplix

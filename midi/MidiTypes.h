@@ -16,12 +16,14 @@ inline constexpr MidiHandle kNoHandle = 0;
 MidiHandle nextMidiHandle();
 
 // Results of the MIDI service, numbered as the editor has always told them apart.
-inline constexpr int kMidiOk = 0;
-inline constexpr int kMidiError = 1;
-inline constexpr int kMidiBadDeviceId = 2;
-inline constexpr int kMidiAllocated = 4;
-inline constexpr int kMidiInvalidHandle = 5;
-inline constexpr int kMidiNoMemory = 7;
+enum class MidiResult : int {
+    Ok = 0,
+    Error = 1,
+    BadDeviceId = 2,   // no such device
+    Allocated = 4,     // device busy or refused
+    InvalidHandle = 5, // not an open port
+    NoMemory = 7,
+};
 
 // The one receive buffer: large enough for the 5121-byte bank dump in one piece.
 inline constexpr std::size_t kSysexBufferSize = 5200;

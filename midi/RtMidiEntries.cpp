@@ -27,12 +27,12 @@ void trapRtMidiError(RtMidiError::Type type, const std::string&, void* user) {
     trap->outOfMemory = trap->outOfMemory || type == RtMidiError::MEMORY_ERROR;
 }
 
-int openFailure(const ErrorTrap& trap) {
-    return trap.outOfMemory ? kMidiNoMemory : kMidiAllocated;
+MidiResult openFailure(const ErrorTrap& trap) {
+    return trap.outOfMemory ? MidiResult::NoMemory : MidiResult::Allocated;
 }
 
-int openFailure(const RtMidiError& error) {
-    return error.getType() == RtMidiError::MEMORY_ERROR ? kMidiNoMemory : kMidiAllocated;
+MidiResult openFailure(const RtMidiError& error) {
+    return error.getType() == RtMidiError::MEMORY_ERROR ? MidiResult::NoMemory : MidiResult::Allocated;
 }
 
 std::vector<std::string> visiblePorts(RtMidi& midi) {

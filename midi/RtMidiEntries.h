@@ -26,8 +26,8 @@ struct ErrorTrap {
     void clear() { failed = outOfMemory = false; }
 };
 void trapRtMidiError(RtMidiError::Type type, const std::string& text, void* trap);
-int openFailure(const ErrorTrap& trap);
-int openFailure(const RtMidiError& error);
+MidiResult openFailure(const ErrorTrap& trap);
+MidiResult openFailure(const RtMidiError& error);
 
 struct RtMidiService::Listers {
     ErrorTrap trap;

@@ -18,26 +18,26 @@ constexpr std::size_t kJackLargestMessage = kJackRingBufferSize - 1 - sizeof(int
 
 } // namespace
 
-int RtMidiService::sendShort(MidiHandle output, std::uint32_t message) {
+MidiResult RtMidiService::sendShort(MidiHandle output, std::uint32_t message) {
     const std::uint8_t bytes[] = {shortStatus(message), shortData1(message), shortData2(message)};
     const std::size_t length = shortMessageLength(bytes[0]);
     std::lock_guard sending(sendMutex_);
     std::lock_guard lock(mutex_);
     auto it = outputs_.find(output);
     if (it == outputs_.end())
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     if (length == 0)
-        return kMidiError;
+        return MidiResult::Error;
     if (Clock::now() - lastLook_ >= kShortSendLookInterval)
         ensureListers();
     OutputEntry& entry = *it->second;
-    const int result = sendBytes(entry, bytes, length);
-    if (result == kMidiOk)
+    const MidiResult result = sendBytes(entry, bytes, length);
+    if (result == MidiResult::Ok)
         entry.cable.carry(length, Clock::now());
     return result;
 }
 
-int RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
+MidiResult RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
     std::lock_guard sending(sendMutex_);
     std::shared_ptr<OutputEntry> entry;
     std::size_t pieceSize = 0;
@@ -45,11 +45,11 @@ int RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::s
         std::lock_guard lock(mutex_);
         auto it = outputs_.find(output);
         if (it == outputs_.end())
-            return kMidiInvalidHandle;
+            return MidiResult::InvalidHandle;
         if (!data || size == 0) // RtMidi throws std::out_of_range on an empty message
-            return kMidiError;
+            return MidiResult::Error;
         if (system_ == System::Jack && size > kJackLargestMessage)
-            return kMidiError;
+            return MidiResult::Error;
         entry = it->second;
         // The kernel hands a sequencer event to a hardware port only when all of it fits into the
         // port's buffer (4096 bytes by default) and drops it silently otherwise: on ALSA a long
@@ -64,16 +64,16 @@ int RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::s
     // has a broken message: the send fails instead of reporting what never arrived.
     const RtMidiOut* connection = nullptr;
     bool firstPiece = true;
-    const auto hand = [&](std::span<const std::uint8_t> piece) {
+    const auto hand = [&](std::span<const std::uint8_t> piece) -> MidiResult {
         std::lock_guard lock(mutex_);
         if (!outputs_.count(output))
-            return kMidiInvalidHandle;
+            return MidiResult::InvalidHandle;
         ensureListers(true);
         if (firstPiece)
             connection = entry->midi.get();
         else if (entry->midi.get() != connection) {
             midiTrace("the device went away in the middle of a message");
-            return kMidiError;
+            return MidiResult::Error;
         }
         firstPiece = false;
         return sendBytes(*entry, piece.data(), piece.size());
@@ -83,21 +83,21 @@ int RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::s
         [](Clock::time_point until) { std::this_thread::sleep_until(until); }, hand);
 }
 
-int RtMidiService::sendBytes(OutputEntry& entry, const std::uint8_t* data, std::size_t size) {
+MidiResult RtMidiService::sendBytes(OutputEntry& entry, const std::uint8_t* data, std::size_t size) {
     dropClientsOfGoneServer();
     if (!entry.midi || entry.absent)
-        return kMidiError; // its device or its server went away
+        return MidiResult::Error; // its device or its server went away
     try {
         entry.trap.clear();
         // On JACK this waits while RtMidi's queue is full and returns once the message is
         // queued whole; the next process period puts it on the wire. On ALSA the sequencer
         // delivers it at once.
         entry.midi->sendMessage(data, size);
-        return entry.trap.failed ? kMidiError : kMidiOk;
+        return entry.trap.failed ? MidiResult::Error : MidiResult::Ok;
     } catch (const std::bad_alloc&) {
-        return kMidiNoMemory;
+        return MidiResult::NoMemory;
     } catch (...) {
-        return kMidiError;
+        return MidiResult::Error;
     }
 }
 

@@ -192,51 +192,51 @@ std::string RtMidiService::outputName(unsigned index) {
     return index < names.size() ? names[index] : std::string();
 }
 
-int RtMidiService::openOutput(unsigned index, MidiHandle& output) {
+MidiResult RtMidiService::openOutput(unsigned index, MidiHandle& output) {
     output = kNoHandle;
     std::lock_guard lock(mutex_);
     try {
         const auto names = outputNames();
         // RtMidi on JACK takes any port number and reports the port open.
         if (index >= names.size())
-            return kMidiBadDeviceId;
+            return MidiResult::BadDeviceId;
         auto entry = std::make_shared<OutputEntry>();
         entry->device = names[index];
         entry->midi = std::make_unique<RtMidiOut>(rtMidiApi(system_ == System::Alsa), kClientName);
         entry->midi->setErrorCallback(&trapRtMidiError, &entry->trap);
         const auto number = rtMidiPortNumber(*entry->midi, names[index]);
         if (!number)
-            return kMidiBadDeviceId; // gone since it was listed
+            return MidiResult::BadDeviceId; // gone since it was listed
         entry->trap.clear();
         entry->midi->openPort(*number, kOutputPortName);
         if (entry->trap.failed || !entry->midi->isPortOpen())
             return openFailure(entry->trap);
         output = nextMidiHandle();
         outputs_.emplace(output, std::move(entry));
-        return kMidiOk;
+        return MidiResult::Ok;
     } catch (const std::bad_alloc&) {
-        return kMidiNoMemory;
+        return MidiResult::NoMemory;
     } catch (const RtMidiError& error) {
         return openFailure(error);
     } catch (...) {
-        return kMidiAllocated;
+        return MidiResult::Allocated;
     }
 }
 
-int RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
+MidiResult RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
     input = kNoHandle;
     std::lock_guard lock(mutex_);
     try {
         const auto names = inputNames();
         if (index >= names.size())
-            return kMidiBadDeviceId;
+            return MidiResult::BadDeviceId;
         auto entry = std::make_unique<InputEntry>(nextMidiHandle(), sink);
         entry->device = names[index];
         entry->midi = std::make_unique<RtMidiIn>(rtMidiApi(system_ == System::Alsa), kClientName);
         entry->midi->setErrorCallback(&trapRtMidiError, &entry->trap);
         const auto number = rtMidiPortNumber(*entry->midi, names[index]);
         if (!number)
-            return kMidiBadDeviceId;
+            return MidiResult::BadDeviceId;
         prepareInput(*entry->midi, entry->port);
         entry->trap.clear();
         entry->midi->openPort(*number, kInputPortName);
@@ -244,42 +244,42 @@ int RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& in
             return openFailure(entry->trap);
         input = entry->port.handle();
         inputs_.emplace(input, std::move(entry));
-        return kMidiOk;
+        return MidiResult::Ok;
     } catch (const std::bad_alloc&) {
-        return kMidiNoMemory;
+        return MidiResult::NoMemory;
     } catch (const RtMidiError& error) {
         return openFailure(error);
     } catch (...) {
-        return kMidiAllocated;
+        return MidiResult::Allocated;
     }
 }
 
 // What is done to an open input port, under the lock; an unknown handle is refused.
-template <typename Action> int RtMidiService::onInputPort(MidiHandle input, Action action) {
+template <typename Action> MidiResult RtMidiService::onInputPort(MidiHandle input, Action action) {
     std::lock_guard lock(mutex_);
     auto it = inputs_.find(input);
-    return it == inputs_.end() ? kMidiInvalidHandle : action(it->second->port);
+    return it == inputs_.end() ? MidiResult::InvalidHandle : action(it->second->port);
 }
 
-int RtMidiService::startInput(MidiHandle input) {
+MidiResult RtMidiService::startInput(MidiHandle input) {
     return onInputPort(input, [](MidiInputPort& port) {
         port.start();
-        return kMidiOk;
+        return MidiResult::Ok;
     });
 }
 
-int RtMidiService::resetInput(MidiHandle input) {
+MidiResult RtMidiService::resetInput(MidiHandle input) {
     return onInputPort(input, [](MidiInputPort& port) {
         port.reset();
-        return kMidiOk;
+        return MidiResult::Ok;
     });
 }
 
-int RtMidiService::closeInput(MidiHandle input) {
+MidiResult RtMidiService::closeInput(MidiHandle input) {
     std::lock_guard lock(mutex_);
     auto it = inputs_.find(input);
     if (it == inputs_.end())
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     // The port refuses bytes from here on, so the sink hears nothing more. RtMidi's
     // cancelCallback is not used: it clears the callback pointer while the JACK thread may be
     // about to call it. Destroying the RtMidiIn closes the JACK client (or joins the ALSA
@@ -290,31 +290,31 @@ int RtMidiService::closeInput(MidiHandle input) {
     } catch (...) {
     }
     inputs_.erase(it);
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
 // Output is never held back: sendSysex returns once the whole message is on the cable, and
 // cutting one off half-way would leave the device inside a broken SysEx. Unlike a sound
 // module the device plays no notes, so there is nothing to silence either; no bytes are sent.
-int RtMidiService::resetOutput(MidiHandle output) {
+MidiResult RtMidiService::resetOutput(MidiHandle output) {
     std::lock_guard lock(mutex_);
-    return outputs_.count(output) ? kMidiOk : kMidiInvalidHandle;
+    return outputs_.count(output) ? MidiResult::Ok : MidiResult::InvalidHandle;
 }
 
-int RtMidiService::closeOutput(MidiHandle output) {
+MidiResult RtMidiService::closeOutput(MidiHandle output) {
     std::lock_guard lock(mutex_);
     auto it = outputs_.find(output);
     if (it == outputs_.end())
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     try {
         it->second->midi.reset(); // on JACK this lets queued bytes go out first
     } catch (...) {
     }
     outputs_.erase(it);
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int RtMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
+MidiResult RtMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
     return onInputPort(input, [&](MidiInputPort& port) { return port.addBuffer(std::move(buffer)); });
 }
 

@@ -16,7 +16,7 @@ namespace amplix {
 
 // AMPLIX_MIDI_API=alsa or =jack forces one system; otherwise ALSA is tried first and JACK
 // second. When neither can be reached the service lists no devices and every open answers
-// kMidiBadDeviceId, so the editor still starts. A JACK server that appears later is picked
+// MidiResult::BadDeviceId, so the editor still starts. A JACK server that appears later is picked
 // up by the next listing once a second has passed since the last look found none.
 //
 // Output goes at the pace of a MIDI cable (31250 baud): a SysEx is handed on no earlier than
@@ -46,16 +46,16 @@ public:
     unsigned outputCount() override;
     std::string outputName(unsigned index) override;
 
-    int openOutput(unsigned index, MidiHandle& output) override;
-    int openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
-    int startInput(MidiHandle input) override;
-    int resetInput(MidiHandle input) override;
-    int closeInput(MidiHandle input) override;
-    int resetOutput(MidiHandle output) override;
-    int closeOutput(MidiHandle output) override;
-    int addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
-    int sendShort(MidiHandle output, std::uint32_t message) override;
-    int sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
+    MidiResult openOutput(unsigned index, MidiHandle& output) override;
+    MidiResult openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
+    MidiResult startInput(MidiHandle input) override;
+    MidiResult resetInput(MidiHandle input) override;
+    MidiResult closeInput(MidiHandle input) override;
+    MidiResult resetOutput(MidiHandle output) override;
+    MidiResult closeOutput(MidiHandle output) override;
+    MidiResult addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
+    MidiResult sendShort(MidiHandle output, std::uint32_t message) override;
+    MidiResult sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
 
 private:
     enum class System { None, Alsa, Jack };
@@ -74,8 +74,8 @@ private:
     std::vector<std::string> inputNames();
     std::vector<std::string> outputNames();
     std::vector<std::string> listing(bool inputs);
-    template <typename Action> int onInputPort(MidiHandle input, Action action);
-    int sendBytes(OutputEntry& entry, const std::uint8_t* data, std::size_t size);
+    template <typename Action> MidiResult onInputPort(MidiHandle input, Action action);
+    MidiResult sendBytes(OutputEntry& entry, const std::uint8_t* data, std::size_t size);
 
     mutable std::mutex mutex_;
     // One message on the cable at a time, held for a whole paced send; taken before mutex_.

@@ -50,35 +50,35 @@ std::string SimulatorMidiService::outputName(unsigned index) {
     return index == kOnlyDevice ? kDeviceName : std::string();
 }
 
-int SimulatorMidiService::openOutput(unsigned index, MidiHandle& output) {
+MidiResult SimulatorMidiService::openOutput(unsigned index, MidiHandle& output) {
     output = kNoHandle;
     if (index != kOnlyDevice)
-        return kMidiBadDeviceId;
+        return MidiResult::BadDeviceId;
     std::lock_guard lock(mutex_);
     if (output_ != kNoHandle)
-        return kMidiAllocated;
+        return MidiResult::Allocated;
     output_ = output = nextMidiHandle();
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int SimulatorMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
+MidiResult SimulatorMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
     input = kNoHandle;
     if (index != kOnlyDevice)
-        return kMidiBadDeviceId;
+        return MidiResult::BadDeviceId;
     std::lock_guard delivery(deliveryMutex_);
     std::lock_guard lock(mutex_);
     if (input_)
-        return kMidiAllocated;
+        return MidiResult::Allocated;
     try {
         auto handle = nextMidiHandle();
         input_ = std::make_shared<MidiInputPort>(handle, sink);
         input = handle;
     } catch (const std::bad_alloc&) {
-        return kMidiNoMemory;
+        return MidiResult::NoMemory;
     }
     // An answer already under way would reach the new input as a stray tail.
     flushWire();
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
 std::shared_ptr<MidiInputPort> SimulatorMidiService::inputPort(MidiHandle input) {
@@ -88,35 +88,35 @@ std::shared_ptr<MidiInputPort> SimulatorMidiService::inputPort(MidiHandle input)
     return input_;
 }
 
-int SimulatorMidiService::startInput(MidiHandle input) {
+MidiResult SimulatorMidiService::startInput(MidiHandle input) {
     auto port = inputPort(input);
     if (!port)
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     port->start();
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int SimulatorMidiService::resetInput(MidiHandle input) {
+MidiResult SimulatorMidiService::resetInput(MidiHandle input) {
     std::lock_guard delivery(deliveryMutex_);
     auto port = inputPort(input);
     if (!port)
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     {
         // The rest of a dump cut off by the reset is not wanted once the input starts again.
         std::lock_guard lock(mutex_);
         flushWire();
     }
     port->reset();
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int SimulatorMidiService::closeInput(MidiHandle input) {
+MidiResult SimulatorMidiService::closeInput(MidiHandle input) {
     std::lock_guard delivery(deliveryMutex_);
     std::shared_ptr<MidiInputPort> port;
     {
         std::lock_guard lock(mutex_);
         if (!input_ || input == kNoHandle || input_->handle() != input)
-            return kMidiInvalidHandle;
+            return MidiResult::InvalidHandle;
         port = std::move(input_);
         input_.reset();
         flushWire();
@@ -124,49 +124,49 @@ int SimulatorMidiService::closeInput(MidiHandle input) {
     // With deliveryMutex_ held no slice is being handed over, and the port itself refuses
     // anything after close, so the sink is never called again.
     port->close();
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int SimulatorMidiService::resetOutput(MidiHandle output) {
+MidiResult SimulatorMidiService::resetOutput(MidiHandle output) {
     std::lock_guard lock(mutex_);
     // Sending is synchronous: nothing waits to be dropped.
-    return output != kNoHandle && output == output_ ? kMidiOk : kMidiInvalidHandle;
+    return output != kNoHandle && output == output_ ? MidiResult::Ok : MidiResult::InvalidHandle;
 }
 
-int SimulatorMidiService::closeOutput(MidiHandle output) {
+MidiResult SimulatorMidiService::closeOutput(MidiHandle output) {
     std::lock_guard lock(mutex_);
     if (output == kNoHandle || output != output_)
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     output_ = kNoHandle;
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int SimulatorMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
+MidiResult SimulatorMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
     auto port = inputPort(input);
     if (!port)
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     return port->addBuffer(std::move(buffer));
 }
 
-int SimulatorMidiService::sendShort(MidiHandle output, std::uint32_t message) {
+MidiResult SimulatorMidiService::sendShort(MidiHandle output, std::uint32_t message) {
     std::uint8_t bytes[] = {shortStatus(message), shortData1(message), shortData2(message)};
     const std::size_t length = shortMessageLength(bytes[0]);
     if (length == 0)
-        return kMidiError;
+        return MidiResult::Error;
     return toDevice(output, std::span(bytes, length));
 }
 
-int SimulatorMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
+MidiResult SimulatorMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
     if (data == nullptr || size == 0)
-        return kMidiError;
+        return MidiResult::Error;
     return toDevice(output, std::span(data, size));
 }
 
-int SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8_t> message) {
+MidiResult SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8_t> message) {
     {
         std::lock_guard lock(mutex_);
         if (output == kNoHandle || output != output_)
-            return kMidiInvalidHandle;
+            return MidiResult::InvalidHandle;
     }
     // The cable to the device runs at the same speed as the one back: at wire speed a message
     // reaches the device when its last byte would have, and the send returns then, as that of
@@ -182,7 +182,7 @@ int SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8
         std::unique_lock device(deviceMutex_);
         replies = device_.receive(message);
         if (replies.empty())
-            return kMidiOk;
+            return MidiResult::Ok;
         if (pacing_ == Pacing::WireSpeed) {
             // Queued under the device lock, so answers leave in the order the device gave them.
             std::lock_guard lock(mutex_);
@@ -192,10 +192,10 @@ int SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8
             for (const auto& reply : replies)
                 wire_.insert(wire_.end(), reply.begin(), reply.end());
             wireChanged_.notify_all();
-            return kMidiOk;
+            return MidiResult::Ok;
         }
     } catch (const std::bad_alloc&) {
-        return kMidiNoMemory;
+        return MidiResult::NoMemory;
     }
 
     std::shared_ptr<MidiInputPort> port;
@@ -208,7 +208,7 @@ int SimulatorMidiService::toDevice(MidiHandle output, std::span<const std::uint8
     if (port)
         for (const auto& reply : replies)
             port->receive(reply.data(), reply.size());
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
 void SimulatorMidiService::flushWire() {

@@ -49,21 +49,21 @@ public:
     std::string inputName(unsigned index) override;
     unsigned outputCount() override { return 1; }
     std::string outputName(unsigned index) override;
-    int openOutput(unsigned index, MidiHandle& output) override;
-    int openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
-    int startInput(MidiHandle input) override;
-    int resetInput(MidiHandle input) override;
-    int closeInput(MidiHandle input) override;
-    int resetOutput(MidiHandle output) override;
-    int closeOutput(MidiHandle output) override;
-    int addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
-    int sendShort(MidiHandle output, std::uint32_t message) override;
-    int sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
+    MidiResult openOutput(unsigned index, MidiHandle& output) override;
+    MidiResult openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
+    MidiResult startInput(MidiHandle input) override;
+    MidiResult resetInput(MidiHandle input) override;
+    MidiResult closeInput(MidiHandle input) override;
+    MidiResult resetOutput(MidiHandle output) override;
+    MidiResult closeOutput(MidiHandle output) override;
+    MidiResult addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
+    MidiResult sendShort(MidiHandle output, std::uint32_t message) override;
+    MidiResult sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    int toDevice(MidiHandle output, std::span<const std::uint8_t> message);
+    MidiResult toDevice(MidiHandle output, std::span<const std::uint8_t> message);
     std::shared_ptr<MidiInputPort> inputPort(MidiHandle input);
     // Drops what is still on the wire; the caller holds deliveryMutex_.
     void flushWire();

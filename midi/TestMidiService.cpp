@@ -44,28 +44,30 @@ std::string TestMidiService::outputName(unsigned index) {
     return index < outputs.size() ? outputs[index] : std::string();
 }
 
-int TestMidiService::openOutput(unsigned index, MidiHandle& output) {
+MidiResult TestMidiService::openOutput(unsigned index, MidiHandle& output) {
     log("openOutput " + std::to_string(index));
     output = kNoHandle;
-    if (auto forced = outputOpenResult.find(index); forced != outputOpenResult.end() && forced->second != kMidiOk)
+    if (auto forced = outputOpenResult.find(index);
+        forced != outputOpenResult.end() && forced->second != MidiResult::Ok)
         return forced->second;
     if (index >= outputs.size())
-        return kMidiBadDeviceId;
+        return MidiResult::BadDeviceId;
     output = nextMidiHandle();
     outputsOpen_[output] = index;
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int TestMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
+MidiResult TestMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
     log("openInput " + std::to_string(index));
     input = kNoHandle;
-    if (auto forced = inputOpenResult.find(index); forced != inputOpenResult.end() && forced->second != kMidiOk)
+    if (auto forced = inputOpenResult.find(index);
+        forced != inputOpenResult.end() && forced->second != MidiResult::Ok)
         return forced->second;
     if (index >= inputs.size())
-        return kMidiBadDeviceId;
+        return MidiResult::BadDeviceId;
     input = nextMidiHandle();
     inputsOpen_[input] = std::make_unique<MidiInputPort>(input, sink);
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
 MidiInputPort* TestMidiService::port(MidiHandle input) {
@@ -73,68 +75,68 @@ MidiInputPort* TestMidiService::port(MidiHandle input) {
     return it == inputsOpen_.end() ? nullptr : it->second.get();
 }
 
-int TestMidiService::startInput(MidiHandle input) {
+MidiResult TestMidiService::startInput(MidiHandle input) {
     log("startInput");
     if (auto* p = port(input)) {
         p->start();
-        return kMidiOk;
+        return MidiResult::Ok;
     }
-    return kMidiInvalidHandle;
+    return MidiResult::InvalidHandle;
 }
 
-int TestMidiService::resetInput(MidiHandle input) {
+MidiResult TestMidiService::resetInput(MidiHandle input) {
     log("resetInput");
     if (auto* p = port(input)) {
         p->reset();
-        return kMidiOk;
+        return MidiResult::Ok;
     }
-    return kMidiInvalidHandle;
+    return MidiResult::InvalidHandle;
 }
 
-int TestMidiService::closeInput(MidiHandle input) {
+MidiResult TestMidiService::closeInput(MidiHandle input) {
     log("closeInput");
     auto it = inputsOpen_.find(input);
     if (it == inputsOpen_.end())
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     it->second->close();
     inputsOpen_.erase(it);
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int TestMidiService::resetOutput(MidiHandle output) {
+MidiResult TestMidiService::resetOutput(MidiHandle output) {
     log("resetOutput");
-    return outputsOpen_.count(output) ? kMidiOk : kMidiInvalidHandle;
+    return outputsOpen_.count(output) ? MidiResult::Ok : MidiResult::InvalidHandle;
 }
 
-int TestMidiService::closeOutput(MidiHandle output) {
+MidiResult TestMidiService::closeOutput(MidiHandle output) {
     log("closeOutput");
-    return outputsOpen_.erase(output) ? kMidiOk : kMidiInvalidHandle;
+    return outputsOpen_.erase(output) ? MidiResult::Ok : MidiResult::InvalidHandle;
 }
 
-int TestMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
+MidiResult TestMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {
     log("addBuffer");
-    if (addBufferResult != kMidiOk)
+    if (addBufferResult != MidiResult::Ok)
         return addBufferResult;
     auto* p = port(input);
-    return p ? p->addBuffer(std::move(buffer)) : kMidiInvalidHandle;
+    return p ? p->addBuffer(std::move(buffer)) : MidiResult::InvalidHandle;
 }
 
-int TestMidiService::sendShort(MidiHandle output, std::uint32_t message) {
+MidiResult TestMidiService::sendShort(MidiHandle output, std::uint32_t message) {
     if (!outputsOpen_.count(output))
-        return kMidiInvalidHandle;
+        return MidiResult::InvalidHandle;
     Sent s;
     s.output = output;
     s.shortMessage = message;
     s.bytes = {shortStatus(message), shortData1(message), shortData2(message)};
     sent.push_back(std::move(s));
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
-int TestMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
+MidiResult TestMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) {
     log("sendSysex " + std::to_string(size));
     if (!outputsOpen_.count(output) || size == 0)
-        return kMidiInvalidHandle;
-    if (sysexSendResult != kMidiOk)
+        return MidiResult::InvalidHandle;
+    if (sysexSendResult != MidiResult::Ok)
         return sysexSendResult;
     Sent s;
     s.output = output;
@@ -143,7 +145,7 @@ int TestMidiService::sendSysex(MidiHandle output, const std::uint8_t* data, std:
     sent.push_back(s);
     if (onSysexSent)
         onSysexSent(s.bytes);
-    return kMidiOk;
+    return MidiResult::Ok;
 }
 
 } // namespace amplix

@@ -25,11 +25,11 @@ public:
 
     std::vector<std::string> inputs{"Test MIDI In"};
     std::vector<std::string> outputs{"Test MIDI Out"};
-    // Forced open results per device index (for example kMidiAllocated, kMidiNoMemory).
-    std::map<unsigned, int> outputOpenResult;
-    std::map<unsigned, int> inputOpenResult;
-    int addBufferResult = kMidiOk;
-    int sysexSendResult = kMidiOk;
+    // Forced open results per device index (for example MidiResult::Allocated, MidiResult::NoMemory).
+    std::map<unsigned, MidiResult> outputOpenResult;
+    std::map<unsigned, MidiResult> inputOpenResult;
+    MidiResult addBufferResult = MidiResult::Ok;
+    MidiResult sysexSendResult = MidiResult::Ok;
     // Called after every successful SysEx send, e.g. to answer a request.
     std::function<void(const std::vector<std::uint8_t>&)> onSysexSent;
 
@@ -49,16 +49,16 @@ public:
     std::string inputName(unsigned index) override;
     unsigned outputCount() override;
     std::string outputName(unsigned index) override;
-    int openOutput(unsigned index, MidiHandle& output) override;
-    int openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
-    int startInput(MidiHandle input) override;
-    int resetInput(MidiHandle input) override;
-    int closeInput(MidiHandle input) override;
-    int resetOutput(MidiHandle output) override;
-    int closeOutput(MidiHandle output) override;
-    int addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
-    int sendShort(MidiHandle output, std::uint32_t message) override;
-    int sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
+    MidiResult openOutput(unsigned index, MidiHandle& output) override;
+    MidiResult openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) override;
+    MidiResult startInput(MidiHandle input) override;
+    MidiResult resetInput(MidiHandle input) override;
+    MidiResult closeInput(MidiHandle input) override;
+    MidiResult resetOutput(MidiHandle output) override;
+    MidiResult closeOutput(MidiHandle output) override;
+    MidiResult addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) override;
+    MidiResult sendShort(MidiHandle output, std::uint32_t message) override;
+    MidiResult sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
 
 private:
     MidiInputPort* port(MidiHandle input);

@@ -9,44 +9,57 @@
 
 using namespace amplix;
 
+namespace {
+
+enum class AfterOpen { Go, ChooseAgain, Quit };
+
+// What the user is told when a port does not open, and what happens then. Every result is named,
+// so a new one cannot slip through unseen; those an open never gives go on as before.
+AfterOpen tellOpenResult(QWidget* frame, MidiResult result, const QString& which) {
+    switch (result) {
+    case MidiResult::Ok:
+    case MidiResult::Error:
+    case MidiResult::InvalidHandle:
+        return AfterOpen::Go;
+    case MidiResult::BadDeviceId:
+        ShowMessage(frame, QStringLiteral("Invalid MIDI %1 port selected - Select another").arg(which),
+                    QStringLiteral("Error!"));
+        return AfterOpen::ChooseAgain;
+    case MidiResult::Allocated:
+        ShowMessage(frame,
+                    QStringLiteral("MIDI %1 port is already in use - Select another or close the application "
+                                   "using the MIDI %1 port")
+                        .arg(which));
+        return AfterOpen::ChooseAgain;
+    case MidiResult::NoMemory:
+        ShowMessage(frame, QStringLiteral("Can't open MIDI %1 port - insufficient memory").arg(which),
+                    QStringLiteral("Error!"));
+        return AfterOpen::Quit;
+    }
+    return AfterOpen::Go;
+}
+
+} // namespace
+
 void DFrame::OpenPodMidiPorts() {
     ClosePodMidiPorts();
 
-    int result = midi_.openOutput(PODMidiOutPort, HPODMidiOut);
-    if (result == kMidiBadDeviceId) {
-        ShowMessage(this, QStringLiteral("Invalid MIDI out port selected - Select another"), QStringLiteral("Error!"));
-        CmSetupMidi();
+    const auto opened = [this](MidiResult result, const QString& which) {
+        switch (tellOpenResult(this, result, which)) {
+        case AfterOpen::Go:
+            return true;
+        case AfterOpen::ChooseAgain:
+            CmSetupMidi();
+            return false;
+        case AfterOpen::Quit:
+            closeMainWindow();
+            return false;
+        }
+        return false;
+    };
+    if (!opened(midi_.openOutput(PODMidiOutPort, HPODMidiOut), QStringLiteral("out")) ||
+        !opened(midi_.openInput(PODMidiInPort, *inputSink_, HPODMidiIn), QStringLiteral("in")))
         return;
-    }
-    if (result == kMidiAllocated) {
-        ShowMessage(this, QStringLiteral("MIDI out port is already in use - Select another or close the application "
-                                         "using the MIDI out port"));
-        CmSetupMidi();
-        return;
-    }
-    if (result == kMidiNoMemory) {
-        ShowMessage(this, QStringLiteral("Can't open MIDI out port - insufficient memory"), QStringLiteral("Error!"));
-        closeMainWindow();
-        return;
-    }
-
-    result = midi_.openInput(PODMidiInPort, *inputSink_, HPODMidiIn);
-    if (result == kMidiBadDeviceId) {
-        ShowMessage(this, QStringLiteral("Invalid MIDI in port selected - Select another"), QStringLiteral("Error!"));
-        CmSetupMidi();
-        return;
-    }
-    if (result == kMidiAllocated) {
-        ShowMessage(this, QStringLiteral("MIDI in port is already in use - Select another or close the application "
-                                         "using the MIDI in port"));
-        CmSetupMidi();
-        return;
-    }
-    if (result == kMidiNoMemory) {
-        ShowMessage(this, QStringLiteral("Can't open MIDI in port - insufficient memory"), QStringLiteral("Error!"));
-        closeMainWindow();
-        return;
-    }
     midi_.startInput(HPODMidiIn);
     PODMidiSet = 1;
     midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" + midi_.outputName(PODMidiOutPort) +
@@ -86,9 +99,9 @@ void DFrame::SendControlChange(std::uint8_t controller, std::uint8_t value) {
 }
 
 bool DFrame::SendSysexMessage(int sysexMsgSize) {
-    err = 0;
+    err = MidiResult::Ok;
     if (sysexMsgSize <= 0 || std::size_t(sysexMsgSize) > sysEx.size())
-        err = kMidiError;
+        err = MidiResult::Error;
     else {
         midiTrace("send", sysEx.data(), std::size_t(sysexMsgSize));
         // The send returns when the message is on the cable, 1.6 s for a bank: it runs on a
@@ -96,13 +109,12 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
         const std::vector<std::uint8_t> message(sysEx.begin(), sysEx.begin() + sysexMsgSize);
         const MidiHandle output = HPODMidiOut;
         ++sending_;
-        err = unsigned(
-            runWhileRepainting([&] { return midi_.sendSysex(output, message.data(), message.size()); }));
+        runWhileRepainting([&] { err = midi_.sendSysex(output, message.data(), message.size()); });
         --sending_;
         if (sending_ == 0)
             releaseDeferred();
     }
-    if (err != 0) {
+    if (err != MidiResult::Ok) {
         ShowMessage(this, QStringLiteral("Failed to send sysex message!"), QStringLiteral("Error!"));
         return false;
     }

@@ -44,8 +44,8 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
         return;
     }
 
-    err = unsigned(midi_.addBuffer(HPODMidiIn, midiHdr));
-    if (err != 0) {
+    err = midi_.addBuffer(HPODMidiIn, midiHdr);
+    if (err != MidiResult::Ok) {
         midiHdr.reset();
         clearRequestState(bank);
         ShowMessage(this, QStringLiteral("Failed to prepare midi input buffer"));
@@ -53,8 +53,8 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
     }
 
     midiTrace("request", request.data(), request.size());
-    err = unsigned(midi_.sendSysex(HPODMidiOut, request.data(), request.size()));
-    if (err != 0) {
+    err = midi_.sendSysex(HPODMidiOut, request.data(), request.size());
+    if (err != MidiResult::Ok) {
         // Take the armed buffer back; it returns as a stale buffer and is ignored.
         midiHdr.reset();
         midi_.resetInput(HPODMidiIn);

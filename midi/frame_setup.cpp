@@ -115,7 +115,7 @@ void DFrame::UpdateMidiSettings() {
     if (n >= 2 && n < kMaxOutputsToReset) {
         for (unsigned i = n; i-- > 0;) {
             MidiHandle output = kNoHandle;
-            if (midi_.openOutput(i, output) == kMidiOk) {
+            if (midi_.openOutput(i, output) == MidiResult::Ok) {
                 midi_.resetOutput(output);
                 midi_.closeOutput(output);
             }

@@ -78,9 +78,9 @@ struct Service : MidiInputSink {
     }
     // Opens the input from the peer, started, and the output to it.
     bool connect(const e2e::PodPeer& peer) {
-        return rt.openOutput(indexOf(false, peer.inputPort()), out) == kMidiOk &&
-               rt.openInput(indexOf(true, peer.outputPort()), *this, in) == kMidiOk &&
-               rt.startInput(in) == kMidiOk;
+        return rt.openOutput(indexOf(false, peer.inputPort()), out) == MidiResult::Ok &&
+               rt.openInput(indexOf(true, peer.outputPort()), *this, in) == MidiResult::Ok &&
+               rt.startInput(in) == MidiResult::Ok;
     }
     // Sends a request with a fresh buffer armed until the buffer comes back; after a dropped
     // period the input is reset, as the editor's time-out does, and asked again.
@@ -174,25 +174,25 @@ private slots:
         QCOMPARE(s.names(false), outputs);
         for (unsigned past : {0u, 999u}) {
             MidiHandle in = 12345, out = 12345;
-            QCOMPARE(s.rt.openInput(unsigned(inputs.size()) + past, s, in), kMidiBadDeviceId);
-            QCOMPARE(s.rt.openOutput(unsigned(outputs.size()) + past, out), kMidiBadDeviceId);
+            QCOMPARE(s.rt.openInput(unsigned(inputs.size()) + past, s, in), MidiResult::BadDeviceId);
+            QCOMPARE(s.rt.openOutput(unsigned(outputs.size()) + past, out), MidiResult::BadDeviceId);
             QCOMPARE(std::make_pair(in, out), std::make_pair(kNoHandle, kNoHandle));
         }
         MidiHandle closed = kNoHandle;
-        QCOMPARE(s.rt.openOutput(s.indexOf(false, peer_.inputPort()), closed), kMidiOk);
-        QCOMPARE(s.rt.closeOutput(closed), kMidiOk);
+        QCOMPARE(s.rt.openOutput(s.indexOf(false, peer_.inputPort()), closed), MidiResult::Ok);
+        QCOMPARE(s.rt.closeOutput(closed), MidiResult::Ok);
         const Bytes request = bytes(kEditRequest), longest = dumpLike(kJackLargestSysex, 1);
         const Bytes tooLong = dumpLike(kJackLargestSysex + 1, 1);
-        QCOMPARE(s.rt.sendSysex(s.out, request.data(), 0), kMidiError);
-        QCOMPARE(s.rt.sendSysex(s.out, nullptr, 8), kMidiError);
+        QCOMPARE(s.rt.sendSysex(s.out, request.data(), 0), MidiResult::Error);
+        QCOMPARE(s.rt.sendSysex(s.out, nullptr, 8), MidiResult::Error);
         // Past RtMidi's JACK queue: refused, not cut or dropped on the way.
-        QCOMPARE(s.rt.sendSysex(s.out, tooLong.data(), tooLong.size()), kMidiError);
-        QCOMPARE(s.rt.sendSysex(closed, request.data(), request.size()), kMidiInvalidHandle);
-        QCOMPARE(s.rt.sendShort(s.out, 0x0D), kMidiError);        // a data byte as status
-        QCOMPARE(s.rt.sendShort(s.out, kSysexStart), kMidiError); // SysEx start as a short message
+        QCOMPARE(s.rt.sendSysex(s.out, tooLong.data(), tooLong.size()), MidiResult::Error);
+        QCOMPARE(s.rt.sendSysex(closed, request.data(), request.size()), MidiResult::InvalidHandle);
+        QCOMPARE(s.rt.sendShort(s.out, 0x0D), MidiResult::Error);        // a data byte as status
+        QCOMPARE(s.rt.sendShort(s.out, kSysexStart), MidiResult::Error); // SysEx start as a short message
         // The longest message that fits still goes; it is the only thing the peer sees.
         const std::size_t before = peer_.messages().size();
-        QCOMPARE(s.rt.sendSysex(s.out, longest.data(), longest.size()), kMidiOk);
+        QCOMPARE(s.rt.sendSysex(s.out, longest.data(), longest.size()), MidiResult::Ok);
         QCOMPARE(since(before, 1), Lines{hex(longest)});
     }
 
@@ -204,10 +204,10 @@ private slots:
         QVERIFY(s.connect(peer_));
         const Bytes single = dumpLike(kSingleDumpSize, 1), bank = dumpLike(kBankDumpSize, 2);
         std::size_t before = peer_.messages().size();
-        QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kControlChange | 2, 13, 100)), kMidiOk);
-        QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kProgramChange | 2, 5)), kMidiOk);
+        QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kControlChange | 2, 13, 100)), MidiResult::Ok);
+        QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kProgramChange | 2, 5)), MidiResult::Ok);
         for (const Bytes* sysex : {&single, &bank, &bank, &bank})
-            QCOMPARE(s.rt.sendSysex(s.out, sysex->data(), sysex->size()), kMidiOk);
+            QCOMPARE(s.rt.sendSysex(s.out, sysex->data(), sysex->size()), MidiResult::Ok);
         QCOMPARE(since(before, 6), (Lines{"b20d64", "c205", hex(single), hex(bank), hex(bank), hex(bank)}));
 
         const auto dump = s.request(jack_, bytes("f000010c010002f7"));
@@ -226,18 +226,18 @@ private slots:
         }
         QCOMPARE(s.errors, 0);
 
-        QCOMPARE(s.rt.addBuffer(s.in, std::make_shared<SysexBuffer>()), kMidiOk);
-        QCOMPARE(s.rt.closeInput(s.in), kMidiOk);
-        QCOMPARE(s.rt.closeInput(s.in), kMidiInvalidHandle);
-        QCOMPARE(s.rt.addBuffer(s.in, std::make_shared<SysexBuffer>()), kMidiInvalidHandle);
+        QCOMPARE(s.rt.addBuffer(s.in, std::make_shared<SysexBuffer>()), MidiResult::Ok);
+        QCOMPARE(s.rt.closeInput(s.in), MidiResult::Ok);
+        QCOMPARE(s.rt.closeInput(s.in), MidiResult::InvalidHandle);
+        QCOMPARE(s.rt.addBuffer(s.in, std::make_shared<SysexBuffer>()), MidiResult::InvalidHandle);
         const int calls = s.calls;
         const Bytes request = bytes(kEditRequest);
         before = peer_.messages().size();
-        QCOMPARE(s.rt.sendSysex(s.out, request.data(), request.size()), kMidiOk);
+        QCOMPARE(s.rt.sendSysex(s.out, request.data(), request.size()), MidiResult::Ok);
         QCOMPARE(since(before, 1), Lines{kEditRequest});
         QCOMPARE(s.calls, calls);
         const MidiHandle old = s.in;
-        QCOMPARE(s.rt.openInput(s.indexOf(true, peer_.outputPort()), s, s.in), kMidiOk);
+        QCOMPARE(s.rt.openInput(s.indexOf(true, peer_.outputPort()), s, s.in), MidiResult::Ok);
         QVERIFY(s.in != old);
         QVERIFY2(s.request(jack_, request), context());
         QCOMPARE(s.first()->bytesRecorded, kSingleDumpSize);

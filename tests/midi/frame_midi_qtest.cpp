@@ -56,7 +56,7 @@ class FrameMidiTest : public QObject {
 private slots:
     void openFailuresShowTheirMessagesThenTheSetupDialog_data() {
         QTest::addColumn<bool>("output");
-        QTest::addColumn<int>("result");
+        QTest::addColumn<MidiResult>("result");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("caption");
         const QString busy = QStringLiteral("MIDI %1 port is already in use - Select another or close the "
@@ -64,21 +64,21 @@ private slots:
         for (bool output : {true, false}) {
             const QString port = output ? QStringLiteral("out") : QStringLiteral("in");
             QTest::addRow("%s invalid", qPrintable(port))
-                << output << kMidiBadDeviceId
+                << output << MidiResult::BadDeviceId
                 << QStringLiteral("Invalid MIDI %1 port selected - Select another").arg(port) << "Error!";
             QTest::addRow("%s busy", qPrintable(port))
-                << output << kMidiAllocated << busy.arg(port) << "Error";
+                << output << MidiResult::Allocated << busy.arg(port) << "Error";
             QTest::addRow("%s memory", qPrintable(port))
-                << output << kMidiNoMemory
+                << output << MidiResult::NoMemory
                 << QStringLiteral("Can't open MIDI %1 port - insufficient memory").arg(port) << "Error!";
         }
     }
     void openFailuresShowTheirMessagesThenTheSetupDialog() {
         QFETCH(bool, output);
-        QFETCH(int, result);
+        QFETCH(MidiResult, result);
         QFETCH(QString, text);
         QFETCH(QString, caption);
-        const bool ends = result == kMidiNoMemory;
+        const bool ends = result == MidiResult::NoMemory;
         FrameHarness h;
         (output ? h.midi.outputOpenResult : h.midi.inputOpenResult)[0] = result;
         MessageBoxWatcher boxes;
@@ -194,15 +194,15 @@ private slots:
         MessageBoxWatcher boxes;
         DFrame& f = h.startConnected();
         h.answerWithSingleDump();
-        h.midi.sysexSendResult = kMidiError;
+        h.midi.sysexSendResult = MidiResult::Error;
         f.Save_flag = 1;
         f.CmFileRead();
         QTRY_COMPARE(boxes.seen().size(), 1);
         QCOMPARE(f.Waiting_for_sysex + f.Save_flag, 0);
         QCOMPARE(f.midiHdr, nullptr);
         QVERIFY(!f.SendSysexMessage(151));
-        h.midi.sysexSendResult = kMidiOk;
-        h.midi.addBufferResult = kMidiError;
+        h.midi.sysexSendResult = MidiResult::Ok;
+        h.midi.addBufferResult = MidiResult::Error;
         f.CmFileRead();
         QCOMPARE(f.Waiting_for_sysex, 0);
         QStringList seen;

@@ -22,7 +22,7 @@ struct Port : MidiInputSink {
 
     Port() { port.start(); }
     void feed(const Bytes& bytes) { port.receive(bytes.data(), bytes.size()); }
-    int arm() { return port.addBuffer(std::make_shared<SysexBuffer>()); }
+    MidiResult arm() { return port.addBuffer(std::make_shared<SysexBuffer>()); }
     Bytes buffer(std::size_t n, std::size_t size) const {
         return {buffers[n]->data.begin(), buffers[n]->data.begin() + size};
     }
@@ -66,7 +66,7 @@ TEST(MidiInputPort, ShortMessagesRunningStatusStrayDataAndSysex) {
     };
     for (const auto& c : cases) {
         Port p;
-        ASSERT_EQ(c.armed ? p.arm() : kMidiOk, kMidiOk);
+        ASSERT_EQ(c.armed ? p.arm() : MidiResult::Ok, MidiResult::Ok);
         p.feed(c.bytes);
         EXPECT_EQ(p.events, c.expected) << c.what;
     }
@@ -74,9 +74,9 @@ TEST(MidiInputPort, ShortMessagesRunningStatusStrayDataAndSysex) {
 
 TEST(MidiInputPort, SysexSplitAcrossDeliveriesFillsTheOneArmedBuffer) {
     Port p;
-    ASSERT_EQ(p.arm(), kMidiOk);
-    EXPECT_NE(p.arm(), kMidiOk) << "one buffer at a time";
-    EXPECT_NE(p.port.addBuffer(nullptr), kMidiOk);
+    ASSERT_EQ(p.arm(), MidiResult::Ok);
+    EXPECT_NE(p.arm(), MidiResult::Ok) << "one buffer at a time";
+    EXPECT_NE(p.port.addBuffer(nullptr), MidiResult::Ok);
     p.feed({0xF0, 0x00, 0x01});
     p.feed({0x0C, 0xF7});
     ASSERT_EQ(p.events, Events{"long 5"});
@@ -89,7 +89,7 @@ TEST(MidiInputPort, SysexSplitAcrossDeliveriesFillsTheOneArmedBuffer) {
 // find no buffer. (Found by the fuzzer: F0, 5396 data bytes, F7, then an edit-buffer request.)
 TEST(MidiInputPort, OversizedSysexIsCutAndItsTailNeverFillsALaterBuffer) {
     Port p;
-    ASSERT_EQ(p.arm(), kMidiOk);
+    ASSERT_EQ(p.arm(), MidiResult::Ok);
     Bytes oversized(1 + 5396, 0x11);
     oversized.front() = kSysexStart;
     const std::size_t armedAt = kSysexBufferSize + 100; // the request comes while the tail arrives
@@ -97,7 +97,7 @@ TEST(MidiInputPort, OversizedSysexIsCutAndItsTailNeverFillsALaterBuffer) {
     ASSERT_EQ(p.events, Events{"long " + std::to_string(kSysexBufferSize)});
     EXPECT_EQ(p.buffers[0]->data.back(), 0x11);
 
-    ASSERT_EQ(p.arm(), kMidiOk);
+    ASSERT_EQ(p.arm(), MidiResult::Ok);
     Bytes tail(oversized.begin() + armedAt, oversized.end());
     tail.push_back(kSysexEnd);
     p.feed(tail);
@@ -114,7 +114,7 @@ TEST(MidiInputPort, OversizedSysexIsCutAndItsTailNeverFillsALaterBuffer) {
 
 TEST(MidiInputPort, ResetHandsBackWhatArrivedAndCloseSilencesTheSink) {
     Port p;
-    ASSERT_EQ(p.arm(), kMidiOk);
+    ASSERT_EQ(p.arm(), MidiResult::Ok);
     p.feed({0xF0, 0, 1, 0x0C});
     p.port.reset();
     ASSERT_EQ(p.events, Events{"long 4"});
@@ -122,17 +122,17 @@ TEST(MidiInputPort, ResetHandsBackWhatArrivedAndCloseSilencesTheSink) {
     EXPECT_EQ(p.events.size(), 1u);
 
     p.port.start();
-    ASSERT_EQ(p.arm(), kMidiOk);
+    ASSERT_EQ(p.arm(), MidiResult::Ok);
     p.port.reset(); // an empty buffer comes back empty
     EXPECT_EQ(p.events.back(), "long 0");
 
     p.port.start();
-    ASSERT_EQ(p.arm(), kMidiOk);
+    ASSERT_EQ(p.arm(), MidiResult::Ok);
     p.port.close();
     p.port.reset();
     p.feed({0xF0, 1, 0xF7, 0xB0, 1, 2});
     EXPECT_EQ(p.events.size(), 2u);
-    EXPECT_NE(p.arm(), kMidiOk);
+    EXPECT_NE(p.arm(), MidiResult::Ok);
 }
 
 // What a sender counts as a short message's length is what the input parser takes for one: for

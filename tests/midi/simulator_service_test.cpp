@@ -50,12 +50,12 @@ struct Port : MidiInputSink {
     // Opens and starts both ports; with a request, arms a buffer and sends it.
     void connect(MidiService& service, const Bytes& request = {}, unsigned inIndex = 0,
                  unsigned outIndex = 0) {
-        EXPECT_EQ(service.openOutput(outIndex, out), kMidiOk);
-        EXPECT_EQ(service.openInput(inIndex, *this, in), kMidiOk);
-        EXPECT_EQ(service.startInput(in), kMidiOk);
+        EXPECT_EQ(service.openOutput(outIndex, out), MidiResult::Ok);
+        EXPECT_EQ(service.openInput(inIndex, *this, in), MidiResult::Ok);
+        EXPECT_EQ(service.startInput(in), MidiResult::Ok);
         if (!request.empty()) {
-            EXPECT_EQ(service.addBuffer(in, std::make_shared<SysexBuffer>()), kMidiOk);
-            EXPECT_EQ(service.sendSysex(out, request.data(), request.size()), kMidiOk);
+            EXPECT_EQ(service.addBuffer(in, std::make_shared<SysexBuffer>()), MidiResult::Ok);
+            EXPECT_EQ(service.sendSysex(out, request.data(), request.size()), MidiResult::Ok);
         }
     }
 
@@ -103,7 +103,7 @@ TEST(SimulatorMidiService, ResetMidBankHandsBackThePartThatArrivedAndDropsTheRes
     Port port;
     SimulatorMidiService sim;
     bankUnderWay(sim, port);
-    ASSERT_EQ(sim.resetInput(port.in), kMidiOk);
+    ASSERT_EQ(sim.resetInput(port.in), MidiResult::Ok);
     const auto part = port.seen();
     ASSERT_EQ(part.size(), 1u);
     EXPECT_EQ(part[0].kind, "long");
@@ -112,9 +112,9 @@ TEST(SimulatorMidiService, ResetMidBankHandsBackThePartThatArrivedAndDropsTheRes
     const Bytes bank = deviceDump(sim, true);
     EXPECT_EQ(part[0].bytes, Bytes(bank.begin(), bank.begin() + std::ptrdiff_t(part[0].bytes.size())));
 
-    ASSERT_EQ(sim.startInput(port.in), kMidiOk);
-    ASSERT_EQ(sim.addBuffer(port.in, std::make_shared<SysexBuffer>()), kMidiOk);
-    ASSERT_EQ(sim.sendSysex(port.out, kEditRequest.data(), kEditRequest.size()), kMidiOk);
+    ASSERT_EQ(sim.startInput(port.in), MidiResult::Ok);
+    ASSERT_EQ(sim.addBuffer(port.in, std::make_shared<SysexBuffer>()), MidiResult::Ok);
+    ASSERT_EQ(sim.sendSysex(port.out, kEditRequest.data(), kEditRequest.size()), MidiResult::Ok);
     port.seen(2);
     sim.waitUntilIdle();
     const auto events = port.seen();
@@ -128,12 +128,12 @@ TEST(SimulatorMidiService, NothingReachesTheSinkAfterCloseOrDestruction) {
     {
         SimulatorMidiService sim;
         bankUnderWay(sim, port);
-        ASSERT_EQ(sim.closeInput(port.in), kMidiOk);
+        ASSERT_EQ(sim.closeInput(port.in), MidiResult::Ok);
         const std::size_t delivered = sim.bytesDelivered();
-        ASSERT_EQ(sim.sendShort(port.out, packShortMessage(kProgramChange, 2)), kMidiOk);
+        ASSERT_EQ(sim.sendShort(port.out, packShortMessage(kProgramChange, 2)), MidiResult::Ok);
         sim.waitUntilIdle();
         EXPECT_EQ(sim.bytesDelivered(), delivered + 2) << "the echo went out on the wire";
-        EXPECT_EQ(sim.startInput(port.in), kMidiInvalidHandle);
+        EXPECT_EQ(sim.startInput(port.in), MidiResult::InvalidHandle);
     }
     {
         SimulatorMidiService sim; // goes while the bank is on the wire, without waiting for it
@@ -146,16 +146,17 @@ TEST(SimulatorMidiService, OpenSendAndProgramChangeResults) {
     Port port;
     SimulatorMidiService sim(Pacing::Immediate);
     MidiHandle handle = 99;
-    EXPECT_EQ(sim.openInput(1, port, handle), kMidiBadDeviceId);
+    EXPECT_EQ(sim.openInput(1, port, handle), MidiResult::BadDeviceId);
     EXPECT_EQ(handle, kNoHandle);
     port.connect(sim);
-    EXPECT_EQ(sim.openOutput(0, handle), kMidiAllocated) << "one program at a time";
-    EXPECT_EQ(sim.openInput(0, port, handle), kMidiAllocated);
-    EXPECT_NE(sim.sendSysex(port.out, kEditRequest.data(), 0), kMidiOk) << "empty";
-    EXPECT_NE(sim.sendSysex(port.in, kEditRequest.data(), kEditRequest.size()), kMidiOk) << "an input handle";
+    EXPECT_EQ(sim.openOutput(0, handle), MidiResult::Allocated) << "one program at a time";
+    EXPECT_EQ(sim.openInput(0, port, handle), MidiResult::Allocated);
+    EXPECT_NE(sim.sendSysex(port.out, kEditRequest.data(), 0), MidiResult::Ok) << "empty";
+    EXPECT_NE(sim.sendSysex(port.in, kEditRequest.data(), kEditRequest.size()), MidiResult::Ok)
+        << "an input handle";
 
     // A program change loads the patch and is echoed, as the device does.
-    ASSERT_EQ(sim.sendShort(port.out, packShortMessage(kProgramChange, 5)), kMidiOk);
+    ASSERT_EQ(sim.sendShort(port.out, packShortMessage(kProgramChange, 5)), MidiResult::Ok);
     const auto events = port.seen();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].kind, "data");
@@ -163,9 +164,9 @@ TEST(SimulatorMidiService, OpenSendAndProgramChangeResults) {
     sim.withDevice([](PodDevice& d) { EXPECT_EQ(d.currentProgram(), 5); });
 
     const MidiHandle oldIn = port.in;
-    EXPECT_EQ(sim.closeOutput(port.out), kMidiOk);
-    EXPECT_EQ(sim.closeInput(port.in), kMidiOk);
-    EXPECT_NE(sim.sendSysex(port.out, kEditRequest.data(), kEditRequest.size()), kMidiOk)
+    EXPECT_EQ(sim.closeOutput(port.out), MidiResult::Ok);
+    EXPECT_EQ(sim.closeInput(port.in), MidiResult::Ok);
+    EXPECT_NE(sim.sendSysex(port.out, kEditRequest.data(), kEditRequest.size()), MidiResult::Ok)
         << "a closed output";
     port.connect(sim);
     EXPECT_NE(port.in, oldIn) << "handles are never reused";
@@ -184,21 +185,21 @@ TEST(CombinedMidiService, ListsTheSimulatorLastAndRoutesByHandle) {
     EXPECT_EQ(names, (std::vector<std::string>{"Port A in", kSimulator, "", "Port B out", kSimulator}));
     Port port;
     MidiHandle handle = kNoHandle;
-    EXPECT_EQ(combined.openInput(2, port, handle), kMidiBadDeviceId);
-    EXPECT_EQ(combined.openOutput(3, handle), kMidiBadDeviceId);
+    EXPECT_EQ(combined.openInput(2, port, handle), MidiResult::BadDeviceId);
+    EXPECT_EQ(combined.openOutput(3, handle), MidiResult::BadDeviceId);
 
     port.connect(combined, kEditRequest, 1, 2);
-    ASSERT_EQ(combined.openOutput(1, handle), kMidiOk);
+    ASSERT_EQ(combined.openOutput(1, handle), MidiResult::Ok);
     EXPECT_EQ(systemSide->calls.back(), "openOutput 1");
-    ASSERT_EQ(combined.sendShort(handle, packShortMessage(kControlChange, 13, 100)), kMidiOk);
+    ASSERT_EQ(combined.sendShort(handle, packShortMessage(kControlChange, 13, 100)), MidiResult::Ok);
     const auto events = port.seen();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].handle, port.in);
     EXPECT_EQ(events[0].bytes.size(), kSingleDumpSize);
     EXPECT_TRUE(systemSide->sentSysex().empty()) << "the request went to the simulator";
     EXPECT_EQ(systemSide->sentShort(), std::vector<std::uint32_t>{packShortMessage(kControlChange, 13, 100)});
-    EXPECT_EQ(combined.closeInput(port.in), kMidiOk);
-    EXPECT_EQ(combined.startInput(port.in), kMidiInvalidHandle);
+    EXPECT_EQ(combined.closeInput(port.in), MidiResult::Ok);
+    EXPECT_EQ(combined.startInput(port.in), MidiResult::InvalidHandle);
 
     // Without a MIDI system the simulator is device 0 of both lists.
     CombinedMidiService alone(nullptr, std::make_unique<SimulatorMidiService>(Pacing::Immediate));
