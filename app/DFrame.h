@@ -2,8 +2,8 @@
 #pragma once
 
 #include "app/FrameEvents.h"
-#include "midi/MidiService.h"
 #include "import/ImportCommon.h"
+#include "midi/MidiService.h"
 #include "patch/SysexFormat.h"
 #include "tone/ToneMap.h"
 

@@ -12,7 +12,8 @@ void addStaticTexts(QDialog* dialog, const DialogUnits& du, std::span<const Dial
     int line = 0;
     for (const DialogText& t : texts) {
         const QByteArray member = "StaticText" + QByteArray::number(++line);
-        QLabel* label = makeStatic(dialog, member.constData(), -1, du.rect(t.x, t.y, t.w, t.h), QString::fromLatin1(t.text));
+        QLabel* label = makeStatic(dialog, member.constData(), -1, du.rect(t.x, t.y, t.w, t.h),
+                                   QString::fromLatin1(t.text));
         label->setTextFormat(Qt::PlainText);
     }
 }
@@ -20,10 +21,13 @@ void addStaticTexts(QDialog* dialog, const DialogUnits& du, std::span<const Dial
 QPushButton* addOkCancel(QDialog* dialog, const DialogUnits& du, int okX, int okY, int cancelX, int cancelY) {
     auto* ok = makeButton(dialog, "OK", IDOK, du.rect(okX, okY, 50, 14), QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = makeButton(dialog, "Cancel", IDCANCEL, du.rect(cancelX, cancelY, 50, 14), QStringLiteral("Cancel"));
+    auto* cancel =
+        makeButton(dialog, "Cancel", IDCANCEL, du.rect(cancelX, cancelY, 50, 14), QStringLiteral("Cancel"));
     QObject::connect(ok, &QPushButton::clicked, dialog, [dialog] { dialog->done(IDOK); });
     QObject::connect(cancel, &QPushButton::clicked, dialog, [dialog] { dialog->done(IDCANCEL); });
     return ok;
 }
 
-int runDialog(QDialog& dialog) { return dialog.exec() == IDOK ? IDOK : IDCANCEL; }
+int runDialog(QDialog& dialog) {
+    return dialog.exec() == IDOK ? IDOK : IDCANCEL;
+}

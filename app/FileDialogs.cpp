@@ -11,7 +11,8 @@ QString qtFileFilter(const QString& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         // The text's own list of patterns gives way to the patterns that really apply.
         QString text = parts[i];
-        if (const qsizetype open = text.lastIndexOf(QStringLiteral(" (")); open > 0 && text.endsWith(QLatin1Char(')')))
+        if (const qsizetype open = text.lastIndexOf(QStringLiteral(" ("));
+            open > 0 && text.endsWith(QLatin1Char(')')))
             text.truncate(open);
         QStringList patterns;
         for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))

@@ -16,7 +16,8 @@ void tag(QWidget* control, const char* member, int id) {
     control->setProperty(kControlIdProperty, id);
 }
 
-QSlider* makeSlider(QWidget* parent, Qt::Orientation orientation, const char* member, int id, const QRect& geometry) {
+QSlider* makeSlider(QWidget* parent, Qt::Orientation orientation, const char* member, int id,
+                    const QRect& geometry) {
     auto* slider = new QSlider(orientation, parent);
     tag(slider, member, id);
     slider->setGeometry(geometry);
@@ -32,7 +33,9 @@ QSlider* makeSlider(QWidget* parent, Qt::Orientation orientation, const char* me
 
 } // namespace
 
-int controlId(const QWidget* control) { return control->property(kControlIdProperty).toInt(); }
+int controlId(const QWidget* control) {
+    return control->property(kControlIdProperty).toInt();
+}
 
 QSlider* makeVerticalSlider(QWidget* parent, const char* member, int id, const QRect& geometry) {
     return makeSlider(parent, Qt::Vertical, member, id, geometry);
@@ -63,7 +66,8 @@ QLabel* makeStatic(QWidget* parent, const char* member, int id, const QRect& geo
     return label;
 }
 
-QCheckBox* makeCheckBox(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text) {
+QCheckBox* makeCheckBox(QWidget* parent, const char* member, int id, const QRect& geometry,
+                        const QString& text) {
     auto* box = new QCheckBox(text, parent);
     tag(box, member, id);
     box->setGeometry(geometry);
@@ -71,7 +75,8 @@ QCheckBox* makeCheckBox(QWidget* parent, const char* member, int id, const QRect
     return box;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text) {
+QPushButton* makeButton(QWidget* parent, const char* member, int id, const QRect& geometry,
+                        const QString& text) {
     auto* button = new QPushButton(text, parent);
     tag(button, member, id);
     button->setGeometry(geometry);

@@ -25,8 +25,10 @@ void setupSlider(QSlider* slider, int minimum, int maximum, int tickInterval, in
 
 QLabel* makeStatic(QWidget* parent, const char* member, int id, const QRect& geometry,
                    const QString& text = QString());
-QCheckBox* makeCheckBox(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text);
-QPushButton* makeButton(QWidget* parent, const char* member, int id, const QRect& geometry, const QString& text);
+QCheckBox* makeCheckBox(QWidget* parent, const char* member, int id, const QRect& geometry,
+                        const QString& text);
+QPushButton* makeButton(QWidget* parent, const char* member, int id, const QRect& geometry,
+                        const QString& text);
 
 // A drop-down list: geometry's height is the height of the opened list, the closed box takes
 // its natural height. The opened list is as wide as its longest entry.

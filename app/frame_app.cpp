@@ -47,7 +47,8 @@ public:
         QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_ERROR, input, message));
     }
     void midiLongError(amplix::MidiHandle input, std::shared_ptr<amplix::SysexBuffer> buffer) override {
-        QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_LONGERROR, input, 0, std::move(buffer)));
+        QCoreApplication::postEvent(frame_,
+                                    new MidiInputEvent(MM_MIM_LONGERROR, input, 0, std::move(buffer)));
     }
 
 private:
@@ -99,8 +100,8 @@ void DFrame::createChildWindows(QWidget* client) {
 void DFrame::SetupWindow() {
     // The child windows set up their own controls first, as their creation on screen would.
     for (DEffectWindow* window : std::initializer_list<DEffectWindow*>{
-             PedalsWindow, GateWindow, ReverbWindow, DelayWindow, CompressorWindow, SwellWindow, TremoloWindow,
-             RotaryWindow, ChorusWindow})
+             PedalsWindow, GateWindow, ReverbWindow, DelayWindow, CompressorWindow, SwellWindow,
+             TremoloWindow, RotaryWindow, ChorusWindow})
         window->SetupWindow();
     followSystemColours(this);
 
@@ -230,7 +231,9 @@ void DFrame::CmHelpAbout() {
     about.exec();
 }
 
-void DFrame::CmFileExit() { close(); }
+void DFrame::CmFileExit() {
+    close();
+}
 
 void DFrame::closeMainWindow() {
     closeRequested_ = true;

@@ -45,7 +45,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 const double kWireSeconds = std::chrono::duration<double>(cableTime(kBankDumpSize)).count(); // 1.639 s
-constexpr double kJackPeriodMs = 256.0 / 48000.0 * 1000.0;      // 5.333 ms
+constexpr double kJackPeriodMs = 256.0 / 48000.0 * 1000.0;                                   // 5.333 ms
 constexpr int kBankRuns = 5;
 constexpr int kRoundTrips = 50;
 

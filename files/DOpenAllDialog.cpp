@@ -42,7 +42,8 @@ DOpenAllDialog::DOpenAllDialog(QWidget* parent, int* patchSelect, const std::uin
     PatchSelect->setGeometry(du.rect(6, 74, 152, 84));
 
     addOkCancel(this, du, 168, 8, 168, 26);
-    ButtonLoadAll = makeButton(this, "ButtonLoadAll", ID_LOADALL, du.rect(168, 50, 50, 14), QStringLiteral("Load ALL"));
+    ButtonLoadAll =
+        makeButton(this, "ButtonLoadAll", ID_LOADALL, du.rect(168, 50, 50, 14), QStringLiteral("Load ALL"));
     connect(ButtonLoadAll, &QPushButton::clicked, this, &DOpenAllDialog::DoLoadAll);
     setFixedSize(du.x(226), du.y(166));
 

@@ -41,9 +41,9 @@ inline const ImportFailure kNotAPatchFile{"Not a valid patch file.", "Error!"};
 
 // One patch a file offers: its name as listed, where it starts, and what a chooser shows of it.
 struct ImportEntry {
-    std::string name;          // as the chooser lists it (8-bit characters)
-    std::size_t position = 0;  // where its data starts in the file
-    int deviceCode = 0;        // Line 6 Edit: the device the patch was made for
+    std::string name;                     // as the chooser lists it (8-bit characters)
+    std::size_t position = 0;             // where its data starts in the file
+    int deviceCode = 0;                   // Line 6 Edit: the device the patch was made for
     std::vector<std::string> information; // texts a chooser shows for the selected entry
 };
 

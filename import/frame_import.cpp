@@ -1,9 +1,9 @@
 // File > Import: the file dialog, format recognition, the SoundDiver chooser and the common tail.
 #include "app/DFrame.h"
 
+#include "app/FileDialogs.h"
 #include "app/MessageBox.h"
 #include "import/DPatchImportDialog.h"
-#include "app/FileDialogs.h"
 #include "import/ImportChoosers.h"
 
 #include <QByteArray>
@@ -38,8 +38,10 @@ void chooseSoundDiverEntry(DFrame& frame, const PatchSource& source) {
 
 void DFrame::CmFileImport() {
     const QString path = askOpenFileName(
-        this, QStringLiteral("All Patch Files (*.LIB;*.L6T;*.GPT)|*.LIB;*.L6T;*.GPT;*.L6B;*.L6C|SoundDiver (*.LIB)|*.LIB|"
-                             "Line 6 Edit (*.L6T;*.L6B;*.L6C)|*.L6T;*.L6B;*.L6C|GuitarPort version 1 (*.GPT)|*.GPT|"));
+        this,
+        QStringLiteral(
+            "All Patch Files (*.LIB;*.L6T;*.GPT)|*.LIB;*.L6T;*.GPT;*.L6B;*.L6C|SoundDiver (*.LIB)|*.LIB|"
+            "Line 6 Edit (*.L6T;*.L6B;*.L6C)|*.L6T;*.L6B;*.L6C|GuitarPort version 1 (*.GPT)|*.GPT|"));
     if (!path.isEmpty())
         importFile(path);
 }

@@ -28,8 +28,8 @@ constexpr DialogText kTexts[] = {
 
 DMidiSetupDialog::DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, unsigned* PODMidiInPort,
                                    unsigned* PODMidiOutPort, int* PODMidiCh)
-    : QDialog(parent), p_PODMidiCh(PODMidiCh), p_PODMidiInPort(PODMidiInPort), p_PODMidiOutPort(PODMidiOutPort),
-      midi_(midi) {
+    : QDialog(parent), p_PODMidiCh(PODMidiCh), p_PODMidiInPort(PODMidiInPort),
+      p_PODMidiOutPort(PODMidiOutPort), midi_(midi) {
     setObjectName(QStringLiteral("DMidiSetupDialog"));
     setWindowTitle(QStringLiteral("MIDI Setup"));
     setModal(true);
@@ -97,4 +97,6 @@ void DMidiSetupDialog::UpdatePODMOut() {
         *p_PODMidiOutPort = unsigned(MidiOutPort->currentIndex());
 }
 
-int DMidiSetupDialog::Execute() { return runDialog(*this); }
+int DMidiSetupDialog::Execute() {
+    return runDialog(*this);
+}

@@ -12,8 +12,8 @@ class MidiService;
 // keeps them only when the dialog ends with OK.
 class DMidiSetupDialog : public QDialog {
 public:
-    DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, unsigned* PODMidiInPort, unsigned* PODMidiOutPort,
-                     int* PODMidiCh);
+    DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, unsigned* PODMidiInPort,
+                     unsigned* PODMidiOutPort, int* PODMidiCh);
 
     // Runs the dialog modally: 1 for "OK", 2 for "Cancel" or any other way of closing it.
     int Execute();

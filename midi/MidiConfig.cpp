@@ -40,7 +40,8 @@ bool readName(std::span<const std::uint8_t> bytes, std::size_t& at, std::string&
 } // namespace
 
 std::vector<std::uint8_t> encodeMidiConfig(const MidiConfig& config) {
-    std::vector<std::uint8_t> out = {std::uint8_t(config.channel & 0x0F), std::uint8_t(config.inputPort & 0xFF),
+    std::vector<std::uint8_t> out = {std::uint8_t(config.channel & 0x0F),
+                                     std::uint8_t(config.inputPort & 0xFF),
                                      std::uint8_t(config.outputPort & 0xFF), 0};
     for (std::uint8_t b : kConfigNamesTag)
         out.push_back(b);
@@ -58,7 +59,8 @@ std::optional<MidiConfig> decodeMidiConfig(std::span<const std::uint8_t> bytes) 
     config.outputPort = bytes[2];
 
     auto rest = bytes.subspan(kConfigSize);
-    if (rest.size() < sizeof kConfigNamesTag || !std::equal(std::begin(kConfigNamesTag), std::end(kConfigNamesTag), rest.begin()))
+    if (rest.size() < sizeof kConfigNamesTag ||
+        !std::equal(std::begin(kConfigNamesTag), std::end(kConfigNamesTag), rest.begin()))
         return config;
     std::size_t at = sizeof kConfigNamesTag;
     std::string in, out;
@@ -69,7 +71,8 @@ std::optional<MidiConfig> decodeMidiConfig(std::span<const std::uint8_t> bytes) 
     return config;
 }
 
-unsigned resolveDevice(unsigned storedIndex, const std::string& storedName, const std::vector<std::string>& names) {
+unsigned resolveDevice(unsigned storedIndex, const std::string& storedName,
+                       const std::vector<std::string>& names) {
     if (storedName.empty())
         return storedIndex;
     if (storedIndex < names.size() && names[storedIndex] == storedName)

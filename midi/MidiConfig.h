@@ -33,6 +33,7 @@ std::optional<MidiConfig> decodeMidiConfig(std::span<const std::uint8_t> bytes);
 
 // The index to open: the stored one, unless it no longer names the stored device and another
 // device of that name exists (the first one).
-unsigned resolveDevice(unsigned storedIndex, const std::string& storedName, const std::vector<std::string>& names);
+unsigned resolveDevice(unsigned storedIndex, const std::string& storedName,
+                       const std::vector<std::string>& names);
 
 } // namespace amplix

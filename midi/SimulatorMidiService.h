@@ -74,7 +74,7 @@ private:
     std::mutex deviceMutex_; // one message into the device at a time
     PodDevice device_;
 
-    std::mutex sendMutex_;           // one message on the cable to the device at a time
+    std::mutex sendMutex_; // one message on the cable to the device at a time
     CableClock sendCable_;
 
     // Held while a slice is being handed to the input, so a reset or close never overlaps one.

@@ -37,9 +37,15 @@ void TestMidiService::clearLog() {
     sent.clear();
 }
 
-unsigned TestMidiService::inputCount() { return unsigned(inputs.size()); }
-std::string TestMidiService::inputName(unsigned index) { return index < inputs.size() ? inputs[index] : std::string(); }
-unsigned TestMidiService::outputCount() { return unsigned(outputs.size()); }
+unsigned TestMidiService::inputCount() {
+    return unsigned(inputs.size());
+}
+std::string TestMidiService::inputName(unsigned index) {
+    return index < inputs.size() ? inputs[index] : std::string();
+}
+unsigned TestMidiService::outputCount() {
+    return unsigned(outputs.size());
+}
 std::string TestMidiService::outputName(unsigned index) {
     return index < outputs.size() ? outputs[index] : std::string();
 }

@@ -62,8 +62,8 @@ void DFrame::OpenPodMidiPorts() {
         return;
     midi_.startInput(HPODMidiIn);
     PODMidiSet = 1;
-    midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" + midi_.outputName(PODMidiOutPort) +
-              "\", channel " + std::to_string(PODMidiChannel + 1));
+    midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" +
+              midi_.outputName(PODMidiOutPort) + "\", channel " + std::to_string(PODMidiChannel + 1));
 }
 
 void DFrame::ClosePodMidiPorts() {

@@ -16,9 +16,13 @@ constexpr int kEditBufferTimeoutMs = 1000;
 constexpr int kBankTimeoutMs = 8000;
 } // namespace
 
-void DFrame::CmFileRead() { requestDump(kEditBufferRequest, kEditBufferTimeoutMs, false); }
+void DFrame::CmFileRead() {
+    requestDump(kEditBufferRequest, kEditBufferTimeoutMs, false);
+}
 
-void DFrame::ReadPODAll() { requestDump(kBankRequest, kBankTimeoutMs, true); }
+void DFrame::ReadPODAll() {
+    requestDump(kBankRequest, kBankTimeoutMs, true);
+}
 
 void DFrame::clearRequestState(bool bank) {
     Waiting_for_sysex = 0;
@@ -107,7 +111,8 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
     const char* what = kind == DumpKind::SinglePatch ? "single-patch dump"
                        : kind == DumpKind::Bank      ? "bank dump"
                                                      : "unrecognised SysEx";
-    midiTrace(std::string("received ") + what + " (" + std::to_string(recorded) + " bytes)", sysEx.data(), recorded);
+    midiTrace(std::string("received ") + what + " (" + std::to_string(recorded) + " bytes)", sysEx.data(),
+              recorded);
 
     if (kind == DumpKind::SinglePatch) {
         if (Save_flag)
@@ -146,4 +151,6 @@ int DFrame::ProcessSysexError(MidiHandle wparam, const std::shared_ptr<SysexBuff
     return 0;
 }
 
-int DFrame::ProcessMidiError(MidiHandle, std::uint32_t) { return 0; }
+int DFrame::ProcessMidiError(MidiHandle, std::uint32_t) {
+    return 0;
+}

@@ -29,9 +29,10 @@ DChangePatchNameDialog::DChangePatchNameDialog(QWidget* parent, char* newPatchNa
     EditNewPatchName->setGeometry(du.rect(58, 10, 90, 12));
     EditNewPatchName->setMaxLength(int(amplix::kNameLength));
     // Names travel as 8-bit characters: only what Latin-1 can hold may be typed.
-    EditNewPatchName->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), this));
-    EditNewPatchName->setText(QString::fromLatin1(newPatchNamestr, qsizetype(strnlen(newPatchNamestr, amplix::kNameLength))));
+    EditNewPatchName->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), this));
+    EditNewPatchName->setText(
+        QString::fromLatin1(newPatchNamestr, qsizetype(strnlen(newPatchNamestr, amplix::kNameLength))));
     EditNewPatchName->selectAll();
 
     QPushButton* ok = addOkCancel(this, du, 160, 8, 160, 26);

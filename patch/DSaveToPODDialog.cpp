@@ -20,12 +20,14 @@ constexpr DialogText kTexts[] = {
 };
 } // namespace
 
-DSaveToPODDialog::DSaveToPODDialog(QWidget* parent, int* location) : QDialog(parent), p_PODPatchLocation(location) {
+DSaveToPODDialog::DSaveToPODDialog(QWidget* parent, int* location)
+    : QDialog(parent), p_PODPatchLocation(location) {
     setObjectName(QStringLiteral("DSaveToPODDialog"));
     setWindowTitle(QStringLiteral("Save to POD..."));
     const DialogUnits du(this);
     addStaticTexts(this, du, kTexts);
-    PatchLocationName = makeDropDown(this, "PatchLocationName", ID_PATCHLOCATIONNAME, du.rect(88, 64, 40, 100));
+    PatchLocationName =
+        makeDropDown(this, "PatchLocationName", ID_PATCHLOCATIONNAME, du.rect(88, 64, 40, 100));
     addOkCancel(this, du, 180, 8, 180, 26);
     setFixedSize(du.x(240), du.y(86));
 
@@ -37,4 +39,6 @@ DSaveToPODDialog::DSaveToPODDialog(QWidget* parent, int* location) : QDialog(par
     followSystemColours(this);
 }
 
-void DSaveToPODDialog::UpdatePODSelect() { *p_PODPatchLocation = PatchLocationName->currentIndex(); }
+void DSaveToPODDialog::UpdatePODSelect() {
+    *p_PODPatchLocation = PatchLocationName->currentIndex();
+}

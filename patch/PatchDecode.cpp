@@ -14,8 +14,9 @@ const std::vector<const ToneParameter*>& decodeOrder() {
         for (const ToneParameter& p : toneMap())
             if (p.record != RecordRule::None && p.record != RecordRule::EffectCode)
                 rows.push_back(&p);
-        std::stable_sort(rows.begin(), rows.end(),
-                         [](const ToneParameter* a, const ToneParameter* b) { return a->recordByte < b->recordByte; });
+        std::stable_sort(rows.begin(), rows.end(), [](const ToneParameter* a, const ToneParameter* b) {
+            return a->recordByte < b->recordByte;
+        });
         return rows;
     }();
     return order;

@@ -23,7 +23,8 @@ std::uint8_t readRecordByte(std::span<const std::uint8_t> message, std::size_t d
     return std::uint8_t((message[at] << 4) + message[at + 1]);
 }
 
-void writeRecordByte(std::span<std::uint8_t> message, std::size_t dataOffset, std::size_t k, std::uint8_t value) {
+void writeRecordByte(std::span<std::uint8_t> message, std::size_t dataOffset, std::size_t k,
+                     std::uint8_t value) {
     std::size_t at = dataOffset + 2 * k;
     if (at + 1 >= message.size())
         return;
@@ -79,7 +80,8 @@ void writeDumpName(std::span<std::uint8_t> dump, std::string_view latin1Name) {
     for (std::size_t j = 0; j < kNameLength; ++j) {
         if (j >= latin1Name.size() || latin1Name[j] == '\0')
             ended = true;
-        writeRecordByte(dump, kDumpDataOffset, kNameOffset + j, ended ? std::uint8_t(' ') : std::uint8_t(latin1Name[j]));
+        writeRecordByte(dump, kDumpDataOffset, kNameOffset + j,
+                        ended ? std::uint8_t(' ') : std::uint8_t(latin1Name[j]));
     }
 }
 

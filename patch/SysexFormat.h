@@ -14,7 +14,7 @@ namespace amplix {
 
 inline constexpr std::size_t kRequestSize = 8;
 inline constexpr std::size_t kHeaderSize = 7;
-inline constexpr std::size_t kRecordSize = 71;          // 55 parameter bytes and a 16-character name
+inline constexpr std::size_t kRecordSize = 71; // 55 parameter bytes and a 16-character name
 inline constexpr std::size_t kRecordParameterBytes = 55;
 inline constexpr std::size_t kNameOffset = 55;
 inline constexpr std::size_t kNameLength = 16;
@@ -23,8 +23,8 @@ inline constexpr std::size_t kPatchLocations = 36;
 inline constexpr std::size_t kSingleDumpSize = 151;
 inline constexpr std::size_t kBankDumpSize = 5121;
 inline constexpr std::size_t kStoreMessageSize = 152;
-inline constexpr std::size_t kDumpByte7 = 7;             // carried, never interpreted
-inline constexpr std::size_t kDumpDataOffset = 8;        // record byte k at 8 + 2k and 9 + 2k
+inline constexpr std::size_t kDumpByte7 = 7;      // carried, never interpreted
+inline constexpr std::size_t kDumpDataOffset = 8; // record byte k at 8 + 2k and 9 + 2k
 inline constexpr std::size_t kStoreLocationOffset = 7;
 inline constexpr std::size_t kStoreDataOffset = 9;
 
@@ -46,13 +46,16 @@ DumpKind classifyDump(std::span<const std::uint8_t> message);
 
 // Record byte k of a dump whose nibble data starts at dataOffset.
 std::uint8_t readRecordByte(std::span<const std::uint8_t> message, std::size_t dataOffset, std::size_t k);
-void writeRecordByte(std::span<std::uint8_t> message, std::size_t dataOffset, std::size_t k, std::uint8_t value);
+void writeRecordByte(std::span<std::uint8_t> message, std::size_t dataOffset, std::size_t k,
+                     std::uint8_t value);
 
 PatchRecord readRecord(std::span<const std::uint8_t> message, std::size_t dataOffset);
 void writeRecord(std::span<std::uint8_t> message, std::size_t dataOffset, const PatchRecord& record);
 
 // Offset of patch n's nibble data in a bank dump.
-constexpr std::size_t bankPatchOffset(std::size_t n) { return kDumpDataOffset + kRecordNibbles * n; }
+constexpr std::size_t bankPatchOffset(std::size_t n) {
+    return kDumpDataOffset + kRecordNibbles * n;
+}
 
 std::array<std::uint8_t, kSingleDumpSize> buildSingleDump(const PatchRecord& record, std::uint8_t byte7 = 0);
 std::array<std::uint8_t, kBankDumpSize> buildBankDump(const std::array<PatchRecord, kPatchLocations>& patches,

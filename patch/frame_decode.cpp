@@ -15,7 +15,8 @@ using namespace amplix;
 
 void DFrame::UpdateAmplixFromSysex() {
     const DecodedPatch patch = decodeSingleDump(sysEx);
-    PatchWindow->StaticPatchNameData->setText(QString::fromLatin1(patch.name.data(), qsizetype(patch.name.size())));
+    PatchWindow->StaticPatchNameData->setText(
+        QString::fromLatin1(patch.name.data(), qsizetype(patch.name.size())));
     // The effect first: it presets the Delay and Trem/Chorus boxes, which the record then sets.
     PodChangedEffects(patch.effectCode);
     for (const DecodedControl& control : patch.controls) {

@@ -128,10 +128,16 @@ const ToneParameter& effectSelection() {
     return row;
 }
 
-int ceilDiv(int a, int b) { return (a + b - 1) / b; }
-std::uint8_t clamp7(int v) { return std::uint8_t(std::clamp(v, 0, 127)); }
+int ceilDiv(int a, int b) {
+    return (a + b - 1) / b;
+}
+std::uint8_t clamp7(int v) {
+    return std::uint8_t(std::clamp(v, 0, 127));
+}
 
-int gateThresholdValue(int b) { return 127 - (kGateThresholdScaleMilli * b) / 1000; }
+int gateThresholdValue(int b) {
+    return 127 - (kGateThresholdScaleMilli * b) / 1000;
+}
 
 // The field a controller value sets, delay time aside.
 int fieldForControllerValue(const ToneParameter& p, int value) {
@@ -176,7 +182,9 @@ int fieldForControllerValue(const ToneParameter& p, int value) {
 
 } // namespace
 
-std::span<const ToneParameter> toneMap() { return kToneMap; }
+std::span<const ToneParameter> toneMap() {
+    return kToneMap;
+}
 
 const ToneParameter* findParameter(std::string_view member) {
     for (const auto& p : kToneMap)
@@ -368,9 +376,13 @@ std::string chorusFeedbackLabel(int position) {
     return "Feedback(+)";
 }
 
-std::string delayTimeLabel(int ms) { return "Delay Time:  " + std::to_string(ms) + " mS"; }
+std::string delayTimeLabel(int ms) {
+    return "Delay Time:  " + std::to_string(ms) + " mS";
+}
 
-std::span<const EffectRow> effectTable() { return kEffects; }
+std::span<const EffectRow> effectTable() {
+    return kEffects;
+}
 
 const EffectRow* effectForIndex(int index) {
     for (const auto& row : kEffects)

@@ -15,7 +15,18 @@
 namespace amplix {
 
 // The window that owns a control.
-enum class ToneWindow : std::uint8_t { Frame, Chorus, Rotary, Tremolo, Swell, Compressor, Delay, Reverb, Gate, Pedals };
+enum class ToneWindow : std::uint8_t {
+    Frame,
+    Chorus,
+    Rotary,
+    Tremolo,
+    Swell,
+    Compressor,
+    Delay,
+    Reverb,
+    Gate,
+    Pedals
+};
 
 // How a control's state becomes the value sent.
 enum class ControlKind : std::uint8_t {
@@ -32,17 +43,17 @@ enum class ListMap : std::uint8_t { None, Effect, CompressionRatio, TwoEntry };
 
 // What a controller from the device does to its control (v the value, r = 127 - v).
 enum class ReceiveRule : std::uint8_t {
-    Ignored,      // sent by the editor but never taken back
-    Reversed,     // slider <- r
-    Direct,       // slider <- v
-    Switch,       // box <- v >= 64
-    Index,        // list <- index v
-    TwoEntry,     // list <- v < 64 ? 0 : 1
-    RatioSteps,   // list <- the step of v among 22, 44, 66, 88, 110
-    AmpModel,     // shows the amp model and reads the patch
-    EffectType,   // reads the patch; the dump shows the effect
-    RotaryDepth,  // slider <- r only while "Rotary" is selected, else a read after 800 ms
-    TapTempo,     // a read after 1000 ms
+    Ignored,     // sent by the editor but never taken back
+    Reversed,    // slider <- r
+    Direct,      // slider <- v
+    Switch,      // box <- v >= 64
+    Index,       // list <- index v
+    TwoEntry,    // list <- v < 64 ? 0 : 1
+    RatioSteps,  // list <- the step of v among 22, 44, 66, 88, 110
+    AmpModel,    // shows the amp model and reads the patch
+    EffectType,  // reads the patch; the dump shows the effect
+    RotaryDepth, // slider <- r only while "Rotary" is selected, else a read after 800 ms
+    TapTempo,    // a read after 1000 ms
 };
 
 // What happens beside the plain send or receive.
@@ -154,7 +165,9 @@ int delayTimeMsFromRecord(std::uint32_t recordValue);
 
 // The list index a received value selects.
 int ratioIndexForValue(int value);
-inline int twoEntryIndexForValue(int value) { return value < 64 ? 0 : 1; }
+inline int twoEntryIndexForValue(int value) {
+    return value < 64 ? 0 : 1;
+}
 
 // The raw value of p's record field, and a value written into that field alone: a value wider
 // than the field keeps its low bits, every other bit of the record stays as it was. A member
@@ -177,7 +190,7 @@ struct EffectRow {
     int index;
     std::uint8_t code;
     bool delay;
-    bool tremChor; // checked and enabled; otherwise unchecked and disabled
+    bool tremChor;     // checked and enabled; otherwise unchecked and disabled
     ToneWindow window; // Frame: no modulation-slot window
 };
 inline constexpr std::uint8_t kRotaryEffectCode = 2;
