@@ -229,7 +229,7 @@ void SimulatorMidiService::runWire() {
         // A slice is handed over when its last byte would have arrived. The schedule follows
         // the wire's own clock, so waking late for one slice never delays the ones after it.
         std::size_t count = std::min(kSliceBytes, wire_.size());
-        auto due = wireFreeAt_ + count * kByteTime;
+        auto due = wireFreeAt_ + cableTime(count);
         auto flushes = flushCount_;
         if (wireChanged_.wait_until(lock, due, [&] { return stopping_ || flushCount_ != flushes; }))
             continue;

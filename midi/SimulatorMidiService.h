@@ -30,7 +30,6 @@ public:
     static constexpr const char* kDeviceName = "Amplix POD Simulator";
     enum class Pacing { WireSpeed, Immediate };
 
-    static constexpr std::chrono::microseconds kByteTime = kCableByteTime;
     static constexpr std::size_t kSliceBytes = 16;
 
     explicit SimulatorMidiService(Pacing pacing = Pacing::WireSpeed);

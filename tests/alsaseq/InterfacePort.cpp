@@ -22,10 +22,6 @@ constexpr const char* kOverrunText = "ALSA: seq_midi: MIDI output buffer overrun
 // Room for any decoded non-SysEx event, as the kernel's bridge allows.
 constexpr std::size_t kShortEventBytes = 10;
 
-bool isVariable(const snd_seq_event_t& event) {
-    return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) == SND_SEQ_EVENT_LENGTH_VARIABLE;
-}
-
 } // namespace
 
 InterfacePort::InterfacePort(Emit emit) : emit_(std::move(emit)) {

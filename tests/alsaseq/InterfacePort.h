@@ -3,6 +3,7 @@
 
 #include "AlsaSeqModel.h"
 #include "device/PodDevice.h"
+#include "midi/CablePacing.h"
 
 #include <alsa/asoundlib.h>
 
@@ -21,6 +22,11 @@ class MessageJoiner;
 
 namespace amplix::alsaseq::detail {
 
+// A SysEx and the like carry their bytes outside the event.
+inline bool isVariable(const snd_seq_event_t& event) {
+    return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) == SND_SEQ_EVENT_LENGTH_VARIABLE;
+}
+
 // Behaves as the kernel's bridge between a sequencer port and a rawmidi device does: events
 // sent to the port are written into a bounded output buffer or dropped whole, the buffer
 // drains at cable speed, and bytes coming back are turned into events one byte at a time.
@@ -31,8 +37,7 @@ public:
     // Hands an event from the port to its subscribers.
     using Emit = std::function<void(snd_seq_event_t&)>;
 
-    // 31250 baud, ten bits a byte.
-    static constexpr Clock::duration kByteTime = std::chrono::microseconds(320);
+    static constexpr Clock::duration kByteTime = kCableByteTime;
     // The kernel turns input into events with a 256-byte encoder, so SysEx comes in such pieces.
     static constexpr std::size_t kInputEventSize = 256;
 

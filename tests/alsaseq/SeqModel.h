@@ -33,10 +33,6 @@ inline constexpr int kAnnouncePort = 1;
 // An event and, in the kernel's pool, one cell.
 inline constexpr std::size_t kEventSize = sizeof(snd_seq_event_t);
 
-inline bool isVariable(const snd_seq_event_t& event) {
-    return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) == SND_SEQ_EVENT_LENGTH_VARIABLE;
-}
-
 inline bool isVariableType(const snd_seq_event_t& event) {
     return event.type >= SND_SEQ_EVENT_SYSEX && event.type < SND_SEQ_EVENT_SYSEX + 10;
 }
