@@ -214,12 +214,16 @@ private:
     void showEffect(const amplix::EffectRow& row);
     void showAmpModel(int index);
     DEffectWindow* effectWindow(amplix::ToneWindow window) const;
+    std::array<DEffectWindow*, amplix::kEffectWindows.size()> effectWindows() const;
     void receiveController(int controller, int value);
     void receiveProgram(int program);
     void setupPanel();
     void requestDump(const amplix::Request& request, int timeoutMs, bool bank);
-    void clearRequestState(bool bank);
-    void releaseReceiveBuffer();
+    // Which request's flags end with it: those riding on an edit-buffer dump, on a bank dump,
+    // or every one (the port closes, the buffer comes back unusable).
+    enum class RequestEnd { SinglePatch, Bank, All };
+    // Every end of a request: the receive buffer goes and the request's flags clear.
+    void endRequest(RequestEnd which);
     void closeMainWindow();
     void closeHelpWindow();
     // While a SysEx is on its way the window repaints but the frame handles nothing else: its

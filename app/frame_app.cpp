@@ -99,9 +99,7 @@ void DFrame::createChildWindows(QWidget* client) {
 
 void DFrame::SetupWindow() {
     // The child windows set up their own controls first, as their creation on screen would.
-    for (DEffectWindow* window : std::initializer_list<DEffectWindow*>{
-             PedalsWindow, GateWindow, ReverbWindow, DelayWindow, CompressorWindow, SwellWindow,
-             TremoloWindow, RotaryWindow, ChorusWindow})
+    for (DEffectWindow* window : effectWindows())
         window->SetupWindow();
     followSystemColours(this);
 
@@ -110,9 +108,8 @@ void DFrame::SetupWindow() {
     PODMidiChannel = 0;
     PODMidiInPort = PODMidiOutPort = 0;
     PODMidiSet = 0;
-    Waiting_for_sysex = Save_flag = Name_flag = SaveToPod_flag = Save_All_flag = 0;
+    endRequest(RequestEnd::All);
     AmpModel_linked = 1;
-    AmpModel_flag = -1;
     HPODMidiIn = HPODMidiOut = amplix::kNoHandle;
 
     setupPanel();

@@ -9,7 +9,7 @@
 #include "files/SafeSave.h"
 #include "import/PatchSource.h"
 
-#include <QFile>
+#include "files/BoundedRead.h"
 
 using namespace amplix;
 
@@ -30,18 +30,12 @@ void DFrame::CmFileOpen_() {
     const QString path = askOpenFileName(this, kOpenFilter);
     if (path.isEmpty())
         return;
-    QByteArray bytes;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            ShowMessage(this, QStringLiteral("Error: Couldn't open file."), kErrorCaption);
-            return;
-        }
-        bytes = file.read(kReadLimit);
-    } // closed before anything is shown
-
-    const PatchSource source = openPatchFile(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    const std::optional<QByteArray> bytes = readFileBounded(path, kReadLimit);
+    if (!bytes) {
+        ShowMessage(this, QStringLiteral("Error: Couldn't open file."), kErrorCaption);
+        return;
+    }
+    const PatchSource source = openPatchFile(byteSpan(*bytes));
     if (!source.ok()) {
         ShowMessage(this, QString::fromStdString(source.failure->text),
                     QString::fromStdString(source.failure->caption));
@@ -64,14 +58,7 @@ void DFrame::CmFileOpen_() {
             return;
         entry = std::size_t(patch_index);
     }
-    const ImportResult result = sourceDump(source, entry);
-    if (!result.ok())
-        return;
-    std::copy(result.dump->begin(), result.dump->end(), sysEx.begin());
-    UpdateAmplixFromSysex();
-    repaint();
-    if (SendSysexMessage(int(kSingleDumpSize)))
-        CmFileRead();
+    finishImport(sourceDump(source, entry));
 }
 
 void DFrame::CmFileSave_() {

@@ -6,8 +6,7 @@
 #include "import/DPatchImportDialog.h"
 #include "import/ImportChoosers.h"
 
-#include <QByteArray>
-#include <QFile>
+#include "files/BoundedRead.h"
 
 #include <algorithm>
 
@@ -16,7 +15,6 @@ using namespace amplix;
 namespace {
 
 constexpr qint64 kReadLimit = qint64(kMaxImportFileSize);
-constexpr qint64 kReadPieceSize = 64 * 1024;
 
 void showFailure(QWidget* parent, const ImportFailure& failure) {
     ShowMessage(parent, QString::fromStdString(failure.text), QString::fromStdString(failure.caption));
@@ -47,27 +45,15 @@ void DFrame::CmFileImport() {
 }
 
 void DFrame::importFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Read whole and closed at once; the readers then work on the bytes alone. One byte past the
+    // limit is enough to refuse a file that is too large.
+    const std::optional<QByteArray> data = readFileBounded(path, kReadLimit + 1);
+    if (!data) {
         showFailure(this, kCouldNotOpen);
         return;
     }
-    // Read whole and closed at once; the readers then work on the bytes alone. Read in pieces
-    // up to just past the limit, so that a device or pipe without a size is bounded too.
-    QByteArray data;
-    if (file.size() <= kReadLimit) {
-        while (data.size() <= kReadLimit) {
-            const QByteArray piece = file.read(kReadPieceSize);
-            if (piece.isEmpty())
-                break;
-            data += piece;
-        }
-    }
-    file.close();
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
-                                              std::size_t(data.size()));
     // Patch names are 8-bit Latin-1, GuitarPort's are taken from the path.
-    const PatchSource source = openImportFile(bytes, path.toLatin1().toStdString());
+    const PatchSource source = openImportFile(byteSpan(*data), path.toLatin1().toStdString());
     if (!source.ok()) {
         showFailure(this, *source.failure);
         return;

@@ -76,11 +76,8 @@ void DFrame::ClosePodMidiPorts() {
     // time it is handled the handle no longer matches and it is ignored.
     if (HPODMidiIn != kNoHandle)
         midi_.resetInput(HPODMidiIn);
-    if (Waiting_for_sysex) {
-        midiHdr.reset();
-        Waiting_for_sysex = Save_flag = Name_flag = SaveToPod_flag = Save_All_flag = 0;
-        AmpModel_flag = -1;
-    }
+    if (Waiting_for_sysex)
+        endRequest(RequestEnd::All);
     if (HPODMidiIn != kNoHandle)
         midi_.closeInput(HPODMidiIn);
     HPODMidiIn = kNoHandle;

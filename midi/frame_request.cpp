@@ -24,11 +24,12 @@ void DFrame::ReadPODAll() {
     requestDump(kBankRequest, kBankTimeoutMs, true);
 }
 
-void DFrame::clearRequestState(bool bank) {
+void DFrame::endRequest(RequestEnd which) {
+    midiHdr.reset();
     Waiting_for_sysex = 0;
-    if (bank) {
+    if (which != RequestEnd::SinglePatch)
         Save_All_flag = 0;
-    } else {
+    if (which != RequestEnd::Bank) {
         Save_flag = Name_flag = SaveToPod_flag = 0;
         AmpModel_flag = -1;
     }
@@ -39,19 +40,18 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
     if (Waiting_for_sysex)
         return;
     Waiting_for_sysex = 1;
+    const RequestEnd failed = bank ? RequestEnd::Bank : RequestEnd::SinglePatch;
 
     try {
         midiHdr = std::make_shared<SysexBuffer>();
     } catch (const std::bad_alloc&) {
-        midiHdr.reset();
-        clearRequestState(bank);
+        endRequest(failed);
         return;
     }
 
     err = midi_.addBuffer(HPODMidiIn, midiHdr);
     if (err != MidiResult::Ok) {
-        midiHdr.reset();
-        clearRequestState(bank);
+        endRequest(failed);
         ShowMessage(this, QStringLiteral("Failed to prepare midi input buffer"));
         return;
     }
@@ -60,10 +60,9 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
     err = midi_.sendSysex(HPODMidiOut, request.data(), request.size());
     if (err != MidiResult::Ok) {
         // Take the armed buffer back; it returns as a stale buffer and is ignored.
-        midiHdr.reset();
+        endRequest(failed);
         midi_.resetInput(HPODMidiIn);
         midi_.startInput(HPODMidiIn);
-        clearRequestState(bank);
         ShowMessage(this, QStringLiteral("Failed to send sysex message!"));
         return;
     }
@@ -88,12 +87,6 @@ int DFrame::WmChkRecSysex(std::uint64_t requestNumber) {
 int DFrame::WmGetTapTempo() {
     CmFileRead();
     return 0;
-}
-
-void DFrame::releaseReceiveBuffer() {
-    midiHdr.reset();
-    Waiting_for_sysex = Save_flag = Name_flag = SaveToPod_flag = Save_All_flag = 0;
-    AmpModel_flag = -1;
 }
 
 int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBuffer>& lparam) {
@@ -131,22 +124,19 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
             SaveToPod_flag = 0;
             WriteToPOD();
         }
-        midiHdr.reset();
-        Waiting_for_sysex = 0;
-        Save_flag = 0;
-        AmpModel_flag = -1;
+        endRequest(RequestEnd::SinglePatch);
         return 0;
     }
     if (kind == DumpKind::Bank && Save_All_flag)
         QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE_ALL, 0, std::int64_t(recorded)));
-    releaseReceiveBuffer();
+    endRequest(RequestEnd::All);
     return 0;
 }
 
 int DFrame::ProcessSysexError(MidiHandle wparam, const std::shared_ptr<SysexBuffer>& lparam) {
     if (!lparam || wparam != HPODMidiIn || lparam != midiHdr)
         return 0;
-    releaseReceiveBuffer();
+    endRequest(RequestEnd::All);
     CmFileRead();
     return 0;
 }

@@ -2,13 +2,13 @@
 #include "app/DFrame.h"
 
 #include "app/MessageBox.h"
+#include "files/BoundedRead.h"
 #include "files/SafeSave.h"
 #include "midi/DMidiSetupDialog.h"
 #include "midi/MidiConfig.h"
 #include "midi/MidiTrace.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <vector>
 
@@ -79,15 +79,13 @@ void DFrame::CmSetupMidi() {
 }
 
 void DFrame::UpdateMidiSettings() {
-    QFile file(QDir(PathAmplix).filePath(QString::fromLatin1(kConfigFileName)));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<QByteArray> bytes =
+        readFileBounded(QDir(PathAmplix).filePath(QString::fromLatin1(kConfigFileName)), kConfigReadLimit);
+    if (!bytes) {
         CmSetupMidi();
         return;
     }
-    const QByteArray bytes = file.read(kConfigReadLimit);
-    file.close();
-    auto config = decodeMidiConfig(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    auto config = decodeMidiConfig(byteSpan(*bytes));
     if (!config) {
         CmSetupMidi();
         return;

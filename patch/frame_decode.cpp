@@ -25,9 +25,8 @@ void DFrame::UpdateAmplixFromSysex() {
         if (p.member == "AmpModel")
             Drive2->setVisible(control.value == kPodLayerAmpModel);
         else if (p.extra == ToneExtra::DelayTimeLabel) // the label shows the time even above the slider's end
-            DelayWindow->StaticDelayTime->setText(QString::fromStdString(delayTimeLabel(control.value)));
+            DelayWindow->showDelayTime(control.value);
         else if (p.extra == ToneExtra::FeedbackLabel)
-            ChorusWindow->StaticChFeedback->setText(
-                QString::fromStdString(chorusFeedbackLabel(positionForValue(p, control.value))));
+            ChorusWindow->showFeedback(positionForValue(p, control.value));
     }
 }

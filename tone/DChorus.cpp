@@ -46,5 +46,9 @@ void DChorus::UpdateChPreDelay(int) {
 
 void DChorus::UpdateChFeedback(int) {
     sendParameter("ChFeedback");
-    StaticChFeedback->setText(QString::fromStdString(chorusFeedbackLabel(controlState(ChFeedback))));
+    showFeedback(controlState(ChFeedback));
+}
+
+void DChorus::showFeedback(int position) {
+    StaticChFeedback->setText(QString::fromStdString(chorusFeedbackLabel(position)));
 }

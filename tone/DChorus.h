@@ -19,6 +19,8 @@ public:
     void UpdateChDepth(int code = 0);
     void UpdateChFeedback(int code = 0);
     void UpdateChPreDelay(int code = 0);
+    // The feedback label for a slider position: its sign, or no feedback in the middle.
+    void showFeedback(int position);
 
     // Controls, in declaration order.
     QSlider* ChSpeed = nullptr;

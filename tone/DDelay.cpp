@@ -46,6 +46,10 @@ void DDelay::UpdateDelay() {
 }
 
 void DDelay::UpdateDelayTime(int) {
-    StaticDelayTime->setText(QString::fromStdString(delayTimeLabel(controlState(DelayTime))));
+    showDelayTime(controlState(DelayTime));
     sendParameter("DelayTime");
+}
+
+void DDelay::showDelayTime(int value) {
+    StaticDelayTime->setText(QString::fromStdString(delayTimeLabel(value)));
 }

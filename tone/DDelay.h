@@ -20,6 +20,8 @@ public:
     void UpdateDelayFeedback(int code = 0);
     void UpdateDelayTime(int code = 0);
     void UpdateDelay();
+    // The time label for a value of the delay time; a patch may hold more than the slider reaches.
+    void showDelayTime(int value);
 
     // Controls, in declaration order.
     QSlider* DelayLevel = nullptr;

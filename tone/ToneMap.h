@@ -27,6 +27,10 @@ enum class ToneWindow : std::uint8_t {
     Gate,
     Pedals
 };
+// The nine effect setup windows: every window but the frame.
+inline constexpr std::array<ToneWindow, 9> kEffectWindows = {
+    ToneWindow::Chorus,     ToneWindow::Rotary, ToneWindow::Reverb, ToneWindow::Tremolo, ToneWindow::Swell,
+    ToneWindow::Compressor, ToneWindow::Delay,  ToneWindow::Gate,   ToneWindow::Pedals};
 
 // How a control's state becomes the value sent.
 enum class ControlKind : std::uint8_t {

@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 
 using namespace amplix;
 
@@ -86,7 +85,7 @@ void DFrame::receiveController(int controller, int v) {
         setControlState(toneControl("Wah"), 1);
         break;
     case ToneExtra::FeedbackLabel:
-        ChorusWindow->StaticChFeedback->setText(QString::fromStdString(chorusFeedbackLabel(r)));
+        ChorusWindow->showFeedback(r);
         break;
     default:
         break;

@@ -20,6 +20,8 @@
 #include <QSlider>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace amplix;
 
 namespace {
@@ -68,6 +70,12 @@ DEffectWindow* DFrame::effectWindow(ToneWindow window) const {
     return nullptr;
 }
 
+std::array<DEffectWindow*, kEffectWindows.size()> DFrame::effectWindows() const {
+    std::array<DEffectWindow*, kEffectWindows.size()> windows{};
+    std::ranges::transform(kEffectWindows, windows.begin(), [this](ToneWindow w) { return effectWindow(w); });
+    return windows;
+}
+
 void DFrame::SendParameter(const ToneParameter& parameter) {
     QWidget* widget = toneControl(parameter.member);
     if (!widget)
@@ -94,12 +102,7 @@ void DFrame::connectPanelHandlers() {
     for (const auto& [member, handler] : sliders)
         onUserChange(toneControl(member), this, [this, update = handler] { (this->*update)(0); });
 
-    for (DEffectWindow* window :
-         {static_cast<DEffectWindow*>(PedalsWindow), static_cast<DEffectWindow*>(GateWindow),
-          static_cast<DEffectWindow*>(ReverbWindow), static_cast<DEffectWindow*>(DelayWindow),
-          static_cast<DEffectWindow*>(CompressorWindow), static_cast<DEffectWindow*>(SwellWindow),
-          static_cast<DEffectWindow*>(TremoloWindow), static_cast<DEffectWindow*>(RotaryWindow),
-          static_cast<DEffectWindow*>(ChorusWindow)})
+    for (DEffectWindow* window : effectWindows())
         connect(window, &DEffectWindow::controllerChanged, this, [this](int controller, int value) {
             SendControlChange(std::uint8_t(controller), std::uint8_t(value));
         });
@@ -169,11 +172,10 @@ void DFrame::UpdateAmpModel() {
 }
 
 void DFrame::showEffect(const EffectRow& effect) {
-    for (DEffectWindow* slot :
-         {static_cast<DEffectWindow*>(ChorusWindow), static_cast<DEffectWindow*>(RotaryWindow),
-          static_cast<DEffectWindow*>(TremoloWindow), static_cast<DEffectWindow*>(SwellWindow),
-          static_cast<DEffectWindow*>(CompressorWindow)})
-        slot->hide();
+    // Only one window of the modulation slot shows: the one of the effect chosen.
+    for (const EffectRow& slot : effectTable())
+        if (DEffectWindow* window = effectWindow(slot.window))
+            window->hide();
     setControlState(toneControl("Delay"), effect.delay ? 1 : 0);
     setControlState(TremChor, effect.tremChor ? 1 : 0);
     TremChor->setEnabled(effect.tremChor);

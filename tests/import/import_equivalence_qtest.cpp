@@ -182,6 +182,11 @@ private slots:
         row("another maker's SysEx", "g.pod", changed(single, 1, 0x43), true, 0, "", none, invalid);
         row("a store message", "h.pod", changed(single, 6, 0x00), true, 0, "", none, invalid);
         row("neither header", "i.pod", Bytes(200, 'x'), true, 0, "", none, invalid);
+        // Only as much as a bank is read: what follows one is never looked at, and a device
+        // without an end is read no further.
+        row("bank, more after it", "j.syx", cat({banked, Bytes(300, 0x55)}), true, 2, "", bankChooser, "",
+            singlePatch(bankRecords()[2], 0x4B));
+        row("a device that never ends, opened", "zero.pod", {}, true, 0, "", none, invalid);
 
         row("SoundDiver, past a skip", "a.LIB", library, false, 1, "", sd, "", sdEntry(library, false, 1));
         row("SoundDiver reversed, .GPT", "b.GPT", reversed, false, 0, "", sd, "", sdEntry(reversed, true, 0));
@@ -243,7 +248,7 @@ private slots:
         const auto& [fileName, bytes, open, row, effect, dialog, message, dump] = c;
         QTemporaryDir dir;
         const QString path = dir.filePath(fileName);
-        if (fileName == QLatin1String("zero.LIB"))
+        if (fileName.startsWith(QLatin1String("zero.")))
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
         else if (fileName != QLatin1String("absent.LIB"))
             write(path, bytes);
