@@ -12,7 +12,7 @@
 // send and the bank read, against 152 and 5121 bytes of cable time.
 //
 // Output: one "key value" line per figure, read by scripts/bench.
-#include "JackFixture.h"
+#include "E2eHarness.h"
 
 #include "AlsaSeqModel.h"
 

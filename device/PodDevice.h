@@ -20,7 +20,6 @@ public:
 
     static constexpr int kManualMode = 0;
     static constexpr int kLastProgram = int(kPatchLocations); // programs 1..36 are locations 0..35
-    static constexpr std::uint8_t kTapTempoController = amplix::kTapTempoController;
     static constexpr std::uint8_t kTapValue = 127;
     // Byte 7 carries no meaning the editor knows of; a non-zero default shows whether a
     // receiver passes it on unchanged.

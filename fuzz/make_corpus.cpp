@@ -4,8 +4,8 @@
 #include "midi/MidiConfig.h"
 #include "midi/MidiTypes.h"
 #include "patch/SysexFormat.h"
+#include "support/TestPatchFiles.h"
 #include "tone/ToneMap.h"
-#include "tools/TestPatchFiles.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -197,12 +197,6 @@ std::int64_t ratioNumber(std::uint8_t byte) {
     return byte > kLargestRatioByte ? kStrongestRatio : byte + 1;
 }
 
-int effectCode(std::string_view name) {
-    const auto found = std::find(kEffectNames.begin(), kEffectNames.end(), name);
-    const EffectRow* row = effectForIndex(int(found - kEffectNames.begin()));
-    return row ? row->code : 0;
-}
-
 // Reads the fixed places of the file. A missing byte reads as 0 and is remembered, so the
 // conversion runs straight through and is refused at the end.
 class Source {
@@ -380,7 +374,7 @@ ImportResult convertGuitarPort(std::span<const std::uint8_t> file, std::string_v
     // A compressor that is switched off never wins, whatever was chosen.
     const bool loadModulation = modOrComp == kLoadModulation || in.byteAt(kCompressorOnOffset) == 0;
     if (!loadModulation) {
-        storeRecordField("EffectSel", effectCode("Delay/Compressor"), record);
+        storeRecordField("EffectSel", effectCodeNamed("Delay/Compressor"), record);
         convertFields(in, record, 0, kCompressor);
         storeRecordField("TremChor", 0, record);
     }
@@ -397,7 +391,7 @@ ImportResult convertGuitarPort(std::span<const std::uint8_t> file, std::string_v
         if (modulation.variant != kNoVariant &&
             in.byteAt(kModulationOffset + std::size_t(modulation.variant)) != kFirstChorus)
             effect = modulation.otherEffect;
-        storeRecordField("EffectSel", effectCode(effect), record);
+        storeRecordField("EffectSel", effectCodeNamed(effect), record);
         convertFields(in, record, kModulationOffset, modulation.fields);
     }
 

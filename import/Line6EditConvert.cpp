@@ -332,12 +332,6 @@ long long headerValue(Scale scale, std::uint8_t byte) {
     }
 }
 
-int effectCodeNamed(std::string_view name) {
-    const auto at = std::find(kEffectNames.begin(), kEffectNames.end(), name);
-    const EffectRow* row = effectForIndex(int(at - kEffectNames.begin()));
-    return row ? row->code : 0;
-}
-
 int effectCode(const std::array<std::uint8_t, 3>& type, std::uint8_t model) {
     for (const auto& row : kEffectModels)
         if (row.type == type && row.model == model)

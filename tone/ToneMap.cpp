@@ -1,6 +1,8 @@
 // The one table of device parameters, and the conversions every part of the editor reads from it.
 #include "tone/ToneMap.h"
 
+#include "tone/ToneLists.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -389,6 +391,12 @@ const EffectRow* effectForIndex(int index) {
         if (row.index == index)
             return &row;
     return nullptr;
+}
+
+int effectCodeNamed(std::string_view name) {
+    const auto at = std::find(kEffectNames.begin(), kEffectNames.end(), name);
+    const EffectRow* row = effectForIndex(int(at - kEffectNames.begin()));
+    return row ? row->code : 0;
 }
 
 const EffectRow* effectForCode(int code) {

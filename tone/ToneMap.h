@@ -201,6 +201,8 @@ inline constexpr std::uint8_t kRotaryEffectCode = 2;
 std::span<const EffectRow> effectTable();
 const EffectRow* effectForIndex(int index);
 const EffectRow* effectForCode(int code);
+// The device's code of the effect the effect list names so; 0 for a name not in the list.
+int effectCodeNamed(std::string_view name);
 EffectLayout layoutForEffectCode(int code);
 
 // The chorus feedback label for a slider position: 64 is no feedback, below it negative.

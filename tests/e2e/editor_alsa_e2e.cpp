@@ -2,7 +2,7 @@
 // kernel bridge drops an event that does not fit its 4096-byte buffer, a 31250-baud cable and
 // the device model behind it. The editor runs in this process; the program itself is started
 // with the model preloaded.
-#include "JackFixture.h"
+#include "E2eHarness.h"
 
 #include "AlsaSeqModel.h"
 #include "device/PodDevice.h"
@@ -39,12 +39,6 @@ const Bytes kEditRequestBytes(kEditBufferRequest.begin(), kEditBufferRequest.end
 const Bytes kBankRequestBytes(kBankRequest.begin(), kBankRequest.end());
 constexpr milliseconds kBankTimeoutLimit{12000}; // the bank request's own 8000 ms, and slack
 constexpr milliseconds kReadLimit{4000};         // the edit-buffer request's own 1000 ms, and slack
-
-Bytes readAll(const QString& path) {
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return Bytes(bytes.begin(), bytes.end());
-}
 
 QString deviceEditBufferName() {
     QString name;
@@ -273,7 +267,7 @@ private slots:
         QVERIFY(e2e::waitUntil([&] { return answer.shown == 1 && QFile::exists(path); }, kBankTimeoutLimit));
         Bytes device;
         alsaseq::withDevice([&](PodDevice& pod) { device = pod.bankDump(); });
-        QCOMPARE(readAll(path), device);
+        QCOMPARE(testsupport::readFileBytes(path), device);
         const auto stats = alsaseq::stats();
         QCOMPARE(stats.eventsFromPort - before_.eventsFromPort, std::size_t(21));
         QCOMPARE(stats.largestEventFromPort, kSysexPieceSize);

@@ -1,6 +1,6 @@
 // The editor and its MIDI service on private JACK servers: bytes on the wire checked by the
 // Python POD peer, the editor against amplix-podsim, and transport faults.
-#include "JackFixture.h"
+#include "E2eHarness.h"
 
 #include "device/FactoryPatches.h"
 #include "midi/RtMidiService.h"

@@ -5,13 +5,12 @@
 #include "files/SafeSave.h"
 #include "midi/SimulatorMidiService.h"
 #include "support/FrameHarness.h"
-#include "tests/tools/TestPatchFiles.h"
+#include "tests/support/TestPatchFiles.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 
 #include <csignal>
@@ -22,20 +21,11 @@ using namespace patchfiles;
 using testsupport::DialogWatcher;
 using testsupport::FrameHarness;
 using testsupport::MessageBoxWatcher;
+using testsupport::pressButton;
+using testsupport::readFileBytes;
+using testsupport::writeFileBytes;
 
 namespace {
-
-Bytes readAll(const QString& path) {
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return Bytes(bytes.begin(), bytes.end());
-}
-
-void writeFile(const QString& path, const Bytes& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
 
 // Answers each file dialog with the next path as a user types it, each other dialog by the
 // given action.
@@ -54,10 +44,6 @@ struct Answers {
         static_cast<QDialog*>(files)->accept();
     }};
 };
-
-void press(QWidget* dialog, const char* button) {
-    dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
-}
 
 } // namespace
 
@@ -93,9 +79,9 @@ private slots:
             pod.setPatch(5, PatchRecord{}); // changed since the files were saved
             pod.setEditBuffer(PatchRecord{});
         });
-        const Bytes saved = readAll(single);
+        const Bytes saved = readFileBytes(single);
         QCOMPARE(saved, editBuffer);
-        QCOMPARE(readAll(bank + ".syx"), device);
+        QCOMPARE(readFileBytes(bank + ".syx"), device);
 
         QStringList listed;
         answers.paths = {bank + ".syx"};
@@ -103,7 +89,7 @@ private slots:
             auto* list = d->findChild<QListWidget*>(QStringLiteral("PatchSelect"));
             for (int row = 0; row < list->count(); ++row)
                 listed << list->item(row)->text();
-            press(d, "OK");
+            pressButton(d, "OK");
         };
         f.menuAction(CM_FILEOPEN)->trigger();
         FrameHarness::settle();
@@ -117,7 +103,7 @@ private slots:
         for (const char* answer : {"Cancel", "OK"}) {
             answers.paths = {bank + ".syx"};
             int step = 0;
-            answers.other = [&](QWidget* d) { press(d, step++ == 0 ? "ButtonLoadAll" : answer); };
+            answers.other = [&](QWidget* d) { pressButton(d, step++ == 0 ? "ButtonLoadAll" : answer); };
             f.menuAction(CM_FILEOPEN)->trigger();
             FrameHarness::settle();
             QCOMPARE(step, 2); // the chooser, then the warning
@@ -139,7 +125,7 @@ private slots:
         h.answerWithSingleDump();
         const QString path = h.dir.filePath("keep.pod");
         const Bytes old(151, 0x33);
-        writeFile(path, old);
+        writeFileBytes(path, old);
 
         // A disk that fills up: no file may grow past 64 bytes.
         std::signal(SIGXFSZ, SIG_IGN);
@@ -158,7 +144,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &before);
         QCOMPARE(boxes.seen()[1].text, QStringLiteral("Error writing to file!"));
         QCOMPARE(boxes.seen()[1].caption, QStringLiteral("Error!!"));
-        QCOMPARE(readAll(path), old);
+        QCOMPARE(readFileBytes(path), old);
 
         // A file that cannot be created at all fails the same way, and nothing is written.
         const QString nowhere = h.dir.filePath("no such folder/x.pod");

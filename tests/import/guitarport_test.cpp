@@ -1,6 +1,6 @@
 // GuitarPort files written here byte by byte: conversion, effect choice, information texts, cut files.
 #include "import/GuitarPort.h"
-#include "tests/tools/TestPatchFiles.h"
+#include "tests/support/TestPatchFiles.h"
 
 #include <gtest/gtest.h>
 

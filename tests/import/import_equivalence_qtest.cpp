@@ -9,7 +9,7 @@
 #include "import/SoundDiver.h"
 #include "midi/SimulatorMidiService.h"
 #include "support/FrameHarness.h"
-#include "tests/tools/TestPatchFiles.h"
+#include "tests/support/TestPatchFiles.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,7 +18,6 @@
 #include <QListView>
 #include <QListWidget>
 #include <QProcess>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -27,21 +26,12 @@ using namespace patchfiles;
 using testsupport::DialogWatcher;
 using testsupport::FrameHarness;
 using testsupport::MessageBoxWatcher;
+using testsupport::pressButton;
+using testsupport::writeFileBytes;
 
 namespace {
 
 constexpr int kProcessTimeoutMs = 30000, kErrorStatus = 2;
-
-QString write(const QString& path, const Bytes& bytes) {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    return path;
-}
-
-void press(QWidget* dialog, const char* button) {
-    dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
-}
 
 // What came of a file in the editor: the chooser shown and the message (text|caption).
 struct Outcome {
@@ -77,7 +67,7 @@ Outcome throughTheEditor(MidiService& midi, const QString& path, bool open, int 
             if (radio->isVisible())
                 QTest::mouseClick(radio, Qt::LeftButton);
         }
-        press(dialog, "OK");
+        pressButton(dialog, "OK");
     });
     open ? frame.CmFileOpen_() : frame.importFile(path);
     FrameHarness::settle();
@@ -251,7 +241,7 @@ private slots:
         if (fileName.startsWith(QLatin1String("zero.")))
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
         else if (fileName != QLatin1String("absent.LIB"))
-            write(path, bytes);
+            writeFileBytes(path, bytes);
         if (fileName == QLatin1String("huge.LIB"))
             QVERIFY(QFile(path).resize(64 * 1024 * 1024 + 1)); // sparse: costs no disk
 
@@ -317,11 +307,11 @@ private slots:
                     if (radio->isChecked())
                         seen.back() << radio->text() + " checked";
             }
-            press(dialog, "Cancel");
+            pressButton(dialog, "Cancel");
         });
-        f.importFile(write(h.dir.filePath("library.LIB"),
-                           soundDiver({{"Clean", soundDiverTail(1)}, {"Lead", soundDiverTail(3)}})));
-        f.importFile(write(
+        f.importFile(writeFileBytes(h.dir.filePath("library.LIB"),
+                                    soundDiver({{"Clean", soundDiverTail(1)}, {"Lead", soundDiverTail(3)}})));
+        f.importFile(writeFileBytes(
             h.dir.filePath("three.L6B"),
             line6Bundle(
                 {line6Patch("Texas Flood", 2, 6, false,
@@ -334,7 +324,8 @@ private slots:
                             cat({line6Text("IAMP", "Rectified"), line6Text("IAPP", "Line 6 Edit")})),
                  line6Patch("Keeps texts", 4, 2, true, Bytes{})})));
         for (auto [compressor, modulation] : {std::pair{true, false}, {false, true}, {true, true}})
-            f.importFile(write(h.dir.filePath("Blues Lead.GPT"), guitarPort(compressor, modulation)));
+            f.importFile(
+                writeFileBytes(h.dir.filePath("Blues Lead.GPT"), guitarPort(compressor, modulation)));
         const QStringList first = {"Patch Import",    "Amp:   Tweed Blues",     "Pickup:  N/ Neck",
                                    "Style:   Blues",  "Band:   Double Trouble", "Song:   Pride and Joy",
                                    "Guitarist:  SRV", "Author:  Ann",           "<b>Warm</b>, round & <i>"};
@@ -365,14 +356,14 @@ private slots:
         FrameHarness h;
         DFrame& f = h.startConnected();
         for (const char* name : {"upper.LIB", "lower.lib", "mixed.L6t", "other.txt"})
-            write(h.dir.filePath(QString::fromLatin1(name)), soundDiver({{}}));
+            writeFileBytes(h.dir.filePath(QString::fromLatin1(name)), soundDiver({{}}));
         QStringList filters, shown;
         QString chooser;
         DialogWatcher dialogs([&](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             if (!files) {
                 chooser = dialog->objectName();
-                return press(dialog, "Cancel");
+                return pressButton(dialog, "Cancel");
             }
             filters = files->nameFilters();
             auto* view = files->findChild<QListView*>(QStringLiteral("listView"));

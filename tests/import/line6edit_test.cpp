@@ -1,7 +1,7 @@
 // Line 6 Edit files: device check, listing, information texts, module conversion, cut files.
 #include "import/Line6Edit.h"
 #include "import/Line6EditConvert.h"
-#include "tests/tools/TestPatchFiles.h"
+#include "tests/support/TestPatchFiles.h"
 
 #include <gtest/gtest.h>
 

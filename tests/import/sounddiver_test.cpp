@@ -1,6 +1,6 @@
 // SoundDiver libraries: the entry listing and the conversion of an entry, in both byte orders.
 #include "import/SoundDiver.h"
-#include "tests/tools/TestPatchFiles.h"
+#include "tests/support/TestPatchFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -26,9 +26,7 @@ public:
     }
 
     void writeConfig(const std::vector<std::uint8_t>& bytes) {
-        QFile file(dir.filePath(QStringLiteral("AMPLIX.CNF")));
-        file.open(QIODevice::WriteOnly);
-        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+        writeFileBytes(dir.filePath(QStringLiteral("AMPLIX.CNF")), bytes);
     }
     QByteArray readConfig() const {
         QFile file(dir.filePath(QStringLiteral("AMPLIX.CNF")));

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QSlider>
@@ -97,6 +98,27 @@ void whenModalOpens(std::function<void(QWidget*)> action, int timeoutMs) {
         }
     });
     timer->start(10);
+}
+
+std::vector<std::uint8_t> readFileBytes(const QString& path) {
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return {bytes.begin(), bytes.end()};
+}
+
+QString writeFileBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
+        qWarning("could not write %s", qPrintable(path));
+    return path;
+}
+
+void pressButton(QWidget* dialog, const char* objectName) {
+    auto* button = dialog->findChild<QAbstractButton*>(QString::fromLatin1(objectName));
+    if (!button)
+        qFatal("no button %s in %s", objectName, qPrintable(dialog->objectName()));
+    button->click();
 }
 
 QString hexBytes(const std::vector<std::uint8_t>& bytes) {

@@ -53,6 +53,14 @@ private:
 // the action receives the dialog. Returns immediately; the action runs from the event loop.
 void whenModalOpens(std::function<void(QWidget* dialog)> action, int timeoutMs = 5000);
 
+// A whole file's bytes (none when it cannot be read), and a file written with bytes (its path
+// back, for calls that take it at once).
+std::vector<std::uint8_t> readFileBytes(const QString& path);
+QString writeFileBytes(const QString& path, const std::vector<std::uint8_t>& bytes);
+
+// Clicks the dialog's button of that object name.
+void pressButton(QWidget* dialog, const char* objectName);
+
 // Bytes as the wire carries them, "B5 0D 7F"; ccHex is one control change.
 QString hexBytes(const std::vector<std::uint8_t>& bytes);
 QString ccHex(int channel, int controller, int value);

@@ -1,6 +1,8 @@
 // The tone map: the values every control sends, takes back and stores, checked against the device's rules.
 #include "tone/ToneMap.h"
 
+#include "tone/ToneLists.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -90,8 +92,12 @@ TEST(ToneMap, EffectTableRunsBothWays) {
         codes.insert(row.code);
         EXPECT_EQ(effectForCode(row.code), &row);
         EXPECT_EQ(effectForIndex(row.index), &row);
+        // The importers find effects by their list names.
+        EXPECT_EQ(effectCodeNamed(kEffectNames.at(std::size_t(row.index))), row.code);
     }
     EXPECT_EQ(codes.size(), 16u);
+    EXPECT_EQ(effectCodeNamed("Delay/Compressor"), 7);
+    EXPECT_EQ(effectCodeNamed("Wah"), 0);
     EXPECT_EQ(layoutForEffectCode(15), EffectLayout::Chorus);
     EXPECT_EQ(layoutForEffectCode(6), EffectLayout::None);
 }

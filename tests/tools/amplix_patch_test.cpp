@@ -1,6 +1,6 @@
 // amplix-patch run on files written here: list, show, JSON, diff, errors, help. (What convert
 // writes and the messages it shares with the editor: import_equivalence_qtest.)
-#include "tests/tools/TestPatchFiles.h"
+#include "tests/support/TestPatchFiles.h"
 
 #include <gtest/gtest.h>
 

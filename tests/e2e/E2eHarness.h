@@ -1,5 +1,5 @@
-// End-to-end test support: a private JACK server on the dummy driver, the Python POD peer,
-// amplix-podsim, and the editor started on them as the user starts it.
+// The end-to-end harness of both backends: a private JACK server on the dummy driver, the Python
+// POD peer, amplix-podsim, and the editor started on them (or on ALSA) as the user starts it.
 #pragma once
 
 #include "app/DFrame.h"
