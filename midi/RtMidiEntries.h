@@ -10,6 +10,7 @@
 #include <RtMidi.h>
 
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,19 @@ struct ErrorTrap {
 void trapRtMidiError(RtMidiError::Type type, const std::string& text, void* trap);
 MidiResult openFailure(const ErrorTrap& trap);
 MidiResult openFailure(const RtMidiError& error);
+// Runs an open; what it throws becomes its result: memory, RtMidi's own errors, and anything
+// else as a busy device.
+template <typename Open> MidiResult guardedOpen(Open open) {
+    try {
+        return open();
+    } catch (const std::bad_alloc&) {
+        return MidiResult::NoMemory;
+    } catch (const RtMidiError& error) {
+        return openFailure(error);
+    } catch (...) {
+        return MidiResult::Allocated;
+    }
+}
 
 struct RtMidiService::Listers {
     ErrorTrap trap;

@@ -195,7 +195,7 @@ std::string RtMidiService::outputName(unsigned index) {
 MidiResult RtMidiService::openOutput(unsigned index, MidiHandle& output) {
     output = kNoHandle;
     std::lock_guard lock(mutex_);
-    try {
+    return guardedOpen([&] {
         const auto names = outputNames();
         // RtMidi on JACK takes any port number and reports the port open.
         if (index >= names.size())
@@ -214,19 +214,13 @@ MidiResult RtMidiService::openOutput(unsigned index, MidiHandle& output) {
         output = nextMidiHandle();
         outputs_.emplace(output, std::move(entry));
         return MidiResult::Ok;
-    } catch (const std::bad_alloc&) {
-        return MidiResult::NoMemory;
-    } catch (const RtMidiError& error) {
-        return openFailure(error);
-    } catch (...) {
-        return MidiResult::Allocated;
-    }
+    });
 }
 
 MidiResult RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHandle& input) {
     input = kNoHandle;
     std::lock_guard lock(mutex_);
-    try {
+    return guardedOpen([&] {
         const auto names = inputNames();
         if (index >= names.size())
             return MidiResult::BadDeviceId;
@@ -245,13 +239,7 @@ MidiResult RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHan
         input = entry->port.handle();
         inputs_.emplace(input, std::move(entry));
         return MidiResult::Ok;
-    } catch (const std::bad_alloc&) {
-        return MidiResult::NoMemory;
-    } catch (const RtMidiError& error) {
-        return openFailure(error);
-    } catch (...) {
-        return MidiResult::Allocated;
-    }
+    });
 }
 
 // What is done to an open input port, under the lock; an unknown handle is refused.
