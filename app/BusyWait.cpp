@@ -1,16 +1,11 @@
 // The busy wait: a job on a worker thread, a local event loop without user input.
 #include "app/BusyWait.h"
 
-#include <QApplication>
+#include "app/BusyCursor.h"
+
 #include <QEventLoop>
-#include <QTimer>
 
 #include <thread>
-
-namespace {
-// A store takes 49 ms on the cable and needs no busy cursor; a bank takes 1.6 s.
-constexpr int kBusyCursorDelayMs = 150;
-} // namespace
 
 void runWhileRepainting(const std::function<void()>& job) {
     QEventLoop loop;
@@ -19,19 +14,11 @@ void runWhileRepainting(const std::function<void()>& job) {
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
-    bool busyCursor = false;
-    QTimer busy;
-    busy.setSingleShot(true);
-    QObject::connect(&busy, &QTimer::timeout, [&] {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        busyCursor = true;
-    });
-    busy.start(kBusyCursorDelayMs);
+    BusyCursor busy;
+    busy.begin();
 
     // Returns when the job is done, or at once when the application is quitting: then the job
     // is simply waited for.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();
-    if (busyCursor)
-        QApplication::restoreOverrideCursor();
 }

@@ -23,6 +23,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSlider;
+class BusyCursor;
 class DChorus;
 class DEffectWindow;
 class DCompressor;
@@ -32,6 +33,7 @@ class DPatchName;
 class DPedals;
 class DReverb;
 class DRotary;
+class DStatusLine;
 class DSwell;
 class DTremolo;
 
@@ -197,6 +199,7 @@ public:
     DRotary* RotaryWindow = nullptr;
     DChorus* ChorusWindow = nullptr;
     DPatchName* PatchWindow = nullptr;
+    DStatusLine* StatusLine = nullptr;
 
 protected:
     void customEvent(QEvent* event) override;
@@ -224,6 +227,11 @@ private:
     enum class RequestEnd { SinglePatch, Bank, All };
     // Every end of a request: the receive buffer goes and the request's flags clear.
     void endRequest(RequestEnd which);
+    // The awaited dump is here: its time-out and the wait's feedback end, whatever follows.
+    void requestAnswered();
+    // The status line's two parts: the ports in use, and what came of the user's last request.
+    void showConnection();
+    void showOutcome(const QString& text);
     void closeMainWindow();
     void closeHelpWindow();
     // While a SysEx is on its way the window repaints but the frame handles nothing else: its
@@ -240,4 +248,8 @@ private:
     int sending_ = 0;
     bool closeAfterSending_ = false;
     std::vector<std::unique_ptr<QEvent>> deferred_;
+    std::unique_ptr<BusyCursor> waitCursor_;
+    // What the status line says once the awaited patch is read; empty: "Patch read".
+    QString readOutcome_;
+    bool timedOut_ = false;
 };

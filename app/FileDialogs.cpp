@@ -41,12 +41,15 @@ QString askOpenFileName(QWidget* parent, const QString& filter) {
     return dialog.selectedFiles().first();
 }
 
-QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) {
+QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                        const QString& proposedName) {
     QFileDialog dialog(parent, QString(), QDir::currentPath(), qtFileFilter(filter));
     dialog.setOptions(dialogOptions());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!proposedName.isEmpty())
+        dialog.selectFile(proposedName + QLatin1Char('.') + defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     QDir::setCurrent(dialog.directory().absolutePath());

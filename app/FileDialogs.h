@@ -10,6 +10,8 @@ class QWidget;
 QString qtFileFilter(const QString& filter);
 
 // The chosen path, or an empty string when the user cancelled. The open dialog accepts only
-// existing files; the save dialog adds the default suffix and asks before replacing a file.
+// existing files; the save dialog proposes a file name, when given, adds the default suffix and
+// asks before replacing a file.
 QString askOpenFileName(QWidget* parent, const QString& filter);
-QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix);
+QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                        const QString& proposedName = QString());

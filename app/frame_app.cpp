@@ -2,9 +2,11 @@
 #include "app/DFrame.h"
 
 #include "app/AppIcon.h"
+#include "app/BusyCursor.h"
 #include "app/CommandIds.h"
 #include "app/DHelpAboutDialog.h"
 #include "app/DHelpWindow.h"
+#include "app/DStatusLine.h"
 #include "app/SystemColours.h"
 #include "patch/DPatchName.h"
 #include "tone/DChorus.h"
@@ -56,7 +58,8 @@ private:
 };
 
 DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
-    : QMainWindow(parent), midi_(midi), inputSink_(std::make_unique<InputSink>(this)) {
+    : QMainWindow(parent), midi_(midi), inputSink_(std::make_unique<InputSink>(this)),
+      waitCursor_(std::make_unique<BusyCursor>()) {
     setObjectName(QStringLiteral("DFrame"));
     setWindowTitle(QStringLiteral("Amplix 32"));
     setWindowIcon(amplixIcon(kWindowIconLargest));
@@ -66,7 +69,8 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(kClientWidth, kClientHeight);
+    // The status line adds its height below everything else.
+    client->setFixedSize(kClientWidth, kClientHeight + DStatusLine::kHeight);
     setCentralWidget(client);
 
     createPanel(client);
@@ -95,6 +99,7 @@ void DFrame::createChildWindows(QWidget* client) {
     RotaryWindow = new DRotary(client, QStringLiteral("Rotary Setup"));
     ChorusWindow = new DChorus(client, QStringLiteral("Chorus Setup"));
     PatchWindow = new DPatchName(client, QStringLiteral("Patch Name"));
+    StatusLine = new DStatusLine(client, kClientHeight, kClientWidth);
 }
 
 void DFrame::SetupWindow() {

@@ -4,6 +4,7 @@
 #include "app/CommandIds.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -18,14 +19,15 @@ void DFrame::createMenu() {
     };
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    add(file, QStringLiteral("&Open..."), CM_FILEOPEN);
-    add(file, QStringLiteral("&Save..."), CM_FILESAVE);
+    // The keys every desktop program has, shown beside the items' texts.
+    add(file, QStringLiteral("&Open..."), CM_FILEOPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(file, QStringLiteral("&Save..."), CM_FILESAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     add(file, QStringLiteral("Save &All..."), CM_FILESAVEALL);
     add(file, QStringLiteral("&Import..."), CM_FILEIMPORT);
     file->addSeparator();
-    add(file, QStringLiteral("&Read POD settings"), CM_FILEREAD);
+    add(file, QStringLiteral("&Read POD settings"), CM_FILEREAD)->setShortcut(QKeySequence(Qt::Key_F5));
     file->addSeparator();
-    add(file, QStringLiteral("E&xit"), CM_FILEEXIT);
+    add(file, QStringLiteral("E&xit"), CM_FILEEXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* patch = bar->addMenu(QStringLiteral("&Patch"));
     add(patch, QStringLiteral("&Manual Mode"), CM_PATCHMANUAL);
@@ -43,7 +45,7 @@ void DFrame::createMenu() {
     link->setChecked(true);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("Help &Topics"), CM_HELPCONTENTS);
+    add(help, QStringLiteral("Help &Topics"), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
     add(help, QStringLiteral("&About..."), CM_HELPABOUT);
 }

@@ -50,4 +50,20 @@ bool bankEntryToSingleDump(std::span<std::uint8_t> buffer, int n) {
     return true;
 }
 
+std::string fileNameForPatch(std::string_view latin1Name) {
+    constexpr std::string_view kRefused = "/\\:*?\"<>|";
+    constexpr unsigned char kFirstPrintable = 0x20, kDelete = 0x7F;
+    const auto first = latin1Name.find_first_not_of(" .");
+    const auto last = latin1Name.find_last_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    std::string name(latin1Name.substr(first, last - first + 1));
+    for (char& c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete || kRefused.find(c) != std::string_view::npos)
+            c = '_';
+    }
+    return name;
+}
+
 } // namespace amplix

@@ -23,6 +23,11 @@ enum class PatchFileStatus {
 // it was after the first 151 bytes.
 PatchFileStatus readPatchFile(std::span<const std::uint8_t> file, std::span<std::uint8_t> buffer);
 
+// The file name a save proposes for a patch of that (Latin-1) name, without its extension:
+// the name without its padding, each character no file system takes (/ \ : * ? " < > |, control
+// characters) as '_', and no leading dot that would hide the file. Empty when nothing is left.
+std::string fileNameForPatch(std::string_view latin1Name);
+
 // The chooser's lines of a bank dump: location label, two blanks, the name up to its first 00.
 std::vector<std::string> bankListing(std::span<const std::uint8_t> bank);
 

@@ -4,12 +4,13 @@
 #include "app/DialogTemplate.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
+#include "files/BoundedRead.h"
 #include "files/DOpenAllDialog.h"
 #include "files/PatchFile.h"
 #include "files/SafeSave.h"
 #include "import/PatchSource.h"
 
-#include "files/BoundedRead.h"
+#include <QFileInfo>
 
 using namespace amplix;
 
@@ -72,19 +73,26 @@ void DFrame::CmFileSave_All() {
 }
 
 int DFrame::WmPodSave(std::int64_t) {
-    const QString path = askSaveFileName(this, kSaveFilter, QStringLiteral("pod"));
+    const std::string name = fileNameForPatch(dumpName(sysEx));
+    const QString path = askSaveFileName(this, kSaveFilter, QStringLiteral("pod"),
+                                         QString::fromLatin1(name.data(), qsizetype(name.size())));
     if (path.isEmpty())
         return 0;
     if (!saveWholeFile(path, sysEx.data(), qint64(kSingleDumpSize)))
         ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+    else
+        showOutcome(QStringLiteral("Patch saved to %1").arg(QFileInfo(path).fileName()));
     return 0;
 }
 
 int DFrame::WmPodSaveAll(std::int64_t) {
-    const QString path = askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"));
+    const QString path =
+        askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"), QStringLiteral("POD bank"));
     if (path.isEmpty())
         return 0;
     if (!saveWholeFile(path, sysEx.data(), qint64(kBankDumpSize)))
         ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+    else
+        showOutcome(QStringLiteral("Bank saved to %1").arg(QFileInfo(path).fileName()));
     return 0;
 }

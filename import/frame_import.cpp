@@ -1,6 +1,7 @@
 // File > Import: the file dialog, format recognition, the SoundDiver chooser and the common tail.
 #include "app/DFrame.h"
 
+#include "app/BusyCursor.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
 #include "import/DPatchImportDialog.h"
@@ -39,21 +40,26 @@ void DFrame::CmFileImport() {
         this,
         QStringLiteral(
             "All Patch Files (*.LIB;*.L6T;*.GPT)|*.LIB;*.L6T;*.GPT;*.L6B;*.L6C|SoundDiver (*.LIB)|*.LIB|"
-            "Line 6 Edit (*.L6T;*.L6B;*.L6C)|*.L6T;*.L6B;*.L6C|GuitarPort version 1 (*.GPT)|*.GPT|"));
+            "Line 6 Edit (*.L6T;*.L6B;*.L6C)|*.L6T;*.L6B;*.L6C|GuitarPort version 1 (*.GPT)|*.GPT|"
+            // Files are told by their content, so any name will do.
+            "All files (*)|*|"));
     if (!path.isEmpty())
         importFile(path);
 }
 
 void DFrame::importFile(const QString& path) {
-    // Read whole and closed at once; the readers then work on the bytes alone. One byte past the
-    // limit is enough to refuse a file that is too large.
-    const std::optional<QByteArray> data = readFileBounded(path, kReadLimit + 1);
-    if (!data) {
-        showFailure(this, kCouldNotOpen);
-        return;
+    PatchSource source;
+    {
+        // A library may be large; the choosers and messages come after the busy cursor.
+        const BusyNow busy;
+        // Read whole and closed at once; the readers then work on the bytes alone. One byte past
+        // the limit is enough to refuse a file that is too large.
+        const std::optional<QByteArray> data = readFileBounded(path, kReadLimit + 1);
+        if (!data)
+            source.failure = kCouldNotOpen;
+        else // patch names are 8-bit Latin-1, GuitarPort's are taken from the path
+            source = openImportFile(byteSpan(*data), path.toLatin1().toStdString());
     }
-    // Patch names are 8-bit Latin-1, GuitarPort's are taken from the path.
-    const PatchSource source = openImportFile(byteSpan(*data), path.toLatin1().toStdString());
     if (!source.ok()) {
         showFailure(this, *source.failure);
         return;
@@ -82,6 +88,9 @@ void DFrame::finishImport(const ImportResult& result) {
     std::copy(result.dump->begin(), result.dump->end(), sysEx.begin());
     UpdateAmplixFromSysex();
     repaint();
-    if (SendSysexMessage(int(kSingleDumpSize)))
-        CmFileRead();
+    if (!SendSysexMessage(int(kSingleDumpSize)))
+        return;
+    showOutcome(QStringLiteral("Patch sent to the POD"));
+    readOutcome_ = QStringLiteral("Patch sent to the POD");
+    CmFileRead();
 }

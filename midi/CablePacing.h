@@ -21,6 +21,14 @@ constexpr std::chrono::microseconds cableTime(std::size_t bytes) {
     return std::chrono::microseconds(kCableByteTime.count() * std::int64_t(bytes));
 }
 
+// How much of a message of total bytes the cable has carried `elapsed` after it began. A MIDI
+// input hands on a SysEx only whole, so the cable is the only measure of a transfer's progress.
+constexpr std::size_t bytesCarried(std::chrono::nanoseconds elapsed, std::size_t total) {
+    if (elapsed.count() <= 0)
+        return 0;
+    return std::min(total, std::size_t(elapsed / kCableByteTime));
+}
+
 // Consecutive pieces of at most pieceSize bytes; 0 means the whole message in one piece.
 std::vector<std::span<const std::uint8_t>> cablePieces(std::span<const std::uint8_t> message,
                                                        std::size_t pieceSize);

@@ -1,6 +1,8 @@
 // Device names: the sequencer address at their end, and the search by name.
 #include "midi/DeviceNames.h"
 
+#include "midi/SimulatorMidiService.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -55,6 +57,25 @@ std::optional<std::size_t> findDevice(std::string_view name, const std::vector<s
     if (found == names.end())
         return std::nullopt;
     return std::size_t(found - names.begin());
+}
+
+std::string_view deviceOfPort(std::string_view portName) {
+    const std::string_view name = withoutSequencerAddress(portName);
+    const auto colon = name.find(':');
+    return colon == std::string_view::npos || colon == 0 ? name : name.substr(0, colon);
+}
+
+std::string connectionSummary(std::string_view inputPort, std::string_view outputPort, int channel) {
+    const std::string_view simulator = SimulatorMidiService::kDeviceName;
+    if (inputPort == simulator && outputPort == simulator)
+        return "Simulator";
+    const std::string_view in = deviceOfPort(inputPort), out = deviceOfPort(outputPort);
+    std::string text = "POD on ";
+    if (in == out)
+        text += in;
+    else
+        text.append(in).append(" (in) and ").append(out).append(" (out)");
+    return text + ", channel " + std::to_string(channel + 1);
 }
 
 } // namespace amplix

@@ -19,6 +19,14 @@ std::optional<SequencerAddress> sequencerAddress(std::string_view name);
 // The name without a trailing sequencer address; other names unchanged.
 std::string_view withoutSequencerAddress(std::string_view name);
 
+// The device a port belongs to: ALSA's and JACK's "client:port" names give the client, which
+// for a MIDI interface is the interface; other names are the device.
+std::string_view deviceOfPort(std::string_view portName);
+
+// What the status line says of the ports in use: "POD on USB MIDI Interface, channel 1", each
+// device named when input and output differ, or "Simulator" for the built-in one. channel 0..15.
+std::string connectionSummary(std::string_view inputPort, std::string_view outputPort, int channel);
+
 // The index of the device called name: the first listed under exactly that name, else the first
 // whose name differs from it only in the sequencer address.
 std::optional<std::size_t> findDevice(std::string_view name, const std::vector<std::string>& names);

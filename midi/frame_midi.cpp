@@ -2,7 +2,9 @@
 #include "app/DFrame.h"
 
 #include "app/BusyWait.h"
+#include "app/DStatusLine.h"
 #include "app/MessageBox.h"
+#include "midi/DeviceNames.h"
 #include "midi/MidiTrace.h"
 
 #include <vector>
@@ -62,6 +64,7 @@ void DFrame::OpenPodMidiPorts() {
         return;
     midi_.startInput(HPODMidiIn);
     PODMidiSet = 1;
+    showConnection();
     midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" +
               midi_.outputName(PODMidiOutPort) + "\", channel " + std::to_string(PODMidiChannel + 1));
 }
@@ -82,6 +85,20 @@ void DFrame::ClosePodMidiPorts() {
         midi_.closeInput(HPODMidiIn);
     HPODMidiIn = kNoHandle;
     PODMidiSet = 0;
+    showConnection();
+}
+
+void DFrame::showConnection() {
+    if (!PODMidiSet) {
+        StatusLine->showConnection(QStringLiteral("Not connected (Options, Midi Setup)"));
+        return;
+    }
+    StatusLine->showConnection(QString::fromStdString(
+        connectionSummary(midi_.inputName(PODMidiInPort), midi_.outputName(PODMidiOutPort), PODMidiChannel)));
+}
+
+void DFrame::showOutcome(const QString& text) {
+    StatusLine->showOutcome(text);
 }
 
 // Live sends are fire-and-forget: with the output closed they simply go nowhere.
@@ -106,12 +123,19 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
         const std::vector<std::uint8_t> message(sysEx.begin(), sysEx.begin() + sysexMsgSize);
         const MidiHandle output = HPODMidiOut;
         ++sending_;
+        // Only a bank takes long enough to show its progress.
+        const bool bank = std::size_t(sysexMsgSize) == kBankDumpSize;
+        if (bank)
+            StatusLine->beginTransfer(QStringLiteral("Sending the bank to the POD"), sysexMsgSize);
         runWhileRepainting([&] { err = midi_.sendSysex(output, message.data(), message.size()); });
+        if (bank)
+            StatusLine->endTransfer();
         --sending_;
         if (sending_ == 0)
             releaseDeferred();
     }
     if (err != MidiResult::Ok) {
+        showOutcome(QStringLiteral("Sending to the POD failed"));
         ShowMessage(this, QStringLiteral("Failed to send sysex message!"), QStringLiteral("Error!"));
         return false;
     }

@@ -1,6 +1,8 @@
 // Dump requests, their time-out, and what the frame does with a SysEx buffer that comes back.
 #include "app/DFrame.h"
 
+#include "app/BusyCursor.h"
+#include "app/DStatusLine.h"
 #include "app/MessageBox.h"
 #include "midi/MidiTrace.h"
 
@@ -25,6 +27,8 @@ void DFrame::ReadPODAll() {
 }
 
 void DFrame::endRequest(RequestEnd which) {
+    requestAnswered();
+    readOutcome_.clear();
     midiHdr.reset();
     Waiting_for_sysex = 0;
     if (which != RequestEnd::SinglePatch)
@@ -40,6 +44,7 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
     if (Waiting_for_sysex)
         return;
     Waiting_for_sysex = 1;
+    timedOut_ = false;
     const RequestEnd failed = bank ? RequestEnd::Bank : RequestEnd::SinglePatch;
 
     try {
@@ -63,10 +68,14 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
         endRequest(failed);
         midi_.resetInput(HPODMidiIn);
         midi_.startInput(HPODMidiIn);
+        showOutcome(QStringLiteral("Sending to the POD failed"));
         ShowMessage(this, QStringLiteral("Failed to send sysex message!"));
         return;
     }
 
+    waitCursor_->begin();
+    if (bank)
+        StatusLine->beginTransfer(QStringLiteral("Reading the bank from the POD"), int(kBankDumpSize));
     // The time-out carries its request's number, so a late one never acts on a later request.
     const std::uint64_t number = ++requestNumber_;
     QTimer::singleShot(timeoutMs, this, [this, number] {
@@ -78,6 +87,8 @@ int DFrame::WmChkRecSysex(std::uint64_t requestNumber) {
     if (Waiting_for_sysex && requestNumber == requestNumber_) {
         // The reset hands back what has arrived so far; it then goes the usual way.
         midiTrace("no answer in time");
+        timedOut_ = true;
+        showOutcome(QStringLiteral("No answer from the POD: check both MIDI cables"));
         midi_.resetInput(HPODMidiIn);
         midi_.startInput(HPODMidiIn);
     }
@@ -89,9 +100,18 @@ int DFrame::WmGetTapTempo() {
     return 0;
 }
 
+void DFrame::requestAnswered() {
+    // A new number voids the pending time-out: a dialog that opens for the answer may stay
+    // open longer than the time-out, and the answer is here all the same.
+    ++requestNumber_;
+    waitCursor_->end();
+    StatusLine->endTransfer();
+}
+
 int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBuffer>& lparam) {
     if (!lparam || wparam != HPODMidiIn || lparam != midiHdr)
         return 0; // a buffer of a port closed meanwhile
+    requestAnswered();
     std::copy(lparam->data.begin(), lparam->data.end(), sysEx.begin());
     const std::size_t recorded = lparam->bytesRecorded;
 
@@ -104,10 +124,13 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
     const char* what = kind == DumpKind::SinglePatch ? "single-patch dump"
                        : kind == DumpKind::Bank      ? "bank dump"
                                                      : "unrecognised SysEx";
-    midiTrace(std::string("received ") + what + " (" + std::to_string(recorded) + " bytes)", sysEx.data(),
-              recorded);
+    // A buffer handed back empty after a time-out received nothing; the time-out said so.
+    if (recorded > 0)
+        midiTrace(std::string("received ") + what + " (" + std::to_string(recorded) + " bytes)", sysEx.data(),
+                  recorded);
 
     if (kind == DumpKind::SinglePatch) {
+        showOutcome(readOutcome_.isEmpty() ? QStringLiteral("Patch read") : readOutcome_);
         if (Save_flag)
             QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE, 0, std::int64_t(recorded)));
         if (Name_flag) {
@@ -127,6 +150,12 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
         endRequest(RequestEnd::SinglePatch);
         return 0;
     }
+    if (kind == DumpKind::Bank)
+        showOutcome(QStringLiteral("Bank read"));
+    else if (timedOut_ && recorded > 0)
+        showOutcome(QStringLiteral("Incomplete answer from the POD: check both MIDI cables"));
+    else if (!timedOut_)
+        showOutcome(QStringLiteral("Unrecognised answer on the MIDI input"));
     if (kind == DumpKind::Bank && Save_All_flag)
         QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE_ALL, 0, std::int64_t(recorded)));
     endRequest(RequestEnd::All);

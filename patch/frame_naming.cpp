@@ -18,5 +18,8 @@ int DFrame::WmChangePName() {
 bool DFrame::AddPatchName() {
     const QByteArray name = PatchWindow->StaticPatchNameData->text().toLatin1().left(int(kNameLength));
     writeDumpName(sysEx, std::string_view(name.constData(), std::size_t(name.size())));
-    return SendSysexMessage(int(kSingleDumpSize));
+    if (!SendSysexMessage(int(kSingleDumpSize)))
+        return false;
+    showOutcome(QStringLiteral("Patch renamed"));
+    return true;
 }

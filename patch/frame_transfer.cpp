@@ -25,11 +25,15 @@ void DFrame::WriteToPOD() {
         if (runDialog(dialog) != IDOK)
             return;
     }
-    if (POD_location < 0 || POD_location >= int(kPatchLocations))
+    if (POD_location < 0 || POD_location >= int(kPatchLocations)) {
+        showOutcome(QStringLiteral("Not stored: no location was chosen"));
         return;
+    }
     makeStoreMessage(sysEx, POD_location);
     if (!SendSysexMessage(int(kStoreMessageSize)))
         return;
+    showOutcome(
+        QStringLiteral("Stored to %1").arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
     setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
 }
 
@@ -43,6 +47,8 @@ bool DFrame::SendBankToPod() {
     if (!SendSysexMessage(int(kBankDumpSize)))
         return false;
     setWindowTitle(QString::fromStdString(programTitle(1)));
+    showOutcome(QStringLiteral("Bank sent to the POD"));
+    readOutcome_ = QStringLiteral("Bank sent to the POD");
     CmFileRead();
     return true;
 }

@@ -1,6 +1,7 @@
 // Knobs turned and patches chosen on the device: the panel follows without sending anything back.
 #include "app/DFrame.h"
 
+#include "midi/MidiTrace.h"
 #include "tone/DChorus.h"
 #include "tone/ToneControls.h"
 
@@ -15,6 +16,11 @@ int DFrame::ProcessMidiMessage(MidiHandle wparam, std::uint32_t lparam) {
     const int status_byte = shortStatus(lparam);
     const int data_byte1 = shortData1(lparam);
     const int data_byte2 = shortData2(lparam);
+    if (midiTraceEnabled()) {
+        const std::uint8_t bytes[3] = {std::uint8_t(status_byte), std::uint8_t(data_byte1),
+                                       std::uint8_t(data_byte2)};
+        midiTrace("received", bytes, shortMessageLength(std::uint8_t(status_byte)));
+    }
     if (status_byte == (kControlChange | PODMidiChannel))
         receiveController(data_byte1, data_byte2);
     else if (status_byte == (kProgramChange | PODMidiChannel))

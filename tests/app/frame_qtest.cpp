@@ -1,6 +1,7 @@
 // The main window as a user first sees it: panels, texts, start-up state, menu, help, About, colours.
 #include "app/CommandIds.h"
 #include "app/DFrame.h"
+#include "app/DStatusLine.h"
 #include "support/FrameHarness.h"
 #include "tone/ToneControls.h"
 
@@ -9,16 +10,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+
+#include <functional>
 
 using namespace amplix;
 using testsupport::DialogWatcher;
 using testsupport::FrameHarness;
+using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
@@ -61,7 +67,7 @@ private slots:
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32"));
-        QCOMPARE(f.centralWidget()->size(), QSize(700, 515));
+        QCOMPARE(f.centralWidget()->size(), QSize(700, 515 + DStatusLine::kHeight)); // the status line below
         QCOMPARE(f.minimumSize(), f.maximumSize());
         QVERIFY(!(f.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(!f.windowIcon().isNull());
@@ -192,6 +198,52 @@ private slots:
         QCOMPARE(menuTexts(top[2]->menu()), (QStringList{"&Midi Setup=103", "&Link Amp Model=146"}));
         QCOMPARE(top[3]->text(), QStringLiteral("&Help"));
         QCOMPARE(menuTexts(top[3]->menu()), (QStringList{"Help &Topics=147", "-", "&About...=102"}));
+    }
+
+    // The keys every desktop program has run the very commands of their menu items.
+    void theUsualKeysRunTheMenuCommands() {
+        FrameHarness h;
+        DFrame& f = h.startPanel(0);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        const Bytes editRequest(kEditBufferRequest.begin(), kEditBufferRequest.end());
+        int fileDialogs = 0;
+        DialogWatcher dialogs([&](QWidget* d) {
+            fileDialogs += qobject_cast<QFileDialog*>(d) != nullptr;
+            static_cast<QDialog*>(d)->reject();
+        });
+        const std::function<bool()> ran[] = {
+            [&] { return h.midi.sentSysex() == std::vector<Bytes>{editRequest}; },
+            [&] { return h.midi.sentSysex() == std::vector<Bytes>{editRequest} && f.Save_flag == 1; },
+            [&] { return fileDialogs == 1; },
+            [&] {
+                const bool shown = helpWindows() == 1;
+                // It has the keys now; closed, they go back to the editor.
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (w->windowTitle() == QStringLiteral("Amplix 32 Help"))
+                        w->close();
+                return shown;
+            },
+            [&] { return !f.isVisible(); },
+        };
+        const std::pair<int, QKeySequence> keys[] = {{CM_FILEREAD, QKeySequence(Qt::Key_F5)},
+                                                     {CM_FILESAVE, QKeySequence(Qt::CTRL | Qt::Key_S)},
+                                                     {CM_FILEOPEN, QKeySequence(Qt::CTRL | Qt::Key_O)},
+                                                     {CM_HELPCONTENTS, QKeySequence(Qt::Key_F1)},
+                                                     {CM_FILEEXIT, QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+        for (std::size_t n = 0; n < std::size(keys); ++n) {
+            const auto& [id, key] = keys[n];
+            QAction* action = f.menuAction(id);
+            QCOMPARE(action->shortcut(), key); // and so shown beside the item
+            QSignalSpy triggered(action, &QAction::triggered);
+            h.releaseRequest();
+            h.midi.clearLog();
+            f.activateWindow(); // the help window may have taken the keys
+            QVERIFY(QTest::qWaitForWindowActive(&f));
+            QTest::keySequence(&f, key);
+            FrameHarness::settle();
+            QVERIFY2(triggered.count() == 1, qPrintable(key.toString()));
+            QVERIFY2(ran[n](), qPrintable(key.toString()));
+        }
     }
 
     void helpTwiceKeepsOneWindowAndItClosesWithTheEditor() {

@@ -18,14 +18,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
 #include <RtMidi.h>
 
 #include <cstdio>
-#include <unistd.h>
 
 using namespace amplix;
 using e2e::Bytes;
@@ -89,31 +87,6 @@ bool loadAll(DFrame& f, const std::array<PatchRecord, kPatchLocations>& bank) {
         [](QWidget* d) { d->findChild<QPushButton*>(QStringLiteral("OK"))->click(); });
     return f.SendBankToPod();
 }
-
-// Standard error goes to a file while this lives, so a test can read the MIDI trace.
-class StderrCapture {
-public:
-    StderrCapture() {
-        file_.open();
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        dup2(file_.handle(), STDERR_FILENO);
-    }
-    ~StderrCapture() {
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-    }
-    std::string text() {
-        std::fflush(stderr);
-        return e2e::readFile(file_.fileName().toStdString());
-    }
-    bool has(const std::string& line) { return text().find(line) != std::string::npos; }
-
-private:
-    QTemporaryFile file_;
-    int saved_ = -1;
-};
 
 // Answers the next save dialog with path.
 struct SaveAs {
@@ -278,7 +251,7 @@ private slots:
     // no hang; reads fail at once while it is gone; plugged in again, the next read connects.
     void unplugDuringABankSend() {
         DFrame& f = *editor_->frame;
-        StderrCapture trace;
+        testsupport::StderrCapture trace;
         const auto memory = deviceMemory();
         QTimer::singleShot(500, [] { alsaseq::unplug(); });
         const auto start = Clock::now();

@@ -377,9 +377,9 @@ private slots:
             static_cast<QDialog*>(files)->accept(); // as the Open button does
         });
         f.dispatchCommand(CM_FILEIMPORT);
-        QCOMPARE(filters,
-                 (QStringList{"All Patch Files (*.LIB *.L6T *.GPT *.L6B *.L6C)", "SoundDiver (*.LIB)",
-                              "Line 6 Edit (*.L6T *.L6B *.L6C)", "GuitarPort version 1 (*.GPT)"}));
+        QCOMPARE(filters, (QStringList{"All Patch Files (*.LIB *.L6T *.GPT *.L6B *.L6C)",
+                                       "SoundDiver (*.LIB)", "Line 6 Edit (*.L6T *.L6B *.L6C)",
+                                       "GuitarPort version 1 (*.GPT)", "All files (*)"}));
         shown.sort();
         QCOMPARE(shown, (QStringList{"lower.lib", "mixed.L6t", "upper.LIB"}));
         QCOMPARE(chooser, QStringLiteral("DPatchImportDialog"));

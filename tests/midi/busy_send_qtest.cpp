@@ -1,6 +1,7 @@
 // A bank on its way to the device at cable speed: the window repaints, shows that it is busy and
 // handles nothing else until the last byte is out; what arrived meanwhile follows in order.
 #include "app/DFrame.h"
+#include "app/DStatusLine.h"
 #include "device/FactoryPatches.h"
 #include "midi/SimulatorMidiService.h"
 #include "patch/SysexFormat.h"
@@ -9,6 +10,10 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -71,7 +76,8 @@ private slots:
         PaintCounter paints;
         f.installEventFilter(&paints);
         const MidiHandle input = f.HPODMidiIn;
-        int ticks = 0, busyTicks = 0, driveMoved = 0;
+        int ticks = 0, busyTicks = 0, driveMoved = 0, progressShown = 0;
+        QList<int> counted;
         bool closedEarly = false;
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, [&] {
@@ -89,6 +95,14 @@ private slots:
             busyTicks +=
                 QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
             driveMoved += f.Drive->value() != driveBefore;
+            // After half a second a bar counts the bytes on their way.
+            QProgressBar* bar = f.StatusLine->TransferProgress;
+            if (bar->isVisible()) {
+                ++progressShown;
+                counted << bar->value();
+                QCOMPARE(bar->maximum(), int(kBankDumpSize));
+                QCOMPARE(bar->text(), QStringLiteral("%1 of 5121 bytes").arg(bar->value()));
+            }
             closedEarly = closedEarly || !f.isVisible();
         });
         tick.start(20);
@@ -105,6 +119,10 @@ private slots:
         QVERIFY(paints.paints > 0);
         QVERIFY(busyTicks > 0);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(progressShown > 0);
+        QVERIFY(counted.first() >= 1000 && counted.last() > counted.first() && counted.last() <= 5121);
+        QVERIFY(!f.StatusLine->TransferProgress->isVisible());
+        QCOMPARE(f.StatusLine->StaticOutcome->text(), QStringLiteral("Bank sent to the POD"));
         QCOMPARE(driveMoved, 0);
         QVERIFY(!closedEarly);
         midi.withDevice([&](PodDevice& pod) {
@@ -116,6 +134,39 @@ private slots:
         QTRY_VERIFY(!f.isVisible());
         QCOMPARE(f.Drive->value(), 127 - 20);
         QCOMPARE(f.Waiting_for_sysex, 1); // the read-back request went out after the bank
+    }
+
+    // Save All waits 1.6 s for the bank: busy, a bar counting, then the bank and its save
+    // dialog, which proposes a name.
+    void aBankReadShowsItsProgressUntilItIsHere() {
+        FrameHarness scratch;
+        scratch.writeConfig({0, 0, 0, 0});
+        SimulatorMidiService midi;
+        DFrame f(midi);
+        f.SetupWindow();
+        f.show();
+        QTRY_COMPARE(f.Waiting_for_sysex, 0);
+
+        QString proposed;
+        testsupport::DialogWatcher save([&](QWidget* d) {
+            proposed = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            static_cast<QDialog*>(d)->reject();
+        });
+        f.CmFileSave_All();
+        QCOMPARE(f.StatusLine->StaticOutcome->text(), QStringLiteral("Reading the bank from the POD"));
+        QVERIFY(!f.StatusLine->TransferProgress->isVisible()); // not yet: it may be quick
+        QTRY_VERIFY_WITH_TIMEOUT(QApplication::overrideCursor() &&
+                                     QApplication::overrideCursor()->shape() == Qt::WaitCursor,
+                                 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.StatusLine->TransferProgress->isVisible(), 1000);
+        const int early = f.StatusLine->TransferProgress->value();
+        QTRY_VERIFY(f.StatusLine->TransferProgress->value() > early || !f.Waiting_for_sysex);
+
+        QTRY_COMPARE_WITH_TIMEOUT(save.count(), 1, 5000);
+        QCOMPARE(proposed, QStringLiteral("POD bank.syx"));
+        QCOMPARE(f.StatusLine->StaticOutcome->text(), QStringLiteral("Bank read"));
+        QVERIFY(!f.StatusLine->TransferProgress->isVisible());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 };
 

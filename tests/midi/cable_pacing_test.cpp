@@ -135,3 +135,12 @@ TEST(CablePacing, ARefusedPieceStopsTheSend) {
     EXPECT_EQ(time.handed.size(), 2u);
     EXPECT_EQ(cable.freeAt(), start + cableTime(512));
 }
+
+// A transfer's progress: nothing before it begins, a byte every 320 µs, never more than all.
+TEST(CablePacing, ProgressCountsTheBytesTheCableHasCarried) {
+    const std::pair<microseconds, std::size_t> cases[] = {
+        {microseconds(-5), 0},   {microseconds(0), 0},    {microseconds(319), 0}, {microseconds(320), 1},
+        {cableTime(2560), 2560}, {cableTime(5121), 5121}, {cableTime(9000), 5121}};
+    for (const auto& [elapsed, carried] : cases)
+        EXPECT_EQ(bytesCarried(elapsed, 5121), carried) << elapsed.count();
+}

@@ -75,3 +75,26 @@ TEST(MidiConfig, AlsaDevicesAreFoundWhenTheirAddressChanged) {
         EXPECT_EQ(withoutSequencerAddress(c.name), c.rest) << c.name;
     }
 }
+
+// The status line names the device, not the port: ALSA's and JACK's client, the whole name
+// otherwise; both devices when they differ; the built-in one by a word.
+TEST(DeviceNames, TheConnectionIsSaidByDeviceAndChannel) {
+    const std::string usb = "USB MIDI Interface:USB MIDI Interface MIDI 1 20:0";
+    const std::string sim = "Amplix POD Simulator";
+    struct Case {
+        std::string in, out;
+        int channel;
+        const char* said;
+    };
+    for (const Case& c :
+         {Case{usb, usb, 0, "POD on USB MIDI Interface, channel 1"},
+          Case{usb, "USB MIDI Interface:USB MIDI Interface MIDI 1 24:0", 15,
+               "POD on USB MIDI Interface, channel 16"},
+          Case{"system:midi_capture_1", "system:midi_playback_1", 2, "POD on system, channel 3"},
+          Case{"Midi Through:Midi Through Port-0 14:0", usb, 0,
+               "POD on Midi Through (in) and USB MIDI Interface (out), channel 1"},
+          Case{sim, sim, 4, "Simulator"},
+          Case{sim, usb, 0, "POD on Amplix POD Simulator (in) and USB MIDI Interface (out), channel 1"},
+          Case{":odd", "plain", 0, "POD on :odd (in) and plain (out), channel 1"}})
+        EXPECT_EQ(connectionSummary(c.in, c.out, c.channel), c.said) << c.in << " / " << c.out;
+}

@@ -15,9 +15,13 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
+#include <QTemporaryFile>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -119,6 +123,31 @@ void pressButton(QWidget* dialog, const char* objectName) {
     if (!button)
         qFatal("no button %s in %s", objectName, qPrintable(dialog->objectName()));
     button->click();
+}
+
+struct StderrCapture::Impl {
+    QTemporaryFile file;
+    int saved = -1;
+};
+
+StderrCapture::StderrCapture() : impl_(new Impl) {
+    impl_->file.open();
+    std::fflush(stderr);
+    impl_->saved = dup(STDERR_FILENO);
+    dup2(impl_->file.handle(), STDERR_FILENO);
+}
+
+StderrCapture::~StderrCapture() {
+    std::fflush(stderr);
+    dup2(impl_->saved, STDERR_FILENO);
+    close(impl_->saved);
+    delete impl_;
+}
+
+std::string StderrCapture::text() {
+    std::fflush(stderr);
+    QFile file(impl_->file.fileName());
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 QString hexBytes(const std::vector<std::uint8_t>& bytes) {

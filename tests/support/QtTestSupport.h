@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -60,6 +61,22 @@ QString writeFileBytes(const QString& path, const std::vector<std::uint8_t>& byt
 
 // Clicks the dialog's button of that object name.
 void pressButton(QWidget* dialog, const char* objectName);
+
+// Standard error goes to a file while this lives, so a test can read what the program wrote
+// there (the MIDI trace).
+class StderrCapture {
+public:
+    StderrCapture();
+    ~StderrCapture();
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+    std::string text();
+    bool has(const std::string& line) { return text().find(line) != std::string::npos; }
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
 
 // Bytes as the wire carries them, "B5 0D 7F"; ccHex is one control change.
 QString hexBytes(const std::vector<std::uint8_t>& bytes);
