@@ -1,6 +1,8 @@
 // Control construction shared by the main panel, the effect windows and the patch name strip.
 #include "app/PanelControls.h"
 
+#include "app/PlainGrooveStyle.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +22,7 @@ QSlider* makeSlider(QWidget* parent, Qt::Orientation orientation, const char* me
                     const QRect& geometry) {
     auto* slider = new QSlider(orientation, parent);
     tag(slider, member, id);
+    slider->setStyle(PlainGrooveStyle::shared());
     slider->setGeometry(geometry);
     slider->setTickPosition(QSlider::TicksBelow); // below a horizontal slider, right of a vertical one
     slider->setFocusPolicy(Qt::StrongFocus);

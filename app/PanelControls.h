@@ -17,8 +17,8 @@ class QWidget;
 inline constexpr const char* kControlIdProperty = "controlId";
 int controlId(const QWidget* control);
 
-// Range 0..127, a tick every 13 steps, no snapping; vertical sliders have their minimum at the
-// top, and the arrow keys move the thumb the way they point.
+// Range 0..127, a tick every 13 steps, no snapping, a plain groove; vertical sliders have their
+// minimum at the top, and the arrow keys move the thumb the way they point.
 QSlider* makeVerticalSlider(QWidget* parent, const char* member, int id, const QRect& geometry);
 QSlider* makeHorizontalSlider(QWidget* parent, const char* member, int id, const QRect& geometry);
 void setupSlider(QSlider* slider, int minimum, int maximum, int tickInterval, int position);

@@ -8,6 +8,7 @@
 #include "app/DHelpWindow.h"
 #include "app/DStatusLine.h"
 #include "app/SystemColours.h"
+#include "app/ValueTips.h"
 #include "patch/DPatchName.h"
 #include "tone/DChorus.h"
 #include "tone/DCompressor.h"
@@ -124,6 +125,7 @@ void DFrame::SetupWindow() {
     DelayWindow->show();
     GateWindow->show();
     PatchWindow->show();
+    attachValueTips(this);
 
     UpdateMidiSettings();
     if (closeRequested_)

@@ -129,6 +129,7 @@ enum class EffectLayout : std::uint8_t { Any, None, Chorus, Rotary, Tremolo, Com
 struct ToneParameter {
     std::uint8_t controller;
     std::string_view member;
+    std::string_view label; // the name the editor shows the user for the parameter, wherever it names one
     ToneWindow window;
     ControlKind kind;
     ListMap list;
@@ -158,6 +159,13 @@ const ToneParameter* findController(std::uint8_t controller);
 // The controller messages for a control in the given state (slider position, check state 0/1,
 // or list index). An index outside a mapped list sends nothing.
 std::vector<std::pair<std::uint8_t, std::uint8_t>> controllerMessages(const ToneParameter& p, int state);
+
+// A control's state as the user reads it, in the device's terms: a slider's value as sent
+// ("127" for a reversed slider at the top), the delay time in milliseconds ("1250 ms"), a switch
+// "On" or "Off", a list's entry ("(none)" without a selection). labelledValueText puts the
+// row's label first: "Bass: 127".
+std::string valueText(const ToneParameter& p, int state);
+std::string labelledValueText(const ToneParameter& p, int state);
 
 // The slider position that stands for a controller value, and back.
 int positionForValue(const ToneParameter& p, int value);

@@ -218,13 +218,15 @@ QPoint sliderDragPoint(const QSlider* slider, QPoint press, int position) {
 
 // For check boxes and buttons the room is what the style leaves after the indicator and margins.
 QString drawnOtherwise(const QLabel* label) {
-    // The same characters in a plain-text label beside it: same parent, size, font and layout.
+    // The same characters in a plain-text label beside it: same parent, size, font, frame and layout.
     QLabel plain(label->parentWidget());
     plain.hide();
     plain.setTextFormat(Qt::PlainText);
     plain.setFont(label->font());
     plain.setPalette(label->palette());
     plain.setAutoFillBackground(label->autoFillBackground());
+    plain.setFrameStyle(label->frameStyle());
+    plain.setLineWidth(label->lineWidth());
     plain.setAlignment(label->alignment());
     plain.setWordWrap(label->wordWrap());
     plain.setIndent(label->indent());

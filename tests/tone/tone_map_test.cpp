@@ -324,3 +324,61 @@ TEST(ToneMap, PositionsStandForValuesAndClampToTheSlider) {
     EXPECT_EQ(positionForValue(param("DelayTime"), 4000), 3150);
     EXPECT_EQ(positionForValue(param("GateThreshold"), -12), 0);
 }
+
+// Tooltips, undo steps and patch comparisons name a parameter by its label: one per row, never twice.
+TEST(ToneMap, EveryControlHasItsOwnLabel) {
+    std::set<std::string_view> seen;
+    for (const auto& p : toneMap()) {
+        if (p.member.empty())
+            continue;
+        EXPECT_FALSE(p.label.empty()) << p.member;
+        EXPECT_TRUE(seen.insert(p.label).second) << p.member << ": \"" << p.label << "\" again";
+        // Shown as plain text: nothing in it that could be read as markup.
+        EXPECT_EQ(p.label.find_first_of("<>&"), std::string_view::npos) << p.member;
+    }
+}
+
+// A state as the user reads it: the value sent, whichever way the slider runs.
+TEST(ToneMap, StatesReadInTheDevicesTerms) {
+    const struct {
+        const char* member;
+        int state;
+        const char* value;
+    } cases[] = {
+        {"Bass", 0, "127"}, // reversed: the top end sends 127
+        {"Bass", 127, "0"},
+        {"Drive", 27, "100"},
+        {"GateThreshold", 0, "0"}, // direct, vertical
+        {"GateThreshold", 127, "127"},
+        {"Air", 64, "64"},        // direct, horizontal
+        {"DelayTime", 0, "0 ms"}, // milliseconds, not the 14-bit value
+        {"DelayTime", 1250, "1250 ms"},
+        {"DelayTime", 3150, "3150 ms"},
+        {"Bright", 0, "Off"},
+        {"Bright", 1, "On"},
+        {"AmpModel", 0, "Tube Preamp"}, // an indexed list
+        {"AmpModel", 31, "POD Insane"},
+        {"AmpModel", -1, "(none)"}, // before the first patch arrives
+        {"CabSel", 15, "No Cab"},
+        {"EffectSel", 0, "Bypass"}, // a mapped list: the entry, not its code
+        {"EffectSel", 15, "Delay/Swell"},
+        {"EffectSel", 16, "(none)"},
+        {"CRatio", 5, "infinity:1"},
+        {"RotarySpeed", 1, "Fast"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(valueText(param(c.member), c.state), c.value) << c.member << " " << c.state;
+    EXPECT_EQ(labelledValueText(param("Bass"), 0), "Bass: 127");
+    EXPECT_EQ(labelledValueText(param("DelayTime"), 1250), "Delay Time: 1250 ms");
+    EXPECT_EQ(labelledValueText(param("AmpModel"), 12), "Amp Model: Brit Hi Gain");
+    EXPECT_EQ(labelledValueText(param("ChVol"), 64), "Channel Volume: 63");
+}
+
+// Every list can name its entries: a list row without them would read "(none)" whatever is chosen.
+TEST(ToneMap, EveryListNamesItsEntries) {
+    for (const auto& p : toneMap()) {
+        if (p.kind == ControlKind::IndexedList || p.kind == ControlKind::MappedList) {
+            EXPECT_NE(valueText(p, 0), "(none)") << p.member;
+        }
+    }
+}
