@@ -2,6 +2,7 @@
 #include "device/PodDevice.h"
 
 #include "device/FactoryPatches.h"
+#include "midi/DeviceInquiry.h"
 #include "midi/MidiTypes.h"
 #include "tone/ToneMap.h"
 
@@ -16,6 +17,7 @@ constexpr int kControllerOn = 127; // a switch turned on, as its controller says
 constexpr std::size_t kControlChangeSize = 3;
 constexpr std::size_t kProgramChangeSize = 2;
 constexpr std::size_t kSmallestSysex = 2; // F0 F7
+constexpr std::array<char, 4> kSoftwareRevision = {'0', '1', '0', '0'}; // 1.00
 
 bool isDataByte(std::uint8_t byte) {
     return (byte & kStatusBit) == 0;
@@ -89,6 +91,14 @@ std::vector<PodDevice::Message> PodDevice::receiveShort(std::span<const std::uin
 std::vector<PodDevice::Message> PodDevice::receiveSysex(std::span<const std::uint8_t> message) {
     if (!isWholeSysex(message))
         return {};
+    // Who it is: asked on its channel, on all channels, or on any one in omni mode; the reply
+    // carries the channel asked.
+    if (const auto asked = inquiryChannel(message)) {
+        if (*asked != channel_ && *asked != kInquiryAllChannels && !omni_)
+            return {};
+        const auto reply = inquiryReply(DeviceIdentity{*asked, kPodMember, kSoftwareRevision});
+        return {Message(reply.begin(), reply.end())};
+    }
     if (equals(message, kEditBufferRequest))
         return {editBufferDump()};
     if (equals(message, kBankRequest))

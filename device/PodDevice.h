@@ -66,6 +66,9 @@ public:
     // Byte 7 travels inside SysEx, so only values below 80 hexadecimal are taken.
     bool setByte7(std::uint8_t value);
     void setEchoProgramChange(bool echo) { echoProgramChange_ = echo; }
+    // In omni mode the device takes every channel's device inquiry as its own.
+    void setOmni(bool omni) { omni_ = omni; }
+    bool omni() const { return omni_; }
 
 private:
     std::vector<Message> receiveShort(std::span<const std::uint8_t> message);
@@ -79,6 +82,7 @@ private:
     int channel_ = 0;
     std::uint8_t byte7_ = kDefaultByte7;
     bool echoProgramChange_ = true;
+    bool omni_ = false;
 };
 
 } // namespace amplix

@@ -63,7 +63,9 @@ Options:
       --name NAME    base name of the MIDI clients: "NAME in:in" and "NAME out:out"
                      (default "Amplix POD Simulator")
       --api SYSTEM   alsa or jack; overrides AMPLIX_MIDI_API
-  -c, --channel N    MIDI channel 1..16 (default 1)
+  -c, --channel N    MIDI channel 1..16 (default 1); a device inquiry (F0 7E <chan> 06 01 F7)
+                     is answered on it and on 7F, as a POD with software 1.00
+      --omni         answer a device inquiry on every channel
       --no-echo      do not echo program changes received
       --wire-speed   delay each message sent by its time on a MIDI cable (31250 baud)
   -h, --help         show this text
@@ -86,6 +88,7 @@ struct Options {
     std::string api; // empty: AMPLIX_MIDI_API, else ALSA then JACK
     int channel = 0;
     bool echo = true;
+    bool omni = false;
     bool wireSpeed = false;
 };
 
@@ -123,6 +126,7 @@ public:
     explicit Simulator(const Options& options) : options_(options) {
         device_.setChannel(options.channel);
         device_.setEchoProgramChange(options.echo);
+        device_.setOmni(options.omni);
     }
 
     ~Simulator() { close(); }
@@ -315,6 +319,8 @@ ParseResult parseArguments(int argc, char** argv, Options& options) {
             options.verbose = true;
         } else if (arg == "--no-echo") {
             options.echo = false;
+        } else if (arg == "--omni") {
+            options.omni = true;
         } else if (arg == "--wire-speed") {
             options.wireSpeed = true;
         } else if (arg == "--name") {
