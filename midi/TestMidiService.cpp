@@ -8,6 +8,12 @@ void TestMidiService::deliver(const std::vector<std::uint8_t>& bytes) {
         port->receive(bytes.data(), bytes.size());
 }
 
+void TestMidiService::deliverTo(unsigned index, const std::vector<std::uint8_t>& bytes) {
+    for (auto& [handle, port] : inputsOpen_)
+        if (inputIndexes_[handle] == index)
+            port->receive(bytes.data(), bytes.size());
+}
+
 MidiHandle TestMidiService::openInputHandle() const {
     return inputsOpen_.empty() ? kNoHandle : inputsOpen_.begin()->first;
 }
@@ -73,6 +79,7 @@ MidiResult TestMidiService::openInput(unsigned index, MidiInputSink& sink, MidiH
         return MidiResult::BadDeviceId;
     input = nextMidiHandle();
     inputsOpen_[input] = std::make_unique<MidiInputPort>(input, sink);
+    inputIndexes_[input] = index;
     return MidiResult::Ok;
 }
 
@@ -106,6 +113,7 @@ MidiResult TestMidiService::closeInput(MidiHandle input) {
         return MidiResult::InvalidHandle;
     it->second->close();
     inputsOpen_.erase(it);
+    inputIndexes_.erase(input);
     return MidiResult::Ok;
 }
 
@@ -149,8 +157,11 @@ MidiResult TestMidiService::sendSysex(MidiHandle output, const std::uint8_t* dat
     s.sysex = true;
     s.bytes.assign(data, data + size);
     sent.push_back(s);
+    const unsigned index = outputsOpen_.at(output);
     if (onSysexSent)
         onSysexSent(s.bytes);
+    if (onSysexSentTo)
+        onSysexSentTo(index, s.bytes);
     return MidiResult::Ok;
 }
 

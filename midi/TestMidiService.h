@@ -32,6 +32,8 @@ public:
     MidiResult sysexSendResult = MidiResult::Ok;
     // Called after every successful SysEx send, e.g. to answer a request.
     std::function<void(const std::vector<std::uint8_t>&)> onSysexSent;
+    // The same with the index of the output device it went to, for answers that depend on it.
+    std::function<void(unsigned output, const std::vector<std::uint8_t>&)> onSysexSentTo;
 
     // Every service call in order, such as "openOutput 1" or "resetInput".
     std::vector<std::string> calls;
@@ -39,6 +41,8 @@ public:
 
     // Feeds bytes into the open input as if the device had sent them.
     void deliver(const std::vector<std::uint8_t>& bytes);
+    // Feeds them only into the inputs open on device index.
+    void deliverTo(unsigned index, const std::vector<std::uint8_t>& bytes);
     MidiHandle openInputHandle() const;
     MidiHandle openOutputHandle() const;
     std::vector<std::vector<std::uint8_t>> sentSysex() const;
@@ -65,6 +69,7 @@ private:
     void log(const std::string& call) { calls.push_back(call); }
 
     std::map<MidiHandle, std::unique_ptr<MidiInputPort>> inputsOpen_;
+    std::map<MidiHandle, unsigned> inputIndexes_;
     std::map<MidiHandle, unsigned> outputsOpen_;
 };
 
