@@ -12,7 +12,8 @@ namespace {
 
 Bytes reply(std::uint8_t channel, std::uint8_t lsb, std::uint8_t msb, const char* revision = "0100") {
     Bytes r = {0xF0, 0x7E, channel, 0x06, 0x02, 0x00, 0x01, 0x0C, 0x00, 0x00, lsb, msb};
-    r.insert(r.end(), revision, revision + 4);
+    for (int k = 0; k < 4; ++k)
+        r.push_back(std::uint8_t(revision[k]));
     r.push_back(0xF7);
     return r;
 }
