@@ -251,5 +251,7 @@ private:
     std::unique_ptr<BusyCursor> waitCursor_;
     // What the status line says once the awaited patch is read; empty: "Patch read".
     QString readOutcome_;
+    // What MIDI Setup says when it opens by itself, such as which devices are missing.
+    QString setupNotice_;
     bool timedOut_ = false;
 };

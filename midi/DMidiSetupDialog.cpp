@@ -5,17 +5,44 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "midi/DeviceNames.h"
 #include "midi/MidiService.h"
+#include "midi/PodFinder.h"
 
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+
+#include <thread>
 
 namespace {
 constexpr int ID_MIDIOUTPORT = 297;
 constexpr int ID_MIDIINPORT = 298;
 constexpr int ID_MIDICHANNEL = 299;
+constexpr int ID_FINDPOD = 300;
+constexpr int ID_STATICFINDRESULT = 301;
+// Devices plugged in or out while the dialog is open show within about a second.
+constexpr int kFollowDevicesMs = 1000;
+constexpr int kSearchTickMs = 50;
+
+QStringList listed(unsigned count, const std::function<std::string(unsigned)>& name) {
+    QStringList names;
+    for (unsigned i = 0; i < count; ++i)
+        names << QString::fromStdString(name(i));
+    return names;
+}
+
+// The entry of that name, else one that differs only in its sequencer address; -1 if none.
+int indexOfDevice(const QStringList& names, const QString& name) {
+    std::vector<std::string> all;
+    for (const QString& n : names)
+        all.push_back(n.toStdString());
+    const auto found = amplix::findDevice(name.toStdString(), all);
+    return found ? int(*found) : -1;
+}
 constexpr DialogText kTexts[] = {
     {14, 12, 153, 8, "Select the MIDI input, output and channel"},
     {14, 23, 152, 8, "settings used to connect to your POD. Then"},
@@ -44,28 +71,139 @@ DMidiSetupDialog::DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, u
     MidiChannel = dropDown("MidiChannel", ID_MIDICHANNEL, 86, 119, 35, 75);
 
     addOkCancel(this, du, 180, 6, 180, 24);
+    ButtonFindPod =
+        makeButton(this, "ButtonFindPod", ID_FINDPOD, du.rect(180, 42, 50, 14), QStringLiteral("Find POD"));
+    connect(ButtonFindPod, &QPushButton::clicked, this, &DMidiSetupDialog::FindPod);
     addStaticTexts(this, du, kTexts);
+    // Below everything else: what a search found, or why the dialog opened.
+    StaticFindResult = makeStatic(this, "StaticFindResult", ID_STATICFINDRESULT, du.rect(7, 140, 223, 31));
+    StaticFindResult->setWordWrap(true);
+    StaticFindResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    FindProgress = new QProgressBar(this);
+    FindProgress->setObjectName(QStringLiteral("FindProgress"));
+    FindProgress->setGeometry(du.rect(7, 142, 223, 10));
+    FindProgress->hide();
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("IntroFrame"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setGeometry(du.rect(7, 7, 166, 43));
     frame->lower();
 
-    setFixedSize(du.x(234), du.y(144));
+    setFixedSize(du.x(234), du.y(175));
     SetupWindow();
     followSystemColours(this);
+
+    follow_.setInterval(kFollowDevicesMs);
+    connect(&follow_, &QTimer::timeout, this, &DMidiSetupDialog::followDevices);
+    follow_.start();
+}
+
+void DMidiSetupDialog::setNotice(const QString& text) {
+    StaticFindResult->setText(text);
+}
+
+void DMidiSetupDialog::fillLists(const QStringList& inputs, const QStringList& outputs) {
+    inputs_ = inputs;
+    outputs_ = outputs;
+    const QSignalBlocker quietIn(MidiInPort), quietOut(MidiOutPort);
+    MidiInPort->clear();
+    MidiOutPort->clear();
+    fillDropDown(MidiInPort, inputs);
+    fillDropDown(MidiOutPort, outputs);
+}
+
+void DMidiSetupDialog::followDevices() {
+    if (searching_)
+        return;
+    const QStringList inputs = listed(midi_.inputCount(), [this](unsigned i) { return midi_.inputName(i); });
+    const QStringList outputs =
+        listed(midi_.outputCount(), [this](unsigned i) { return midi_.outputName(i); });
+    if (inputs == inputs_ && outputs == outputs_)
+        return;
+    const QString input = MidiInPort->currentText(), output = MidiOutPort->currentText();
+    fillLists(inputs, outputs);
+    // The choices stay with their devices wherever these are listed now; one that went is no
+    // choice any more.
+    MidiInPort->setCurrentIndex(input.isEmpty() ? -1 : indexOfDevice(inputs, input));
+    MidiOutPort->setCurrentIndex(output.isEmpty() ? -1 : indexOfDevice(outputs, output));
+}
+
+void DMidiSetupDialog::reject() {
+    if (searching_) {
+        cancel_ = true; // Esc or the window's close stop the search first
+        return;
+    }
+    QDialog::reject();
+}
+
+void DMidiSetupDialog::FindPod() {
+    if (searching_) {
+        cancel_ = true;
+        return;
+    }
+    if (beforeSearch_)
+        beforeSearch_();
+    searching_ = true;
+    cancel_ = false;
+    QList<QWidget*> held = {MidiInPort, MidiOutPort, MidiChannel};
+    for (const char* button : {"OK", "Cancel"})
+        held << findChild<QPushButton*>(QString::fromLatin1(button));
+    for (QWidget* w : held)
+        w->setEnabled(false);
+    ButtonFindPod->setText(QStringLiteral("Stop"));
+    StaticFindResult->hide();
+    FindProgress->setRange(0, 0);
+    FindProgress->show();
+
+    // The search waits for answers; it runs beside the dialog, which shows its progress.
+    std::atomic<int> done{0}, total{0};
+    std::atomic<bool> finished{false};
+    amplix::PodSearch search;
+    std::thread worker([&] {
+        search = amplix::PodFinder(midi_).run(
+            [&](int d, int t) {
+                total = t;
+                done = d;
+            },
+            cancel_);
+        finished = true;
+    });
+    QEventLoop loop;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (total > 0) {
+            FindProgress->setRange(0, total);
+            FindProgress->setValue(done);
+        }
+        if (finished)
+            loop.quit();
+    });
+    tick.start(kSearchTickMs);
+    loop.exec();
+    worker.join();
+
+    for (QWidget* w : held)
+        w->setEnabled(true);
+    ButtonFindPod->setText(QStringLiteral("Find POD"));
+    FindProgress->hide();
+    if (search.outcome == amplix::PodSearch::Outcome::Found) {
+        MidiInPort->setCurrentIndex(int(search.input));
+        MidiOutPort->setCurrentIndex(int(search.output));
+        if (search.channel)
+            MidiChannel->setCurrentIndex(*search.channel);
+    }
+    StaticFindResult->setText(QString::fromStdString(
+        amplix::describeSearch(search, midi_.inputName(search.input), midi_.outputName(search.output))));
+    StaticFindResult->show();
+    searching_ = false;
 }
 
 void DMidiSetupDialog::SetupWindow() {
-    QStringList inputs, outputs, channels;
-    for (unsigned i = 0, n = midi_.inputCount(); i < n; ++i)
-        inputs << QString::fromStdString(midi_.inputName(i));
-    for (unsigned i = 0, n = midi_.outputCount(); i < n; ++i)
-        outputs << QString::fromStdString(midi_.outputName(i));
+    QStringList channels;
     for (int channel = 1; channel <= amplix::kMidiChannels; ++channel)
         channels << QString::number(channel);
-    fillDropDown(MidiInPort, inputs);
-    fillDropDown(MidiOutPort, outputs);
+    fillLists(listed(midi_.inputCount(), [this](unsigned i) { return midi_.inputName(i); }),
+              listed(midi_.outputCount(), [this](unsigned i) { return midi_.outputName(i); }));
     fillDropDown(MidiChannel, channels);
 
     // An index that is not in its list leaves that list without a selection.

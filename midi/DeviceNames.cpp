@@ -65,6 +65,17 @@ std::string_view deviceOfPort(std::string_view portName) {
     return colon == std::string_view::npos || colon == 0 ? name : name.substr(0, colon);
 }
 
+std::string portLabel(std::string_view portName) {
+    const std::string_view bare = withoutSequencerAddress(portName);
+    const std::string_view device = deviceOfPort(bare);
+    if (device.size() < bare.size()) {
+        const std::string_view port = bare.substr(device.size() + 1);
+        if (port.substr(0, device.size()) == device)
+            return std::string(port);
+    }
+    return std::string(bare);
+}
+
 std::string connectionSummary(std::string_view inputPort, std::string_view outputPort, int channel) {
     const std::string_view simulator = SimulatorMidiService::kDeviceName;
     if (inputPort == simulator && outputPort == simulator)

@@ -23,6 +23,10 @@ std::string_view withoutSequencerAddress(std::string_view name);
 // for a MIDI interface is the interface; other names are the device.
 std::string_view deviceOfPort(std::string_view portName);
 
+// A port's name for people: ALSA's "client:port 20:0" as the port alone ("USB MIDI Interface
+// MIDI 1") where the port names its device itself; other names whole, without an address.
+std::string portLabel(std::string_view portName);
+
 // What the status line says of the ports in use: "POD on USB MIDI Interface, channel 1", each
 // device named when input and output differ, or "Simulator" for the built-in one. channel 0..15.
 std::string connectionSummary(std::string_view inputPort, std::string_view outputPort, int channel);

@@ -113,19 +113,6 @@ std::vector<unsigned> outputOrder(MidiService& midi) {
     return order;
 }
 
-// The ALSA port name without its client and address ("USB MIDI Interface MIDI 1") where the
-// port names its device itself; other names whole.
-std::string portLabel(const std::string& name) {
-    const std::string_view bare = withoutSequencerAddress(name);
-    const std::string_view device = deviceOfPort(bare);
-    if (device.size() < bare.size()) {
-        const std::string_view port = bare.substr(device.size() + 1);
-        if (port.substr(0, device.size()) == device)
-            return std::string(port);
-    }
-    return std::string(bare);
-}
-
 } // namespace
 
 PodSearch PodFinder::run(const Progress& progress, const std::atomic<bool>& cancel) {

@@ -5,6 +5,7 @@
 #include "files/BoundedRead.h"
 #include "files/SafeSave.h"
 #include "midi/DMidiSetupDialog.h"
+#include "midi/DeviceNames.h"
 #include "midi/MidiConfig.h"
 #include "midi/MidiTrace.h"
 
@@ -45,13 +46,21 @@ void DFrame::CmSetupMidi() {
     unsigned tempMidiOut = PODMidiOutPort;
     bool change_midi_ports = false;
 
+    const bool wasOpen = PODMidiSet == 1;
     int result;
     {
         DMidiSetupDialog dialog(this, midi_, &tempMidiIn, &tempMidiOut, &tempMidiCh);
+        dialog.setNotice(setupNotice_);
+        setupNotice_.clear();
+        // A search needs every port, the editor's own too; they open again afterwards.
+        dialog.setBeforeSearch([this] { ClosePodMidiPorts(); });
         result = dialog.Execute();
     }
-    if (result != 1)
+    if (result != 1) {
+        if (wasOpen && PODMidiSet == 0)
+            OpenPodMidiPorts();
         return;
+    }
 
     if (PODMidiSet == 1 && tempMidiIn == PODMidiInPort && tempMidiOut == PODMidiOutPort) {
         PODMidiChannel = tempMidiCh;
@@ -101,6 +110,16 @@ void DFrame::UpdateMidiSettings() {
     PODMidiOutName = QString::fromStdString(config->outputName);
 
     if (PODMidiInPort >= inputs.size() || PODMidiOutPort >= outputs.size()) {
+        // The dialog says which of the devices the settings name are not there.
+        QStringList missing;
+        for (const auto& [name, names] :
+             {std::pair{&config->inputName, &inputs}, {&config->outputName, &outputs}}) {
+            const QString said =
+                QStringLiteral("%1 is not connected.").arg(QString::fromStdString(portLabel(*name)));
+            if (!name->empty() && !findDevice(*name, *names) && !missing.contains(said))
+                missing << said;
+        }
+        setupNotice_ = missing.join(QLatin1Char(' '));
         midiTrace("devices of " + std::string(kConfigFileName) + " not listed: in \"" + config->inputName +
                   "\", out \"" + config->outputName + "\" (" + std::to_string(inputs.size()) + " inputs, " +
                   std::to_string(outputs.size()) + " outputs listed)");
