@@ -5,7 +5,7 @@ Run with Debian's /usr/bin/python3 (mido + python-rtmidi). Opens a virtual input
 and output "<client> out" on UNIX_JACK, prints "ready" once both exist, then "recv <hex>" for
 each message it receives. It answers the edit-buffer request with a 151-byte single-patch dump
 and the bank request with a 5121-byte bank dump (or its first --bank-bytes, as a device cut
-off), and sends each line of its standard input, a message in hex ("b00e64"), as the device
+off; nothing with --silent), and sends each line of its standard input, a message in hex ("b00e64"), as the device
 does when a knob is turned on it. Ends with its standard input or on SIGTERM.
 """
 
@@ -36,12 +36,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--client", default="POD Peer", help="JACK client name prefix")
     parser.add_argument("--bank-bytes", type=int, default=5121, help="how much of the bank dump is sent")
+    parser.add_argument("--silent", action="store_true", help="answer nothing: a port without a POD behind it")
     args = parser.parse_args()
 
     single = dump(0x01, ["Peer Edit Buffer"])
     bank = dump(0x02, ["Peer Bank %02d" % (n + 1) for n in range(36)])
     assert len(single) == 151 and len(bank) == 5121
     answers = {tuple(HEADER + [0x00, 0x01, 0xF7]): single, tuple(HEADER + [0x00, 0x02, 0xF7]): bank[: args.bank_bytes]}
+    if args.silent:
+        answers = {}
 
     backend = mido.Backend("mido.backends.rtmidi/UNIX_JACK", load=True)
     output = backend.open_output("out", client_name=args.client + " out")

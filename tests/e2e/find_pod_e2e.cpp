@@ -1,0 +1,75 @@
+// Find POD on a private JACK server: amplix-podsim on channel 5 among a port that never answers
+// and the built-in simulator; the button pressed as a user would, the settings saved after OK.
+#include "E2eHarness.h"
+
+#include "app/DStatusLine.h"
+#include "midi/DeviceInquiry.h"
+#include "midi/MidiConfig.h"
+#include "support/QtTestSupport.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace amplix;
+
+class FindPodOnJackTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        std::string whyNot;
+        if (!jack_.start(whyNot))
+            QSKIP(qPrintable(QString::fromStdString("JACK cannot start here: " + whyNot)));
+        qputenv("AMPLIX_MIDI_API", "jack");
+        QVERIFY2(decoy_.start(whyNot), whyNot.c_str());
+        QVERIFY2(podsim_.start(whyNot), whyNot.c_str());
+    }
+
+    void findPodChoosesPodsimAndItsChannel() {
+        // Set up wrongly: the editor listens to the decoy.
+        testsupport::MessageBoxWatcher boxes;
+        e2e::EditorOnMidi editor(decoy_.outputPort(), decoy_.inputPort());
+        DFrame& f = *editor.frame;
+        QString said;
+        testsupport::DialogWatcher dialogs([&](QWidget* d) {
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("ButtonFindPod")), Qt::LeftButton);
+            said = d->findChild<QLabel*>(QStringLiteral("StaticFindResult"))->text();
+            testsupport::pressButton(d, "OK");
+        });
+        f.CmSetupMidi();
+        QCOMPARE(dialogs.count(), 1);
+        QCOMPARE(said, QStringLiteral(
+                           "Found a POD (software 1.00) on channel 5: in Podsim out:out, out Podsim in:in"));
+
+        QFile file(QString::fromLatin1(kConfigFileName));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const auto config = decodeMidiConfig(
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+        QVERIFY(config);
+        QCOMPARE(config->channel, 4);
+        QCOMPARE(config->inputName, podsim_.outputPort());
+        QCOMPARE(config->outputName, podsim_.inputPort());
+
+        // The editor works on the ports found.
+        f.CmFileRead();
+        QVERIFY(e2e::waitUntil([&] { return f.Waiting_for_sysex == 0; }, e2e::kStartUpReadLimit));
+        QCOMPARE(f.StatusLine->StaticOutcome->text(), QStringLiteral("Patch read"));
+        // The decoy heard nothing but the two requests, if it was asked before podsim was found.
+        for (const std::string& message : decoy_.messages()) {
+            const QByteArray raw = QByteArray::fromHex(QByteArray::fromStdString(message));
+            const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(raw.constData()),
+                                                      std::size_t(raw.size()));
+            QVERIFY2(message == "f000010c010001f7" || inquiryChannel(bytes), message.c_str());
+        }
+    }
+
+private:
+    e2e::JackServer jack_;
+    e2e::PodPeer decoy_{"Decoy", {"--silent"}};
+    e2e::PodPeer podsim_{"Podsim", {"--channel", "5"}, true};
+};
+
+QTEST_MAIN(FindPodOnJackTest)
+#include "find_pod_e2e.moc"
