@@ -139,6 +139,27 @@ private slots:
         QVERIFY(atRest(f));
     }
 
+    // Find POD through the sequencer to the device behind the interface, which listens on
+    // channel 7; Cancel leaves the editor on its ports, open again.
+    void findPodReachesTheDeviceBehindTheInterface() {
+        DFrame& f = *editor_->frame;
+        alsaseq::withDevice([](PodDevice& device) { device.setChannel(6); });
+        QString said;
+        testsupport::DialogWatcher dialogs([&](QWidget* d) {
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("ButtonFindPod")), Qt::LeftButton);
+            said = d->findChild<QLabel*>(QStringLiteral("StaticFindResult"))->text();
+            static_cast<QDialog*>(d)->reject();
+        });
+        f.CmSetupMidi();
+        alsaseq::withDevice([](PodDevice& device) { device.setChannel(0); });
+        QCOMPARE(said,
+                 QStringLiteral("Found a POD (software 1.00) on channel 7: in USB MIDI Interface MIDI 1, out "
+                                "USB MIDI Interface MIDI 1"));
+        QCOMPARE(f.PODMidiSet, 1);
+        QCOMPARE(f.PODMidiInName, QString::fromStdString(kInterface));
+        QVERIFY(readWorks(f));
+    }
+
     // The program itself, started as a user starts it, with the model preloaded in its place.
     void theProgramReadsTheDeviceAtStartUp() {
         e2e::Scratch folder;
