@@ -1,0 +1,95 @@
+// The library's patches, its steps and their undo.
+#include "patch/PatchLibrary.h"
+
+namespace amplix {
+
+void PatchLibrary::load(const Records& records) {
+    records_ = device_ = records;
+    steps_.clear();
+    done_ = 0;
+}
+
+std::string PatchLibrary::name(std::size_t location) const {
+    const auto dump = buildSingleDump(records_.at(location));
+    return dumpName(dump);
+}
+
+std::vector<std::size_t> PatchLibrary::changedLocations() const {
+    std::vector<std::size_t> out;
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        if (changed(n))
+            out.push_back(n);
+    return out;
+}
+
+bool PatchLibrary::apply(std::string text, std::vector<std::pair<std::size_t, PatchRecord>> after) {
+    Step step{std::move(text), {}, {}};
+    for (const auto& [location, patch] : after)
+        if (records_[location] != patch) {
+            step.before.emplace_back(location, records_[location]);
+            step.after.emplace_back(location, patch);
+        }
+    if (step.after.empty())
+        return false;
+    steps_.resize(done_); // a new step ends what could be redone
+    steps_.push_back(std::move(step));
+    return redo();
+}
+
+bool PatchLibrary::swap(std::size_t a, std::size_t b) {
+    if (a >= kPatchLocations || b >= kPatchLocations)
+        return false;
+    return apply("Swap " + locationLabel(a) + " and " + locationLabel(b),
+                 {{a, records_[b]}, {b, records_[a]}});
+}
+
+bool PatchLibrary::copy(std::size_t from, std::size_t to) {
+    if (from >= kPatchLocations || to >= kPatchLocations)
+        return false;
+    return apply("Copy " + locationLabel(from) + " to " + locationLabel(to), {{to, records_[from]}});
+}
+
+bool PatchLibrary::put(std::size_t location, const PatchRecord& patch) {
+    if (location >= kPatchLocations)
+        return false;
+    return apply("Put a patch into " + locationLabel(location), {{location, patch}});
+}
+
+bool PatchLibrary::rename(std::size_t location, std::string_view latin1Name) {
+    if (location >= kPatchLocations)
+        return false;
+    // The name goes in as the device's own rename writes it into a dump.
+    auto dump = buildSingleDump(records_[location]);
+    writeDumpName(dump, latin1Name);
+    return apply("Rename " + locationLabel(location), {{location, readRecord(dump, kDumpDataOffset)}});
+}
+
+std::string PatchLibrary::undoText() const {
+    return canUndo() ? "Undo " + steps_[done_ - 1].text : std::string();
+}
+
+std::string PatchLibrary::redoText() const {
+    return canRedo() ? "Redo " + steps_[done_].text : std::string();
+}
+
+bool PatchLibrary::undo() {
+    if (!canUndo())
+        return false;
+    for (const auto& [location, patch] : steps_[--done_].before)
+        records_[location] = patch;
+    return true;
+}
+
+bool PatchLibrary::redo() {
+    if (!canRedo())
+        return false;
+    for (const auto& [location, patch] : steps_[done_++].after)
+        records_[location] = patch;
+    return true;
+}
+
+void PatchLibrary::markSent(std::size_t location) {
+    device_.at(location) = records_.at(location);
+}
+
+} // namespace amplix

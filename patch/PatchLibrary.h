@@ -1,0 +1,66 @@
+// The device's 36 patches as the library holds them: arranged, renamed and replaced step by
+// step, every step undoable, each location marked while it differs from what the device has.
+#pragma once
+
+#include "patch/SysexFormat.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace amplix {
+
+class PatchLibrary {
+public:
+    using Records = std::array<PatchRecord, kPatchLocations>;
+
+    // Patches as the device has them (read from it, or from a bank file taken for its memory):
+    // nothing is marked changed and there is nothing to undo.
+    void load(const Records& records);
+
+    const PatchRecord& record(std::size_t location) const { return records_.at(location); }
+    const Records& records() const { return records_; }
+    // The name as the lists show it: up to its first 00, 8-bit characters, padding kept.
+    std::string name(std::size_t location) const;
+    // The location differs from what the device was last known to hold.
+    bool changed(std::size_t location) const { return records_.at(location) != device_.at(location); }
+    std::vector<std::size_t> changedLocations() const;
+
+    // Arranging. Each returns false and records nothing when it would change nothing or names a
+    // location past 9D; otherwise it is one undo step.
+    bool swap(std::size_t a, std::size_t b);
+    bool copy(std::size_t from, std::size_t to);
+    // Another patch into a location: one from a file, or the panel's sound.
+    bool put(std::size_t location, const PatchRecord& patch);
+    // The device's own rule: the name's characters up to its first 00 or its 16th, then spaces.
+    bool rename(std::size_t location, std::string_view latin1Name);
+
+    bool canUndo() const { return done_ > 0; }
+    bool canRedo() const { return done_ < steps_.size(); }
+    // What undo or redo would do, "Swap 1A and 2B", "Copy 1A to 3C", "Put a patch into 4D",
+    // "Rename 2A"; empty when there is nothing.
+    std::string undoText() const;
+    std::string redoText() const;
+    bool undo();
+    bool redo();
+
+    // The device now holds the location as the library has it: its mark goes. Not a step.
+    void markSent(std::size_t location);
+
+private:
+    struct Step {
+        std::string text;
+        std::vector<std::pair<std::size_t, PatchRecord>> before, after;
+    };
+    bool apply(std::string text, std::vector<std::pair<std::size_t, PatchRecord>> after);
+
+    Records records_{};
+    Records device_{};
+    std::vector<Step> steps_;
+    std::size_t done_ = 0; // steps_[0, done_) are done; the rest can be redone
+};
+
+} // namespace amplix
