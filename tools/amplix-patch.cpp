@@ -1,6 +1,6 @@
 // amplix-patch: the librarian on the command line: list, show, convert and compare patch files.
 #include "import/PatchSource.h"
-#include "tools/PatchText.h"
+#include "patch/PatchText.h"
 
 #include <array>
 #include <charconv>

@@ -1,10 +1,13 @@
 // The library's steps: each changes what it names and nothing else, undo and redo retrace them
 // exactly, and the changed marks follow what the device holds.
 #include "patch/PatchLibrary.h"
+#include "patch/PatchText.h"
 #include "tests/support/TestPatchFiles.h"
+#include "tone/ToneMap.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace amplix;
@@ -113,4 +116,35 @@ TEST(PatchLibrary, MarksFollowWhatTheDeviceHolds) {
     library.load(library.records());
     EXPECT_TRUE(library.changedLocations().empty());
     EXPECT_FALSE(library.canUndo());
+}
+
+// Two patches compared as the library shows them: by the controls' names, with the panel's
+// values; a control only one of them uses is "(not used)" in the other.
+TEST(PatchCompare, DifferencesAreNamedAsTheControlsAndValuedAsThePanelShowsThem) {
+    PatchRecord a{};
+    storeRecordField("AmpModel", 12, a);
+    storeRecordField("EffectSel", effectCodeNamed("Chorus 1"), a);
+    PatchRecord b = a;
+    EXPECT_TRUE(comparePatches(a, b).empty());
+
+    storeRecordField("Bass", 40, b); // the record holds half the controller's value
+    storeRecordField("AmpModel", 13, b);
+    auto dump = buildSingleDump(b);
+    writeDumpName(dump, "Lead");
+    b = readRecord(dump, kDumpDataOffset);
+    EXPECT_EQ(comparePatches(a, b), (std::vector<PatchDifference>{
+                                        {"Name", "", "Lead            "},
+                                        {"Amp Model", "Brit Hi Gain", "Rectified"},
+                                        {"Bass", "0", "80"},
+                                    }));
+
+    // Another effect: the chorus's own controls are not used by the rotary.
+    PatchRecord rotary = a;
+    storeRecordField("EffectSel", kRotaryEffectCode, rotary);
+    const auto differences = comparePatches(a, rotary);
+    ASSERT_FALSE(differences.empty());
+    EXPECT_EQ(differences[0], (PatchDifference{"Effect", "Chorus 1", "Rotary"}));
+    EXPECT_TRUE(std::any_of(differences.begin(), differences.end(), [](const PatchDifference& d) {
+        return d.control == "Chorus Speed" && d.b == "(not used)";
+    }));
 }

@@ -1,5 +1,5 @@
 // Turns a decoded patch into the panel's values and writes them as text or JSON.
-#include "tools/PatchText.h"
+#include "patch/PatchText.h"
 
 #include "patch/PatchDecode.h"
 #include "tone/ToneLists.h"
@@ -83,8 +83,25 @@ const ShownValue* findMember(const std::vector<ShownValue>& values, const std::s
     return found == values.end() ? nullptr : &*found;
 }
 
-std::string diffLine(const std::string& member, const ShownValue* a, const ShownValue* b) {
-    return member + '\t' + (a ? shownText(*a) : kNotUsed) + '\t' + (b ? shownText(*b) : kNotUsed);
+// Each member whose value differs, in a's order and then b's own, with both values as text.
+std::vector<PatchDifference> differingMembers(const std::vector<ShownValue>& a,
+                                              const std::vector<ShownValue>& b) {
+    const auto text = [](const ShownValue* v) { return v ? shownText(*v) : std::string(kNotUsed); };
+    std::vector<PatchDifference> out;
+    for (const ShownValue& value : a) {
+        const ShownValue* other = findMember(b, value.member);
+        if (!other || !value.sameValue(*other))
+            out.push_back({value.member, text(&value), text(other)});
+    }
+    for (const ShownValue& value : b)
+        if (!findMember(a, value.member))
+            out.push_back({value.member, text(nullptr), text(&value)});
+    return out;
+}
+
+std::vector<ShownValue> shownRecord(const PatchRecord& record) {
+    const auto dump = buildSingleDump(record);
+    return shownPatch(dump);
 }
 
 } // namespace
@@ -155,15 +172,18 @@ std::string shownJson(const std::vector<ShownValue>& values) {
 
 std::vector<std::string> differences(const std::vector<ShownValue>& a, const std::vector<ShownValue>& b) {
     std::vector<std::string> lines;
-    for (const ShownValue& value : a) {
-        const ShownValue* other = findMember(b, value.member);
-        if (!other || !value.sameValue(*other))
-            lines.push_back(diffLine(value.member, &value, other));
-    }
-    for (const ShownValue& value : b)
-        if (!findMember(a, value.member))
-            lines.push_back(diffLine(value.member, nullptr, &value));
+    for (const PatchDifference& d : differingMembers(a, b))
+        lines.push_back(d.control + '\t' + d.a + '\t' + d.b);
     return lines;
+}
+
+std::vector<PatchDifference> comparePatches(const PatchRecord& a, const PatchRecord& b) {
+    std::vector<PatchDifference> out = differingMembers(shownRecord(a), shownRecord(b));
+    for (PatchDifference& d : out) {
+        const ToneParameter* p = findParameter(d.control);
+        d.control = d.control == "name" ? "Name" : p ? std::string(p->label) : d.control;
+    }
+    return out;
 }
 
 std::string textFromLatin1(std::string_view latin1) {

@@ -1,5 +1,8 @@
-// What amplix-patch prints: a patch's values as the panel shows them, as text and as JSON.
+// A patch's values as the panel shows them, as text and as JSON (amplix-patch prints them), and
+// the differences of two patches.
 #pragma once
+
+#include "patch/SysexFormat.h"
 
 #include <cstdint>
 #include <span>
@@ -40,6 +43,16 @@ std::string shownJson(const std::vector<ShownValue>& values);
 // The lines "MEMBER<TAB>A<TAB>B" for every value that differs; a control only one of the two
 // patches uses shows "(not used)" for the other.
 std::vector<std::string> differences(const std::vector<ShownValue>& a, const std::vector<ShownValue>& b);
+
+// One setting in which two patches differ: the control's name as the user knows it ("Bass",
+// "Effect", "Name") and both values as the panel shows them, "(not used)" where a patch has no
+// such control.
+struct PatchDifference {
+    std::string control;
+    std::string a, b;
+    bool operator==(const PatchDifference&) const = default;
+};
+std::vector<PatchDifference> comparePatches(const PatchRecord& a, const PatchRecord& b);
 
 // Latin-1 text as UTF-8 for a line of output: control characters become \xNN so that a name
 // never breaks its line.
