@@ -16,7 +16,7 @@ constexpr std::uint8_t kNibbleMax = 0x0F;
 constexpr int kControllerOn = 127; // a switch turned on, as its controller says it
 constexpr std::size_t kControlChangeSize = 3;
 constexpr std::size_t kProgramChangeSize = 2;
-constexpr std::size_t kSmallestSysex = 2; // F0 F7
+constexpr std::size_t kSmallestSysex = 2;                               // F0 F7
 constexpr std::array<char, 4> kSoftwareRevision = {'0', '1', '0', '0'}; // 1.00
 
 bool isDataByte(std::uint8_t byte) {
