@@ -100,6 +100,16 @@ std::string locationLabel(std::size_t location) {
     return {char('1' + location / 4), char('A' + location % 4)};
 }
 
+std::optional<std::size_t> locationOfLabel(std::string_view label) {
+    constexpr std::size_t kLettersPerBank = 4;
+    if (label.size() != 2 || label[0] < '1' || label[0] > '9')
+        return std::nullopt;
+    const char letter = char(label[1] & ~0x20); // upper case
+    if (letter < 'A' || letter >= char('A' + kLettersPerBank))
+        return std::nullopt;
+    return std::size_t(label[0] - '1') * kLettersPerBank + std::size_t(letter - 'A');
+}
+
 std::string programTitle(int program) {
     if (program == 0)
         return "Amplix 32 - Manual Mode";

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -75,6 +76,8 @@ void makeStoreMessage(std::span<std::uint8_t> message, int location);
 
 // "1A" .. "9D" for locations 0 .. 35.
 std::string locationLabel(std::size_t location);
+// The location a label names, "1A" to "9D" (the letter in either case); nothing for others.
+std::optional<std::size_t> locationOfLabel(std::string_view label);
 
 // The window title for a program: 0 is Manual Mode, 1 .. 36 the patches "1A" .. "9D".
 inline constexpr int kLastProgram = 36;

@@ -1,5 +1,6 @@
 // amplix-patch: the librarian on the command line: list, show, convert and compare patch files.
 #include "import/PatchSource.h"
+#include "patch/PatchLibrary.h"
 #include "patch/PatchText.h"
 
 #include <array>
@@ -30,6 +31,7 @@ const char* const kUsage = R"(Usage: amplix-patch list FILE
        amplix-patch show FILE [-i N] [--effect comp|mod] [--json]
        amplix-patch convert FILE OUT [-i N] [--effect comp|mod]
        amplix-patch diff A B [-i N] [-j M]
+       amplix-patch bank FILE OUT STEP...
 
 Reads every patch file the editor opens or imports: its own single-patch and bank
 files, SoundDiver libraries, Line 6 Edit patches, bundles and collections, and
@@ -44,6 +46,11 @@ Commands:
             the device for that patch
   diff      the parameters that differ, "MEMBER<TAB>A<TAB>B" each; exit status 0
             when there are none, 1 when there are
+  bank      rearranges the bank file FILE into OUT, a bank file as the editor saves
+            it, one step after the other, each printed as it is done:
+              swap L1 L2      the patches at two locations (1A to 9D) change places
+              copy L1 L2      the patch at L1 also goes to L2
+              rename L NAME   the patch at L is called NAME (16 characters at most)
 
 Options:
   -i N               the patch at index N of the listing of FILE (or A); default 0
@@ -59,13 +66,14 @@ A file that cannot be read gives the editor's message on standard error and exit
 status 2; so does an index past the listing.
 )";
 
-enum class Command { List, Show, Convert, Diff };
+enum class Command { List, Show, Convert, Diff, Bank };
 
 struct CommandRule {
     std::string_view name;
     Command command;
     std::size_t files;
     bool index, secondIndex, effect, json;
+    bool steps = false; // more words after the files
 };
 
 constexpr CommandRule kCommands[] = {
@@ -73,11 +81,13 @@ constexpr CommandRule kCommands[] = {
     {"show", Command::Show, 1, true, false, true, true},
     {"convert", Command::Convert, 2, true, false, true, false},
     {"diff", Command::Diff, 2, true, true, false, false},
+    {"bank", Command::Bank, 2, false, false, false, false, true},
 };
 
 struct Options {
     const CommandRule* rule = nullptr;
     std::vector<std::string> files;
+    std::vector<std::string> steps;
     std::optional<std::size_t> index;
     std::optional<std::size_t> secondIndex;
     std::optional<int> effect;
@@ -148,6 +158,10 @@ Options parseArguments(int argc, char** argv) {
         (options.effect && !rule.effect) || (options.json && !rule.json))
         throw UsageError{std::string(rule.name) + " does not take that option"};
     options.files.assign(words.begin() + 1, words.end());
+    if (rule.steps && options.files.size() > rule.files) {
+        options.steps.assign(options.files.begin() + std::ptrdiff_t(rule.files), options.files.end());
+        options.files.resize(rule.files);
+    }
     if (options.files.size() != rule.files)
         throw UsageError{std::string(rule.name) + " wants " + (rule.files == 1 ? "one file" : "two files")};
     return options;
@@ -217,6 +231,48 @@ void writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     }
 }
 
+std::size_t location(const std::string& label) {
+    const auto found = locationOfLabel(label);
+    if (!found)
+        throw UsageError{"a location is 1A to 9D, not '" + label + "'"};
+    return *found;
+}
+
+// Takes the steps one after the other through the library, as its window does, and writes the
+// bank that results.
+int rearrangeBank(const PatchSource& source, const std::string& path, const Options& options) {
+    if (source.kind != SourceKind::Bank)
+        throw Failure{path + " is not a bank file."};
+    PatchLibrary::Records records{};
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        records[n] = readRecord(source.bytes, bankPatchOffset(n));
+    PatchLibrary library;
+    library.load(records);
+    const std::vector<std::string>& words = options.steps;
+    for (std::size_t at = 0; at < words.size();) {
+        const std::string& step = words[at];
+        const auto argument = [&](std::size_t k) -> const std::string& {
+            if (at + k >= words.size())
+                throw UsageError{step + " wants two more words"};
+            return words[at + k];
+        };
+        if (step == "swap")
+            library.swap(location(argument(1)), location(argument(2)));
+        else if (step == "copy")
+            library.copy(location(argument(1)), location(argument(2)));
+        else if (step == "rename")
+            library.rename(location(argument(1)), latin1FromUtf8(argument(2)));
+        else
+            throw UsageError{"unknown step " + step + " (swap, copy or rename)"};
+        at += 3;
+    }
+    // Byte 7 stays as the bank had it.
+    writeFile(options.files[1], buildBankDump(library.records(), source.bytes[kDumpByte7]));
+    for (std::size_t n : library.changedLocations())
+        std::cout << locationLabel(n) << '\t' << textFromLatin1(library.name(n)) << '\n';
+    return kExitOk;
+}
+
 int run(const Options& options) {
     const std::string& path = options.files[0];
     const PatchSource source = openSource(path);
@@ -249,6 +305,8 @@ int run(const Options& options) {
             std::cout << line << '\n';
         return lines.empty() ? kExitOk : kExitDifferent;
     }
+    case Command::Bank:
+        return rearrangeBank(source, path, options);
     }
     return kExitError;
 }

@@ -200,3 +200,37 @@ TEST_F(AmplixPatchTest, ErrorsGoToStandardErrorWithStatusTwo) {
 }
 
 } // namespace
+
+// A bank rearranged step by step into a new file, each location as the steps leave it and byte 7
+// as the bank had it; the locations that changed are printed. Bad steps change no file.
+TEST_F(AmplixPatchTest, BankRearrangesABankFileStepByStep) {
+    const auto records = bankRecords();
+    write("in.syx", bank(0x4B, records));
+    const Outcome done =
+        run({"bank", "in.syx", "out.syx", "swap", "1A", "9d", "copy", "2B", "3C", "rename", "1B", "Crème"});
+    ASSERT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(done.out, "1A\tBank 35\n1B\tCrème           \n3C\tBank 5\n9D\tBank 0\n");
+    auto expected = records;
+    std::swap(expected[0], expected[35]);
+    expected[10] = records[5];
+    auto renamed = singlePatch(expected[1], 0);
+    writeDumpName(renamed, "Cr\xE8me");
+    expected[1] = readRecord(renamed, kDumpDataOffset);
+    const std::string out = slurp("out.syx");
+    EXPECT_EQ(Bytes(out.begin(), out.end()), bank(0x4B, expected));
+
+    for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"bank", "in.syx", "bad.syx", "swap", "1A", "0A"}, "a location is 1A to 9D, not '0A'"},
+             {{"bank", "in.syx", "bad.syx", "copy", "1A"}, "copy wants two more words"},
+             {{"bank", "in.syx", "bad.syx", "move", "1A", "2A"}, "unknown step move (swap, copy or rename)"},
+         }) {
+        const Outcome refused = run(args);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+        EXPECT_FALSE(fs::exists("bad.syx"));
+    }
+    write("one.pod", singlePatch(records[0], 0));
+    const Outcome single = run({"bank", "one.pod", "bad.syx", "swap", "1A", "1B"});
+    EXPECT_EQ(single.status, 2);
+    EXPECT_EQ(single.err, "one.pod is not a bank file.\n");
+}
