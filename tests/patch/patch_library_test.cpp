@@ -57,7 +57,6 @@ TEST(PatchLibrary, EachStepChangesWhatItNamesAndIsMarked) {
 
 TEST(PatchLibrary, UndoAndRedoRetraceEveryStep) {
     PatchLibrary library = readFromDevice();
-    const auto device = patchfiles::bankRecords();
     std::mt19937 random(7);
     std::vector<PatchLibrary::Records> seen = {library.records()};
     for (int n = 0; n < 200; ++n) {
