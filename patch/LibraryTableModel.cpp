@@ -1,0 +1,173 @@
+// The library's device pane as a table model.
+#include "patch/LibraryTableModel.h"
+
+#include "tone/ToneLists.h"
+#include "tone/ToneMap.h"
+
+#include <QMimeData>
+
+using namespace amplix;
+
+namespace {
+
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+QString listEntry(std::span<const std::string_view> entries, int index) {
+    if (index < 0 || std::size_t(index) >= entries.size())
+        return {};
+    return QString::fromLatin1(entries[std::size_t(index)].data(),
+                               qsizetype(entries[std::size_t(index)].size()));
+}
+
+// The location a drop lands on: the row dropped onto.
+std::optional<std::size_t> target(const QModelIndex& parent) {
+    if (!parent.isValid() || parent.row() < 0 || std::size_t(parent.row()) >= kPatchLocations)
+        return std::nullopt;
+    return std::size_t(parent.row());
+}
+
+std::optional<std::size_t> draggedLocation(const QMimeData* data) {
+    if (!data || !data->hasFormat(QString::fromLatin1(LibraryTableModel::kLocationMime)))
+        return std::nullopt;
+    bool ok = false;
+    const uint location = data->data(QString::fromLatin1(LibraryTableModel::kLocationMime)).toUInt(&ok);
+    if (!ok || location >= kPatchLocations)
+        return std::nullopt;
+    return location;
+}
+
+std::optional<PatchRecord> draggedRecord(const QMimeData* data) {
+    if (!data || !data->hasFormat(QString::fromLatin1(LibraryTableModel::kRecordMime)))
+        return std::nullopt;
+    const QByteArray bytes = data->data(QString::fromLatin1(LibraryTableModel::kRecordMime));
+    if (bytes.size() != qsizetype(kRecordSize))
+        return std::nullopt;
+    PatchRecord record{};
+    std::copy(bytes.begin(), bytes.end(), record.begin());
+    return record;
+}
+
+} // namespace
+
+LibraryTableModel::LibraryTableModel(PatchLibrary& library, QObject* parent)
+    : QAbstractTableModel(parent), library_(library) {}
+
+int LibraryTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(kPatchLocations);
+}
+
+int LibraryTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant LibraryTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const auto location = std::size_t(index.row());
+    const PatchRecord& record = library_.record(location);
+    switch (index.column()) {
+    case LocationColumn:
+        return latin1(locationLabel(location));
+    case NameColumn:
+        return latin1(library_.name(location));
+    case AmpModelColumn:
+        return listEntry(kAmpModelNames, recordField("AmpModel", record));
+    case EffectColumn: {
+        const EffectRow* effect = effectForCode(recordField("EffectSel", record));
+        return effect ? listEntry(kEffectNames, effect->index) : QString();
+    }
+    case ChangedColumn:
+        return library_.changed(location) ? QStringLiteral("changed") : QString();
+    }
+    return {};
+}
+
+QVariant LibraryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case LocationColumn:
+        return QStringLiteral("Location");
+    case NameColumn:
+        return QStringLiteral("Name");
+    case AmpModelColumn:
+        return QStringLiteral("Amp Model");
+    case EffectColumn:
+        return QStringLiteral("Effect");
+    case ChangedColumn:
+        return QStringLiteral("Not on the POD");
+    }
+    return {};
+}
+
+Qt::ItemFlags LibraryTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    if (index.column() == NameColumn)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool LibraryTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    // A view clears a moved row's data with an invalid value; the swap already placed it.
+    if (!index.isValid() || role != Qt::EditRole || index.column() != NameColumn || !value.isValid())
+        return false;
+    // Names are 8-bit characters on the device; what has none becomes '?'.
+    if (!library_.rename(std::size_t(index.row()), value.toString().toLatin1().toStdString()))
+        return false;
+    refresh();
+    return true;
+}
+
+QStringList LibraryTableModel::mimeTypes() const {
+    return {QString::fromLatin1(kLocationMime), QString::fromLatin1(kRecordMime)};
+}
+
+QMimeData* LibraryTableModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    const auto location = std::size_t(indexes.first().row());
+    data->setData(QString::fromLatin1(kLocationMime), QByteArray::number(qulonglong(location)));
+    const PatchRecord& record = library_.record(location);
+    data->setData(QString::fromLatin1(kRecordMime),
+                  QByteArray(reinterpret_cast<const char*>(record.data()), qsizetype(record.size())));
+    return data;
+}
+
+Qt::DropActions LibraryTableModel::supportedDropActions() const {
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
+bool LibraryTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                        const QModelIndex& parent) const {
+    if (!target(parent) || (action != Qt::MoveAction && action != Qt::CopyAction))
+        return false;
+    return draggedLocation(data) || draggedRecord(data);
+}
+
+bool LibraryTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                     const QModelIndex& parent) {
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    const std::size_t to = *target(parent);
+    bool changed = false;
+    // A row of this pane swaps places with the one it lands on, or with Ctrl is copied onto it;
+    // a patch from another pane is copied in.
+    if (const auto from = draggedLocation(data))
+        changed = action == Qt::CopyAction ? library_.copy(*from, to) : library_.swap(*from, to);
+    else if (const auto record = draggedRecord(data))
+        changed = library_.put(to, *record);
+    if (changed)
+        refresh();
+    // The view removes nothing after a move: the swap already placed both rows.
+    return false;
+}
+
+void LibraryTableModel::refresh() {
+    emit dataChanged(index(0, 0), index(int(kPatchLocations) - 1, ColumnCount - 1));
+}
