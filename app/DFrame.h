@@ -232,6 +232,9 @@ private:
     // The status line's two parts: the ports in use, and what came of the user's last request.
     void showConnection();
     void showOutcome(const QString& text);
+    // After a send the device is read back; until the patch is here and after, the line says
+    // what was sent.
+    void readBackAfter(const QString& outcome);
     void closeMainWindow();
     void closeHelpWindow();
     // While a SysEx is on its way the window repaints but the frame handles nothing else: its

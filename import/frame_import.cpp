@@ -90,7 +90,5 @@ void DFrame::finishImport(const ImportResult& result) {
     repaint();
     if (!SendSysexMessage(int(kSingleDumpSize)))
         return;
-    showOutcome(QStringLiteral("Patch sent to the POD"));
-    readOutcome_ = QStringLiteral("Patch sent to the POD");
-    CmFileRead();
+    readBackAfter(QStringLiteral("Patch sent to the POD"));
 }

@@ -28,21 +28,19 @@ constexpr int ID_STATICFINDRESULT = 301;
 constexpr int kFollowDevicesMs = 1000;
 constexpr int kSearchTickMs = 50;
 
-QStringList listed(unsigned count, const std::function<std::string(unsigned)>& name) {
-    QStringList names;
-    for (unsigned i = 0; i < count; ++i)
-        names << QString::fromStdString(name(i));
-    return names;
+QStringList asList(const std::vector<std::string>& names) {
+    QStringList list;
+    for (const std::string& name : names)
+        list << QString::fromStdString(name);
+    return list;
 }
 
 // The entry of that name, else one that differs only in its sequencer address; -1 if none.
-int indexOfDevice(const QStringList& names, const QString& name) {
-    std::vector<std::string> all;
-    for (const QString& n : names)
-        all.push_back(n.toStdString());
-    const auto found = amplix::findDevice(name.toStdString(), all);
+int indexOfDevice(const std::vector<std::string>& names, const QString& name) {
+    const auto found = amplix::findDevice(name.toStdString(), names);
     return found ? int(*found) : -1;
 }
+
 constexpr DialogText kTexts[] = {
     {14, 12, 153, 8, "Select the MIDI input, output and channel"},
     {14, 23, 152, 8, "settings used to connect to your POD. Then"},
@@ -102,30 +100,29 @@ void DMidiSetupDialog::setNotice(const QString& text) {
     StaticFindResult->setText(text);
 }
 
-void DMidiSetupDialog::fillLists(const QStringList& inputs, const QStringList& outputs) {
-    inputs_ = inputs;
-    outputs_ = outputs;
+void DMidiSetupDialog::fillLists(std::vector<std::string> inputs, std::vector<std::string> outputs) {
+    inputs_ = std::move(inputs);
+    outputs_ = std::move(outputs);
     const QSignalBlocker quietIn(MidiInPort), quietOut(MidiOutPort);
     MidiInPort->clear();
     MidiOutPort->clear();
-    fillDropDown(MidiInPort, inputs);
-    fillDropDown(MidiOutPort, outputs);
+    fillDropDown(MidiInPort, asList(inputs_));
+    fillDropDown(MidiOutPort, asList(outputs_));
 }
 
 void DMidiSetupDialog::followDevices() {
     if (searching_)
         return;
-    const QStringList inputs = listed(midi_.inputCount(), [this](unsigned i) { return midi_.inputName(i); });
-    const QStringList outputs =
-        listed(midi_.outputCount(), [this](unsigned i) { return midi_.outputName(i); });
+    auto inputs = amplix::inputNames(midi_);
+    auto outputs = amplix::outputNames(midi_);
     if (inputs == inputs_ && outputs == outputs_)
         return;
     const QString input = MidiInPort->currentText(), output = MidiOutPort->currentText();
-    fillLists(inputs, outputs);
+    fillLists(std::move(inputs), std::move(outputs));
     // The choices stay with their devices wherever these are listed now; one that went is no
     // choice any more.
-    MidiInPort->setCurrentIndex(input.isEmpty() ? -1 : indexOfDevice(inputs, input));
-    MidiOutPort->setCurrentIndex(output.isEmpty() ? -1 : indexOfDevice(outputs, output));
+    MidiInPort->setCurrentIndex(input.isEmpty() ? -1 : indexOfDevice(inputs_, input));
+    MidiOutPort->setCurrentIndex(output.isEmpty() ? -1 : indexOfDevice(outputs_, output));
 }
 
 void DMidiSetupDialog::reject() {
@@ -202,8 +199,7 @@ void DMidiSetupDialog::SetupWindow() {
     QStringList channels;
     for (int channel = 1; channel <= amplix::kMidiChannels; ++channel)
         channels << QString::number(channel);
-    fillLists(listed(midi_.inputCount(), [this](unsigned i) { return midi_.inputName(i); }),
-              listed(midi_.outputCount(), [this](unsigned i) { return midi_.outputName(i); }));
+    fillLists(amplix::inputNames(midi_), amplix::outputNames(midi_));
     fillDropDown(MidiChannel, channels);
 
     // An index that is not in its list leaves that list without a selection.

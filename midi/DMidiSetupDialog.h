@@ -2,11 +2,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QStringList>
 #include <QTimer>
 
 #include <atomic>
 #include <functional>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -51,15 +52,15 @@ private:
     void SetupWindow();
     // Lists the devices again when the system's lists changed, keeping the choices by name.
     void followDevices();
-    void fillLists(const QStringList& inputs, const QStringList& outputs);
+    void fillLists(std::vector<std::string> inputs, std::vector<std::string> outputs);
     void UpdatePODMCh();
     void UpdatePODMIn();
     void UpdatePODMOut();
 
     amplix::MidiService& midi_;
     std::function<void()> beforeSearch_;
-    QStringList inputs_;
-    QStringList outputs_;
+    std::vector<std::string> inputs_;
+    std::vector<std::string> outputs_;
     QTimer follow_;
     bool searching_ = false;
     std::atomic<bool> cancel_{false};

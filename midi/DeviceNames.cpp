@@ -1,6 +1,7 @@
 // Device names: the sequencer address at their end, and the search by name.
 #include "midi/DeviceNames.h"
 
+#include "midi/MidiService.h"
 #include "midi/SimulatorMidiService.h"
 
 #include <algorithm>
@@ -57,6 +58,20 @@ std::optional<std::size_t> findDevice(std::string_view name, const std::vector<s
     if (found == names.end())
         return std::nullopt;
     return std::size_t(found - names.begin());
+}
+
+std::vector<std::string> inputNames(MidiService& midi) {
+    std::vector<std::string> names;
+    for (unsigned i = 0, n = midi.inputCount(); i < n; ++i)
+        names.push_back(midi.inputName(i));
+    return names;
+}
+
+std::vector<std::string> outputNames(MidiService& midi) {
+    std::vector<std::string> names;
+    for (unsigned i = 0, n = midi.outputCount(); i < n; ++i)
+        names.push_back(midi.outputName(i));
+    return names;
 }
 
 std::string_view deviceOfPort(std::string_view portName) {

@@ -8,6 +8,8 @@
 
 namespace amplix {
 
+class MidiService;
+
 // ALSA names a port "client:port 20:0", with the sequencer address at the end. The address may
 // change when a device is plugged in again or a program restarts; the rest stays.
 struct SequencerAddress {
@@ -30,6 +32,10 @@ std::string portLabel(std::string_view portName);
 // What the status line says of the ports in use: "POD on USB MIDI Interface, channel 1", each
 // device named when input and output differ, or "Simulator" for the built-in one. channel 0..15.
 std::string connectionSummary(std::string_view inputPort, std::string_view outputPort, int channel);
+
+// Every input or output device, by its name, in the service's order.
+std::vector<std::string> inputNames(MidiService& midi);
+std::vector<std::string> outputNames(MidiService& midi);
 
 // The index of the device called name: the first listed under exactly that name, else the first
 // whose name differs from it only in the sequencer address.

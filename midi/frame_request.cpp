@@ -22,6 +22,12 @@ void DFrame::CmFileRead() {
     requestDump(kEditBufferRequest, kEditBufferTimeoutMs, false);
 }
 
+void DFrame::readBackAfter(const QString& outcome) {
+    showOutcome(outcome);
+    readOutcome_ = outcome;
+    CmFileRead();
+}
+
 void DFrame::ReadPODAll() {
     requestDump(kBankRequest, kBankTimeoutMs, true);
 }

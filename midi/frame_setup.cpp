@@ -20,20 +20,6 @@ namespace {
 constexpr qint64 kConfigReadLimit = 1024;
 constexpr unsigned kMaxOutputsToReset = 512;
 
-std::vector<std::string> inputNames(MidiService& midi) {
-    std::vector<std::string> names;
-    for (unsigned i = 0, n = midi.inputCount(); i < n; ++i)
-        names.push_back(midi.inputName(i));
-    return names;
-}
-
-std::vector<std::string> outputNames(MidiService& midi) {
-    std::vector<std::string> names;
-    for (unsigned i = 0, n = midi.outputCount(); i < n; ++i)
-        names.push_back(midi.outputName(i));
-    return names;
-}
-
 QString nameAt(const std::vector<std::string>& names, unsigned index) {
     return index < names.size() ? QString::fromStdString(names[index]) : QString();
 }

@@ -47,8 +47,6 @@ bool DFrame::SendBankToPod() {
     if (!SendSysexMessage(int(kBankDumpSize)))
         return false;
     setWindowTitle(QString::fromStdString(programTitle(1)));
-    showOutcome(QStringLiteral("Bank sent to the POD"));
-    readOutcome_ = QStringLiteral("Bank sent to the POD");
-    CmFileRead();
+    readBackAfter(QStringLiteral("Bank sent to the POD"));
     return true;
 }
