@@ -14,6 +14,7 @@ inline constexpr int CM_PATCHLAST = 144;
 inline constexpr int CM_FILESAVEALL = 145;
 inline constexpr int CM_LINKAMP = 146;
 inline constexpr int CM_HELPCONTENTS = 147;
+inline constexpr int CM_LIBRARY = 148;
 
 // The program a Patch menu command chooses.
 constexpr int programOfPatchCommand(int id) {

@@ -29,6 +29,8 @@ class DEffectWindow;
 class DCompressor;
 class DDelay;
 class DGate;
+class DLibraryWindow;
+class LibraryLink;
 class DPatchName;
 class DPedals;
 class DReverb;
@@ -64,6 +66,8 @@ public:
     void CmLinkAmp();
     void CmFileRead();
     void CmPatchChange(int id);
+    // Patch > Library: the window of the device's 36 patches, made on first use.
+    void CmLibrary();
 
     // The MIDI link.
     void OpenPodMidiPorts();
@@ -200,6 +204,7 @@ public:
     DChorus* ChorusWindow = nullptr;
     DPatchName* PatchWindow = nullptr;
     DStatusLine* StatusLine = nullptr;
+    DLibraryWindow* LibraryWindow = nullptr;
 
 protected:
     void customEvent(QEvent* event) override;
@@ -207,6 +212,12 @@ protected:
 
 private:
     class InputSink;
+    class LibraryBridge;
+    // A read the Library window asked for; its answer goes to the window, not only the panel.
+    enum class LibraryRequest { None, Bank, CurrentSound };
+    void requestForLibrary(LibraryRequest what);
+    // The awaited answer of the window's read is here: it goes to the window.
+    void answerLibrary(amplix::DumpKind kind);
 
     void createPanel(QWidget* client);
     void createChildWindows(QWidget* client);
@@ -257,4 +268,9 @@ private:
     // What MIDI Setup says when it opens by itself, such as which devices are missing.
     QString setupNotice_;
     bool timedOut_ = false;
+    QString lastOutcome_;
+    std::unique_ptr<LibraryLink> libraryBridge_;
+    LibraryRequest libraryRequest_ = LibraryRequest::None;
+    // A read the window asked for while another request was awaited: it follows that one.
+    LibraryRequest queuedLibraryRequest_ = LibraryRequest::None;
 };

@@ -9,6 +9,7 @@
 #include "app/DStatusLine.h"
 #include "app/SystemColours.h"
 #include "app/ValueTips.h"
+#include "patch/DLibraryWindow.h"
 #include "patch/DPatchName.h"
 #include "tone/DChorus.h"
 #include "tone/DCompressor.h"
@@ -248,6 +249,11 @@ void DFrame::closeMainWindow() {
 void DFrame::closeEvent(QCloseEvent* event) {
     if (sending_ > 0) {
         closeAfterSending_ = true;
+        event->ignore();
+        return;
+    }
+    // The library's changes not on the device are not lost without a word.
+    if (LibraryWindow && LibraryWindow->isVisible() && !LibraryWindow->close()) {
         event->ignore();
         return;
     }

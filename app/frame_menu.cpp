@@ -37,6 +37,8 @@ void DFrame::createMenu() {
             add(banks, QStringLiteral("%1&%2").arg(bank).arg(QChar('A' + letter)),
                 CM_PATCHMANUAL + 1 + 4 * (bank - 1) + letter);
     }
+    patch->addSeparator();
+    add(patch, QStringLiteral("&Library..."), CM_LIBRARY)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
 
     QMenu* options = bar->addMenu(QStringLiteral("&Options"));
     add(options, QStringLiteral("&Midi Setup"), CM_SETUPMIDI);
@@ -83,6 +85,9 @@ void DFrame::dispatchCommand(int id) {
         break;
     case CM_FILESAVEALL:
         CmFileSave_All();
+        break;
+    case CM_LIBRARY:
+        CmLibrary();
         break;
     default:
         if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST)

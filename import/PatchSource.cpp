@@ -169,4 +169,19 @@ ImportResult sourceDump(const PatchSource& source, std::size_t n, int modOrComp)
     return ImportResult{std::nullopt, {}};
 }
 
+std::vector<ListedPatch> listPatches(const PatchSource& source, int modOrComp) {
+    std::vector<ListedPatch> out;
+    if (!source.ok())
+        return out;
+    out.reserve(source.entries.size());
+    for (std::size_t n = 0; n < source.entries.size(); ++n) {
+        ImportResult result = sourceDump(source, n, modOrComp);
+        ListedPatch patch{source.entries[n].name, std::nullopt, std::move(result.failure)};
+        if (result.dump)
+            patch.record = readRecord(*result.dump, kDumpDataOffset);
+        out.push_back(std::move(patch));
+    }
+    return out;
+}
+
 } // namespace amplix

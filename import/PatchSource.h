@@ -67,4 +67,15 @@ int guitarPortChoice(const PatchSource& source, std::optional<int> answer);
 // editor then shows and sends nothing.
 ImportResult sourceDump(const PatchSource& source, std::size_t n, int modOrComp = kNoEffectChoice);
 
+// One entry of a file as the library lists it: the chooser's name and the record the importer
+// converts it to, or the message the importer would show instead.
+struct ListedPatch {
+    std::string name;
+    std::optional<PatchRecord> record;
+    ImportFailure failure;
+};
+// Every entry of an opened file, in the chooser's order, each converted as its importer
+// converts it (modOrComp: the GuitarPort choice). A source that failed lists nothing.
+std::vector<ListedPatch> listPatches(const PatchSource& source, int modOrComp = kNoEffectChoice);
+
 } // namespace amplix

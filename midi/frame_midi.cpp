@@ -98,6 +98,7 @@ void DFrame::showConnection() {
 }
 
 void DFrame::showOutcome(const QString& text) {
+    lastOutcome_ = text;
     StatusLine->showOutcome(text);
 }
 

@@ -43,6 +43,7 @@ void DFrame::endRequest(RequestEnd which) {
         Save_flag = Name_flag = SaveToPod_flag = 0;
         AmpModel_flag = -1;
     }
+    answerLibrary(DumpKind::Other);
 }
 
 void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
@@ -149,6 +150,7 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
         }
         UpdateAmplixFromSysex();
         repaint();
+        answerLibrary(kind);
         if (SaveToPod_flag) {
             SaveToPod_flag = 0;
             WriteToPOD();
@@ -164,6 +166,8 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
         showOutcome(QStringLiteral("Unrecognised answer on the MIDI input"));
     if (kind == DumpKind::Bank && Save_All_flag)
         QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE_ALL, 0, std::int64_t(recorded)));
+    if (kind == DumpKind::Bank)
+        answerLibrary(kind);
     endRequest(RequestEnd::All);
     return 0;
 }

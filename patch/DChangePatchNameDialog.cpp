@@ -17,6 +17,13 @@ constexpr int ID_EDITNEWPATCHNAME = 780;
 constexpr DialogText kTexts[] = {{10, 12, 45, 8, "Patch Name:"}};
 } // namespace
 
+void limitToPatchName(QLineEdit* edit) {
+    edit->setMaxLength(int(amplix::kNameLength));
+    // Names travel as 8-bit characters: only what Latin-1 can hold may be typed.
+    edit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), edit));
+}
+
 DChangePatchNameDialog::DChangePatchNameDialog(QWidget* parent, char* newPatchNamestr)
     : QDialog(parent), p_patchName(newPatchNamestr) {
     setObjectName(QStringLiteral("DChangePatchNameDialog"));
@@ -27,10 +34,7 @@ DChangePatchNameDialog::DChangePatchNameDialog(QWidget* parent, char* newPatchNa
     EditNewPatchName->setObjectName(QStringLiteral("EditNewPatchName"));
     EditNewPatchName->setProperty("controlId", ID_EDITNEWPATCHNAME);
     EditNewPatchName->setGeometry(du.rect(58, 10, 90, 12));
-    EditNewPatchName->setMaxLength(int(amplix::kNameLength));
-    // Names travel as 8-bit characters: only what Latin-1 can hold may be typed.
-    EditNewPatchName->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), this));
+    limitToPatchName(EditNewPatchName);
     EditNewPatchName->setText(
         QString::fromLatin1(newPatchNamestr, qsizetype(strnlen(newPatchNamestr, amplix::kNameLength))));
     EditNewPatchName->selectAll();

@@ -73,11 +73,9 @@ QVariant LibraryTableModel::data(const QModelIndex& index, int role) const {
     case NameColumn:
         return latin1(library_.name(location));
     case AmpModelColumn:
-        return listEntry(kAmpModelNames, recordField("AmpModel", record));
-    case EffectColumn: {
-        const EffectRow* effect = effectForCode(recordField("EffectSel", record));
-        return effect ? listEntry(kEffectNames, effect->index) : QString();
-    }
+        return ampModelText(record);
+    case EffectColumn:
+        return effectText(record);
     case ChangedColumn:
         return library_.changed(location) ? QStringLiteral("changed") : QString();
     }
@@ -166,6 +164,15 @@ bool LibraryTableModel::dropMimeData(const QMimeData* data, Qt::DropAction actio
         refresh();
     // The view removes nothing after a move: the swap already placed both rows.
     return false;
+}
+
+QString LibraryTableModel::ampModelText(const PatchRecord& record) {
+    return listEntry(kAmpModelNames, recordField("AmpModel", record));
+}
+
+QString LibraryTableModel::effectText(const PatchRecord& record) {
+    const EffectRow* effect = effectForCode(recordField("EffectSel", record));
+    return effect ? listEntry(kEffectNames, effect->index) : QString();
 }
 
 void LibraryTableModel::refresh() {

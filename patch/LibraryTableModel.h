@@ -36,6 +36,10 @@ public:
     // The library changed outside the table (undo, redo, a load, a send): show it again.
     void refresh();
 
+    // What the amp model and effect columns show of a record; the file pane shows the same.
+    static QString ampModelText(const amplix::PatchRecord& record);
+    static QString effectText(const amplix::PatchRecord& record);
+
 private:
     amplix::PatchLibrary& library_;
 };

@@ -3,8 +3,9 @@
 
 namespace amplix {
 
-void PatchLibrary::load(const Records& records) {
+void PatchLibrary::load(const Records& records, bool onDevice) {
     records_ = device_ = records;
+    known_.fill(onDevice);
     steps_.clear();
     done_ = 0;
 }
@@ -90,6 +91,27 @@ bool PatchLibrary::redo() {
 
 void PatchLibrary::markSent(std::size_t location) {
     device_.at(location) = records_.at(location);
+    known_.at(location) = true;
+}
+
+void PatchLibrary::discardChanges() {
+    records_ = device_;
+    steps_.clear();
+    done_ = 0;
+}
+
+std::vector<std::size_t> PatchLibrary::confirmSent(const std::vector<std::size_t>& sent,
+                                                   const Records& readBack) {
+    std::vector<std::size_t> mismatches;
+    for (const std::size_t location : sent) {
+        if (location >= kPatchLocations)
+            continue;
+        if (readBack[location] == records_[location])
+            markSent(location);
+        else
+            mismatches.push_back(location);
+    }
+    return mismatches;
 }
 
 } // namespace amplix

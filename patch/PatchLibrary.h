@@ -18,8 +18,9 @@ public:
     using Records = std::array<PatchRecord, kPatchLocations>;
 
     // Patches as the device has them (read from it, or from a bank file taken for its memory):
-    // nothing is marked changed and there is nothing to undo.
-    void load(const Records& records);
+    // nothing is marked changed and there is nothing to undo. onDevice: they were read from the
+    // device, so each location is known to be there until it changes.
+    void load(const Records& records, bool onDevice = true);
 
     const PatchRecord& record(std::size_t location) const { return records_.at(location); }
     const Records& records() const { return records_; }
@@ -49,6 +50,14 @@ public:
 
     // The device now holds the location as the library has it: its mark goes. Not a step.
     void markSent(std::size_t location);
+    // The device holds the location exactly as the library has it: read from it or sent and
+    // confirmed, and unchanged since.
+    bool onDevice(std::size_t location) const { return known_.at(location) && !changed(location); }
+    // The bank read back after sending the locations `sent`: each the device holds as the
+    // library has it is marked sent; the others are returned, in order, and keep their marks.
+    std::vector<std::size_t> confirmSent(const std::vector<std::size_t>& sent, const Records& readBack);
+    // Every location back to what the device holds; nothing to undo or redo.
+    void discardChanges();
 
 private:
     struct Step {
@@ -59,6 +68,7 @@ private:
 
     Records records_{};
     Records device_{};
+    std::array<bool, kPatchLocations> known_{}; // device_ is what the device holds, not a file's
     std::vector<Step> steps_;
     std::size_t done_ = 0; // steps_[0, done_) are done; the rest can be redone
 };

@@ -1,0 +1,660 @@
+// The Library window: its panes, buttons and keys, and the device conversations behind them.
+#include "patch/DLibraryWindow.h"
+
+#include "app/MessageBox.h"
+#include "device/PodDevice.h"
+#include "midi/CablePacing.h"
+#include "patch/DChangePatchNameDialog.h"
+#include "patch/FilePatchModel.h"
+#include "patch/LibraryTableModel.h"
+#include "patch/PatchText.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <chrono>
+
+using namespace amplix;
+
+namespace {
+
+const QString kSettingsGroup = QStringLiteral("Library");
+constexpr int kTickMs = 100;
+
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+QString labelOf(std::size_t location) {
+    return latin1(locationLabel(location));
+}
+
+QString labelsOf(const std::vector<std::size_t>& locations) {
+    QStringList labels;
+    for (const std::size_t location : locations)
+        labels << labelOf(location);
+    return labels.join(QStringLiteral(", "));
+}
+
+// Names are edited in place under the rename dialog's rules.
+class NameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            limitToPatchName(line);
+        return editor;
+    }
+};
+
+QTableView* makeTable(QWidget* parent, const QString& name) {
+    auto* table = new QTableView(parent);
+    table->setObjectName(name);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setWordWrap(false);
+    return table;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+DLibraryWindow::DLibraryWindow(QWidget* parent, LibraryLink& link)
+    : QWidget(parent, Qt::Window), link_(link), byte7_(PodDevice::kDefaultByte7) {
+    setObjectName(QStringLiteral("LibraryWindow"));
+    setWindowTitle(QStringLiteral("Amplix 32 Library"));
+    buildLayout();
+    connectCommands();
+    restoreSettings();
+    showLibrary();
+}
+
+DLibraryWindow::~DLibraryWindow() = default;
+
+void DLibraryWindow::buildLayout() {
+    auto* top = new QVBoxLayout(this);
+
+    auto* deviceButtons = new QHBoxLayout;
+    ButtonReadFromPod =
+        makeButton(this, QStringLiteral("ButtonReadFromPod"), QStringLiteral("Read from POD"));
+    ButtonOpenBank = makeButton(this, QStringLiteral("ButtonOpenBank"), QStringLiteral("Open bank..."));
+    ButtonSendChanges = makeButton(this, QStringLiteral("ButtonSendChanges"), QStringLiteral("Send changes"));
+    ButtonSendAll = makeButton(this, QStringLiteral("ButtonSendAll"), QStringLiteral("Send all"));
+    ButtonSaveBank = makeButton(this, QStringLiteral("ButtonSaveBank"), QStringLiteral("Save bank as..."));
+    ButtonUndo = makeButton(this, QStringLiteral("ButtonUndo"), QStringLiteral("Undo"));
+    ButtonRedo = makeButton(this, QStringLiteral("ButtonRedo"), QStringLiteral("Redo"));
+    for (QPushButton* b :
+         {ButtonReadFromPod, ButtonOpenBank, ButtonSendChanges, ButtonSendAll, ButtonSaveBank})
+        deviceButtons->addWidget(b);
+    deviceButtons->addStretch();
+    deviceButtons->addWidget(ButtonUndo);
+    deviceButtons->addWidget(ButtonRedo);
+    top->addLayout(deviceButtons);
+
+    auto* panes = new QSplitter(Qt::Horizontal, this);
+    panes->setObjectName(QStringLiteral("Panes"));
+    auto* devicePane = new QWidget(panes);
+    auto* deviceLayout = new QVBoxLayout(devicePane);
+    deviceLayout->setContentsMargins(0, 0, 0, 0);
+    StaticOrigin = new QLabel(devicePane);
+    StaticOrigin->setObjectName(QStringLiteral("StaticOrigin"));
+    deviceLayout->addWidget(StaticOrigin);
+    DeviceTable = makeTable(devicePane, QStringLiteral("DeviceTable"));
+    deviceModel_ = new LibraryTableModel(library_, this);
+    DeviceTable->setModel(deviceModel_);
+    DeviceTable->setItemDelegateForColumn(LibraryTableModel::NameColumn, new NameDelegate(DeviceTable));
+    DeviceTable->setDragDropMode(QAbstractItemView::DragDrop);
+    DeviceTable->setDefaultDropAction(Qt::MoveAction);
+    DeviceTable->setDragDropOverwriteMode(true);
+    deviceLayout->addWidget(DeviceTable);
+    auto* rowButtons = new QHBoxLayout;
+    ButtonListen = makeButton(devicePane, QStringLiteral("ButtonListen"), QStringLiteral("Listen"));
+    ButtonRename = makeButton(devicePane, QStringLiteral("ButtonRename"), QStringLiteral("Rename"));
+    ButtonCopyCurrent = makeButton(devicePane, QStringLiteral("ButtonCopyCurrent"),
+                                   QStringLiteral("Copy current sound here"));
+    ButtonExportPatch =
+        makeButton(devicePane, QStringLiteral("ButtonExportPatch"), QStringLiteral("Export patch..."));
+    for (QPushButton* b : {ButtonListen, ButtonRename, ButtonCopyCurrent, ButtonExportPatch})
+        rowButtons->addWidget(b);
+    rowButtons->addStretch();
+    deviceLayout->addLayout(rowButtons);
+
+    auto* filePane = new QWidget(panes);
+    auto* fileLayout = new QVBoxLayout(filePane);
+    fileLayout->setContentsMargins(0, 0, 0, 0);
+    auto* fileTop = new QHBoxLayout;
+    StaticFile = new QLabel(QStringLiteral("No file open"), filePane);
+    StaticFile->setObjectName(QStringLiteral("StaticFile"));
+    ButtonOpenFile = makeButton(filePane, QStringLiteral("ButtonOpenFile"), QStringLiteral("Open file..."));
+    fileTop->addWidget(StaticFile, 1);
+    fileTop->addWidget(ButtonOpenFile);
+    fileLayout->addLayout(fileTop);
+    FileTable = makeTable(filePane, QStringLiteral("FileTable"));
+    fileModel_ = new FilePatchModel(this);
+    FileTable->setModel(fileModel_);
+    FileTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    FileTable->setDragDropMode(QAbstractItemView::DragOnly);
+    FileTable->setDefaultDropAction(Qt::CopyAction);
+    fileLayout->addWidget(FileTable);
+    panes->setStretchFactor(0, 3);
+    panes->setStretchFactor(1, 2);
+
+    auto* comparePane = new QWidget(this);
+    auto* compareLayout = new QVBoxLayout(comparePane);
+    compareLayout->setContentsMargins(0, 0, 0, 0);
+    auto* compareTop = new QHBoxLayout;
+    StaticCompare = new QLabel(comparePane);
+    StaticCompare->setObjectName(QStringLiteral("StaticCompare"));
+    ButtonCompareCurrent = makeButton(comparePane, QStringLiteral("ButtonCompareCurrent"),
+                                      QStringLiteral("Compare with current sound"));
+    compareTop->addWidget(StaticCompare, 1);
+    compareTop->addWidget(ButtonCompareCurrent);
+    compareLayout->addLayout(compareTop);
+    CompareList = new QTreeWidget(comparePane);
+    CompareList->setObjectName(QStringLiteral("CompareList"));
+    CompareList->setRootIsDecorated(false);
+    CompareList->setColumnCount(3);
+    CompareList->setUniformRowHeights(true);
+    compareLayout->addWidget(CompareList);
+
+    auto* rows = new QSplitter(Qt::Vertical, this);
+    rows->setObjectName(QStringLiteral("Rows"));
+    rows->addWidget(panes);
+    rows->addWidget(comparePane);
+    rows->setStretchFactor(0, 3);
+    rows->setStretchFactor(1, 1);
+    top->addWidget(rows, 1);
+
+    auto* bottom = new QHBoxLayout;
+    StaticMessage = new QLabel(this);
+    StaticMessage->setObjectName(QStringLiteral("StaticMessage"));
+    Progress = new QProgressBar(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Progress->setMaximumWidth(240);
+    Progress->hide();
+    bottom->addWidget(StaticMessage, 1);
+    bottom->addWidget(Progress);
+    top->addLayout(bottom);
+}
+
+void DLibraryWindow::connectCommands() {
+    connect(ButtonReadFromPod, &QPushButton::clicked, this, &DLibraryWindow::readFromPod);
+    connect(ButtonOpenBank, &QPushButton::clicked, this, &DLibraryWindow::openBank);
+    connect(ButtonSendChanges, &QPushButton::clicked, this, &DLibraryWindow::sendChanges);
+    connect(ButtonSendAll, &QPushButton::clicked, this, &DLibraryWindow::sendAll);
+    connect(ButtonSaveBank, &QPushButton::clicked, this, &DLibraryWindow::saveBankAs);
+    connect(ButtonExportPatch, &QPushButton::clicked, this, &DLibraryWindow::exportPatch);
+    connect(ButtonCopyCurrent, &QPushButton::clicked, this, &DLibraryWindow::copyCurrentSound);
+    connect(ButtonCompareCurrent, &QPushButton::clicked, this, &DLibraryWindow::compareWithCurrentSound);
+    connect(ButtonRename, &QPushButton::clicked, this, &DLibraryWindow::renameSelected);
+    connect(ButtonListen, &QPushButton::clicked, this, [this] {
+        if (const auto row = selectedRow())
+            listenToDevice(*row);
+    });
+    connect(ButtonOpenFile, &QPushButton::clicked, this, &DLibraryWindow::openFile);
+    connect(ButtonUndo, &QPushButton::clicked, this, &DLibraryWindow::undo);
+    connect(ButtonRedo, &QPushButton::clicked, this, &DLibraryWindow::redo);
+
+    // Enter and double-click are the view's "activated".
+    connect(DeviceTable, &QTableView::activated, this,
+            [this](const QModelIndex& index) { listenToDevice(index.row()); });
+    connect(FileTable, &QTableView::activated, this,
+            [this](const QModelIndex& index) { listenToFile(index.row()); });
+    connect(DeviceTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { showComparison(); });
+    connect(deviceModel_, &QAbstractItemModel::dataChanged, this, [this] { showLibrary(); });
+
+    const auto key = [this](const QKeySequence& keys, void (DLibraryWindow::*command)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, command);
+        addAction(action);
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_Z), &DLibraryWindow::undo);
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &DLibraryWindow::redo);
+    key(QKeySequence(Qt::Key_F2), &DLibraryWindow::renameSelected);
+}
+
+void DLibraryWindow::restoreSettings() {
+    QSettings settings;
+    settings.beginGroup(kSettingsGroup);
+    resize(settings.value(QStringLiteral("size"), QSize(900, 620)).toSize());
+    const auto widths = [&settings](const QString& key, QTableView* table,
+                                    std::initializer_list<int> fallback) {
+        const QVariantList stored = settings.value(key).toList();
+        int column = 0;
+        for (const int width : fallback) {
+            const int w = column < stored.size() ? stored[column].toInt() : width;
+            table->setColumnWidth(column++, w > 0 ? w : width);
+        }
+    };
+    widths(QStringLiteral("deviceColumns"), DeviceTable, {64, 150, 150, 120, 100});
+    widths(QStringLiteral("fileColumns"), FileTable, {150, 130, 100});
+    settings.endGroup();
+}
+
+void DLibraryWindow::saveSettings() const {
+    QSettings settings;
+    settings.beginGroup(kSettingsGroup);
+    settings.setValue(QStringLiteral("size"), size());
+    const auto widths = [](QTableView* table) {
+        QVariantList out;
+        for (int column = 0; column < table->model()->columnCount(); ++column)
+            out << table->columnWidth(column);
+        return out;
+    };
+    settings.setValue(QStringLiteral("deviceColumns"), widths(DeviceTable));
+    settings.setValue(QStringLiteral("fileColumns"), widths(FileTable));
+    settings.endGroup();
+}
+
+// ---- Reading the device ----
+
+void DLibraryWindow::readFromPod() {
+    if (busy() || !mayReplaceChanges())
+        return;
+    beginWait(State::Reading, QStringLiteral("Reading the bank from the POD"), int(kBankDumpSize));
+    link_.readBank();
+}
+
+void DLibraryWindow::bankArrived(const PatchLibrary::Records& records, std::uint8_t byte7) {
+    const State state = state_;
+    endWait();
+    if (state == State::Verifying) {
+        afterVerify(records);
+        return;
+    }
+    if (state != State::Reading)
+        return;
+    library_.load(records, true);
+    byte7_ = byte7;
+    loaded_ = true;
+    origin_ =
+        QStringLiteral("Read from the POD at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    lastSent_.clear();
+    showMessage(QStringLiteral("Bank read"));
+    deviceModel_->refresh();
+}
+
+void DLibraryWindow::currentSoundArrived(const PatchRecord& record) {
+    const State state = state_;
+    endWait();
+    if (state == State::FetchingToCopy) {
+        if (library_.put(copyTarget_, record))
+            deviceModel_->refresh();
+        showMessage(QStringLiteral("Current sound copied to %1").arg(labelOf(copyTarget_)));
+    } else if (state == State::FetchingToCompare) {
+        if (const auto row = selectedRow())
+            showComparison(rowTitle(std::size_t(*row)), library_.record(std::size_t(*row)),
+                           QStringLiteral("Current sound"), record);
+    }
+}
+
+void DLibraryWindow::requestFailed(const QString& why) {
+    const State state = state_;
+    endWait();
+    if (state == State::Verifying) {
+        closeAfterSend_ = false;
+        showMessage(QStringLiteral("Sent, but not confirmed: %1").arg(why));
+        ShowMessage(this,
+                    QStringLiteral("The patches were sent, but the POD's bank could not be read back to "
+                                   "confirm them. They stay marked; read from the POD to check."),
+                    QStringLiteral("Library"));
+        return;
+    }
+    if (state != State::Idle)
+        showMessage(why);
+}
+
+void DLibraryWindow::copyCurrentSound() {
+    const auto row = selectedRow();
+    if (busy() || !loaded_ || !row)
+        return;
+    copyTarget_ = std::size_t(*row);
+    beginWait(State::FetchingToCopy, QStringLiteral("Reading the current sound from the POD"), 0);
+    link_.readCurrentSound();
+}
+
+void DLibraryWindow::compareWithCurrentSound() {
+    if (busy() || !loaded_ || !selectedRow())
+        return;
+    beginWait(State::FetchingToCompare, QStringLiteral("Reading the current sound from the POD"), 0);
+    link_.readCurrentSound();
+}
+
+// ---- Sending ----
+
+void DLibraryWindow::sendChanges() {
+    if (busy() || !loaded_)
+        return;
+    const std::vector<std::size_t> changed = library_.changedLocations();
+    if (changed.empty()) {
+        showMessage(QStringLiteral("Nothing to send: the POD holds every patch as shown"));
+        return;
+    }
+    std::vector<std::pair<std::size_t, PatchRecord>> stores;
+    for (const std::size_t location : changed)
+        stores.emplace_back(location, library_.record(location));
+    Progress->setRange(0, int(stores.size()));
+    Progress->setValue(0);
+    Progress->setFormat(QStringLiteral("%v of %m"));
+    Progress->show();
+    std::size_t stored = 0;
+    const bool ok = link_.storePatches(
+        stores, byte7_,
+        [this, &stores](std::size_t n) {
+            Progress->setValue(int(n));
+            showMessage(QStringLiteral("Storing %1 (%2 of %3)")
+                            .arg(labelOf(stores[n].first))
+                            .arg(n + 1)
+                            .arg(stores.size()));
+        },
+        stored);
+    Progress->hide();
+    if (!ok) {
+        closeAfterSend_ = false;
+        showMessage(QStringLiteral("Sending stopped at %1")
+                        .arg(labelOf(stores[std::min(stored, stores.size() - 1)].first)));
+        return;
+    }
+    sent_ = changed;
+    beginWait(State::Verifying, QStringLiteral("Reading the bank back to confirm"), int(kBankDumpSize));
+    link_.readBank();
+}
+
+void DLibraryWindow::sendAll() {
+    if (busy() || !loaded_)
+        return;
+    if (!link_.sendBank(library_.records(), byte7_)) {
+        closeAfterSend_ = false;
+        return;
+    }
+    sent_.clear();
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        sent_.push_back(n);
+    beginWait(State::Verifying, QStringLiteral("Reading the bank back to confirm"), int(kBankDumpSize));
+    link_.readBank();
+}
+
+void DLibraryWindow::afterVerify(const PatchLibrary::Records& readBack) {
+    const std::vector<std::size_t> mismatches = library_.confirmSent(sent_, readBack);
+    deviceModel_->refresh();
+    lastSent_ = QStringLiteral("sent at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    showLibrary();
+    if (mismatches.empty()) {
+        showMessage(
+            QStringLiteral("Sent and confirmed: %1")
+                .arg(sent_.size() == kPatchLocations ? QStringLiteral("the whole bank") : labelsOf(sent_)));
+        if (closeAfterSend_) {
+            closeAfterSend_ = false;
+            close();
+        }
+        return;
+    }
+    closeAfterSend_ = false;
+    showMessage(QStringLiteral("Not confirmed: %1").arg(labelsOf(mismatches)));
+    ShowMessage(this,
+                QStringLiteral("The POD does not hold what was sent to %1. These stay marked; send them "
+                               "again.")
+                    .arg(labelsOf(mismatches)),
+                QStringLiteral("Library"));
+}
+
+// ---- Arranging and listening ----
+
+void DLibraryWindow::renameSelected() {
+    const auto row = selectedRow();
+    if (busy() || !loaded_ || !row)
+        return;
+    const QModelIndex name = deviceModel_->index(*row, LibraryTableModel::NameColumn);
+    DeviceTable->setCurrentIndex(name);
+    DeviceTable->edit(name);
+}
+
+void DLibraryWindow::listenToDevice(int row) {
+    if (busy() || !loaded_ || row < 0 || std::size_t(row) >= kPatchLocations)
+        return;
+    const auto location = std::size_t(row);
+    if (library_.onDevice(location)) {
+        link_.selectLocation(location);
+        showMessage(QStringLiteral("%1 chosen on the POD").arg(labelOf(location)));
+    } else {
+        link_.sendSound(library_.record(location), byte7_);
+        showMessage(QStringLiteral("%1 sent to the POD to be heard").arg(labelOf(location)));
+    }
+}
+
+void DLibraryWindow::listenToFile(int row) {
+    const PatchRecord* record = fileModel_->record(row);
+    if (busy() || !record)
+        return;
+    link_.sendSound(*record, byte7_);
+    showMessage(QStringLiteral("%1 sent to the POD to be heard")
+                    .arg(latin1(fileModel_->patches()[std::size_t(row)].name).trimmed()));
+}
+
+void DLibraryWindow::undo() {
+    if (busy())
+        return;
+    const QString text = latin1(library_.undoText());
+    if (library_.undo()) {
+        deviceModel_->refresh();
+        showMessage(text);
+    }
+}
+
+void DLibraryWindow::redo() {
+    if (busy())
+        return;
+    const QString text = latin1(library_.redoText());
+    if (library_.redo()) {
+        deviceModel_->refresh();
+        showMessage(text);
+    }
+}
+
+// ---- Closing ----
+
+bool DLibraryWindow::mayClose() {
+    if (busy())
+        return false;
+    const std::vector<std::size_t> changed = library_.changedLocations();
+    if (changed.empty())
+        return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
+                    QStringLiteral("%1 not on the POD yet. Send the changes before closing?")
+                        .arg(changed.size() == 1
+                                 ? QStringLiteral("1 changed patch is")
+                                 : QStringLiteral("%1 changed patches are").arg(changed.size())),
+                    QMessageBox::NoButton, this);
+    QPushButton* send = box.addButton(QStringLiteral("Send"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(send);
+    box.exec();
+    if (box.clickedButton() == discard) {
+        library_.discardChanges();
+        deviceModel_->refresh();
+        return true;
+    }
+    if (box.clickedButton() == send) {
+        // The window closes once the device has confirmed every patch.
+        closeAfterSend_ = true;
+        sendChanges();
+    }
+    return false;
+}
+
+void DLibraryWindow::closeEvent(QCloseEvent* event) {
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
+    saveSettings();
+    event->accept();
+}
+
+bool DLibraryWindow::mayReplaceChanges() {
+    const std::vector<std::size_t> changed = library_.changedLocations();
+    if (changed.empty())
+        return true;
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
+        QStringLiteral("The changes to %1 are not on the POD. Discard them?").arg(labelsOf(changed)),
+        QMessageBox::NoButton, this);
+    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.exec();
+    return box.clickedButton() == discard;
+}
+
+// ---- What the window shows ----
+
+void DLibraryWindow::showLibrary() {
+    const bool idle = !busy();
+    const bool any = loaded_ && idle;
+    const bool row = any && selectedRow().has_value();
+    const bool changes = any && !library_.changedLocations().empty();
+    ButtonReadFromPod->setEnabled(idle);
+    ButtonOpenBank->setEnabled(idle);
+    ButtonOpenFile->setEnabled(idle);
+    ButtonSendChanges->setEnabled(changes);
+    ButtonSendAll->setEnabled(any);
+    ButtonSaveBank->setEnabled(any);
+    for (QPushButton* b :
+         {ButtonListen, ButtonRename, ButtonCopyCurrent, ButtonExportPatch, ButtonCompareCurrent})
+        b->setEnabled(row);
+    ButtonUndo->setEnabled(idle && library_.canUndo());
+    ButtonRedo->setEnabled(idle && library_.canRedo());
+    ButtonUndo->setToolTip(latin1(library_.undoText()));
+    ButtonRedo->setToolTip(latin1(library_.redoText()));
+    DeviceTable->setEnabled(loaded_);
+    if (!loaded_)
+        StaticOrigin->setText(QStringLiteral("Nothing read yet: Read from POD, or open a bank file"));
+    else {
+        const std::size_t changed = library_.changedLocations().size();
+        QString text = origin_;
+        if (!lastSent_.isEmpty())
+            text += QStringLiteral(", ") + lastSent_;
+        if (changed > 0)
+            text += QStringLiteral(" (%1 not on the POD)").arg(changed);
+        StaticOrigin->setText(text);
+    }
+}
+
+QString DLibraryWindow::rowTitle(std::size_t location) const {
+    return labelOf(location) + QLatin1Char(' ') + latin1(library_.name(location)).trimmed();
+}
+
+void DLibraryWindow::showComparison() {
+    showLibrary();
+    const std::vector<int> rows = selectedRows();
+    if (rows.size() == 2) {
+        const auto a = std::size_t(rows[0]), b = std::size_t(rows[1]);
+        showComparison(rowTitle(a), library_.record(a), rowTitle(b), library_.record(b));
+        return;
+    }
+    CompareList->clear();
+    CompareList->setHeaderLabels({QStringLiteral("Setting"), QString(), QString()});
+    StaticCompare->setText(QStringLiteral("Select two patches to compare them, or one to compare with the "
+                                          "current sound"));
+}
+
+void DLibraryWindow::showComparison(const QString& aTitle, const PatchRecord& a, const QString& bTitle,
+                                    const PatchRecord& b) {
+    CompareList->clear();
+    CompareList->setHeaderLabels({QStringLiteral("Setting"), aTitle, bTitle});
+    const std::vector<PatchDifference> differences = comparePatches(a, b);
+    for (const PatchDifference& d : differences)
+        CompareList->addTopLevelItem(
+            new QTreeWidgetItem(QStringList{latin1(d.control), latin1(d.a), latin1(d.b)}));
+    StaticCompare->setText(
+        differences.empty() ? QStringLiteral("%1 and %2 are the same").arg(aTitle, bTitle)
+        : differences.size() == 1
+            ? QStringLiteral("%1 and %2 differ in 1 setting").arg(aTitle, bTitle)
+            : QStringLiteral("%1 and %2 differ in %3 settings").arg(aTitle, bTitle).arg(differences.size()));
+}
+
+void DLibraryWindow::showMessage(const QString& text) {
+    StaticMessage->setText(text);
+}
+
+void DLibraryWindow::beginWait(State state, const QString& text, int total) {
+    state_ = state;
+    showMessage(text);
+    showLibrary();
+    if (total <= 0)
+        return;
+    // The cable is the only measure of a transfer's progress: an input hands a dump on only whole.
+    Progress->setRange(0, total);
+    Progress->setValue(0);
+    Progress->setFormat(QStringLiteral("%v of %m bytes"));
+    Progress->show();
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    auto* tick = new QTimer(Progress);
+    tick->setObjectName(QStringLiteral("ProgressTick"));
+    connect(tick, &QTimer::timeout, Progress, [this, clock, total] {
+        const std::size_t carried =
+            bytesCarried(std::chrono::milliseconds(clock->elapsed()), std::size_t(total));
+        Progress->setValue(int(carried));
+        if (carried >= std::size_t(total))
+            Progress->setFormat(QStringLiteral("waiting"));
+    });
+    connect(tick, &QObject::destroyed, [clock] { delete clock; });
+    tick->start(kTickMs);
+}
+
+void DLibraryWindow::endWait() {
+    state_ = State::Idle;
+    Progress->hide();
+    qDeleteAll(Progress->findChildren<QTimer*>(QStringLiteral("ProgressTick")));
+    showLibrary();
+}
+
+std::vector<int> DLibraryWindow::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : DeviceTable->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::optional<int> DLibraryWindow::selectedRow() const {
+    const std::vector<int> rows = selectedRows();
+    if (rows.size() == 1)
+        return rows.front();
+    if (rows.empty() && DeviceTable->currentIndex().isValid())
+        return DeviceTable->currentIndex().row();
+    return std::nullopt;
+}

@@ -1,0 +1,142 @@
+// The Library window: the device's 36 patches beside the patches of a file, arranged, compared,
+// heard and sent back. It talks to the device only through the link it is given.
+#pragma once
+
+#include "patch/PatchLibrary.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class FilePatchModel;
+class LibraryTableModel;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTreeWidget;
+
+// What the window needs of the device. Reads answer later, through the window's bankArrived,
+// currentSoundArrived or requestFailed; the sends return once they are done.
+class LibraryLink {
+public:
+    virtual ~LibraryLink() = default;
+    virtual void readBank() = 0;
+    virtual void readCurrentSound() = 0;
+    // Chooses a stored patch as the Patch menu does.
+    virtual void selectLocation(std::size_t location) = 0;
+    // Sends a patch as the edit buffer; the panel shows it.
+    virtual void sendSound(const amplix::PatchRecord& record, std::uint8_t byte7) = 0;
+    // Stores patches one after the other, progress(n) before the n-th. False once a send failed
+    // (the failure is reported); stored counts those that went before it.
+    virtual bool storePatches(const std::vector<std::pair<std::size_t, amplix::PatchRecord>>& stores,
+                              std::uint8_t byte7, const std::function<void(std::size_t)>& progress,
+                              std::size_t& stored) = 0;
+    // The whole bank, after the overwrite warning; false when declined or the send failed.
+    virtual bool sendBank(const amplix::PatchLibrary::Records& records, std::uint8_t byte7) = 0;
+};
+
+class DLibraryWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    DLibraryWindow(QWidget* parent, LibraryLink& link);
+    ~DLibraryWindow() override;
+
+    // The device's answers to the window's requests.
+    void bankArrived(const amplix::PatchLibrary::Records& records, std::uint8_t byte7);
+    void currentSoundArrived(const amplix::PatchRecord& record);
+    void requestFailed(const QString& why);
+
+    // Fills the panes from files, as the Open buttons do after their file dialogs.
+    bool openBankFile(const QString& path);
+    bool openPatchFile(const QString& path);
+
+    // Closing with changes not on the device asks first; false when the user kept it open.
+    bool mayClose();
+
+    const amplix::PatchLibrary& library() const { return library_; }
+    bool busy() const { return state_ != State::Idle; }
+
+    QPushButton* ButtonReadFromPod = nullptr;
+    QPushButton* ButtonOpenBank = nullptr;
+    QPushButton* ButtonSendChanges = nullptr;
+    QPushButton* ButtonSendAll = nullptr;
+    QPushButton* ButtonSaveBank = nullptr;
+    QPushButton* ButtonUndo = nullptr;
+    QPushButton* ButtonRedo = nullptr;
+    QPushButton* ButtonListen = nullptr;
+    QPushButton* ButtonRename = nullptr;
+    QPushButton* ButtonCopyCurrent = nullptr;
+    QPushButton* ButtonExportPatch = nullptr;
+    QPushButton* ButtonCompareCurrent = nullptr;
+    QPushButton* ButtonOpenFile = nullptr;
+    QLabel* StaticOrigin = nullptr;
+    QLabel* StaticFile = nullptr;
+    QLabel* StaticCompare = nullptr;
+    QLabel* StaticMessage = nullptr;
+    QProgressBar* Progress = nullptr;
+    QTableView* DeviceTable = nullptr;
+    QTableView* FileTable = nullptr;
+    QTreeWidget* CompareList = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class State { Idle, Reading, Verifying, FetchingToCopy, FetchingToCompare };
+
+    void buildLayout();
+    void connectCommands();
+    void restoreSettings();
+    void saveSettings() const;
+
+    // The commands, as the buttons and keys run them.
+    void readFromPod();
+    void openBank();
+    void openFile();
+    void sendChanges();
+    void sendAll();
+    void saveBankAs();
+    void exportPatch();
+    void copyCurrentSound();
+    void compareWithCurrentSound();
+    void renameSelected();
+    void listenToDevice(int row);
+    void listenToFile(int row);
+    void undo();
+    void redo();
+
+    // Unsent changes are given up only when the user agrees.
+    bool mayReplaceChanges();
+    void showLibrary();
+    void showComparison();
+    void showComparison(const QString& aTitle, const amplix::PatchRecord& a, const QString& bTitle,
+                        const amplix::PatchRecord& b);
+    void showMessage(const QString& text);
+    void beginWait(State state, const QString& text, int total);
+    void endWait();
+    void afterVerify(const amplix::PatchLibrary::Records& readBack);
+    std::vector<int> selectedRows() const;
+    std::optional<int> selectedRow() const;
+    QString rowTitle(std::size_t location) const;
+
+    LibraryLink& link_;
+    amplix::PatchLibrary library_;
+    LibraryTableModel* deviceModel_ = nullptr;
+    FilePatchModel* fileModel_ = nullptr;
+    State state_ = State::Idle;
+    std::uint8_t byte7_;
+    bool loaded_ = false;
+    QString origin_;
+    QString lastSent_;
+    std::vector<std::size_t> sent_;
+    std::size_t copyTarget_ = 0;
+    bool closeAfterSend_ = false;
+};

@@ -1,0 +1,159 @@
+// The Library window's files: a bank file for the device pane, any patch file for the file pane,
+// and the bank and single patches written from the device pane.
+#include "patch/DLibraryWindow.h"
+
+#include "app/BusyCursor.h"
+#include "app/DialogTemplate.h"
+#include "app/FileDialogs.h"
+#include "app/MessageBox.h"
+#include "files/BoundedRead.h"
+#include "files/PatchFile.h"
+#include "files/SafeSave.h"
+#include "import/DPatchImportGPTDialog.h"
+#include "patch/FilePatchModel.h"
+#include "patch/LibraryTableModel.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QTableView>
+#include <QTime>
+
+using namespace amplix;
+
+namespace {
+
+const QString kBankFilter = QStringLiteral("AMPLIX Files (*.POD;*.SYX)|*.POD;*.SYX|All Files (*.*)|*.*|");
+const QString kAnyFilter = QStringLiteral(
+    "All Patch Files (*.POD;*.SYX;*.LIB;*.L6T;*.L6B;*.L6C;*.GPT)|*.POD;*.SYX;*.LIB;*.L6T;*.L6B;*.L6C;*.GPT|"
+    "All files (*)|*|");
+const QString kSaveBankFilter = QStringLiteral("POD sysex files (*.SYX)|*.syx|");
+const QString kExportFilter = QStringLiteral("AMPLIX Files (*.POD)|*.pod|POD sysex files (*.SYX)|*.syx|");
+const QString kErrorCaption = QStringLiteral("Error!!");
+
+void showFailure(QWidget* parent, const ImportFailure& failure) {
+    ShowMessage(parent, QString::fromStdString(failure.text), QString::fromStdString(failure.caption));
+}
+
+} // namespace
+
+void DLibraryWindow::openBank() {
+    if (busy())
+        return;
+    const QString path = askOpenFileName(this, kBankFilter);
+    if (!path.isEmpty())
+        openBankFile(path);
+}
+
+bool DLibraryWindow::openBankFile(const QString& path) {
+    if (busy() || !mayReplaceChanges())
+        return false;
+    const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kPatchFileReadLimit));
+    if (!bytes) {
+        showFailure(this, kCouldNotOpen);
+        return false;
+    }
+    const PatchSource source = amplix::openPatchFile(byteSpan(*bytes));
+    if (!source.ok()) {
+        showFailure(this, *source.failure);
+        return false;
+    }
+    if (source.kind != SourceKind::Bank) {
+        ShowMessage(this,
+                    QStringLiteral("%1 holds a single patch, not a bank. Open it in the file pane to copy "
+                                   "it into a location.")
+                        .arg(QFileInfo(path).fileName()),
+                    QStringLiteral("Library"));
+        return false;
+    }
+    PatchLibrary::Records records{};
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        records[n] = readRecord(source.bytes, bankPatchOffset(n));
+    // A file is not the device: every row is sent as the edit buffer to be heard.
+    library_.load(records, false);
+    byte7_ = source.bytes[kDumpByte7];
+    loaded_ = true;
+    origin_ = QStringLiteral("From %1, opened at %2")
+                  .arg(QFileInfo(path).fileName(), QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    lastSent_.clear();
+    deviceModel_->refresh();
+    showMessage(QStringLiteral("Bank file opened"));
+    return true;
+}
+
+void DLibraryWindow::openFile() {
+    if (busy())
+        return;
+    const QString path = askOpenFileName(this, kAnyFilter);
+    if (!path.isEmpty())
+        openPatchFile(path);
+}
+
+bool DLibraryWindow::openPatchFile(const QString& path) {
+    if (busy())
+        return false;
+    PatchSource source;
+    {
+        const BusyNow wait;
+        // One byte past the import limit is enough to refuse a file that is too large.
+        const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kMaxImportFileSize) + 1);
+        if (!bytes)
+            source.failure = kCouldNotOpen;
+        else
+            source = openAnyPatchFile(byteSpan(*bytes), path.toLatin1().toStdString());
+    }
+    if (!source.ok()) {
+        showFailure(this, *source.failure);
+        return false;
+    }
+    // A GuitarPort patch asks its question once, for the whole file, as its import does.
+    int modOrComp = kNoEffectChoice;
+    if (source.kind == SourceKind::GuitarPort) {
+        DPatchImportGPTDialog dialog(this, source.guitarPort, &modOrComp);
+        if (dialog.Execute() != IDOK)
+            return false;
+    }
+    {
+        const BusyNow wait;
+        fileModel_->setPatches(listPatches(source, modOrComp));
+    }
+    const std::size_t count = fileModel_->patches().size();
+    StaticFile->setText(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(),
+                                                     count == 1 ? QStringLiteral("1 patch")
+                                                                : QStringLiteral("%1 patches").arg(count)));
+    StaticFile->setToolTip(QFileInfo(path).absoluteFilePath());
+    showMessage(QStringLiteral("Drag a patch from the file onto a location to copy it there"));
+    return true;
+}
+
+void DLibraryWindow::saveBankAs() {
+    if (busy() || !loaded_)
+        return;
+    const QString path =
+        askSaveFileName(this, kSaveBankFilter, QStringLiteral("syx"), QStringLiteral("POD bank"));
+    if (path.isEmpty())
+        return;
+    const auto bank = buildBankDump(library_.records(), byte7_);
+    if (!saveWholeFile(path, bank.data(), qint64(bank.size()))) {
+        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+        return;
+    }
+    showMessage(QStringLiteral("Bank saved to %1").arg(QFileInfo(path).fileName()));
+}
+
+void DLibraryWindow::exportPatch() {
+    const auto row = selectedRow();
+    if (busy() || !loaded_ || !row)
+        return;
+    const auto location = std::size_t(*row);
+    const std::string name = fileNameForPatch(library_.name(location));
+    const QString path = askSaveFileName(this, kExportFilter, QStringLiteral("pod"),
+                                         QString::fromLatin1(name.data(), qsizetype(name.size())));
+    if (path.isEmpty())
+        return;
+    const auto dump = buildSingleDump(library_.record(location), byte7_);
+    if (!saveWholeFile(path, dump.data(), qint64(dump.size()))) {
+        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+        return;
+    }
+    showMessage(QStringLiteral("%1 saved to %2").arg(rowTitle(location), QFileInfo(path).fileName()));
+}

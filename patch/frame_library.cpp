@@ -1,0 +1,123 @@
+// Patch > Library: the window, and the frame's side of its conversations with the device.
+#include "app/DFrame.h"
+
+#include "app/BusyWait.h"
+#include "app/CommandIds.h"
+#include "app/DStatusLine.h"
+#include "app/DialogTemplate.h"
+#include "patch/DLibraryWindow.h"
+#include "patch/DOWWarningDialog.h"
+
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
+
+using namespace amplix;
+
+namespace {
+// The device writes each stored patch into its memory before it takes the next message.
+constexpr std::chrono::milliseconds kStorePause{50};
+} // namespace
+
+// The window's link to the device, through the frame's own requests and sends.
+class DFrame::LibraryBridge : public LibraryLink {
+public:
+    explicit LibraryBridge(DFrame& frame) : frame_(frame) {}
+
+    void readBank() override { frame_.requestForLibrary(LibraryRequest::Bank); }
+    void readCurrentSound() override { frame_.requestForLibrary(LibraryRequest::CurrentSound); }
+
+    void selectLocation(std::size_t location) override {
+        frame_.CmPatchChange(CM_PATCHMANUAL + 1 + int(location));
+    }
+
+    void sendSound(const PatchRecord& record, std::uint8_t byte7) override {
+        frame_.finishImport(ImportResult{buildSingleDump(record, byte7), {}});
+    }
+
+    bool storePatches(const std::vector<std::pair<std::size_t, PatchRecord>>& stores, std::uint8_t byte7,
+                      const std::function<void(std::size_t)>& progress, std::size_t& stored) override {
+        stored = 0;
+        for (const auto& [location, record] : stores) {
+            progress(stored);
+            const auto dump = buildSingleDump(record, byte7);
+            std::copy(dump.begin(), dump.end(), frame_.sysEx.begin());
+            makeStoreMessage(frame_.sysEx, int(location));
+            if (!frame_.SendSysexMessage(int(kStoreMessageSize)))
+                return false;
+            ++stored;
+            frame_.showOutcome(
+                QStringLiteral("Stored to %1").arg(QString::fromStdString(locationLabel(location))));
+            runWhileRepainting([] { std::this_thread::sleep_for(kStorePause); });
+        }
+        return true;
+    }
+
+    bool sendBank(const PatchLibrary::Records& records, std::uint8_t byte7) override {
+        {
+            DOWWarningDialog warning(&frame_);
+            if (runDialog(warning) != IDOK)
+                return false;
+        }
+        const auto bank = buildBankDump(records, byte7);
+        std::copy(bank.begin(), bank.end(), frame_.sysEx.begin());
+        if (!frame_.SendSysexMessage(int(kBankDumpSize)))
+            return false;
+        frame_.showOutcome(QStringLiteral("Bank sent to the POD"));
+        return true;
+    }
+
+private:
+    DFrame& frame_;
+};
+
+void DFrame::CmLibrary() {
+    if (!LibraryWindow) {
+        libraryBridge_ = std::make_unique<LibraryBridge>(*this);
+        LibraryWindow = new DLibraryWindow(this, *libraryBridge_);
+    }
+    LibraryWindow->show();
+    LibraryWindow->raise();
+    LibraryWindow->activateWindow();
+}
+
+void DFrame::requestForLibrary(LibraryRequest what) {
+    // One request at a time: the window's waits for the one under way.
+    if (Waiting_for_sysex) {
+        queuedLibraryRequest_ = what;
+        return;
+    }
+    libraryRequest_ = what;
+    lastOutcome_.clear();
+    if (what == LibraryRequest::Bank)
+        ReadPODAll();
+    else
+        CmFileRead();
+}
+
+void DFrame::answerLibrary(DumpKind kind) {
+    const LibraryRequest request = libraryRequest_;
+    libraryRequest_ = LibraryRequest::None;
+    if (request != LibraryRequest::None && LibraryWindow) {
+        if (request == LibraryRequest::Bank && kind == DumpKind::Bank) {
+            PatchLibrary::Records records{};
+            for (std::size_t n = 0; n < kPatchLocations; ++n)
+                records[n] = readRecord(sysEx, bankPatchOffset(n));
+            LibraryWindow->bankArrived(records, sysEx[kDumpByte7]);
+        } else if (request == LibraryRequest::CurrentSound && kind == DumpKind::SinglePatch) {
+            LibraryWindow->currentSoundArrived(readRecord(sysEx, kDumpDataOffset));
+        } else {
+            LibraryWindow->requestFailed(lastOutcome_.isEmpty() ? QStringLiteral("The POD did not answer")
+                                                                : lastOutcome_);
+        }
+    }
+    // A read the window asked for meanwhile starts once this request has ended.
+    if (queuedLibraryRequest_ != LibraryRequest::None && !Waiting_for_sysex)
+        QTimer::singleShot(0, this, [this] {
+            const LibraryRequest queued = queuedLibraryRequest_;
+            queuedLibraryRequest_ = LibraryRequest::None;
+            if (queued != LibraryRequest::None)
+                requestForLibrary(queued);
+        });
+}
