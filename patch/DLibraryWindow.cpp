@@ -167,6 +167,7 @@ void DLibraryWindow::buildLayout() {
     fileLayout->addWidget(FileTable);
     panes->setStretchFactor(0, 3);
     panes->setStretchFactor(1, 2);
+    panes->setSizes({600, 400});
 
     auto* comparePane = new QWidget(this);
     auto* compareLayout = new QVBoxLayout(comparePane);
@@ -184,6 +185,8 @@ void DLibraryWindow::buildLayout() {
     CompareList->setRootIsDecorated(false);
     CompareList->setColumnCount(3);
     CompareList->setUniformRowHeights(true);
+    CompareList->setColumnWidth(0, 150);
+    CompareList->setColumnWidth(1, 260);
     compareLayout->addWidget(CompareList);
 
     auto* rows = new QSplitter(Qt::Vertical, this);
@@ -192,6 +195,7 @@ void DLibraryWindow::buildLayout() {
     rows->addWidget(comparePane);
     rows->setStretchFactor(0, 3);
     rows->setStretchFactor(1, 1);
+    rows->setSizes({460, 200});
     top->addWidget(rows, 1);
 
     auto* bottom = new QHBoxLayout;
@@ -248,7 +252,7 @@ void DLibraryWindow::connectCommands() {
 void DLibraryWindow::restoreSettings() {
     QSettings settings;
     settings.beginGroup(kSettingsGroup);
-    resize(settings.value(QStringLiteral("size"), QSize(900, 620)).toSize());
+    resize(settings.value(QStringLiteral("size"), QSize(1000, 700)).toSize());
     const auto widths = [&settings](const QString& key, QTableView* table,
                                     std::initializer_list<int> fallback) {
         const QVariantList stored = settings.value(key).toList();
@@ -258,8 +262,8 @@ void DLibraryWindow::restoreSettings() {
             table->setColumnWidth(column++, w > 0 ? w : width);
         }
     };
-    widths(QStringLiteral("deviceColumns"), DeviceTable, {64, 150, 150, 120, 100});
-    widths(QStringLiteral("fileColumns"), FileTable, {150, 130, 100});
+    widths(QStringLiteral("deviceColumns"), DeviceTable, {60, 140, 140, 120, 100});
+    widths(QStringLiteral("fileColumns"), FileTable, {140, 120, 100});
     settings.endGroup();
 }
 

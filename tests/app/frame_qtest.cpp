@@ -186,8 +186,10 @@ private slots:
                               "&Read POD settings=104", "-", "E&xit=101"}));
         QCOMPARE(top[1]->text(), QStringLiteral("&Patch"));
         QMenu* patch = top[1]->menu();
-        QCOMPARE(patch->actions().size(), 10);
+        // The library follows the banks, after a separator.
+        QCOMPARE(patch->actions().size(), 12);
         QCOMPARE(menuTexts(patch).first(), QStringLiteral("&Manual Mode=108"));
+        QCOMPARE(menuTexts(patch).mid(10), (QStringList{"-", "&Library...=148"}));
         QCOMPARE(patch->actions()[1]->text(), QStringLiteral("Bank &1"));
         QCOMPARE(menuTexts(patch->actions()[1]->menu()),
                  (QStringList{"1&A=109", "1&B=110", "1&C=111", "1&D=112"}));

@@ -27,23 +27,7 @@ using testsupport::writeFileBytes;
 
 namespace {
 
-// Answers each file dialog with the next path as a user types it, each other dialog by the
-// given action.
-struct Answers {
-    QStringList paths;
-    std::function<void(QWidget*)> other = [](QWidget* d) { static_cast<QDialog*>(d)->reject(); };
-    DialogWatcher watcher{[this](QWidget* d) {
-        auto* files = qobject_cast<QFileDialog*>(d);
-        if (!files)
-            return other(d);
-        if (paths.isEmpty())
-            return files->reject();
-        const QFileInfo chosen(paths.takeFirst());
-        files->setDirectory(chosen.absolutePath());
-        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen.fileName());
-        static_cast<QDialog*>(files)->accept();
-    }};
-};
+using Answers = testsupport::FileDialogAnswers;
 
 } // namespace
 

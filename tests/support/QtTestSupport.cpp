@@ -8,7 +8,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSlider>
 #include <QStandardPaths>
@@ -28,6 +31,7 @@ namespace testsupport {
 struct MessageBoxWatcher::Impl {
     QList<SeenBox> seen;
     QTimer timer;
+    QString answer;
 };
 
 MessageBoxWatcher::MessageBoxWatcher() : impl_(new Impl) {
@@ -36,6 +40,11 @@ MessageBoxWatcher::MessageBoxWatcher() : impl_(new Impl) {
         if (!box || !box->isVisible())
             return;
         impl_->seen.append({box->windowTitle(), box->text()});
+        for (QAbstractButton* button : box->buttons())
+            if (!impl_->answer.isEmpty() && button->text() == impl_->answer) {
+                button->click();
+                return;
+            }
         if (auto* ok = box->button(QMessageBox::Ok))
             ok->click();
         else if (auto* yes = box->button(QMessageBox::Yes)) // "replace the file?": as a user who means it
@@ -54,6 +63,9 @@ const QList<SeenBox>& MessageBoxWatcher::seen() const {
 }
 void MessageBoxWatcher::clear() {
     impl_->seen.clear();
+}
+void MessageBoxWatcher::answerWith(const QString& buttonText) {
+    impl_->answer = buttonText;
 }
 
 struct DialogWatcher::Impl {
@@ -85,6 +97,19 @@ DialogWatcher::~DialogWatcher() {
 int DialogWatcher::count() const {
     return impl_->count;
 }
+
+FileDialogAnswers::FileDialogAnswers()
+    : other([](QWidget* d) { static_cast<QDialog*>(d)->reject(); }), watcher([this](QWidget* d) {
+          auto* files = qobject_cast<QFileDialog*>(d);
+          if (!files)
+              return other(d);
+          if (paths.isEmpty())
+              return files->reject();
+          const QFileInfo chosen(paths.takeFirst());
+          files->setDirectory(chosen.absolutePath());
+          files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen.fileName());
+          static_cast<QDialog*>(files)->accept();
+      }) {}
 
 void whenModalOpens(std::function<void(QWidget*)> action, int timeoutMs) {
     auto* timer = new QTimer;

@@ -31,6 +31,8 @@ public:
     ~MessageBoxWatcher();
     const QList<SeenBox>& seen() const;
     void clear();
+    // A question is answered by its button of this text, when it has one, instead of OK.
+    void answerWith(const QString& buttonText);
 
 private:
     struct Impl;
@@ -48,6 +50,15 @@ public:
 private:
     struct Impl;
     Impl* impl_;
+};
+
+// Answers each file dialog with the next path as a user types it (Cancel once there is none),
+// each other modal dialog by `other` (by default Cancel).
+struct FileDialogAnswers {
+    FileDialogAnswers();
+    QStringList paths;
+    std::function<void(QWidget*)> other;
+    DialogWatcher watcher;
 };
 
 // Runs action once the next modal dialog is open (polling every 10 ms, up to timeoutMs);

@@ -1,0 +1,450 @@
+// The Library window as a user drives it, against the simulator (and the test double where the
+// device must misbehave): opening, reading, drags, F2, undo, listening, comparing, sending with
+// its read-back, files, and the question on closing.
+#include "app/CommandIds.h"
+#include "app/DFrame.h"
+#include "import/GuitarPort.h"
+#include "import/PatchSource.h"
+#include "midi/SimulatorMidiService.h"
+#include "patch/DLibraryWindow.h"
+#include "patch/FilePatchModel.h"
+#include "patch/LibraryTableModel.h"
+#include "patch/PatchText.h"
+#include "support/FrameHarness.h"
+#include "tests/support/TestPatchFiles.h"
+#include "tone/ToneMap.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
+#include <QTreeWidget>
+
+using namespace amplix;
+using testsupport::DialogWatcher;
+using testsupport::FileDialogAnswers;
+using testsupport::FrameHarness;
+using testsupport::MessageBoxWatcher;
+using testsupport::pressButton;
+using testsupport::writeFileBytes;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// An editor on the simulator, answering at once, with its library open.
+struct Rig {
+    explicit Rig(bool connected = true) {
+        if (connected)
+            scratch.writeConfig({0, 0, 0, 0});
+        frame = std::make_unique<DFrame>(midi);
+        frame->SetupWindow();
+        frame->show();
+        FrameHarness::settle();
+        frame->menuAction(CM_LIBRARY)->trigger();
+        w = frame->LibraryWindow;
+    }
+    ~Rig() {
+        if (w)
+            w->hide(); // no question on the way out
+    }
+    void read() {
+        w->ButtonReadFromPod->click();
+        QTRY_VERIFY(!w->busy());
+    }
+    PatchRecord device(std::size_t n) {
+        PatchRecord r{};
+        midi.withDevice([&](PodDevice& pod) { r = pod.patch(n); });
+        return r;
+    }
+    QString cell(int row, int column) const {
+        return w->DeviceTable->model()->index(row, column).data().toString();
+    }
+    QStringList changedRows() const {
+        QStringList out;
+        for (int row = 0; row < 36; ++row)
+            if (cell(row, LibraryTableModel::ChangedColumn) == QStringLiteral("changed"))
+                out << cell(row, LibraryTableModel::LocationColumn);
+        return out;
+    }
+    // As clicks on the rows would, the first plain, the others with Ctrl.
+    void select(std::initializer_list<int> rows) {
+        w->DeviceTable->setCurrentIndex(w->DeviceTable->model()->index(*rows.begin(), 0));
+        for (const int row : rows)
+            w->DeviceTable->selectionModel()->select(w->DeviceTable->model()->index(row, 0),
+                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    FrameHarness scratch;
+    SimulatorMidiService midi{SimulatorMidiService::Pacing::Immediate};
+    std::unique_ptr<DFrame> frame;
+    DLibraryWindow* w = nullptr;
+};
+
+// A drag that ends on a row of the device pane: what the source view hands over, dropped with
+// the keys held (Ctrl: copy) as the platform's drag would drop it.
+void dropOnRow(QTableView* target, int row, QMimeData* mime, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    target->scrollTo(target->model()->index(row, 1)); // as the user scrolls to it
+    const QPoint at = target->visualRect(target->model()->index(row, 1)).center();
+    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
+    QDragEnterEvent enter(at, offered, mime, Qt::LeftButton, keys);
+    QCoreApplication::sendEvent(target->viewport(), &enter);
+    QDragMoveEvent move(at, offered, mime, Qt::LeftButton, keys);
+    QCoreApplication::sendEvent(target->viewport(), &move);
+    QDropEvent drop(QPointF(at), offered, mime, Qt::LeftButton, keys);
+    drop.setDropAction(keys & Qt::ControlModifier ? Qt::CopyAction : Qt::MoveAction);
+    QCoreApplication::sendEvent(target->viewport(), &drop);
+    delete mime;
+}
+
+QMimeData* dragRow(QTableView* source, int row) {
+    return source->model()->mimeData({source->model()->index(row, 0)});
+}
+
+QStringList compareRows(QTreeWidget* list) {
+    QStringList out;
+    for (int n = 0; n < list->topLevelItemCount(); ++n) {
+        const QTreeWidgetItem* item = list->topLevelItem(n);
+        out << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+    }
+    return out;
+}
+
+QStringList expectedRows(const PatchRecord& a, const PatchRecord& b) {
+    QStringList out;
+    for (const PatchDifference& d : comparePatches(a, b))
+        out << QString::fromLatin1((d.control + "|" + d.a + "|" + d.b).c_str());
+    return out;
+}
+
+} // namespace
+
+class LibraryWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // The window's size and columns go to the user's settings; the tests keep theirs apart.
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+        QSettings().clear();
+    }
+
+    void patchMenuOpensOneNonModalWindowThatRemembersItsSize() {
+        {
+            Rig rig;
+            // Its place in the Patch menu is the menu test's; here its key opens it.
+            QCOMPARE(rig.frame->menuAction(CM_LIBRARY)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+
+            rig.w->close();
+            QVERIFY(!rig.w->isVisible());
+            rig.frame->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(rig.frame.get()));
+            QTest::keySequence(rig.frame.get(), QKeySequence(Qt::CTRL | Qt::Key_L));
+            QVERIFY(rig.w->isVisible());
+            QCOMPARE(rig.w, rig.frame->LibraryWindow); // the same window again
+            QCOMPARE(rig.w->windowTitle(), QStringLiteral("Amplix 32 Library"));
+            QVERIFY(rig.w->isWindow());
+            QVERIFY(!rig.w->isModal());
+            QCOMPARE(rig.cell(0, LibraryTableModel::LocationColumn), QStringLiteral("1A"));
+            QCOMPARE(rig.cell(35, LibraryTableModel::LocationColumn), QStringLiteral("9D"));
+            QCOMPARE(rig.w->StaticOrigin->text(),
+                     QStringLiteral("Nothing read yet: Read from POD, or open a bank file"));
+
+            rig.w->resize(1010, 640);
+            rig.w->DeviceTable->setColumnWidth(LibraryTableModel::NameColumn, 222);
+            rig.w->FileTable->setColumnWidth(FilePatchModel::NameColumn, 77);
+            rig.w->close();
+        }
+        Rig again;
+        QCOMPARE(again.w->size(), QSize(1010, 640));
+        QCOMPARE(again.w->DeviceTable->columnWidth(LibraryTableModel::NameColumn), 222);
+        QCOMPARE(again.w->FileTable->columnWidth(FilePatchModel::NameColumn), 77);
+    }
+
+    // Read, swap by a drag, copy by a Ctrl+drag, rename with F2, a patch from a file dropped in,
+    // undo and redo by their keys; then only what changed is stored and confirmed.
+    void arrangedPatchesAreSentAndConfirmed() {
+        Rig rig;
+        rig.read();
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            QCOMPARE(rig.w->library().record(n), rig.device(n));
+        QVERIFY(rig.w->StaticOrigin->text().startsWith(QStringLiteral("Read from the POD at ")));
+        QVERIFY(rig.changedRows().isEmpty());
+        QVERIFY(!rig.w->ButtonSendChanges->isEnabled());
+        std::array<PatchRecord, kPatchLocations> before{};
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            before[n] = rig.device(n);
+
+        dropOnRow(rig.w->DeviceTable, 5, dragRow(rig.w->DeviceTable, 0));                       // 1A onto 2B
+        dropOnRow(rig.w->DeviceTable, 12, dragRow(rig.w->DeviceTable, 8), Qt::ControlModifier); // 3A onto 4A
+        QCOMPARE(rig.w->library().record(0), before[5]);
+        QCOMPARE(rig.w->library().record(5), before[0]);
+        QCOMPARE(rig.w->library().record(12), before[8]);
+        QCOMPARE(rig.w->library().record(8), before[8]);
+
+        rig.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rig.w));
+        rig.select({1});
+        QTest::keySequence(rig.w, QKeySequence(Qt::Key_F2));
+        auto* editor = rig.w->DeviceTable->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QCOMPARE(editor->maxLength(), 16);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("Crunch for the chorus")); // cut at 16
+        QTest::keyClick(editor, Qt::Key_Return);
+        FrameHarness::settle(); // the view takes the name once the key has been handled
+        QCOMPARE(rig.cell(1, LibraryTableModel::NameColumn), QStringLiteral("Crunch for the c"));
+
+        const PatchRecord fromFile = patchfiles::record("From a file", 31);
+        rig.w->openPatchFile(
+            writeFileBytes(rig.scratch.dir.filePath("one.pod"), patchfiles::singlePatch(fromFile, 1)));
+        QCOMPARE(rig.w->StaticFile->text(), QStringLiteral("one.pod: 1 patch"));
+        QCOMPARE(rig.w->FileTable->model()->index(0, 0).data().toString(), QStringLiteral("From a file"));
+        dropOnRow(rig.w->DeviceTable, 35, dragRow(rig.w->FileTable, 0));
+        QCOMPARE(rig.w->library().record(35), fromFile);
+        QCOMPARE(rig.changedRows(), (QStringList{"1A", "1B", "2B", "4A", "9D"}));
+        QCOMPARE(rig.w->ButtonUndo->toolTip(), QStringLiteral("Undo Put a patch into 9D"));
+
+        QTest::keySequence(rig.w, QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(rig.w->library().record(35), before[35]);
+        QCOMPARE(rig.w->ButtonRedo->toolTip(), QStringLiteral("Redo Put a patch into 9D"));
+        QTest::keySequence(rig.w, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+        QCOMPARE(rig.w->library().record(35), fromFile);
+
+        rig.w->ButtonSendChanges->click();
+        QTRY_VERIFY(!rig.w->busy());
+        QCOMPARE(rig.w->StaticMessage->text(), QStringLiteral("Sent and confirmed: 1A, 1B, 2B, 4A, 9D"));
+        QVERIFY(rig.changedRows().isEmpty());
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            QCOMPARE(rig.device(n), rig.w->library().record(n));
+        for (const std::size_t n : {2, 3, 4, 6, 8, 34})
+            QCOMPARE(rig.device(n), before[n]);
+        QVERIFY(rig.w->StaticOrigin->text().contains(QStringLiteral(", sent at ")));
+    }
+
+    // Enter on a row as read: the program change; on a changed row or one from a file: the patch as
+    // the edit buffer. The panel shows what is heard either way.
+    void enterPlaysTheRowAndThePanelFollows() {
+        Rig rig;
+        rig.read();
+        const auto panelAmp = [&rig] { return rig.frame->AmpModel->currentIndex(); };
+        rig.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rig.w));
+
+        rig.select({4}); // 2A
+        rig.w->DeviceTable->setFocus();
+        QTest::keyClick(rig.w->DeviceTable, Qt::Key_Return);
+        FrameHarness::settle(50);
+        rig.midi.withDevice([&](PodDevice& pod) { QCOMPARE(pod.currentProgram(), 5); });
+        QTRY_COMPARE(rig.frame->windowTitle(), QString::fromStdString(programTitle(5)));
+        QTRY_COMPARE(panelAmp(), recordField("AmpModel", rig.device(4)));
+
+        // Changed: 2A now holds 9D's sound, and it is heard as it stands here.
+        dropOnRow(rig.w->DeviceTable, 4, dragRow(rig.w->DeviceTable, 35), Qt::ControlModifier);
+        rig.select({4});
+        QTest::keyClick(rig.w->DeviceTable, Qt::Key_Return);
+        FrameHarness::settle(50);
+        rig.midi.withDevice([&](PodDevice& pod) {
+            QCOMPARE(pod.currentProgram(), 5); // no patch change
+            QCOMPARE(pod.editBuffer(), rig.w->library().record(4));
+        });
+        QTRY_COMPARE(panelAmp(), recordField("AmpModel", rig.device(35)));
+
+        PatchRecord other = patchfiles::record("Heard from file", 57);
+        other[8] = 3; // an amp model of its own
+        rig.w->openPatchFile(
+            writeFileBytes(rig.scratch.dir.filePath("heard.pod"), patchfiles::singlePatch(other, 1)));
+        rig.w->FileTable->setCurrentIndex(rig.w->FileTable->model()->index(0, 0));
+        rig.w->FileTable->setFocus();
+        QTest::keyClick(rig.w->FileTable, Qt::Key_Return);
+        FrameHarness::settle(50);
+        rig.midi.withDevice([&](PodDevice& pod) { QCOMPARE(pod.editBuffer(), other); });
+        QTRY_COMPARE(panelAmp(), recordField("AmpModel", other));
+    }
+
+    void twoRowsOrOneRowAndTheCurrentSoundAreCompared() {
+        Rig rig;
+        rig.read();
+        rig.select({0, 6});
+        const PatchRecord a = rig.device(0), b = rig.device(6);
+        const QStringList expected = expectedRows(a, b);
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(compareRows(rig.w->CompareList), expected);
+        const QString aTitle =
+            QStringLiteral("1A ") + QString::fromLatin1(dumpName(buildSingleDump(a)).c_str()).trimmed();
+        QCOMPARE(rig.w->CompareList->headerItem()->text(1), aTitle);
+        QCOMPARE(rig.w->StaticCompare->text(), QStringLiteral("%1 and %2 differ in %3 settings")
+                                                   .arg(aTitle, rig.w->CompareList->headerItem()->text(2))
+                                                   .arg(expected.size()));
+
+        PatchRecord sound = a;
+        sound[8] = std::uint8_t((sound[8] + 1) % 16); // another amp model
+        rig.midi.withDevice([&](PodDevice& pod) { pod.setEditBuffer(sound); });
+        rig.select({0});
+        rig.w->ButtonCompareCurrent->click();
+        QTRY_VERIFY(!rig.w->busy());
+        QCOMPARE(rig.w->CompareList->headerItem()->text(2), QStringLiteral("Current sound"));
+        QCOMPARE(compareRows(rig.w->CompareList), expectedRows(a, sound));
+
+        // Copy current sound here: the device's own edit buffer goes into the selected row.
+        rig.select({7});
+        rig.w->ButtonCopyCurrent->click();
+        QTRY_VERIFY(!rig.w->busy());
+        QCOMPARE(rig.w->library().record(7), sound);
+        QCOMPARE(rig.changedRows(), QStringList{"2D"});
+        QCOMPARE(rig.w->ButtonUndo->toolTip(), QStringLiteral("Undo Put a patch into 2D"));
+    }
+
+    void closingWithUnsentChangesAsksToSendDiscardOrCancel() {
+        Rig rig;
+        rig.read();
+        const PatchRecord first = rig.device(0), second = rig.device(1);
+        const auto swapFirstTwo = [&] { dropOnRow(rig.w->DeviceTable, 1, dragRow(rig.w->DeviceTable, 0)); };
+        swapFirstTwo();
+        MessageBoxWatcher boxes;
+        boxes.answerWith(QStringLiteral("Cancel"));
+        QVERIFY(!rig.w->close());
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen()[0].caption, QStringLiteral("Amplix 32 Library"));
+        QCOMPARE(boxes.seen()[0].text,
+                 QStringLiteral("2 changed patches are not on the POD yet. Send the changes "
+                                "before closing?"));
+        QVERIFY(rig.w->isVisible());
+        QCOMPARE(rig.changedRows(), (QStringList{"1A", "1B"}));
+
+        // The editor's own close asks the same and stays open on Cancel.
+        QVERIFY(!rig.frame->close());
+        QVERIFY(rig.frame->isVisible());
+        QCOMPARE(boxes.seen().size(), 2);
+
+        boxes.answerWith(QStringLiteral("Discard"));
+        QVERIFY(rig.w->close());
+        QVERIFY(rig.changedRows().isEmpty());
+        QCOMPARE(rig.w->library().record(0), first);
+        QCOMPARE(rig.device(0), first);
+
+        rig.frame->CmLibrary();
+        swapFirstTwo();
+        boxes.answerWith(QStringLiteral("Send"));
+        rig.w->close();
+        QTRY_VERIFY(!rig.w->isVisible()); // once the device confirmed
+        QCOMPARE(rig.device(0), second);
+        QCOMPARE(rig.device(1), first);
+    }
+
+    // The exact store messages, then the read-back: a location the device did not take keeps its
+    // mark and is named; the one it took loses its mark.
+    void aLocationTheDeviceDidNotTakeIsReportedAndStaysMarked() {
+        FrameHarness h;
+        DFrame& f = h.startPanel(0);
+        f.menuAction(CM_LIBRARY)->trigger();
+        DLibraryWindow* w = f.LibraryWindow;
+        w->ButtonReadFromPod->click();
+        const auto device = patchfiles::bankRecords();
+        constexpr std::uint8_t byte7 = 0x05;
+        h.midi.deliver(patchfiles::bank(byte7, device));
+        FrameHarness::settle();
+        QVERIFY(!w->busy());
+        h.midi.clearLog();
+
+        dropOnRow(w->DeviceTable, 5, dragRow(w->DeviceTable, 0));
+        w->ButtonSendChanges->click();
+        FrameHarness::settle();
+        std::vector<Bytes> expected;
+        for (const std::size_t location : {0, 5}) {
+            Bytes store(kStoreMessageSize);
+            const auto dump = buildSingleDump(w->library().record(location), byte7);
+            std::copy(dump.begin(), dump.end(), store.begin());
+            makeStoreMessage(store, int(location));
+            expected.push_back(store);
+        }
+        expected.push_back(Bytes(kBankRequest.begin(), kBankRequest.end()));
+        QCOMPARE(h.midi.sentSysex(), expected);
+        QVERIFY(w->busy());
+
+        auto readBack = device;
+        readBack[0] = device[5]; // 1A was taken, 2B was not
+        MessageBoxWatcher boxes;
+        h.midi.deliver(patchfiles::bank(byte7, readBack));
+        FrameHarness::settle();
+        QTRY_COMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen()[0].caption, QStringLiteral("Library"));
+        QCOMPARE(
+            boxes.seen()[0].text,
+            QStringLiteral("The POD does not hold what was sent to 2B. These stay marked; send them again."));
+        QCOMPARE(w->StaticMessage->text(), QStringLiteral("Not confirmed: 2B"));
+        QVERIFY(!w->library().changed(0));
+        QVERIFY(w->library().changed(5));
+        w->hide();
+    }
+
+    // A bank file fills the device pane without a device; its rows are heard as the edit buffer.
+    // A single patch is no bank. A GuitarPort patch asks its question once for the file.
+    void filesFillBothPanes() {
+        Rig rig;
+        auto records = patchfiles::bankRecords();
+        const QString bankPath =
+            writeFileBytes(rig.scratch.dir.filePath("Live set.syx"), patchfiles::bank(0x01, records));
+        {
+            FileDialogAnswers answers;
+            answers.paths = {bankPath};
+            rig.w->ButtonOpenBank->click();
+        }
+        QVERIFY(rig.w->StaticOrigin->text().startsWith(QStringLiteral("From Live set.syx, opened at ")));
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            QCOMPARE(rig.w->library().record(n), records[n]);
+        const int programBefore = [&] {
+            int p = 0;
+            rig.midi.withDevice([&](PodDevice& pod) { p = pod.currentProgram(); });
+            return p;
+        }();
+        rig.select({2});
+        rig.w->ButtonListen->click();
+        FrameHarness::settle(50);
+        rig.midi.withDevice([&](PodDevice& pod) {
+            QCOMPARE(pod.editBuffer(), records[2]); // not the device's own 1C
+            QCOMPARE(pod.currentProgram(), programBefore);
+        });
+
+        MessageBoxWatcher boxes;
+        QVERIFY(!rig.w->openBankFile(
+            writeFileBytes(rig.scratch.dir.filePath("one.pod"), patchfiles::singlePatch(records[0], 1))));
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen()[0].text,
+                 QStringLiteral("one.pod holds a single patch, not a bank. Open it in the file "
+                                "pane to copy it into a location."));
+        QVERIFY(!rig.w->openPatchFile(writeFileBytes(rig.scratch.dir.filePath("junk.lib"), Bytes(40, 0x11))));
+        QCOMPARE(boxes.seen().size(), 2);
+        QCOMPARE(boxes.seen()[1].text, QStringLiteral("Not a valid patch file."));
+
+        const QString gpt =
+            writeFileBytes(rig.scratch.dir.filePath("Blues.gpt"), patchfiles::guitarPort(true, true));
+        DialogWatcher questions([](QWidget* d) {
+            pressButton(d, "SelectComp");
+            pressButton(d, "OK");
+        });
+        QVERIFY(rig.w->openPatchFile(gpt));
+        QCOMPARE(questions.count(), 1);
+        const Bytes bytes = testsupport::readFileBytes(gpt);
+        const PatchSource source = openAnyPatchFile(bytes, gpt.toLatin1().toStdString());
+        const ImportResult converted = sourceDump(source, 0, kLoadCompressor);
+        QVERIFY(converted.ok());
+        auto* files = static_cast<FilePatchModel*>(rig.w->FileTable->model());
+        QCOMPARE(files->patches().size(), std::size_t(1));
+        QCOMPARE(*files->record(0), readRecord(*converted.dump, kDumpDataOffset));
+        QCOMPARE(questions.count(), 1); // listing asked nothing more
+    }
+
+private:
+    QTemporaryDir config_;
+};
+
+QTEST_MAIN(LibraryWindowTest)
+#include "library_window_qtest.moc"
