@@ -340,6 +340,13 @@ void DLibraryWindow::requestFailed(const QString& why) {
         showMessage(why);
 }
 
+void DLibraryWindow::deviceStored(std::size_t location, const PatchRecord& record) {
+    if (!loaded_ || location >= kPatchLocations)
+        return;
+    library_.deviceHolds(location, record);
+    deviceModel_->refresh();
+}
+
 void DLibraryWindow::copyCurrentSound() {
     const auto row = selectedRow();
     if (busy() || !loaded_ || !row)
@@ -562,7 +569,10 @@ void DLibraryWindow::showLibrary() {
     ButtonRedo->setEnabled(idle && library_.canRedo());
     ButtonUndo->setToolTip(latin1(library_.undoText()));
     ButtonRedo->setToolTip(latin1(library_.redoText()));
-    DeviceTable->setEnabled(loaded_);
+    // Nothing is arranged while the device is read or written: a read-back is compared with
+    // what was sent.
+    DeviceTable->setEnabled(loaded_ && idle);
+    FileTable->setEnabled(idle);
     if (!loaded_)
         StaticOrigin->setText(QStringLiteral("Nothing read yet: Read from POD, or open a bank file"));
     else {

@@ -53,6 +53,8 @@ public:
     void bankArrived(const amplix::PatchLibrary::Records& records, std::uint8_t byte7);
     void currentSoundArrived(const amplix::PatchRecord& record);
     void requestFailed(const QString& why);
+    // The main window stored a patch or sent a whole bank: the marks follow what the device holds.
+    void deviceStored(std::size_t location, const amplix::PatchRecord& record);
 
     // Fills the panes from files, as the Open buttons do after their file dialogs.
     bool openBankFile(const QString& path);

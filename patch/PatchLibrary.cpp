@@ -94,6 +94,11 @@ void PatchLibrary::markSent(std::size_t location) {
     known_.at(location) = true;
 }
 
+void PatchLibrary::deviceHolds(std::size_t location, const PatchRecord& patch) {
+    device_.at(location) = patch;
+    known_.at(location) = true;
+}
+
 void PatchLibrary::discardChanges() {
     records_ = device_;
     steps_.clear();
@@ -106,10 +111,15 @@ std::vector<std::size_t> PatchLibrary::confirmSent(const std::vector<std::size_t
     for (const std::size_t location : sent) {
         if (location >= kPatchLocations)
             continue;
-        if (readBack[location] == records_[location])
+        if (readBack[location] == records_[location]) {
             markSent(location);
-        else
+        } else {
+            // The device holds what was read back: a location sent unchanged (the whole bank
+            // sent) and not taken must be marked too, or it would never be sent again.
+            device_[location] = readBack[location];
+            known_[location] = true;
             mismatches.push_back(location);
+        }
     }
     return mismatches;
 }

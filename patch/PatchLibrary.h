@@ -56,6 +56,9 @@ public:
     // The bank read back after sending the locations `sent`: each the device holds as the
     // library has it is marked sent; the others are returned, in order, and keep their marks.
     std::vector<std::size_t> confirmSent(const std::vector<std::size_t>& sent, const Records& readBack);
+    // The device took a patch into a location by another way (the editor's own store): the
+    // library knows it holds it, whatever the library shows there. Not a step.
+    void deviceHolds(std::size_t location, const PatchRecord& patch);
     // Every location back to what the device holds; nothing to undo or redo.
     void discardChanges();
 

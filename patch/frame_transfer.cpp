@@ -3,6 +3,7 @@
 
 #include "app/CommandIds.h"
 #include "app/DialogTemplate.h"
+#include "patch/DLibraryWindow.h"
 #include "patch/DOWWarningDialog.h"
 #include "patch/DSaveToPODDialog.h"
 
@@ -29,9 +30,12 @@ void DFrame::WriteToPOD() {
         showOutcome(QStringLiteral("Not stored: no location was chosen"));
         return;
     }
+    const PatchRecord stored = readRecord(sysEx, kDumpDataOffset);
     makeStoreMessage(sysEx, POD_location);
     if (!SendSysexMessage(int(kStoreMessageSize)))
         return;
+    if (LibraryWindow)
+        LibraryWindow->deviceStored(std::size_t(POD_location), stored);
     showOutcome(
         QStringLiteral("Stored to %1").arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
     setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
@@ -46,6 +50,9 @@ bool DFrame::SendBankToPod() {
     // The whole bank goes as one message: no splitting, no pause.
     if (!SendSysexMessage(int(kBankDumpSize)))
         return false;
+    if (LibraryWindow)
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)));
     setWindowTitle(QString::fromStdString(programTitle(1)));
     readBackAfter(QStringLiteral("Bank sent to the POD"));
     return true;

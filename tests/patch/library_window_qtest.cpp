@@ -385,6 +385,63 @@ private slots:
         w->hide();
     }
 
+    // Send all asks first and is confirmed by its read-back; the files written are the editor's
+    // own; a patch stored from the main window is known to be on the device.
+    void sendAllSaveExportAndTheMainWindowsStore() {
+        Rig rig;
+        const PatchRecord mine = patchfiles::record("Mine", 77);
+        auto records = patchfiles::bankRecords();
+        records[3] = mine;
+        QVERIFY(rig.w->openBankFile(
+            writeFileBytes(rig.scratch.dir.filePath("set.syx"), patchfiles::bank(0x01, records))));
+        {
+            int warnings = 0;
+            QString answer = QStringLiteral("Cancel");
+            DialogWatcher dialogs([&](QWidget* d) {
+                if (d->windowTitle() != QStringLiteral("Overwrite POD patches!"))
+                    return static_cast<QDialog*>(d)->reject();
+                ++warnings;
+                pressButton(d, answer.toLatin1().constData());
+            });
+            rig.w->ButtonSendAll->click();
+            QCOMPARE(warnings, 1);
+            QVERIFY(!rig.w->busy());
+            QVERIFY(rig.device(3) != mine);
+            answer = QStringLiteral("OK");
+            rig.w->ButtonSendAll->click();
+            QTRY_VERIFY(!rig.w->busy());
+            QCOMPARE(warnings, 2);
+            QCOMPARE(rig.w->StaticMessage->text(), QStringLiteral("Sent and confirmed: the whole bank"));
+            for (std::size_t n = 0; n < kPatchLocations; ++n)
+                QCOMPARE(rig.device(n), records[n]);
+        }
+
+        // Written as Save All and Save write them, with the bank's byte 7.
+        rig.select({3});
+        FileDialogAnswers answers;
+        answers.paths = {rig.scratch.dir.filePath("out"), rig.scratch.dir.filePath("mine")};
+        rig.w->ButtonSaveBank->click();
+        rig.w->ButtonExportPatch->click();
+        QCOMPARE(testsupport::readFileBytes(rig.scratch.dir.filePath("out.syx")),
+                 patchfiles::bank(0x01, records));
+        QCOMPARE(testsupport::readFileBytes(rig.scratch.dir.filePath("mine.pod")),
+                 patchfiles::singlePatch(mine, 1));
+
+        // Stored from the main window: the device holds the panel's sound in 1D now, so the
+        // library's 1D differs from it.
+        PatchRecord panel = patchfiles::record("Panel", 12);
+        rig.midi.withDevice([&](PodDevice& pod) { pod.setEditBuffer(panel); });
+        answers.other = [](QWidget* d) {
+            auto* location = d->findChild<QComboBox*>(QStringLiteral("PatchLocationName"));
+            location->setCurrentIndex(3);
+            pressButton(d, "OK");
+        };
+        rig.frame->WmSaveToPod();
+        QTRY_VERIFY(rig.device(3) == panel);
+        QCOMPARE(rig.changedRows(), QStringList{"1D"});
+        QCOMPARE(rig.w->library().record(3), mine);
+    }
+
     // A bank file fills the device pane without a device; its rows are heard as the edit buffer.
     // A single patch is no bank. A GuitarPort patch asks its question once for the file.
     void filesFillBothPanes() {
