@@ -252,8 +252,9 @@ void DFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // The library's changes not on the device are not lost without a word.
-    if (LibraryWindow && LibraryWindow->isVisible() && !LibraryWindow->close()) {
+    // The library's changes not on the device are not lost without a word. A library in the
+    // middle of a transfer does not hold the editor open: closing the ports ends it.
+    if (LibraryWindow && LibraryWindow->isVisible() && !LibraryWindow->busy() && !LibraryWindow->close()) {
         event->ignore();
         return;
     }

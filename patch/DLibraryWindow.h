@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -128,6 +129,9 @@ private:
     std::vector<int> selectedRows() const;
     std::optional<int> selectedRow() const;
     QString rowTitle(std::size_t location) const;
+    static QString latin1(const std::string& text);
+    static QString labelOf(std::size_t location);
+    static QString labelsOf(const std::vector<std::size_t>& locations);
 
     LibraryLink& link_;
     amplix::PatchLibrary library_;

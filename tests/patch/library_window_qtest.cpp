@@ -41,9 +41,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // An editor on the simulator, answering at once, with its library open.
 struct Rig {
-    explicit Rig(bool connected = true) {
-        if (connected)
-            scratch.writeConfig({0, 0, 0, 0});
+    Rig() {
+        scratch.writeConfig({0, 0, 0, 0});
         frame = std::make_unique<DFrame>(midi);
         frame->SetupWindow();
         frame->show();

@@ -1,0 +1,252 @@
+// The Library window's conversations with the device: reading the bank or the current sound,
+// sending changes or the whole bank, the read-back that confirms what was sent, listening, and
+// the question before unsent changes go.
+#include "patch/DLibraryWindow.h"
+
+#include "app/MessageBox.h"
+#include "patch/FilePatchModel.h"
+#include "patch/LibraryTableModel.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTime>
+
+using namespace amplix;
+
+void DLibraryWindow::readFromPod() {
+    if (busy() || !mayReplaceChanges())
+        return;
+    beginWait(State::Reading, QStringLiteral("Reading the bank from the POD"), int(kBankDumpSize));
+    link_.readBank();
+}
+
+void DLibraryWindow::bankArrived(const PatchLibrary::Records& records, std::uint8_t byte7) {
+    const State state = state_;
+    endWait();
+    if (state == State::Verifying) {
+        afterVerify(records);
+        return;
+    }
+    if (state != State::Reading)
+        return;
+    library_.load(records, true);
+    byte7_ = byte7;
+    loaded_ = true;
+    origin_ =
+        QStringLiteral("Read from the POD at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    lastSent_.clear();
+    showMessage(QStringLiteral("Bank read"));
+    deviceModel_->refresh();
+}
+
+void DLibraryWindow::currentSoundArrived(const PatchRecord& record) {
+    const State state = state_;
+    endWait();
+    if (state == State::FetchingToCopy) {
+        if (library_.put(copyTarget_, record))
+            deviceModel_->refresh();
+        showMessage(QStringLiteral("Current sound copied to %1").arg(labelOf(copyTarget_)));
+    } else if (state == State::FetchingToCompare) {
+        if (const auto row = selectedRow())
+            showComparison(rowTitle(std::size_t(*row)), library_.record(std::size_t(*row)),
+                           QStringLiteral("Current sound"), record);
+    }
+}
+
+void DLibraryWindow::requestFailed(const QString& why) {
+    const State state = state_;
+    endWait();
+    if (state == State::Verifying) {
+        closeAfterSend_ = false;
+        showMessage(QStringLiteral("Sent, but not confirmed: %1").arg(why));
+        ShowMessage(this,
+                    QStringLiteral("The patches were sent, but the POD's bank could not be read back to "
+                                   "confirm them. They stay marked; read from the POD to check."),
+                    QStringLiteral("Library"));
+        return;
+    }
+    if (state != State::Idle)
+        showMessage(why);
+}
+
+void DLibraryWindow::deviceStored(std::size_t location, const PatchRecord& record) {
+    if (!loaded_ || location >= kPatchLocations)
+        return;
+    library_.deviceHolds(location, record);
+    deviceModel_->refresh();
+}
+
+void DLibraryWindow::copyCurrentSound() {
+    const auto row = selectedRow();
+    if (busy() || !loaded_ || !row)
+        return;
+    copyTarget_ = std::size_t(*row);
+    beginWait(State::FetchingToCopy, QStringLiteral("Reading the current sound from the POD"), 0);
+    link_.readCurrentSound();
+}
+
+void DLibraryWindow::compareWithCurrentSound() {
+    if (busy() || !loaded_ || !selectedRow())
+        return;
+    beginWait(State::FetchingToCompare, QStringLiteral("Reading the current sound from the POD"), 0);
+    link_.readCurrentSound();
+}
+
+// ---- Sending ----
+
+void DLibraryWindow::sendChanges() {
+    if (busy() || !loaded_)
+        return;
+    const std::vector<std::size_t> changed = library_.changedLocations();
+    if (changed.empty()) {
+        showMessage(QStringLiteral("Nothing to send: the POD holds every patch as shown"));
+        return;
+    }
+    std::vector<std::pair<std::size_t, PatchRecord>> stores;
+    for (const std::size_t location : changed)
+        stores.emplace_back(location, library_.record(location));
+    Progress->setRange(0, int(stores.size()));
+    Progress->setValue(0);
+    Progress->setFormat(QStringLiteral("%v of %m"));
+    Progress->show();
+    std::size_t stored = 0;
+    const bool ok = link_.storePatches(
+        stores, byte7_,
+        [this, &stores](std::size_t n) {
+            Progress->setValue(int(n));
+            showMessage(QStringLiteral("Storing %1 (%2 of %3)")
+                            .arg(labelOf(stores[n].first))
+                            .arg(n + 1)
+                            .arg(stores.size()));
+        },
+        stored);
+    Progress->hide();
+    if (!ok) {
+        closeAfterSend_ = false;
+        showMessage(QStringLiteral("Sending stopped at %1")
+                        .arg(labelOf(stores[std::min(stored, stores.size() - 1)].first)));
+        return;
+    }
+    sent_ = changed;
+    beginWait(State::Verifying, QStringLiteral("Reading the bank back to confirm"), int(kBankDumpSize));
+    link_.readBank();
+}
+
+void DLibraryWindow::sendAll() {
+    if (busy() || !loaded_)
+        return;
+    if (!link_.sendBank(library_.records(), byte7_)) {
+        closeAfterSend_ = false;
+        return;
+    }
+    sent_.clear();
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        sent_.push_back(n);
+    beginWait(State::Verifying, QStringLiteral("Reading the bank back to confirm"), int(kBankDumpSize));
+    link_.readBank();
+}
+
+void DLibraryWindow::afterVerify(const PatchLibrary::Records& readBack) {
+    const std::vector<std::size_t> mismatches = library_.confirmSent(sent_, readBack);
+    deviceModel_->refresh();
+    lastSent_ = QStringLiteral("sent at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    showLibrary();
+    if (mismatches.empty()) {
+        showMessage(
+            QStringLiteral("Sent and confirmed: %1")
+                .arg(sent_.size() == kPatchLocations ? QStringLiteral("the whole bank") : labelsOf(sent_)));
+        if (closeAfterSend_) {
+            closeAfterSend_ = false;
+            close();
+        }
+        return;
+    }
+    closeAfterSend_ = false;
+    showMessage(QStringLiteral("Not confirmed: %1").arg(labelsOf(mismatches)));
+    ShowMessage(this,
+                QStringLiteral("The POD does not hold what was sent to %1. These stay marked; send them "
+                               "again.")
+                    .arg(labelsOf(mismatches)),
+                QStringLiteral("Library"));
+}
+
+// ---- Listening ----
+
+void DLibraryWindow::listenToDevice(int row) {
+    if (busy() || !loaded_ || row < 0 || std::size_t(row) >= kPatchLocations)
+        return;
+    const auto location = std::size_t(row);
+    if (library_.onDevice(location)) {
+        link_.selectLocation(location);
+        showMessage(QStringLiteral("%1 chosen on the POD").arg(labelOf(location)));
+    } else {
+        link_.sendSound(library_.record(location), byte7_);
+        showMessage(QStringLiteral("%1 sent to the POD to be heard").arg(labelOf(location)));
+    }
+}
+
+void DLibraryWindow::listenToFile(int row) {
+    const PatchRecord* record = fileModel_->record(row);
+    if (busy() || !record)
+        return;
+    link_.sendSound(*record, byte7_);
+    showMessage(QStringLiteral("%1 sent to the POD to be heard")
+                    .arg(latin1(fileModel_->patches()[std::size_t(row)].name).trimmed()));
+}
+
+// ---- Closing ----
+
+bool DLibraryWindow::mayClose() {
+    if (busy())
+        return false;
+    const std::vector<std::size_t> changed = library_.changedLocations();
+    if (changed.empty())
+        return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
+                    QStringLiteral("%1 not on the POD yet. Send the changes before closing?")
+                        .arg(changed.size() == 1
+                                 ? QStringLiteral("1 changed patch is")
+                                 : QStringLiteral("%1 changed patches are").arg(changed.size())),
+                    QMessageBox::NoButton, this);
+    QPushButton* send = box.addButton(QStringLiteral("Send"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(send);
+    box.exec();
+    if (box.clickedButton() == discard) {
+        library_.discardChanges();
+        deviceModel_->refresh();
+        return true;
+    }
+    if (box.clickedButton() == send) {
+        // The window closes once the device has confirmed every patch.
+        closeAfterSend_ = true;
+        sendChanges();
+    }
+    return false;
+}
+
+void DLibraryWindow::closeEvent(QCloseEvent* event) {
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
+    saveSettings();
+    event->accept();
+}
+
+bool DLibraryWindow::mayReplaceChanges() {
+    const std::vector<std::size_t> changed = library_.changedLocations();
+    if (changed.empty())
+        return true;
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
+        QStringLiteral("The changes to %1 are not on the POD. Discard them?").arg(labelsOf(changed)),
+        QMessageBox::NoButton, this);
+    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.exec();
+    return box.clickedButton() == discard;
+}
