@@ -75,6 +75,7 @@ DLibraryWindow::DLibraryWindow(QWidget* parent, LibraryLink& link)
     setWindowTitle(QStringLiteral("Amplix 32 Library"));
     buildLayout();
     connectCommands();
+    connect(transferTick_, &QTimer::timeout, this, &DLibraryWindow::showTransfer);
     restoreSettings();
     showLibrary();
 }
@@ -394,25 +395,23 @@ void DLibraryWindow::beginWait(State state, const QString& text, int total) {
     Progress->setValue(0);
     Progress->setFormat(QStringLiteral("%v of %m bytes"));
     Progress->show();
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    auto* tick = new QTimer(Progress);
-    tick->setObjectName(QStringLiteral("ProgressTick"));
-    connect(tick, &QTimer::timeout, Progress, [this, clock, total] {
-        const std::size_t carried =
-            bytesCarried(std::chrono::milliseconds(clock->elapsed()), std::size_t(total));
-        Progress->setValue(int(carried));
-        if (carried >= std::size_t(total))
-            Progress->setFormat(QStringLiteral("waiting"));
-    });
-    connect(tick, &QObject::destroyed, [clock] { delete clock; });
-    tick->start(kTickMs);
+    transferTotal_ = std::size_t(total);
+    transferClock_.start();
+    transferTick_->start(kTickMs);
+}
+
+void DLibraryWindow::showTransfer() {
+    const std::size_t carried =
+        bytesCarried(std::chrono::milliseconds(transferClock_.elapsed()), transferTotal_);
+    Progress->setValue(int(carried));
+    if (carried >= transferTotal_)
+        Progress->setFormat(QStringLiteral("waiting"));
 }
 
 void DLibraryWindow::endWait() {
     state_ = State::Idle;
     Progress->hide();
-    qDeleteAll(Progress->findChildren<QTimer*>(QStringLiteral("ProgressTick")));
+    transferTick_->stop();
     showLibrary();
 }
 

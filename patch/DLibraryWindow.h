@@ -4,7 +4,9 @@
 
 #include "patch/PatchLibrary.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstddef>
@@ -125,6 +127,7 @@ private:
     void showMessage(const QString& text);
     void beginWait(State state, const QString& text, int total);
     void endWait();
+    void showTransfer();
     void afterVerify(const amplix::PatchLibrary::Records& readBack);
     std::vector<int> selectedRows() const;
     std::optional<int> selectedRow() const;
@@ -145,4 +148,8 @@ private:
     std::vector<std::size_t> sent_;
     std::size_t copyTarget_ = 0;
     bool closeAfterSend_ = false;
+    // A transfer's progress, by the time its bytes take on the cable.
+    QTimer* transferTick_ = new QTimer(this);
+    QElapsedTimer transferClock_;
+    std::size_t transferTotal_ = 0;
 };

@@ -41,7 +41,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // An editor on the simulator, answering at once, with its library open.
 struct Rig {
-    Rig() {
+    explicit Rig(SimulatorMidiService::Pacing pacing = SimulatorMidiService::Pacing::Immediate)
+        : midi(pacing) {
         scratch.writeConfig({0, 0, 0, 0});
         frame = std::make_unique<DFrame>(midi);
         frame->SetupWindow();
@@ -82,7 +83,7 @@ struct Rig {
     }
 
     FrameHarness scratch;
-    SimulatorMidiService midi{SimulatorMidiService::Pacing::Immediate};
+    SimulatorMidiService midi;
     std::unique_ptr<DFrame> frame;
     DLibraryWindow* w = nullptr;
 };
@@ -165,6 +166,23 @@ private slots:
         QCOMPARE(again.w->size(), QSize(1010, 640));
         QCOMPARE(again.w->DeviceTable->columnWidth(LibraryTableModel::NameColumn), 222);
         QCOMPARE(again.w->FileTable->columnWidth(FilePatchModel::NameColumn), 77);
+    }
+
+    // At the cable's speed the bank takes 1.6 s: the bar counts it, the panes wait meanwhile.
+    void aReadAtCableSpeedShowsItsProgress() {
+        Rig rig(SimulatorMidiService::Pacing::WireSpeed);
+        rig.w->ButtonReadFromPod->click();
+        QVERIFY(rig.w->busy());
+        QCOMPARE(rig.w->StaticMessage->text(), QStringLiteral("Reading the bank from the POD"));
+        QVERIFY(!rig.w->ButtonReadFromPod->isEnabled());
+        QVERIFY(!rig.w->DeviceTable->isEnabled());
+        QTRY_VERIFY(rig.w->Progress->isVisible() && rig.w->Progress->value() > 0);
+        QCOMPARE(rig.w->Progress->maximum(), int(kBankDumpSize));
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.w->busy(), 10000);
+        QVERIFY(!rig.w->Progress->isVisible());
+        QCOMPARE(rig.w->StaticMessage->text(), QStringLiteral("Bank read"));
+        QVERIFY(rig.w->DeviceTable->isEnabled());
+        QCOMPARE(rig.w->library().record(35), rig.device(35));
     }
 
     // Read, swap by a drag, copy by a Ctrl+drag, rename with F2, a patch from a file dropped in,
