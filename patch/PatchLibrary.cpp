@@ -116,8 +116,7 @@ std::vector<std::size_t> PatchLibrary::confirmSent(const std::vector<std::size_t
         } else {
             // The device holds what was read back: a location sent unchanged (the whole bank
             // sent) and not taken must be marked too, or it would never be sent again.
-            device_[location] = readBack[location];
-            known_[location] = true;
+            deviceHolds(location, readBack[location]);
             mismatches.push_back(location);
         }
     }

@@ -4,9 +4,7 @@
 #include "app/BusyWait.h"
 #include "app/CommandIds.h"
 #include "app/DStatusLine.h"
-#include "app/DialogTemplate.h"
 #include "patch/DLibraryWindow.h"
-#include "patch/DOWWarningDialog.h"
 
 #include <QTimer>
 
@@ -39,33 +37,32 @@ public:
     bool storePatches(const std::vector<std::pair<std::size_t, PatchRecord>>& stores, std::uint8_t byte7,
                       const std::function<void(std::size_t)>& progress, std::size_t& stored) override {
         stored = 0;
+        QStringList labels;
         for (const auto& [location, record] : stores) {
             progress(stored);
             const auto dump = buildSingleDump(record, byte7);
             std::copy(dump.begin(), dump.end(), frame_.sysEx.begin());
             makeStoreMessage(frame_.sysEx, int(location));
             if (!frame_.SendSysexMessage(int(kStoreMessageSize)))
-                return false;
+                break;
             ++stored;
-            frame_.showOutcome(
-                QStringLiteral("Stored to %1").arg(QString::fromStdString(locationLabel(location))));
+            labels << QString::fromStdString(locationLabel(location));
             runWhileRepainting([] { std::this_thread::sleep_for(kStorePause); });
         }
-        return true;
+        if (stored == 0)
+            return false;
+        // Storing selects the location on the device, as a store from the main window does: the
+        // title names the last one and the panel shows it.
+        frame_.setWindowTitle(QString::fromStdString(programTitle(int(stores[stored - 1].first) + 1)));
+        frame_.readBackAfter(QStringLiteral("Stored to %1").arg(labels.join(QStringLiteral(", "))));
+        return stored == stores.size();
     }
 
     bool sendBank(const PatchLibrary::Records& records, std::uint8_t byte7) override {
-        {
-            DOWWarningDialog warning(&frame_);
-            if (runDialog(warning) != IDOK)
-                return false;
-        }
+        // As Load ALL sends a bank: the warning, the title, the panel read back.
         const auto bank = buildBankDump(records, byte7);
         std::copy(bank.begin(), bank.end(), frame_.sysEx.begin());
-        if (!frame_.SendSysexMessage(int(kBankDumpSize)))
-            return false;
-        frame_.showOutcome(QStringLiteral("Bank sent to the POD"));
-        return true;
+        return frame_.SendBankToPod();
     }
 
 private:

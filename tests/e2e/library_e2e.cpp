@@ -33,6 +33,7 @@ namespace {
 
 constexpr milliseconds kBankReadLimit{12000}; // the bank request's own 8000 ms, and slack
 const std::string kBankRequestHex = "f000010c010002f7";
+const std::string kEditRequestHex = "f000010c010001f7";
 
 std::string hexByte(std::uint8_t b) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -50,6 +51,10 @@ std::string nibbles(const PatchRecord& record) {
 // The store message as the device takes it: header, location, byte 7, the record, F7.
 std::string storeMessage(std::uint8_t location, std::uint8_t byte7, const PatchRecord& record) {
     return "f000010c010100" + hexByte(location) + hexByte(byte7) + nibbles(record) + "f7";
+}
+
+std::string singleDump(const PatchRecord& record, std::uint8_t byte7) {
+    return "f000010c010101" + hexByte(byte7) + nibbles(record) + "f7";
 }
 
 std::string bankDump(const Records& records, std::uint8_t byte7) {
@@ -215,8 +220,9 @@ private slots:
         expected[10] = fromFile;
         QCOMPARE(window->library().records(), expected);
 
-        // Send changes: three store messages in location order, then the bank request of the
-        // read-back, which podsim answers with the bank as the library now holds it.
+        // Send changes: three store messages in location order; storing selected 3C on podsim, so
+        // the panel reads it; then the bank request of the read-back, which podsim answers with
+        // the bank as the library now holds it.
         QVERIFY(window->ButtonSendChanges->isEnabled());
         from = podsim_.mark();
         window->ButtonSendChanges->click();
@@ -225,8 +231,11 @@ private slots:
         QVERIFY2(boxes.seen().isEmpty(), qPrintable(boxes.seen().value(0).text));
         const Lines stored{storeMessage(0, byte7, factory[5]), storeMessage(5, byte7, factory[0]),
                            storeMessage(10, byte7, fromFile)};
-        QCOMPARE(podsim_.messages("recv", from), (Lines{stored[0], stored[1], stored[2], kBankRequestHex}));
-        QCOMPARE(podsim_.messages("send", from), Lines{bankDump(expected, byte7)});
+        QCOMPARE(podsim_.messages("recv", from),
+                 (Lines{stored[0], stored[1], stored[2], kEditRequestHex, kBankRequestHex}));
+        QCOMPARE(podsim_.messages("send", from),
+                 (Lines{singleDump(fromFile, byte7), bankDump(expected, byte7)}));
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 3C"));
         QCOMPARE(markedRows(device), std::vector<int>{});
         QCOMPARE(window->library().changedLocations(), std::vector<std::size_t>{});
         for (std::size_t n = 0; n < kPatchLocations; ++n)

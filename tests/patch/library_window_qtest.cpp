@@ -382,9 +382,14 @@ private slots:
             makeStoreMessage(store, int(location));
             expected.push_back(store);
         }
-        expected.push_back(Bytes(kBankRequest.begin(), kBankRequest.end()));
+        // Storing selects the location on the device: the panel reads it, then the bank is read back.
+        expected.push_back(Bytes(kEditBufferRequest.begin(), kEditBufferRequest.end()));
         QCOMPARE(h.midi.sentSysex(), expected);
         QVERIFY(w->busy());
+        h.answerWithSingleDump();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B"));
+        expected.push_back(Bytes(kBankRequest.begin(), kBankRequest.end()));
+        QCOMPARE(h.midi.sentSysex(), expected);
 
         auto readBack = device;
         readBack[0] = device[5]; // 1A was taken, 2B was not

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 using namespace amplix;
@@ -146,4 +147,119 @@ TEST(PatchCompare, DifferencesAreNamedAsTheControlsAndValuedAsThePanelShowsThem)
     EXPECT_TRUE(std::any_of(differences.begin(), differences.end(), [](const PatchDifference& d) {
         return d.control == "Chorus Speed" && d.b == "(not used)";
     }));
+}
+
+namespace {
+
+std::vector<std::size_t> onDeviceLocations(const PatchLibrary& library) {
+    std::vector<std::size_t> out;
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        if (library.onDevice(n))
+            out.push_back(n);
+    return out;
+}
+
+std::vector<std::size_t> allBut(std::initializer_list<std::size_t> missing) {
+    std::vector<std::size_t> out;
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        if (std::find(missing.begin(), missing.end(), n) == missing.end())
+            out.push_back(n);
+    return out;
+}
+
+} // namespace
+
+// Only a location read from the device, or sent and confirmed, and unchanged since, can be chosen
+// on the device instead of being sent to be heard.
+TEST(PatchLibrary, OnDeviceOnlyWhatWasReadOrSentAndIsUnchanged) {
+    const PatchRecord panel = patchfiles::record("Panel", 99);
+    const std::tuple<const char*, bool, std::function<void(PatchLibrary&)>, std::vector<std::size_t>>
+        cases[] = {
+            {"read from the device", true, [](PatchLibrary&) {}, allBut({})},
+            {"a bank file", false, [](PatchLibrary&) {}, {}},
+            {"swapped", true, [](PatchLibrary& l) { l.swap(0, 1); }, allBut({0, 1})},
+            {"renamed and undone", true, [](PatchLibrary& l) { l.rename(2, "X"), l.undo(); }, allBut({})},
+            {"swapped, one sent", true, [](PatchLibrary& l) { l.swap(0, 1), l.markSent(0); }, allBut({1})},
+            {"a file's patch sent", false, [&](PatchLibrary& l) { l.put(4, panel), l.markSent(4); }, {4}},
+            // The device holds the sent patch, the library the file's again.
+            {"sent, then undone",
+             false,
+             [&](PatchLibrary& l) { l.put(4, panel), l.markSent(4), l.undo(); },
+             {}},
+            {"a file's unchanged patch sent", false, [](PatchLibrary& l) { l.markSent(35); }, {35}},
+        };
+    for (const auto& [what, read, steps, expected] : cases) {
+        PatchLibrary library;
+        library.load(patchfiles::bankRecords(), read);
+        steps(library);
+        EXPECT_EQ(onDeviceLocations(library), expected) << what;
+    }
+}
+
+// The bank read back after a send: a sent location the device holds as the library has it is
+// confirmed; one it holds otherwise is reported and marked, even if the library had not changed
+// it (Send All sends the whole bank); locations not sent are not judged by the read-back.
+TEST(PatchLibrary, ConfirmSentMarksExactlyWhatTheDeviceDoesNotHold) {
+    for (const bool read : {true, false}) {
+        PatchLibrary library;
+        library.load(patchfiles::bankRecords(), read);
+        const PatchRecord a = patchfiles::record("Sent A", 50), b = patchfiles::record("Sent B", 60);
+        library.put(0, a);
+        library.put(1, b);
+        library.rename(2, "Renamed");
+        library.swap(3, 4);
+        library.put(7, a); // changed, not sent
+        const PatchLibrary::Records shown = library.records();
+
+        PatchLibrary::Records readBack = patchfiles::bankRecords();
+        readBack[0] = a;                                   // taken
+        readBack[1] = patchfiles::record("Garbled", 1);    // garbled
+        readBack[2] = shown[2];                            // taken
+        readBack[4] = shown[4];                            // taken; 3 was not
+        readBack[7] = a;                                   // not sent: not confirmed by chance
+        readBack[9] = patchfiles::record("Other", 2);      // sent unchanged, garbled
+        readBack[20] = patchfiles::record("Elsewhere", 3); // not sent: not judged
+
+        const std::vector<std::size_t> sent = {4, 9, 1, 36, 0, 3, 2, 99, 10};
+        EXPECT_EQ(library.confirmSent(sent, readBack), (std::vector<std::size_t>{9, 1, 3})) << read;
+        EXPECT_EQ(library.records(), shown) << read; // the library's patches stay as they are
+        EXPECT_EQ(library.changedLocations(), (std::vector<std::size_t>{1, 3, 7, 9})) << read;
+        const std::vector<std::size_t> confirmed =
+            read ? allBut({1, 3, 7, 9}) : std::vector<std::size_t>{0, 2, 4, 10};
+        EXPECT_EQ(onDeviceLocations(library), confirmed) << read;
+        EXPECT_EQ(library.undoText(), "Undo Put a patch into 2D") << read; // no step
+
+        // Sent again and taken this time.
+        EXPECT_TRUE(library.confirmSent({1, 3, 9}, shown).empty()) << read;
+        EXPECT_EQ(library.changedLocations(), std::vector<std::size_t>{7}) << read;
+    }
+}
+
+// Closing without sending: every location as the device was last known to hold it, including
+// what was sent meanwhile; nothing is left to undo or redo.
+TEST(PatchLibrary, DiscardChangesGoesBackToTheDevice) {
+    for (const bool read : {true, false}) {
+        PatchLibrary library;
+        library.load(patchfiles::bankRecords(), read);
+        const PatchRecord panel = patchfiles::record("Panel", 99);
+        library.put(5, panel);
+        library.markSent(5);
+        library.swap(0, 1);
+        library.rename(8, "Gone");
+        library.copy(8, 9);
+        library.undo(); // something to redo
+
+        library.discardChanges();
+        PatchLibrary::Records expected = patchfiles::bankRecords();
+        expected[5] = panel;
+        EXPECT_EQ(library.records(), expected) << read;
+        EXPECT_TRUE(library.changedLocations().empty()) << read;
+        EXPECT_EQ(std::tuple(library.canUndo(), library.canRedo(), library.undoText(), library.redoText()),
+                  std::tuple(false, false, "", ""))
+            << read;
+        EXPECT_FALSE(library.undo());
+        EXPECT_FALSE(library.redo());
+        const std::vector<std::size_t> known = read ? allBut({}) : std::vector<std::size_t>{5};
+        EXPECT_EQ(onDeviceLocations(library), known) << read;
+    }
 }
