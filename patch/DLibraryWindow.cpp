@@ -9,12 +9,14 @@
 #include "patch/PatchText.h"
 
 #include <QAction>
+#include <QDrag>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -47,8 +49,25 @@ public:
     }
 };
 
+// A drag carries the row it started on, even when another row is selected beside it (two
+// rows are selected to compare them).
+class PatchTable : public QTableView {
+public:
+    using QTableView::QTableView;
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override {
+        QMimeData* data = currentIndex().isValid() ? model()->mimeData({currentIndex()}) : nullptr;
+        if (!data)
+            return;
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        drag->exec(supportedActions, defaultDropAction());
+    }
+};
+
 QTableView* makeTable(QWidget* parent, const QString& name) {
-    auto* table = new QTableView(parent);
+    auto* table = new PatchTable(parent);
     table->setObjectName(name);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
