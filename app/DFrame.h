@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -84,6 +85,10 @@ public:
     void UpdateMidiSettings();
 
     amplix::MidiService& midiService() const { return midi_; }
+    // The record the device plays, as far as the editor knows it: set by every single-patch dump
+    // received or sent (and by a store or bank, which select a patch on the device), changed by
+    // every controller sent or received as the device changes it. Nothing before the first dump.
+    const std::optional<amplix::PatchRecord>& deviceShadow() const { return shadow_; }
 
     // Live editing: the panel's handlers, each run only by the user's own change.
     void UpdateDrive(int code = 0);
@@ -269,6 +274,9 @@ private:
     QString setupNotice_;
     bool timedOut_ = false;
     QString lastOutcome_;
+    std::optional<amplix::PatchRecord> shadow_;
+    // What a SysEx sent makes the device play.
+    void shadowSentSysex(std::span<const std::uint8_t> message);
     std::unique_ptr<LibraryLink> libraryBridge_;
     LibraryRequest libraryRequest_ = LibraryRequest::None;
     // A read the window asked for while another request was awaited: it follows that one.

@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::uint8_t kChannelMask = 0x0F;
 constexpr std::uint8_t kNibbleMax = 0x0F;
-constexpr int kControllerOn = 127; // a switch turned on, as its controller says it
 constexpr std::size_t kControlChangeSize = 3;
 constexpr std::size_t kProgramChangeSize = 2;
 constexpr std::size_t kSmallestSysex = 2;                               // F0 F7
@@ -151,20 +150,7 @@ PodDevice::Message PodDevice::turnControl(std::uint8_t controller, std::uint8_t 
 }
 
 void PodDevice::applyController(std::uint8_t controller, std::uint8_t value) {
-    const ToneParameter* parameter = findController(controller);
-    if (!parameter)
-        return;
-    storeControllerValue(*parameter, controller, value, editBuffer_);
-    if (parameter->record != RecordRule::EffectCode)
-        return;
-    // Choosing an effect on the device turns it on, so a dump read straight after shows the
-    // same switches the panel sets when the user picks that effect.
-    if (const EffectRow* effect = effectForCode(recordField(*parameter, editBuffer_))) {
-        for (const auto& [member, on] : {std::pair{"Delay", effect->delay}, {"TremChor", effect->tremChor}}) {
-            const ToneParameter& row = *findParameter(member);
-            storeControllerValue(row, row.controller, on ? kControllerOn : 0, editBuffer_);
-        }
-    }
+    amplix::applyController(editBuffer_, controller, value);
 }
 
 PodDevice::Message PodDevice::editBufferDump() const {

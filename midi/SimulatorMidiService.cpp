@@ -181,34 +181,54 @@ MidiResult SimulatorMidiService::toDevice(MidiHandle output, std::span<const std
     try {
         std::unique_lock device(deviceMutex_);
         replies = device_.receive(message);
-        if (replies.empty())
-            return MidiResult::Ok;
         if (pacing_ == Pacing::WireSpeed) {
             // Queued under the device lock, so answers leave in the order the device gave them.
-            std::lock_guard lock(mutex_);
-            // An idle wire starts now; a busy one sends on right after what it is sending.
-            if (wire_.empty() && !sliceInFlight_)
-                wireFreeAt_ = std::max(wireFreeAt_, Clock::now());
-            for (const auto& reply : replies)
-                wire_.insert(wire_.end(), reply.begin(), reply.end());
-            wireChanged_.notify_all();
+            queueOnWire(replies);
             return MidiResult::Ok;
         }
     } catch (const std::bad_alloc&) {
         return MidiResult::NoMemory;
     }
+    handOn(replies);
+    return MidiResult::Ok;
+}
 
+void SimulatorMidiService::operateDevice(const std::function<PodDevice::Message(PodDevice&)>& fn) {
+    std::vector<PodDevice::Message> sent;
+    {
+        std::unique_lock device(deviceMutex_);
+        sent.push_back(fn(device_));
+        if (sent.front().empty())
+            return;
+        if (pacing_ == Pacing::WireSpeed) {
+            queueOnWire(sent);
+            return;
+        }
+    }
+    handOn(sent);
+}
+
+void SimulatorMidiService::queueOnWire(const std::vector<PodDevice::Message>& messages) {
+    std::lock_guard lock(mutex_);
+    // An idle wire starts now; a busy one sends on right after what it is sending.
+    if (!messages.empty() && wire_.empty() && !sliceInFlight_)
+        wireFreeAt_ = std::max(wireFreeAt_, Clock::now());
+    for (const auto& message : messages)
+        wire_.insert(wire_.end(), message.begin(), message.end());
+    wireChanged_.notify_all();
+}
+
+void SimulatorMidiService::handOn(const std::vector<PodDevice::Message>& messages) {
     std::shared_ptr<MidiInputPort> port;
     {
         std::lock_guard lock(mutex_);
         port = input_;
-        for (const auto& reply : replies)
-            bytesDelivered_ += reply.size();
+        for (const auto& message : messages)
+            bytesDelivered_ += message.size();
     }
     if (port)
-        for (const auto& reply : replies)
-            port->receive(reply.data(), reply.size());
-    return MidiResult::Ok;
+        for (const auto& message : messages)
+            port->receive(message.data(), message.size());
 }
 
 void SimulatorMidiService::flushWire() {

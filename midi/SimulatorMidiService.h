@@ -39,6 +39,9 @@ public:
 
     // Runs fn on the device, never alongside a send; fn must not call back into the service.
     void withDevice(const std::function<void(PodDevice&)>& fn);
+    // Something done on the device itself (a knob turned, a patch chosen): fn runs on the device
+    // as withDevice runs it, and the message it returns goes out on the input as the device's own.
+    void operateDevice(const std::function<PodDevice::Message(PodDevice&)>& fn);
     // Blocks until every answer queued so far has left the wire.
     void waitUntilIdle();
     // Bytes that have left the wire so far, whether an open input took them or not.
@@ -63,6 +66,10 @@ private:
     using Clock = std::chrono::steady_clock;
 
     MidiResult toDevice(MidiHandle output, std::span<const std::uint8_t> message);
+    // What the device sends: on the wire back at wire speed (the caller holds deviceMutex_, so
+    // messages leave in the device's order), or handed on at once otherwise.
+    void queueOnWire(const std::vector<PodDevice::Message>& messages);
+    void handOn(const std::vector<PodDevice::Message>& messages);
     std::shared_ptr<MidiInputPort> inputPort(MidiHandle input);
     // Drops what is still on the wire; the caller holds deliveryMutex_.
     void flushWire();

@@ -111,6 +111,18 @@ void DFrame::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint
 
 void DFrame::SendControlChange(std::uint8_t controller, std::uint8_t value) {
     SendShortMessage(std::uint8_t(kControlChange | PODMidiChannel), controller, value);
+    if (shadow_)
+        applyController(*shadow_, controller, value);
+}
+
+void DFrame::shadowSentSysex(std::span<const std::uint8_t> message) {
+    if (message.size() == kSingleDumpSize && classifyDump(message) == DumpKind::SinglePatch)
+        shadow_ = readRecord(message, kDumpDataOffset);
+    else if (message.size() == kStoreMessageSize &&
+             std::equal(kStoreHeader.begin(), kStoreHeader.end(), message.begin()))
+        shadow_ = readRecord(message, kStoreDataOffset); // storing selects the location
+    else if (message.size() == kBankDumpSize && classifyDump(message) == DumpKind::Bank)
+        shadow_ = readRecord(message, bankPatchOffset(0)); // a new bank starts at 1A
 }
 
 bool DFrame::SendSysexMessage(int sysexMsgSize) {
@@ -129,6 +141,8 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
         if (bank)
             StatusLine->beginTransfer(QStringLiteral("Sending the bank to the POD"), sysexMsgSize);
         runWhileRepainting([&] { err = midi_.sendSysex(output, message.data(), message.size()); });
+        if (err == MidiResult::Ok)
+            shadowSentSysex(message);
         if (bank)
             StatusLine->endTransfer();
         --sending_;

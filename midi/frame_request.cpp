@@ -137,6 +137,7 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
                   recorded);
 
     if (kind == DumpKind::SinglePatch) {
+        shadow_ = readRecord(sysEx, kDumpDataOffset);
         showOutcome(readOutcome_.isEmpty() ? QStringLiteral("Patch read") : readOutcome_);
         if (Save_flag)
             QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE, 0, std::int64_t(recorded)));

@@ -11,6 +11,7 @@ namespace amplix {
 
 namespace {
 
+constexpr int kControllerOn = 127; // a switch turned on, as its controller says it
 using W = ToneWindow;
 using K = ControlKind;
 using L = ListMap;
@@ -394,6 +395,23 @@ void storeControllerValue(const ToneParameter& p, std::uint8_t controller, int v
     for (int i = 0; i < fieldBytes(p); ++i)
         r[fieldByte(p, i)] = 0;
     storeRecordField(p, fieldForControllerValue(p, value), r);
+}
+
+void applyController(PatchRecord& record, std::uint8_t controller, std::uint8_t value) {
+    const ToneParameter* parameter = findController(controller);
+    if (!parameter)
+        return;
+    storeControllerValue(*parameter, controller, value, record);
+    if (parameter->record != R::EffectCode)
+        return;
+    // Choosing an effect on the device turns it on, so a dump read straight after shows the
+    // same switches the panel sets when the user picks that effect.
+    if (const EffectRow* effect = effectForCode(recordField(*parameter, record))) {
+        for (const auto& [member, on] : {std::pair{"Delay", effect->delay}, {"TremChor", effect->tremChor}}) {
+            const ToneParameter& row = *findParameter(member);
+            storeControllerValue(row, row.controller, on ? kControllerOn : 0, record);
+        }
+    }
 }
 
 std::string chorusFeedbackLabel(int position) {

@@ -196,6 +196,10 @@ void storeDumpField(const ToneParameter& p, std::int64_t value, std::span<std::u
 // delay time), and the record bytes a controller value from the device is stored as.
 int recordValue(const ToneParameter& p, const PatchRecord& record);
 void storeControllerValue(const ToneParameter& p, std::uint8_t controller, int value, PatchRecord& record);
+// A controller as the device takes it into the record it plays: the value stored as above, and an
+// effect choice switching the delay and the trem/chorus as that effect has them. Controllers the
+// record does not hold change nothing.
+void applyController(PatchRecord& record, std::uint8_t controller, std::uint8_t value);
 
 // Effects: list index, effect code, and what the panel shows for each.
 struct EffectRow {

@@ -29,6 +29,9 @@ int DFrame::ProcessMidiMessage(MidiHandle wparam, std::uint32_t lparam) {
 }
 
 void DFrame::receiveController(int controller, int v) {
+    // The device changed what it plays, whether or not the panel shows this controller.
+    if (shadow_)
+        applyController(*shadow_, std::uint8_t(controller), std::uint8_t(v));
     const ToneParameter* p = findController(std::uint8_t(controller));
     if (!p || p->receive == ReceiveRule::Ignored)
         return;
