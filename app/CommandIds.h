@@ -15,6 +15,8 @@ inline constexpr int CM_FILESAVEALL = 145;
 inline constexpr int CM_LINKAMP = 146;
 inline constexpr int CM_HELPCONTENTS = 147;
 inline constexpr int CM_LIBRARY = 148;
+inline constexpr int CM_EDITUNDO = 149;
+inline constexpr int CM_EDITREDO = 150;
 
 // The program a Patch menu command chooses.
 constexpr int programOfPatchCommand(int id) {

@@ -5,6 +5,7 @@
 #include "import/ImportCommon.h"
 #include "midi/MidiService.h"
 #include "patch/SysexFormat.h"
+#include "tone/EditHistory.h"
 #include "tone/ToneMap.h"
 
 #include <QHash>
@@ -69,6 +70,10 @@ public:
     void CmPatchChange(int id);
     // Patch > Library: the window of the device's 36 patches, made on first use.
     void CmLibrary();
+    // Edit > Undo and Redo: the user's last change to the sound taken back, or made again.
+    void CmEditUndo();
+    void CmEditRedo();
+    const amplix::EditHistory& editHistory() const { return history_; }
 
     // The MIDI link.
     void OpenPodMidiPorts();
@@ -275,6 +280,21 @@ private:
     bool timedOut_ = false;
     QString lastOutcome_;
     std::optional<amplix::PatchRecord> shadow_;
+    std::uint8_t shadowByte7_ = 0;
+    // The user's steps. While an undo or redo sends, nothing it sends is a step of its own; an
+    // action stays open (its further sends join its step) until the event loop turns.
+    amplix::EditHistory history_;
+    bool replaying_ = false;
+    bool actionOpen_ = false;
+    void noteUserController(std::uint8_t controller);
+    void noteUserReload(const std::string& text);
+    void keepActionOpen();
+    void applyStep(const amplix::EditHistory::Step& step, bool forward);
+    // What every control of the sound showed when the editor last knew: a user's change finds
+    // the state it started from here.
+    QHash<QString, int> shownStates_;
+    void rememberShownStates();
+    void updateEditMenu();
     // What a SysEx sent makes the device play.
     void shadowSentSysex(std::span<const std::uint8_t> message);
     std::unique_ptr<LibraryLink> libraryBridge_;

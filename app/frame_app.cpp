@@ -78,6 +78,7 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
     createPanel(client);
     createChildWindows(client);
     createMenu();
+    updateEditMenu();
     collectToneControls();
     connectPanelHandlers();
 

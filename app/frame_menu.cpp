@@ -29,6 +29,11 @@ void DFrame::createMenu() {
     file->addSeparator();
     add(file, QStringLiteral("E&xit"), CM_FILEEXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    add(edit, QStringLiteral("&Undo"), CM_EDITUNDO)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    add(edit, QStringLiteral("&Redo"), CM_EDITREDO)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+
     QMenu* patch = bar->addMenu(QStringLiteral("&Patch"));
     add(patch, QStringLiteral("&Manual Mode"), CM_PATCHMANUAL);
     for (int bank = 1; bank <= 9; ++bank) {
@@ -88,6 +93,12 @@ void DFrame::dispatchCommand(int id) {
         break;
     case CM_LIBRARY:
         CmLibrary();
+        break;
+    case CM_EDITUNDO:
+        CmEditUndo();
+        break;
+    case CM_EDITREDO:
+        CmEditRedo();
         break;
     default:
         if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST)

@@ -86,6 +86,9 @@ void DFrame::finishImport(const ImportResult& result) {
         return;
     }
     std::copy(result.dump->begin(), result.dump->end(), sysEx.begin());
+    std::string name = dumpName(sysEx);
+    name.erase(name.find_last_not_of(' ') + 1); // the device pads names with spaces
+    noteUserReload("Load " + name);
     UpdateAmplixFromSysex();
     repaint();
     if (!SendSysexMessage(int(kSingleDumpSize)))

@@ -138,6 +138,7 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
 
     if (kind == DumpKind::SinglePatch) {
         shadow_ = readRecord(sysEx, kDumpDataOffset);
+        shadowByte7_ = sysEx[kDumpByte7];
         showOutcome(readOutcome_.isEmpty() ? QStringLiteral("Patch read") : readOutcome_);
         if (Save_flag)
             QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE, 0, std::int64_t(recorded)));
@@ -147,7 +148,7 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
         }
         if (AmpModel_flag >= 0) {
             storeDumpField(*findParameter("AmpModel"), AmpModel_flag, sysEx, kDumpDataOffset);
-            SendSysexMessage(int(kSingleDumpSize));
+            SendSysexMessage(int(kSingleDumpSize)); // the end of the amp model's step, not one of its own
         }
         UpdateAmplixFromSysex();
         repaint();

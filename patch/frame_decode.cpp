@@ -29,4 +29,5 @@ void DFrame::UpdateAmplixFromSysex() {
         else if (p.extra == ToneExtra::FeedbackLabel)
             ChorusWindow->showFeedback(positionForValue(p, control.value));
     }
+    rememberShownStates();
 }

@@ -18,6 +18,7 @@ int DFrame::WmChangePName() {
 bool DFrame::AddPatchName() {
     const QByteArray name = PatchWindow->StaticPatchNameData->text().toLatin1().left(int(kNameLength));
     writeDumpName(sysEx, std::string_view(name.constData(), std::size_t(name.size())));
+    noteUserReload("Rename");
     if (!SendSysexMessage(int(kSingleDumpSize)))
         return false;
     showOutcome(QStringLiteral("Patch renamed"));

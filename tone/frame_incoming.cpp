@@ -21,17 +21,21 @@ int DFrame::ProcessMidiMessage(MidiHandle wparam, std::uint32_t lparam) {
                                        std::uint8_t(data_byte2)};
         midiTrace("received", bytes, shortMessageLength(std::uint8_t(status_byte)));
     }
-    if (status_byte == (kControlChange | PODMidiChannel))
+    if (status_byte == (kControlChange | PODMidiChannel)) {
         receiveController(data_byte1, data_byte2);
-    else if (status_byte == (kProgramChange | PODMidiChannel))
+        rememberShownStates();
+    } else if (status_byte == (kProgramChange | PODMidiChannel))
         receiveProgram(data_byte1);
     return 0;
 }
 
 void DFrame::receiveController(int controller, int v) {
-    // The device changed what it plays, whether or not the panel shows this controller.
+    // The device changed what it plays, whether or not the panel shows this controller; what
+    // could be redone no longer follows from it.
     if (shadow_)
         applyController(*shadow_, std::uint8_t(controller), std::uint8_t(v));
+    history_.deviceChanged();
+    updateEditMenu();
     const ToneParameter* p = findController(std::uint8_t(controller));
     if (!p || p->receive == ReceiveRule::Ignored)
         return;
@@ -105,5 +109,7 @@ void DFrame::receiveProgram(int program) {
     if (program > kLastProgram)
         return;
     setWindowTitle(QString::fromStdString(programTitle(program)));
+    history_.deviceChanged();
+    updateEditMenu();
     CmFileRead();
 }

@@ -166,8 +166,10 @@ void DFrame::UpdateAmpModel() {
     Drive2->setVisible(index == kPodLayerAmpModel);
     if (AmpModel_linked)
         SendParameter(row("AmpModel"));
-    else
+    else {
+        noteUserReload(labelledValueText(row("AmpModel"), index));
         AmpModel_flag = index;
+    }
     CmFileRead();
 }
 

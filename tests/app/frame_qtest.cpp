@@ -179,13 +179,16 @@ private slots:
         FrameHarness h;
         DFrame& f = h.startConnected();
         const QList<QAction*> top = f.menuBar()->actions();
-        QCOMPARE(top.size(), 4);
+        QCOMPARE(top.size(), 5);
         QCOMPARE(top[0]->text(), QStringLiteral("&File"));
         QCOMPARE(menuTexts(top[0]->menu()),
                  (QStringList{"&Open...=106", "&Save...=105", "Save &All...=145", "&Import...=107", "-",
                               "&Read POD settings=104", "-", "E&xit=101"}));
-        QCOMPARE(top[1]->text(), QStringLiteral("&Patch"));
-        QMenu* patch = top[1]->menu();
+        // Undo and redo of the sound, between File and Patch.
+        QCOMPARE(top[1]->text(), QStringLiteral("&Edit"));
+        QCOMPARE(menuTexts(top[1]->menu()), (QStringList{"&Undo=149", "&Redo=150"}));
+        QCOMPARE(top[2]->text(), QStringLiteral("&Patch"));
+        QMenu* patch = top[2]->menu();
         // The library follows the banks, after a separator.
         QCOMPARE(patch->actions().size(), 12);
         QCOMPARE(menuTexts(patch).first(), QStringLiteral("&Manual Mode=108"));
@@ -196,10 +199,10 @@ private slots:
         QCOMPARE(patch->actions()[9]->text(), QStringLiteral("Bank &9"));
         QCOMPARE(menuTexts(patch->actions()[9]->menu()),
                  (QStringList{"9&A=141", "9&B=142", "9&C=143", "9&D=144"}));
-        QCOMPARE(top[2]->text(), QStringLiteral("&Options"));
-        QCOMPARE(menuTexts(top[2]->menu()), (QStringList{"&Midi Setup=103", "&Link Amp Model=146"}));
-        QCOMPARE(top[3]->text(), QStringLiteral("&Help"));
-        QCOMPARE(menuTexts(top[3]->menu()), (QStringList{"Help &Topics=147", "-", "&About...=102"}));
+        QCOMPARE(top[3]->text(), QStringLiteral("&Options"));
+        QCOMPARE(menuTexts(top[3]->menu()), (QStringList{"&Midi Setup=103", "&Link Amp Model=146"}));
+        QCOMPARE(top[4]->text(), QStringLiteral("&Help"));
+        QCOMPARE(menuTexts(top[4]->menu()), (QStringList{"Help &Topics=147", "-", "&About...=102"}));
     }
 
     // The keys every desktop program has run the very commands of their menu items.

@@ -1,0 +1,205 @@
+// Edit > Undo and Redo on every control of the panel and the effect windows: undo sends exactly
+// what the user's own change back sends, redo what the change sent; a change after which the
+// device loads new settings is undone by the whole patch; steps merge and end as a user expects.
+#include "app/CommandIds.h"
+#include "app/DFrame.h"
+#include "device/PodDevice.h"
+#include "support/FrameHarness.h"
+#include "tone/ToneControls.h"
+#include "tone/ToneLists.h"
+#include "tone/ToneMap.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QSlider>
+
+using namespace amplix;
+using testsupport::FrameHarness;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A patch of the device's with an effect that puts the member's window on screen (for the
+// panel, one with the trem/chorus box in use), the rotary's fast speed below its slow one.
+PatchRecord patchShowing(ToneWindow window) {
+    PatchRecord record = PodDevice().patch(2);
+    for (const EffectRow& effect : effectTable())
+        if (window == ToneWindow::Frame ? effect.tremChor : effect.window == window)
+            storeRecordField("EffectSel", effect.code, record);
+    for (const auto& [member, value] : {std::pair{"RotaryMax", 30}, {"RotaryMin", 90}}) {
+        const ToneParameter& p = *findParameter(member);
+        storeControllerValue(p, p.controller, value, record);
+    }
+    return record;
+}
+
+// An editor whose panel shows record, read from the device at start-up.
+DFrame& startWith(FrameHarness& h, const PatchRecord& record) {
+    DFrame& f = h.startConnected();
+    f.show();
+    const auto dump = buildSingleDump(record, 0x01);
+    h.midi.deliver(Bytes(dump.begin(), dump.end()));
+    FrameHarness::settle();
+    h.midi.clearLog();
+    return f;
+}
+
+// One step as a user takes it, up (true) or back down.
+void userStep(QWidget* control, bool up) {
+    if (auto* slider = qobject_cast<QSlider*>(control))
+        slider->triggerAction(up ? QAbstractSlider::SliderSingleStepAdd
+                                 : QAbstractSlider::SliderSingleStepSub);
+    else if (auto* box = qobject_cast<QAbstractButton*>(control))
+        box->click();
+    else if (auto* list = qobject_cast<QComboBox*>(control))
+        QTest::keyClick(list, up ? Qt::Key_Down : Qt::Key_Up);
+    FrameHarness::settle();
+}
+
+// Up unless the control stands at its top, where only down changes it.
+bool upChanges(QWidget* control) {
+    if (auto* slider = qobject_cast<QSlider*>(control))
+        return slider->value() < slider->maximum();
+    if (auto* list = qobject_cast<QComboBox*>(control))
+        return list->currentIndex() < list->count() - 1;
+    return true;
+}
+
+bool controllerStep(const ToneParameter& p) {
+    return p.member != "AmpModel" && p.member != "EffectSel" && !p.member.empty();
+}
+
+} // namespace
+
+class UndoTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyControlUndoesAsTheUserWouldAndRedoes_data() {
+        QTest::addColumn<QString>("member");
+        for (const ToneParameter& p : toneMap())
+            if (controllerStep(p) && p.member != "Drive2") // Drive2 shows with one amp model only: below
+                QTest::newRow(p.member.data())
+                    << QString::fromLatin1(p.member.data(), qsizetype(p.member.size()));
+    }
+
+    void everyControlUndoesAsTheUserWouldAndRedoes() {
+        QFETCH(QString, member);
+        const ToneParameter& p = *findParameter(member.toStdString());
+        const PatchRecord start = patchShowing(p.window);
+
+        // What the user's change sends, and what the user's change back sends.
+        FrameHarness byHand;
+        DFrame& g = startWith(byHand, start);
+        QWidget* c = g.toneControl(p.member);
+        QVERIFY(c);
+        if (!c->isVisible() || !c->isEnabled())
+            QSKIP("not in use with any effect");
+        const bool up = upChanges(c);
+        userStep(c, up);
+        const QStringList change = byHand.sentHex();
+        QVERIFY(!change.isEmpty());
+        byHand.midi.clearLog();
+        userStep(c, !up);
+        const QStringList changeBack = byHand.sentHex();
+
+        FrameHarness h;
+        DFrame& f = startWith(h, start);
+        QWidget* control = f.toneControl(p.member);
+        const int before = controlState(control);
+        userStep(control, up);
+        QCOMPARE(h.sentHex(), change);
+        // Named by the control, a list by the choice made too ("Cabinet: 2x12 AC30").
+        const QString name = QString::fromLatin1(p.label.empty() ? p.member.data() : p.label.data());
+        const bool list = qobject_cast<QComboBox*>(control) != nullptr;
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text().section(QLatin1Char(':'), 0, 0),
+                 QStringLiteral("&Undo ") + name);
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text().contains(QLatin1Char(':')), list);
+        h.midi.clearLog();
+        f.menuAction(CM_EDITUNDO)->trigger();
+        FrameHarness::settle();
+        QCOMPARE(h.sentHex(), changeBack);
+        QCOMPARE(controlState(control), before);
+        QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+        h.midi.clearLog();
+        f.menuAction(CM_EDITREDO)->trigger();
+        FrameHarness::settle();
+        QCOMPARE(h.sentHex(), change);
+        QVERIFY(f.menuAction(CM_EDITUNDO)->isEnabled());
+        QVERIFY(!f.menuAction(CM_EDITREDO)->isEnabled());
+    }
+
+    // With "POD Layer" the first drive knob moves both drives: undo sends both back.
+    void theDrivePairUndoesTogether() {
+        PatchRecord start = patchShowing(ToneWindow::Frame);
+        storeRecordField("AmpModel", kPodLayerAmpModel, start);
+        FrameHarness byHand;
+        DFrame& g = startWith(byHand, start);
+        userStep(g.Drive, true);
+        byHand.midi.clearLog();
+        userStep(g.Drive, false);
+        const QStringList back = byHand.sentHex();
+        QCOMPARE(back.size(), 2);
+
+        FrameHarness h;
+        DFrame& f = startWith(h, start);
+        userStep(f.Drive, true);
+        h.midi.clearLog();
+        f.menuAction(CM_EDITUNDO)->trigger();
+        QCOMPARE(h.sentHex(), back);
+    }
+
+    // An effect chosen: the device loads that effect's settings, so undo sends the patch it
+    // played before as one dump, and the panel shows it again.
+    void aChangeTheDeviceReloadsAfterIsUndoneByTheWholePatch() {
+        const PatchRecord start = patchShowing(ToneWindow::Frame);
+        FrameHarness h;
+        DFrame& f = startWith(h, start);
+        const int effect = f.EffectSel->currentIndex();
+        QTest::keyClick(f.EffectSel, effect + 1 < f.EffectSel->count() ? Qt::Key_Down : Qt::Key_Up);
+        FrameHarness::settle();
+        QVERIFY(f.EffectSel->currentIndex() != effect);
+        QVERIFY(f.menuAction(CM_EDITUNDO)->text().startsWith(QStringLiteral("&Undo Effect: ")));
+        h.midi.clearLog();
+        f.menuAction(CM_EDITUNDO)->trigger();
+        FrameHarness::settle();
+        const auto dump = buildSingleDump(start, 0x01);
+        QCOMPARE(h.midi.sentSysex(), std::vector<Bytes>{Bytes(dump.begin(), dump.end())});
+        QVERIFY(h.sentHex(true).isEmpty());
+        QCOMPARE(f.EffectSel->currentIndex(), effect);
+        QCOMPARE(*f.deviceShadow(), start);
+    }
+
+    // Key presses on one control within half a second are one step; a pause makes a new one. A
+    // knob on the device ends what could be redone, and is no step itself.
+    void keyPressesMergeAndTheDeviceEndsRedo() {
+        const PatchRecord start = patchShowing(ToneWindow::Frame);
+        FrameHarness h;
+        DFrame& f = startWith(h, start);
+        const int bass = f.Bass->value();
+        QTest::keyClick(f.Bass, Qt::Key_Up);
+        QTest::keyClick(f.Bass, Qt::Key_Up);
+        const int twice = f.Bass->value();
+        QVERIFY(twice != bass);
+        QTest::qWait(int(EditHistory::kMergeWindow.count()) + 100);
+        QTest::keyClick(f.Bass, Qt::Key_Up);
+        FrameHarness::settle();
+        f.menuAction(CM_EDITUNDO)->trigger();
+        QCOMPARE(f.Bass->value(), twice);
+        f.menuAction(CM_EDITUNDO)->trigger();
+        QCOMPARE(f.Bass->value(), bass);
+        QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+        QCOMPARE(f.menuAction(CM_EDITREDO)->text(), QStringLiteral("&Redo Bass"));
+
+        h.midi.deliver({0xB0, findParameter("Treble")->controller, 3});
+        FrameHarness::settle();
+        QVERIFY(!f.menuAction(CM_EDITREDO)->isEnabled());
+        QCOMPARE(f.menuAction(CM_EDITREDO)->text(), QStringLiteral("&Redo"));
+        QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+    }
+};
+
+QTEST_MAIN(UndoTest)
+#include "undo_qtest.moc"

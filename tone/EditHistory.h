@@ -1,0 +1,63 @@
+// The user's changes to the sound, step by step, for undo and redo: what the device played before
+// each step, and whether undoing it sends controllers back or a whole patch.
+#pragma once
+
+#include "patch/SysexFormat.h"
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace amplix {
+
+class EditHistory {
+public:
+    using Clock = std::chrono::steady_clock;
+    // Key presses on one control closer together than this are one step.
+    static constexpr std::chrono::milliseconds kMergeWindow{500};
+
+    struct Step {
+        std::string text;                 // "Drive", "Effect: Delay", "Patch 3B"
+        std::vector<std::string> members; // the controls it changed, the one the user touched first
+        // Their states as the panel showed them before and after the step (after: taken when the
+        // step is undone). A record cannot give them back: it keeps some values coarser.
+        std::vector<int> beforeStates, afterStates;
+        // The device loaded new settings after it (an amp model or effect chosen, a patch
+        // changed or sent): undo sends `before` whole instead of controllers.
+        bool reload = false;
+        PatchRecord before{};
+        PatchRecord after{}; // what redo restores; taken when the step is undone
+        Clock::time_point at{};
+    };
+
+    // A user's controller change of member, the device playing `before` until then. It joins the
+    // last step when that is still open (the same user action, a drag not yet let go) or when
+    // it changed the same control less than kMergeWindow ago; otherwise it is a new step, and
+    // nothing is left to redo.
+    void recordController(const std::string& member, int beforeState, const std::string& text,
+                          const PatchRecord& before, Clock::time_point at, bool open);
+    // A step after which the device loads new settings.
+    void recordReload(const std::string& text, const PatchRecord& before, Clock::time_point at);
+    // The last step takes this text (a list's choice is named once it is known).
+    void renameLast(const std::string& text);
+
+    bool canUndo() const { return done_ > 0; }
+    bool canRedo() const { return done_ < steps_.size(); }
+    std::string undoText() const; // "Undo Drive"; empty when there is nothing
+    std::string redoText() const;
+    // The step to undo, with `after` set to what the device plays now (the caller adds the
+    // controls' states); moves back one step.
+    Step* undo(const PatchRecord& now);
+    const Step* redo();
+
+    // The device changed by itself (a knob, a patch chosen on it): what could be redone is gone.
+    void deviceChanged() { steps_.resize(done_); }
+    void clear();
+
+private:
+    std::vector<Step> steps_;
+    std::size_t done_ = 0;
+};
+
+} // namespace amplix

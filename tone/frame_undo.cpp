@@ -1,0 +1,145 @@
+// Edit > Undo and Redo: the user's changes to the sound as steps, taken back by sending exactly
+// what the user's own change back would send, or the patch the device played before.
+#include "app/DFrame.h"
+
+#include "app/CommandIds.h"
+#include "tone/ToneControls.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
+
+using namespace amplix;
+
+namespace {
+
+// A list's step is named by the choice made ("Effect: Delay"); any other by its control.
+bool namedByChoice(const ToneParameter& p) {
+    return p.kind == ControlKind::IndexedList || p.kind == ControlKind::MappedList;
+}
+
+// The device loads new settings after these: undoing them sends the whole patch back.
+bool reloads(const ToneParameter& p) {
+    return p.member == "AmpModel" || p.member == "EffectSel";
+}
+
+// The user's change to state, as the user makes it: a slider moves there (its handler sees the
+// new position while the value is still the old one, as during a drag), a box is set and
+// clicked, a list entry chosen.
+void replayUserChange(QWidget* control, int state) {
+    if (auto* slider = qobject_cast<QAbstractSlider*>(control)) {
+        const bool tracking = slider->hasTracking();
+        slider->setTracking(true);
+        slider->setSliderPosition(state); // triggers the move when the position changes
+        slider->setTracking(tracking);
+    } else if (auto* box = qobject_cast<QAbstractButton*>(control)) {
+        setControlState(box, state);
+        emit box->clicked(box->isChecked());
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+        setControlState(list, state);
+        emit list->activated(list->currentIndex());
+    }
+}
+
+} // namespace
+
+void DFrame::keepActionOpen() {
+    // Everything one user action sends before the event loop turns is one step.
+    if (actionOpen_)
+        return;
+    actionOpen_ = true;
+    QTimer::singleShot(0, this, [this] { actionOpen_ = false; });
+}
+
+void DFrame::noteUserController(std::uint8_t controller) {
+    const ToneParameter* p = findController(controller);
+    if (replaying_ || !shadow_ || !p)
+        return;
+    const std::string member(p->member);
+    const std::string text = namedByChoice(*p) ? labelledValueText(*p, controlState(toneControl(p->member)))
+                                               : std::string(p->label.empty() ? p->member : p->label);
+    // A drag is one step however long the hand rests on the way.
+    const bool open = actionOpen_ || QApplication::mouseButtons() != Qt::NoButton;
+    const QString key = QString::fromLatin1(p->member.data(), qsizetype(p->member.size()));
+    if (reloads(*p) && !actionOpen_)
+        history_.recordReload(text, *shadow_, EditHistory::Clock::now());
+    else if (!reloads(*p))
+        history_.recordController(member, shownStates_.value(key), text, *shadow_, EditHistory::Clock::now(),
+                                  open);
+    if (QWidget* control = toneControl(p->member))
+        shownStates_.insert(key, controlState(control));
+    keepActionOpen();
+    updateEditMenu();
+}
+
+void DFrame::noteUserReload(const std::string& text) {
+    if (replaying_ || !shadow_ || actionOpen_)
+        return;
+    history_.recordReload(text, *shadow_, EditHistory::Clock::now());
+    keepActionOpen();
+    updateEditMenu();
+}
+
+void DFrame::rememberShownStates() {
+    for (auto it = toneControls_.cbegin(); it != toneControls_.cend(); ++it)
+        shownStates_.insert(it.key(), controlState(it.value()));
+}
+
+void DFrame::CmEditUndo() {
+    if (!shadow_)
+        return;
+    if (EditHistory::Step* step = history_.undo(*shadow_)) {
+        step->afterStates.clear();
+        for (const std::string& member : step->members)
+            step->afterStates.push_back(controlState(toneControl(member)));
+        applyStep(*step, false);
+    }
+    updateEditMenu();
+}
+
+void DFrame::CmEditRedo() {
+    if (const EditHistory::Step* step = history_.redo())
+        applyStep(*step, true);
+    updateEditMenu();
+}
+
+void DFrame::applyStep(const EditHistory::Step& step, bool forward) {
+    replaying_ = true;
+    const PatchRecord& record = forward ? step.after : step.before;
+    if (step.reload) {
+        // The device's whole patch as it was, shown and sent as File > Open sends one.
+        const auto dump = buildSingleDump(record, shadowByte7_);
+        std::copy(dump.begin(), dump.end(), sysEx.begin());
+        UpdateAmplixFromSysex();
+        repaint();
+        SendSysexMessage(int(kSingleDumpSize));
+    } else {
+        // The controls it moved along with the one the user touched first, then that one.
+        const std::vector<int>& states = forward ? step.afterStates : step.beforeStates;
+        for (std::size_t n = 1; n < step.members.size() && n < states.size(); ++n)
+            setControlState(toneControl(step.members[n]), states[n]);
+        if (!states.empty())
+            replayUserChange(toneControl(step.members.front()), states.front());
+    }
+    replaying_ = false;
+    rememberShownStates();
+}
+
+void DFrame::updateEditMenu() {
+    QAction* undo = menuAction(CM_EDITUNDO);
+    QAction* redo = menuAction(CM_EDITREDO);
+    if (!undo || !redo)
+        return;
+    const auto text = [](const std::string& step, const char* none) {
+        // "&Undo Drive": the menu's letter stays on the verb.
+        return step.empty() ? QString::fromLatin1(none)
+                            : QLatin1Char('&') + QString::fromLatin1(step.c_str());
+    };
+    undo->setText(text(history_.undoText(), "&Undo"));
+    redo->setText(text(history_.redoText(), "&Redo"));
+    undo->setEnabled(history_.canUndo());
+    redo->setEnabled(history_.canRedo());
+}
