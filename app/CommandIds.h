@@ -17,6 +17,7 @@ inline constexpr int CM_HELPCONTENTS = 147;
 inline constexpr int CM_LIBRARY = 148;
 inline constexpr int CM_EDITUNDO = 149;
 inline constexpr int CM_EDITREDO = 150;
+inline constexpr int CM_EDITCOMPARE = 151;
 
 // The program a Patch menu command chooses.
 constexpr int programOfPatchCommand(int id) {

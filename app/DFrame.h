@@ -73,6 +73,9 @@ public:
     // Edit > Undo and Redo: the user's last change to the sound taken back, or made again.
     void CmEditUndo();
     void CmEditRedo();
+    // Edit > Compare with stored: the device plays the stored patch, then the edited sound again.
+    void CmEditCompare();
+    bool comparing() const { return edited_.has_value(); }
     const amplix::EditHistory& editHistory() const { return history_; }
 
     // The MIDI link.
@@ -295,6 +298,15 @@ private:
     QHash<QString, int> shownStates_;
     void rememberShownStates();
     void updateEditMenu();
+    // The patch last read from a location or loaded from a file; the next dump is one when a
+    // patch was just chosen. While comparing, edited_ holds the edited sound to return to.
+    std::optional<amplix::PatchRecord> stored_;
+    bool storedFollows_ = false;
+    std::optional<amplix::PatchRecord> edited_;
+    // The title marks a sound that differs from the stored patch: "Amplix 32 - Patch 3B *".
+    void showEditedMark();
+    void playRecord(const amplix::PatchRecord& record);
+    void endCompare();
     // What a SysEx sent makes the device play.
     void shadowSentSysex(std::span<const std::uint8_t> message);
     std::unique_ptr<LibraryLink> libraryBridge_;

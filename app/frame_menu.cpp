@@ -33,6 +33,8 @@ void DFrame::createMenu() {
     add(edit, QStringLiteral("&Undo"), CM_EDITUNDO)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     add(edit, QStringLiteral("&Redo"), CM_EDITREDO)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    edit->addSeparator();
+    add(edit, QStringLiteral("&Compare with stored"), CM_EDITCOMPARE)->setCheckable(true);
 
     QMenu* patch = bar->addMenu(QStringLiteral("&Patch"));
     add(patch, QStringLiteral("&Manual Mode"), CM_PATCHMANUAL);
@@ -99,6 +101,9 @@ void DFrame::dispatchCommand(int id) {
         break;
     case CM_EDITREDO:
         CmEditRedo();
+        break;
+    case CM_EDITCOMPARE:
+        CmEditCompare();
         break;
     default:
         if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST)

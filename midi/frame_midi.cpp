@@ -115,6 +115,7 @@ void DFrame::SendControlChange(std::uint8_t controller, std::uint8_t value) {
     SendShortMessage(std::uint8_t(kControlChange | PODMidiChannel), controller, value);
     if (shadow_)
         applyController(*shadow_, controller, value);
+    showEditedMark();
 }
 
 void DFrame::shadowSentSysex(std::span<const std::uint8_t> message) {

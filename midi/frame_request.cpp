@@ -139,6 +139,10 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
     if (kind == DumpKind::SinglePatch) {
         shadow_ = readRecord(sysEx, kDumpDataOffset);
         shadowByte7_ = sysEx[kDumpByte7];
+        if (storedFollows_)
+            stored_ = shadow_;
+        storedFollows_ = false;
+        showEditedMark();
         showOutcome(readOutcome_.isEmpty() ? QStringLiteral("Patch read") : readOutcome_);
         if (Save_flag)
             QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE, 0, std::int64_t(recorded)));

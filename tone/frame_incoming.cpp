@@ -36,6 +36,7 @@ void DFrame::receiveController(int controller, int v) {
         applyController(*shadow_, std::uint8_t(controller), std::uint8_t(v));
     history_.deviceChanged();
     updateEditMenu();
+    showEditedMark();
     const ToneParameter* p = findController(std::uint8_t(controller));
     if (!p || p->receive == ReceiveRule::Ignored)
         return;
@@ -109,6 +110,9 @@ void DFrame::receiveProgram(int program) {
     if (program > kLastProgram)
         return;
     setWindowTitle(QString::fromStdString(programTitle(program)));
+    // The patch read next is the one stored there; a comparison ends with the patch.
+    storedFollows_ = true;
+    edited_.reset();
     history_.deviceChanged();
     updateEditMenu();
     CmFileRead();

@@ -58,6 +58,9 @@ void DFrame::noteUserController(std::uint8_t controller) {
     const ToneParameter* p = findController(controller);
     if (replaying_ || !shadow_ || !p)
         return;
+    // An edit made while the stored patch plays is an edit of it: there is no other sound to
+    // return to any more.
+    endCompare();
     const std::string member(p->member);
     const std::string text = namedByChoice(*p) ? labelledValueText(*p, controlState(toneControl(p->member)))
                                                : std::string(p->label.empty() ? p->member : p->label);
@@ -78,6 +81,7 @@ void DFrame::noteUserController(std::uint8_t controller) {
 void DFrame::noteUserReload(const std::string& text) {
     if (replaying_ || !shadow_ || actionOpen_)
         return;
+    endCompare();
     history_.recordReload(text, *shadow_, EditHistory::Clock::now());
     keepActionOpen();
     updateEditMenu();
@@ -110,12 +114,8 @@ void DFrame::applyStep(const EditHistory::Step& step, bool forward) {
     replaying_ = true;
     const PatchRecord& record = forward ? step.after : step.before;
     if (step.reload) {
-        // The device's whole patch as it was, shown and sent as File > Open sends one.
-        const auto dump = buildSingleDump(record, shadowByte7_);
-        std::copy(dump.begin(), dump.end(), sysEx.begin());
-        UpdateAmplixFromSysex();
-        repaint();
-        SendSysexMessage(int(kSingleDumpSize));
+        playRecord(record); // the device's whole patch as it was
+        replaying_ = true;
     } else {
         // The controls it moved along with the one the user touched first, then that one.
         const std::vector<int>& states = forward ? step.afterStates : step.beforeStates;
@@ -142,4 +142,48 @@ void DFrame::updateEditMenu() {
     redo->setText(text(history_.redoText(), "&Redo"));
     undo->setEnabled(history_.canUndo());
     redo->setEnabled(history_.canRedo());
+    if (QAction* compare = menuAction(CM_EDITCOMPARE)) {
+        compare->setChecked(comparing());
+        compare->setEnabled(comparing() || (stored_ && shadow_ && *stored_ != *shadow_));
+    }
+}
+
+void DFrame::showEditedMark() {
+    static const QString kMark = QStringLiteral(" *");
+    QString title = windowTitle();
+    if (title.endsWith(kMark))
+        title.chop(kMark.size());
+    const bool edited = stored_ && shadow_ && *stored_ != *shadow_ && !comparing();
+    setWindowTitle(edited ? title + kMark : title);
+    updateEditMenu();
+}
+
+void DFrame::playRecord(const PatchRecord& record) {
+    // Sent as File > Open sends a patch, shown as the dump it is; no step of its own.
+    replaying_ = true;
+    const auto dump = buildSingleDump(record, shadowByte7_);
+    std::copy(dump.begin(), dump.end(), sysEx.begin());
+    UpdateAmplixFromSysex();
+    repaint();
+    SendSysexMessage(int(kSingleDumpSize));
+    replaying_ = false;
+}
+
+void DFrame::endCompare() {
+    if (!edited_)
+        return;
+    edited_.reset();
+    showEditedMark();
+}
+
+void DFrame::CmEditCompare() {
+    if (edited_) {
+        const PatchRecord edited = *edited_;
+        edited_.reset();
+        playRecord(edited);
+    } else if (stored_ && shadow_ && *stored_ != *shadow_) {
+        edited_ = shadow_;
+        playRecord(*stored_);
+    }
+    showEditedMark();
 }

@@ -186,7 +186,8 @@ private slots:
                               "&Read POD settings=104", "-", "E&xit=101"}));
         // Undo and redo of the sound, between File and Patch.
         QCOMPARE(top[1]->text(), QStringLiteral("&Edit"));
-        QCOMPARE(menuTexts(top[1]->menu()), (QStringList{"&Undo=149", "&Redo=150"}));
+        QCOMPARE(menuTexts(top[1]->menu()),
+                 (QStringList{"&Undo=149", "&Redo=150", "-", "&Compare with stored=151"}));
         QCOMPARE(top[2]->text(), QStringLiteral("&Patch"));
         QMenu* patch = top[2]->menu();
         // The library follows the banks, after a separator.

@@ -36,9 +36,11 @@ TEST(EditHistory, StepsMergeOnlyWhileOneActionOrOneControlWithinTheWindow) {
     for (const Case& c : cases) {
         EditHistory history;
         int state = 0;
-        for (const Change& change : c.changes)
-            history.recordController(change.member, state++, change.member, recordOf(std::uint8_t(state)),
+        for (const Change& change : c.changes) {
+            history.recordController(change.member, state, change.member, recordOf(std::uint8_t(state)),
                                      t0 + change.at, change.open);
+            ++state;
+        }
         std::size_t steps = 0;
         while (history.undo(recordOf(0)))
             ++steps;

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QSlider>
 
@@ -198,6 +199,48 @@ private slots:
         QVERIFY(!f.menuAction(CM_EDITREDO)->isEnabled());
         QCOMPARE(f.menuAction(CM_EDITREDO)->text(), QStringLiteral("&Redo"));
         QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+    }
+
+    // A patch chosen is the stored one: an edit marks the title, its undo clears the mark, and
+    // compare plays the stored patch and then the edited sound again, each as one dump.
+    void theEditedMarkAndCompareWithStored() {
+        const PatchRecord stored = patchShowing(ToneWindow::Frame);
+        FrameHarness h;
+        DFrame& f = startWith(h, PatchRecord{});
+        h.midi.deliver({0xC0, 6}); // 2B chosen on the device
+        FrameHarness::settle();
+        const auto dump = buildSingleDump(stored, 0x01);
+        h.midi.deliver(Bytes(dump.begin(), dump.end()));
+        FrameHarness::settle();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B"));
+        QAction* compare = f.menuAction(CM_EDITCOMPARE);
+        QVERIFY(!compare->isEnabled());
+
+        const bool bright = f.Bright->isChecked();
+        f.Bright->click();
+        FrameHarness::settle();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B *"));
+        const PatchRecord edited = *f.deviceShadow();
+        QVERIFY(compare->isEnabled());
+
+        h.midi.clearLog();
+        compare->trigger();
+        QCOMPARE(h.midi.sentSysex(), std::vector<Bytes>{Bytes(dump.begin(), dump.end())});
+        QVERIFY(compare->isChecked());
+        QCOMPARE(f.Bright->isChecked(), bright);
+        h.midi.clearLog();
+        compare->trigger();
+        const auto back = buildSingleDump(edited, 0x01);
+        QCOMPARE(h.midi.sentSysex(), std::vector<Bytes>{Bytes(back.begin(), back.end())});
+        QVERIFY(!compare->isChecked());
+        QCOMPARE(f.Bright->isChecked(), !bright);
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B *"));
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Bright")); // compare is no step
+
+        f.menuAction(CM_EDITUNDO)->trigger();
+        FrameHarness::settle();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B"));
+        QVERIFY(!compare->isEnabled());
     }
 };
 
