@@ -289,7 +289,7 @@ private:
     amplix::EditHistory history_;
     bool replaying_ = false;
     bool actionOpen_ = false;
-    void noteUserController(std::uint8_t controller);
+    void noteUserController(std::uint8_t controller, const std::optional<amplix::PatchRecord>& before);
     void noteUserReload(const std::string& text);
     void keepActionOpen();
     void applyStep(const amplix::EditHistory::Step& step, bool forward);

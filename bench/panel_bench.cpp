@@ -188,6 +188,43 @@ void BM_SliderToMidi_KeyPress(benchmark::State& state) {
     sliderLatency(state, true);
 }
 
+// From Ctrl+Z to the control change that takes the last slider step back, handed to the backend.
+void BM_UndoToMidi_KeyPress(benchmark::State& state) {
+    Editor& e = editor();
+    DFrame& f = *e.frame;
+    if (!f.deviceShadow()) {
+        // Steps are kept once the editor knows what the device plays.
+        f.CmFileRead();
+        const auto& dump = dumps()[0];
+        e.midi.deliver(std::vector<std::uint8_t>(dump.begin(), dump.end()));
+        QCoreApplication::processEvents();
+    }
+    f.activateWindow();
+    (void)QTest::qWaitForWindowActive(&f);
+    QSlider* drive = f.Drive;
+    drive->setValue(63);
+    std::vector<double> samples;
+    bool up = false;
+    for (auto _ : state) {
+        up = !up;
+        drive->triggerAction(up ? QAbstractSlider::SliderSingleStepSub
+                                : QAbstractSlider::SliderSingleStepAdd);
+        QCoreApplication::processEvents(); // the user's action ends
+        e.midi.arm();
+        const auto start = Clock::now();
+        QTest::keySequence(&f, QKeySequence(Qt::CTRL | Qt::Key_Z));
+        if (!e.midi.stamped || shortData1(e.midi.lastMessage) != kDriveController) {
+            state.SkipWithError("Ctrl+Z did not send Drive's control change");
+            break;
+        }
+        const double seconds = std::chrono::duration<double>(e.midi.stampedAt - start).count();
+        state.SetIterationTime(seconds);
+        samples.push_back(seconds * 1e6);
+        QCoreApplication::processEvents();
+    }
+    reportPercentiles(state, samples);
+}
+
 } // namespace
 
 BENCHMARK(BM_DecodeSingleDump)->Name("Decode/SingleDump");
@@ -210,6 +247,12 @@ BENCHMARK(BM_SliderToMidi_KeyPress)
     ->Name("Latency/SliderToMidi_KeyPress")
     ->UseManualTime()
     ->Iterations(20000)
+    ->Unit(benchmark::kMicrosecond);
+
+BENCHMARK(BM_UndoToMidi_KeyPress)
+    ->Name("Latency/UndoToMidi_KeyPress")
+    ->UseManualTime()
+    ->Iterations(5000)
     ->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {

@@ -110,11 +110,13 @@ void DFrame::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint
 }
 
 void DFrame::SendControlChange(std::uint8_t controller, std::uint8_t value) {
-    // Every controller the editor sends is a user's change or the undo of one.
-    noteUserController(controller);
+    // Every controller the editor sends is a user's change or the undo of one; the step is
+    // noted once the message is out, so the device hears it no later than before.
+    const std::optional<PatchRecord> before = shadow_;
     SendShortMessage(std::uint8_t(kControlChange | PODMidiChannel), controller, value);
     if (shadow_)
         applyController(*shadow_, controller, value);
+    noteUserController(controller, before);
     showEditedMark();
 }
 

@@ -54,9 +54,9 @@ void DFrame::keepActionOpen() {
     QTimer::singleShot(0, this, [this] { actionOpen_ = false; });
 }
 
-void DFrame::noteUserController(std::uint8_t controller) {
+void DFrame::noteUserController(std::uint8_t controller, const std::optional<PatchRecord>& before) {
     const ToneParameter* p = findController(controller);
-    if (replaying_ || !shadow_ || !p)
+    if (replaying_ || !before || !p)
         return;
     // An edit made while the stored patch plays is an edit of it: there is no other sound to
     // return to any more.
@@ -68,9 +68,9 @@ void DFrame::noteUserController(std::uint8_t controller) {
     const bool open = actionOpen_ || QApplication::mouseButtons() != Qt::NoButton;
     const QString key = QString::fromLatin1(p->member.data(), qsizetype(p->member.size()));
     if (reloads(*p) && !actionOpen_)
-        history_.recordReload(text, *shadow_, EditHistory::Clock::now());
+        history_.recordReload(text, *before, EditHistory::Clock::now());
     else if (!reloads(*p))
-        history_.recordController(member, shownStates_.value(key), text, *shadow_, EditHistory::Clock::now(),
+        history_.recordController(member, shownStates_.value(key), text, *before, EditHistory::Clock::now(),
                                   open);
     if (QWidget* control = toneControl(p->member))
         shownStates_.insert(key, controlState(control));
