@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QTimer>
 
@@ -58,21 +57,28 @@ void DFrame::noteUserController(std::uint8_t controller, const std::optional<Pat
     const ToneParameter* p = findController(controller);
     if (replaying_ || !before || !p)
         return;
+    const QString key = QString::fromLatin1(p->member.data(), qsizetype(p->member.size()));
+    QWidget* control = toneControl(p->member);
+    // A send that changes nothing on screen (a drag let go where it last moved to, the second
+    // drive following the first) is no step of its own.
+    if (!reloads(*p) && control && shownStates_.contains(key) &&
+        controlState(control) == shownStates_.value(key))
+        return;
     // An edit made while the stored patch plays is an edit of it: there is no other sound to
     // return to any more.
     endCompare();
     const std::string member(p->member);
-    const std::string text = namedByChoice(*p) ? labelledValueText(*p, controlState(toneControl(p->member)))
+    const std::string text = namedByChoice(*p) ? labelledValueText(*p, controlState(control))
                                                : std::string(p->label.empty() ? p->member : p->label);
     // A drag is one step however long the hand rests on the way.
-    const bool open = actionOpen_ || QApplication::mouseButtons() != Qt::NoButton;
-    const QString key = QString::fromLatin1(p->member.data(), qsizetype(p->member.size()));
+    const auto* slider = qobject_cast<const QAbstractSlider*>(control);
+    const bool open = actionOpen_ || (slider && slider->isSliderDown());
     if (reloads(*p) && !actionOpen_)
         history_.recordReload(text, *before, EditHistory::Clock::now());
     else if (!reloads(*p))
         history_.recordController(member, shownStates_.value(key), text, *before, EditHistory::Clock::now(),
                                   open);
-    if (QWidget* control = toneControl(p->member))
+    if (control)
         shownStates_.insert(key, controlState(control));
     keepActionOpen();
     updateEditMenu();

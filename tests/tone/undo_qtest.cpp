@@ -5,6 +5,7 @@
 #include "app/DFrame.h"
 #include "device/PodDevice.h"
 #include "support/FrameHarness.h"
+#include "support/QtTestSupport.h"
 #include "tone/ToneControls.h"
 #include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
@@ -198,6 +199,32 @@ private slots:
         FrameHarness::settle();
         QVERIFY(!f.menuAction(CM_EDITREDO)->isEnabled());
         QCOMPARE(f.menuAction(CM_EDITREDO)->text(), QStringLiteral("&Redo"));
+        QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+    }
+
+    // A drag is one step however long it rests on the way and before it is let go.
+    void aWholeDragIsOneStep() {
+        FrameHarness h;
+        DFrame& f = startWith(h, patchShowing(ToneWindow::Frame));
+        QSlider* bass = f.Bass;
+        const int start = bass->value();
+        const QPoint press = testsupport::sliderThumb(bass).center();
+        QList<QPoint> path; // worked out from where the thumb was pressed
+        for (const int position : {start - 10, start - 20, start - 30}) {
+            path << testsupport::sliderDragPoint(bass, press, position);
+            QVERIFY(!path.last().isNull());
+        }
+        QTest::mousePress(bass, Qt::LeftButton, {}, press);
+        QPoint at = press;
+        for (const QPoint point : path) {
+            QTest::mouseMove(bass, at = point);
+            QTest::qWait(int(EditHistory::kMergeWindow.count()) + 50);
+        }
+        QTest::mouseRelease(bass, Qt::LeftButton, {}, at);
+        FrameHarness::settle();
+        QCOMPARE(bass->value(), start - 30);
+        f.menuAction(CM_EDITUNDO)->trigger();
+        QCOMPARE(bass->value(), start);
         QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
     }
 
