@@ -125,9 +125,10 @@ void DFrame::shadowSentSysex(std::span<const std::uint8_t> message) {
         shadow_ = readRecord(message, kDumpDataOffset);
     else if (message.size() == kStoreMessageSize &&
              std::equal(kStoreHeader.begin(), kStoreHeader.end(), message.begin()))
-        shadow_ = readRecord(message, kStoreDataOffset); // storing selects the location
+        shadow_ = stored_ = readRecord(message, kStoreDataOffset); // storing selects the location
     else if (message.size() == kBankDumpSize && classifyDump(message) == DumpKind::Bank)
-        shadow_ = readRecord(message, bankPatchOffset(0)); // a new bank starts at 1A
+        shadow_ = stored_ = readRecord(message, bankPatchOffset(0)); // a new bank starts at 1A
+    showEditedMark();
 }
 
 bool DFrame::SendSysexMessage(int sysexMsgSize) {

@@ -268,6 +268,22 @@ private slots:
         FrameHarness::settle();
         QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B"));
         QVERIFY(!compare->isEnabled());
+
+        // Edited again and stored to 3A: what plays is the stored patch there, unmarked.
+        f.Bright->click();
+        FrameHarness::settle();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B *"));
+        testsupport::DialogWatcher location([](QWidget* d) {
+            d->findChild<QComboBox*>(QStringLiteral("PatchLocationName"))->setCurrentIndex(8);
+            testsupport::pressButton(d, "OK");
+        });
+        f.WmSaveToPod();
+        const auto read = buildSingleDump(*f.deviceShadow(), 0x01);
+        h.midi.deliver(Bytes(read.begin(), read.end()));
+        FrameHarness::settle();
+        QCOMPARE(location.count(), 1);
+        QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 3A"));
+        QVERIFY(!compare->isEnabled());
     }
 };
 
