@@ -386,7 +386,9 @@ private slots:
         expected.push_back(Bytes(kEditBufferRequest.begin(), kEditBufferRequest.end()));
         QCOMPARE(h.midi.sentSysex(), expected);
         QVERIFY(w->busy());
-        h.answerWithSingleDump();
+        const auto selected = buildSingleDump(w->library().record(5), byte7); // 2B, as stored
+        h.midi.deliver(Bytes(selected.begin(), selected.end()));
+        FrameHarness::settle();
         QCOMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 2B"));
         expected.push_back(Bytes(kBankRequest.begin(), kBankRequest.end()));
         QCOMPARE(h.midi.sentSysex(), expected);
