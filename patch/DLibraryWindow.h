@@ -56,8 +56,11 @@ public:
     void bankArrived(const amplix::PatchLibrary::Records& records, std::uint8_t byte7);
     void currentSoundArrived(const amplix::PatchRecord& record);
     void requestFailed(const QString& why);
-    // The main window stored a patch or sent a whole bank: the marks follow what the device holds.
-    void deviceStored(std::size_t location, const amplix::PatchRecord& record);
+    // The main window stored a patch or sent a whole bank, or read the bank: rows the user left
+    // alone show what the device holds now, rows the user changed keep the user's patch.
+    void deviceStored(std::size_t location, const amplix::PatchRecord& record,
+                      amplix::PatchLibrary::DeviceChange how);
+    void deviceRead(const amplix::PatchLibrary::Records& records);
 
     // Fills the panes from files, as the Open buttons do after their file dialogs.
     bool openBankFile(const QString& path);
@@ -120,6 +123,9 @@ private:
 
     // Unsent changes are given up only when the user agrees.
     bool mayReplaceChanges();
+    // Each location the device changed after the user did is named before the user's patch goes
+    // over it; those the user skips are returned.
+    std::vector<std::size_t> askAboutConflicts();
     void showLibrary();
     void showComparison();
     void showComparison(const QString& aTitle, const amplix::PatchRecord& a, const QString& bTitle,
@@ -146,6 +152,8 @@ private:
     QString origin_;
     QString lastSent_;
     std::vector<std::size_t> sent_;
+    // Locations skipped when sending: they keep the user's patch, not sent.
+    std::vector<std::size_t> skipped_;
     std::size_t copyTarget_ = 0;
     bool closeAfterSend_ = false;
     // A transfer's progress, by the time its bytes take on the cable.

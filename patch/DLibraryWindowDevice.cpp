@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTime>
 
+#include <algorithm>
+
 using namespace amplix;
 
 void DLibraryWindow::readFromPod() {
@@ -71,10 +73,19 @@ void DLibraryWindow::requestFailed(const QString& why) {
         showMessage(why);
 }
 
-void DLibraryWindow::deviceStored(std::size_t location, const PatchRecord& record) {
+void DLibraryWindow::deviceStored(std::size_t location, const PatchRecord& record,
+                                  PatchLibrary::DeviceChange how) {
     if (!loaded_ || location >= kPatchLocations)
         return;
-    library_.deviceHolds(location, record);
+    library_.deviceHolds(location, record, how);
+    deviceModel_->refresh();
+}
+
+void DLibraryWindow::deviceRead(const PatchLibrary::Records& records) {
+    if (!loaded_ || busy())
+        return;
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        library_.deviceHolds(n, records[n], PatchLibrary::DeviceChange::Read);
     deviceModel_->refresh();
 }
 
@@ -99,9 +110,18 @@ void DLibraryWindow::compareWithCurrentSound() {
 void DLibraryWindow::sendChanges() {
     if (busy() || !loaded_)
         return;
-    const std::vector<std::size_t> changed = library_.changedLocations();
-    if (changed.empty()) {
+    if (library_.changedLocations().empty()) {
         showMessage(QStringLiteral("Nothing to send: the POD holds every patch as shown"));
+        return;
+    }
+    skipped_ = askAboutConflicts();
+    std::vector<std::size_t> changed;
+    for (const std::size_t location : library_.changedLocations())
+        if (std::find(skipped_.begin(), skipped_.end(), location) == skipped_.end())
+            changed.push_back(location);
+    if (changed.empty()) {
+        showMessage(QStringLiteral("Nothing sent: %1 skipped").arg(labelsOf(skipped_)));
+        closeAfterSend_ = false;
         return;
     }
     std::vector<std::pair<std::size_t, PatchRecord>> stores;
@@ -137,19 +157,46 @@ void DLibraryWindow::sendChanges() {
 void DLibraryWindow::sendAll() {
     if (busy() || !loaded_)
         return;
-    if (!link_.sendBank(library_.records(), byte7_)) {
+    // A location skipped goes in the bank as the device holds it, so it stays as it is there.
+    skipped_ = askAboutConflicts();
+    PatchLibrary::Records bank = library_.records();
+    for (const std::size_t location : skipped_)
+        bank[location] = library_.deviceRecord(location);
+    if (!link_.sendBank(bank, byte7_)) {
         closeAfterSend_ = false;
         return;
     }
     sent_.clear();
     for (std::size_t n = 0; n < kPatchLocations; ++n)
-        sent_.push_back(n);
+        if (std::find(skipped_.begin(), skipped_.end(), n) == skipped_.end())
+            sent_.push_back(n);
     beginWait(State::Verifying, QStringLiteral("Reading the bank back to confirm"), int(kBankDumpSize));
     link_.readBank();
 }
 
+std::vector<std::size_t> DLibraryWindow::askAboutConflicts() {
+    std::vector<std::size_t> skipped;
+    for (const std::size_t location : library_.conflicts()) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
+                        latin1(PatchLibrary::conflictQuestion(location, *library_.conflict(location))),
+                        QMessageBox::NoButton, this);
+        QPushButton* send = box.addButton(QStringLiteral("Send"), QMessageBox::AcceptRole);
+        QPushButton* skip = box.addButton(QStringLiteral("Skip"), QMessageBox::RejectRole);
+        box.setDefaultButton(skip); // the device's patch is kept unless the user says otherwise
+        box.setEscapeButton(skip);
+        box.exec();
+        if (box.clickedButton() != send)
+            skipped.push_back(location);
+    }
+    return skipped;
+}
+
 void DLibraryWindow::afterVerify(const PatchLibrary::Records& readBack) {
     const std::vector<std::size_t> mismatches = library_.confirmSent(sent_, readBack);
+    // The rest of the read-back is a bank read like any other.
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        if (std::find(sent_.begin(), sent_.end(), n) == sent_.end())
+            library_.deviceHolds(n, readBack[n], PatchLibrary::DeviceChange::Read);
     deviceModel_->refresh();
     lastSent_ = QStringLiteral("sent at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
     showLibrary();
@@ -159,6 +206,11 @@ void DLibraryWindow::afterVerify(const PatchLibrary::Records& readBack) {
                 .arg(sent_.size() == kPatchLocations ? QStringLiteral("the whole bank") : labelsOf(sent_)));
         if (closeAfterSend_) {
             closeAfterSend_ = false;
+            // Closing, a location skipped keeps what the device holds: the user chose it.
+            if (!skipped_.empty()) {
+                library_.discardChanges();
+                deviceModel_->refresh();
+            }
             close();
         }
         return;

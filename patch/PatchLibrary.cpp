@@ -6,6 +6,7 @@ namespace amplix {
 void PatchLibrary::load(const Records& records, bool onDevice) {
     records_ = device_ = records;
     known_.fill(onDevice);
+    conflict_.fill(std::nullopt);
     steps_.clear();
     done_ = 0;
 }
@@ -35,6 +36,12 @@ bool PatchLibrary::apply(std::string text, std::vector<std::pair<std::size_t, Pa
     steps_.resize(done_); // a new step ends what could be redone
     steps_.push_back(std::move(step));
     return redo();
+}
+
+void PatchLibrary::settleConflicts() {
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        if (!changed(n))
+            conflict_[n].reset();
 }
 
 bool PatchLibrary::swap(std::size_t a, std::size_t b) {
@@ -78,6 +85,7 @@ bool PatchLibrary::undo() {
         return false;
     for (const auto& [location, patch] : steps_[--done_].before)
         records_[location] = patch;
+    settleConflicts();
     return true;
 }
 
@@ -86,21 +94,63 @@ bool PatchLibrary::redo() {
         return false;
     for (const auto& [location, patch] : steps_[done_++].after)
         records_[location] = patch;
+    settleConflicts();
     return true;
 }
 
 void PatchLibrary::markSent(std::size_t location) {
-    device_.at(location) = records_.at(location);
-    known_.at(location) = true;
+    setDevice(location, records_.at(location));
 }
 
-void PatchLibrary::deviceHolds(std::size_t location, const PatchRecord& patch) {
+void PatchLibrary::setDevice(std::size_t location, const PatchRecord& patch) {
     device_.at(location) = patch;
     known_.at(location) = true;
+    if (!changed(location))
+        conflict_[location].reset();
+}
+
+void PatchLibrary::deviceHolds(std::size_t location, const PatchRecord& patch, DeviceChange how) {
+    if (location >= kPatchLocations)
+        return;
+    const bool usersOwn = !known_[location] || changed(location);
+    if (known_[location] && patch != device_[location]) {
+        // Undoing back to the device's patch gives the one it holds now, never the one it lost.
+        const PatchRecord lost = device_[location];
+        for (Step& step : steps_)
+            for (auto* side : {&step.before, &step.after})
+                for (auto& [where, record] : *side)
+                    if (where == location && record == lost)
+                        record = patch;
+    }
+    if (!usersOwn)
+        records_[location] = patch;
+    else if (records_[location] != patch && (!known_[location] || patch != device_[location]))
+        conflict_[location] = how;
+    setDevice(location, patch);
+}
+
+std::optional<PatchLibrary::DeviceChange> PatchLibrary::conflict(std::size_t location) const {
+    return location < kPatchLocations && changed(location) ? conflict_[location] : std::nullopt;
+}
+
+std::vector<std::size_t> PatchLibrary::conflicts() const {
+    std::vector<std::size_t> out;
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        if (conflict(n))
+            out.push_back(n);
+    return out;
+}
+
+std::string PatchLibrary::conflictQuestion(std::size_t location, DeviceChange how) {
+    const char* what = how == DeviceChange::Stored     ? " was stored from the main window"
+                       : how == DeviceChange::BankSent ? " was sent to the POD in a bank from the main window"
+                                                       : " was changed on the POD";
+    return locationLabel(location) + what + " after you changed it here. Send yours over it?";
 }
 
 void PatchLibrary::discardChanges() {
     records_ = device_;
+    conflict_.fill(std::nullopt);
     steps_.clear();
     done_ = 0;
 }
@@ -116,7 +166,7 @@ std::vector<std::size_t> PatchLibrary::confirmSent(const std::vector<std::size_t
         } else {
             // The device holds what was read back: a location sent unchanged (the whole bank
             // sent) and not taken must be marked too, or it would never be sent again.
-            deviceHolds(location, readBack[location]);
+            setDevice(location, readBack[location]);
             mismatches.push_back(location);
         }
     }

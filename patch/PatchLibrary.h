@@ -23,6 +23,8 @@ public:
     void load(const Records& records, bool onDevice = true);
 
     const PatchRecord& record(std::size_t location) const { return records_.at(location); }
+    // What the device was last known to hold there (a file's patch until then).
+    const PatchRecord& deviceRecord(std::size_t location) const { return device_.at(location); }
     const Records& records() const { return records_; }
     // The name as the lists show it: up to its first 00, 8-bit characters, padding kept.
     std::string name(std::size_t location) const;
@@ -56,9 +58,23 @@ public:
     // The bank read back after sending the locations `sent`: each the device holds as the
     // library has it is marked sent; the others are returned, in order, and keep their marks.
     std::vector<std::size_t> confirmSent(const std::vector<std::size_t>& sent, const Records& readBack);
-    // The device took a patch into a location by another way (the editor's own store): the
-    // library knows it holds it, whatever the library shows there. Not a step.
-    void deviceHolds(std::size_t location, const PatchRecord& patch);
+    // How the device came to hold a patch other than by the library's own sending.
+    enum class DeviceChange {
+        Stored,   // the main window stored its sound there
+        BankSent, // the main window sent a whole bank
+        Read,     // a bank read from the device shows it changed there
+    };
+    // The device holds patch at location, taken by another way. A location the user has not
+    // changed here shows it from now on, unmarked; one the user changed (or that holds a file's
+    // patch) keeps the user's patch and its mark, and is a conflict until it is sent, given up or
+    // changed back. Not a step: the history's idea of what the device held there follows it.
+    void deviceHolds(std::size_t location, const PatchRecord& patch, DeviceChange how);
+    // The change of the device that came after the user's own at location, while it stands.
+    std::optional<DeviceChange> conflict(std::size_t location) const;
+    std::vector<std::size_t> conflicts() const;
+    // The question before the user's patch goes over the device's: "3A was stored from the main
+    // window after you changed it here. Send yours over it?"
+    static std::string conflictQuestion(std::size_t location, DeviceChange how);
     // Every location back to what the device holds; nothing to undo or redo.
     void discardChanges();
 
@@ -68,10 +84,15 @@ private:
         std::vector<std::pair<std::size_t, PatchRecord>> before, after;
     };
     bool apply(std::string text, std::vector<std::pair<std::size_t, PatchRecord>> after);
+    // The device holds patch at location: what the library shows there stays as it is.
+    void setDevice(std::size_t location, const PatchRecord& patch);
+    // A location back as the device has it is no conflict any more.
+    void settleConflicts();
 
     Records records_{};
     Records device_{};
     std::array<bool, kPatchLocations> known_{}; // device_ is what the device holds, not a file's
+    std::array<std::optional<DeviceChange>, kPatchLocations> conflict_{};
     std::vector<Step> steps_;
     std::size_t done_ = 0; // steps_[0, done_) are done; the rest can be redone
 };

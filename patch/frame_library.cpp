@@ -96,11 +96,15 @@ void DFrame::requestForLibrary(LibraryRequest what) {
 void DFrame::answerLibrary(DumpKind kind) {
     const LibraryRequest request = libraryRequest_;
     libraryRequest_ = LibraryRequest::None;
+    PatchLibrary::Records records{};
+    if (kind == DumpKind::Bank)
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            records[n] = readRecord(sysEx, bankPatchOffset(n));
+    // A bank read for another reason (Save All) tells the window what the device holds too.
+    if (LibraryWindow && kind == DumpKind::Bank && request != LibraryRequest::Bank)
+        LibraryWindow->deviceRead(records);
     if (request != LibraryRequest::None && LibraryWindow) {
         if (request == LibraryRequest::Bank && kind == DumpKind::Bank) {
-            PatchLibrary::Records records{};
-            for (std::size_t n = 0; n < kPatchLocations; ++n)
-                records[n] = readRecord(sysEx, bankPatchOffset(n));
             LibraryWindow->bankArrived(records, sysEx[kDumpByte7]);
         } else if (request == LibraryRequest::CurrentSound && kind == DumpKind::SinglePatch) {
             LibraryWindow->currentSoundArrived(readRecord(sysEx, kDumpDataOffset));

@@ -37,7 +37,7 @@ void DFrame::WriteToPOD() {
     if (!SendSysexMessage(int(kStoreMessageSize)))
         return;
     if (LibraryWindow)
-        LibraryWindow->deviceStored(std::size_t(POD_location), stored);
+        LibraryWindow->deviceStored(std::size_t(POD_location), stored, PatchLibrary::DeviceChange::Stored);
     showOutcome(
         QStringLiteral("Stored to %1").arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
     setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
@@ -54,7 +54,8 @@ bool DFrame::SendBankToPod() {
         return false;
     if (LibraryWindow)
         for (std::size_t n = 0; n < kPatchLocations; ++n)
-            LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)));
+            LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)),
+                                        PatchLibrary::DeviceChange::BankSent);
     setWindowTitle(QString::fromStdString(programTitle(1)));
     readBackAfter(QStringLiteral("Bank sent to the POD"));
     return true;

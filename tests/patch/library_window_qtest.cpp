@@ -3,10 +3,12 @@
 // its read-back, files, and the question on closing.
 #include "app/CommandIds.h"
 #include "app/DFrame.h"
+#include "app/DStatusLine.h"
 #include "import/GuitarPort.h"
 #include "import/PatchSource.h"
 #include "midi/SimulatorMidiService.h"
 #include "patch/DLibraryWindow.h"
+#include "patch/DPatchName.h"
 #include "patch/FilePatchModel.h"
 #include "patch/LibraryTableModel.h"
 #include "patch/PatchText.h"
@@ -20,6 +22,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -451,8 +454,8 @@ private slots:
         QCOMPARE(testsupport::readFileBytes(rig.scratch.dir.filePath("mine.pod")),
                  patchfiles::singlePatch(mine, 1));
 
-        // Stored from the main window: the device holds the panel's sound in 1D now, so the
-        // library's 1D differs from it.
+        // Stored from the main window: the device holds the panel's sound in 1D now, and the
+        // library, which had not changed 1D since it was sent, shows it.
         PatchRecord panel = patchfiles::record("Panel", 12);
         rig.midi.withDevice([&](PodDevice& pod) { pod.setEditBuffer(panel); });
         answers.other = [](QWidget* d) {
@@ -462,8 +465,125 @@ private slots:
         };
         rig.frame->WmSaveToPod();
         QTRY_VERIFY(rig.device(3) == panel);
-        QCOMPARE(rig.changedRows(), QStringList{"1D"});
-        QCOMPARE(rig.w->library().record(3), mine);
+        QVERIFY(rig.changedRows().isEmpty());
+        QCOMPARE(rig.w->library().record(3), panel);
+    }
+
+    // The user's own steps: the sound renamed and stored to 3A from the main window shows in the
+    // library unmarked, and nothing is sent back over it. A row the user had changed here keeps
+    // the user's patch, and sending it over the device's asks first.
+    void aPatchStoredFromTheMainWindowIsNeverOverwritten() {
+        Rig rig;
+        rig.read();
+        const auto nameThenStore = [&](const QString& name, int location) {
+            DialogWatcher dialogs([&](QWidget* d) {
+                if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("EditNewPatchName"))) {
+                    edit->selectAll();
+                    QTest::keyClicks(edit, name);
+                    pressButton(d, "OK");
+                } else if (auto* where = d->findChild<QComboBox*>(QStringLiteral("PatchLocationName"))) {
+                    where->setCurrentIndex(location);
+                    pressButton(d, "OK");
+                }
+            });
+            rig.frame->PatchWindow->ButtonPatchName->click();
+            FrameHarness::settle(20);
+            rig.frame->PatchWindow->ButtonSaveToPOD->click();
+            QTRY_COMPARE(rig.frame->StatusLine->StaticOutcome->text().left(9), QStringLiteral("Stored to"));
+            FrameHarness::settle(20);
+        };
+        nameThenStore(QStringLiteral("MY NEW SOUND"), 8);
+        QCOMPARE(rig.w->library().name(8), std::string("MY NEW SOUND    "));
+        QCOMPARE(rig.cell(8, LibraryTableModel::NameColumn).trimmed(), QStringLiteral("MY NEW SOUND"));
+        QVERIFY(rig.changedRows().isEmpty());
+        QVERIFY(rig.w->mayClose()); // nothing to ask
+        QCOMPARE(rig.w->library().record(8), rig.device(8));
+
+        // 2A and 3A swapped here, then 3A stored from the main window: a conflict.
+        const PatchRecord brit = rig.device(4), mine = rig.device(8);
+        rig.select({4});
+        dropOnRow(rig.w->DeviceTable, 8, dragRow(rig.w->DeviceTable, 4));
+        QCOMPARE(rig.changedRows(), (QStringList{"2A", "3A"}));
+        nameThenStore(QStringLiteral("SECOND"), 8);
+        const PatchRecord second = rig.device(8);
+        QVERIFY(second != mine);
+        QCOMPARE(rig.w->library().record(8), brit); // the user's arrangement stays
+        QCOMPARE(rig.changedRows(), (QStringList{"2A", "3A"}));
+
+        // Send changes names it first; Skip keeps the device's 3A and sends 2A alone.
+        MessageBoxWatcher boxes;
+        boxes.answerWith(QStringLiteral("Skip"));
+        rig.w->ButtonSendChanges->click();
+        QTRY_VERIFY(!rig.w->busy());
+        const QString question = QStringLiteral(
+            "3A was stored from the main window after you changed it here. Send yours over it?");
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen()[0].caption, QStringLiteral("Amplix 32 Library"));
+        QCOMPARE(boxes.seen()[0].text, question);
+        QCOMPARE(rig.device(8), second);
+        QCOMPARE(rig.device(4), mine);
+        QCOMPARE(rig.changedRows(), QStringList{"3A"});
+        QCOMPARE(rig.w->StaticMessage->text(), QStringLiteral("Sent and confirmed: 2A"));
+
+        // Asked again while it stands; Send puts the user's over it.
+        boxes.answerWith(QStringLiteral("Send"));
+        rig.w->ButtonSendChanges->click();
+        QTRY_VERIFY(!rig.w->busy());
+        QCOMPARE(boxes.seen().size(), 2);
+        QCOMPARE(boxes.seen()[1].text, question);
+        QCOMPARE(rig.device(8), brit);
+        QVERIFY(rig.changedRows().isEmpty());
+    }
+
+    // Send all and the close question name a conflict too; a bank read by the main window's
+    // Save All updates the rows the user left alone.
+    void sendAllAndClosingAskAboutAConflict() {
+        Rig rig;
+        rig.read();
+        const PatchRecord theirs = patchfiles::record("Theirs", 21), other = patchfiles::record("Other", 22);
+        rig.select({0});
+        dropOnRow(rig.w->DeviceTable, 1, dragRow(rig.w->DeviceTable, 0), Qt::ControlModifier); // 1A onto 1B
+        const PatchRecord mine = rig.w->library().record(1);
+        rig.midi.withDevice([&](PodDevice& pod) {
+            pod.setPatch(1, theirs); // changed on the device itself
+            pod.setPatch(2, other);
+        });
+        {
+            FileDialogAnswers answers;
+            answers.paths = {rig.scratch.dir.filePath("all")};
+            rig.frame->CmFileSave_All();
+            QTRY_VERIFY(QFile::exists(rig.scratch.dir.filePath("all.syx")));
+        }
+        FrameHarness::settle(20);
+        QCOMPARE(rig.w->library().record(2), other); // left alone here: follows the device
+        QCOMPARE(rig.w->library().record(1), mine);
+        QCOMPARE(rig.changedRows(), QStringList{"1B"});
+
+        const QString question =
+            QStringLiteral("1B was changed on the POD after you changed it here. Send yours over it?");
+        DialogWatcher dialogs([&](QWidget* d) { pressButton(d, "OK"); }); // the overwrite warning
+        MessageBoxWatcher boxes;
+        boxes.answerWith(QStringLiteral("Skip"));
+        rig.w->ButtonSendAll->click();
+        QTRY_VERIFY(!rig.w->busy());
+        QCOMPARE(dialogs.count(), 1);
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen()[0].text, question);
+        QCOMPARE(rig.device(1), theirs); // skipped: the bank carried the device's own
+        QCOMPARE(rig.device(2), other);
+        QCOMPARE(rig.changedRows(), QStringList{"1B"});
+        QCOMPARE(rig.w->StaticMessage->text().left(20), QStringLiteral("Sent and confirmed: "));
+
+        // Closing: Send, then the conflict's question, answered Send this time.
+        boxes.clear();
+        boxes.answerWith(QStringLiteral("Send"));
+        rig.w->close();
+        QTRY_VERIFY(!rig.w->isVisible());
+        QCOMPARE(boxes.seen().size(), 2);
+        QCOMPARE(boxes.seen()[0].text,
+                 QStringLiteral("1 changed patch is not on the POD yet. Send the changes before closing?"));
+        QCOMPARE(boxes.seen()[1].text, question);
+        QCOMPARE(rig.device(1), mine);
     }
 
     // A bank file fills the device pane without a device; its rows are heard as the edit buffer.

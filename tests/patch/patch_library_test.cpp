@@ -263,3 +263,134 @@ TEST(PatchLibrary, DiscardChangesGoesBackToTheDevice) {
         EXPECT_EQ(onDeviceLocations(library), known) << read;
     }
 }
+
+// The device changed by another way (a store or a bank from the main window, a bank read): a
+// location the user left alone follows it unmarked; one the user changed, or a file's patch,
+// keeps the user's and is a conflict until sent, given up or changed back.
+TEST(PatchLibrary, TheDeviceChangedElsewhereIsShownUnlessTheUserChangedTheLocation) {
+    using How = PatchLibrary::DeviceChange;
+    const auto device = patchfiles::bankRecords();
+    const PatchRecord stored = patchfiles::record("MY NEW SOUND", 42);
+    struct Case {
+        const char* what;
+        bool read;
+        std::function<void(PatchLibrary&)> before;
+        std::size_t at;
+        PatchRecord shown;
+        bool changed;
+        std::optional<How> conflict;
+    };
+    const Case cases[] = {
+        {"untouched", true, [](PatchLibrary&) {}, 8, stored, false, {}},
+        {"another location swapped", true, [](PatchLibrary& l) { l.swap(0, 1); }, 8, stored, false, {}},
+        {"swapped here", true, [](PatchLibrary& l) { l.swap(8, 1); }, 8, device[1], true, How::Stored},
+        {"renamed here, then undone",
+         true,
+         [](PatchLibrary& l) { l.rename(8, "X"), l.undo(); },
+         8,
+         stored,
+         false,
+         {}},
+        {"changed here to what the device now holds",
+         true,
+         [&](PatchLibrary& l) { l.put(8, stored); },
+         8,
+         stored,
+         false,
+         {}},
+        {"changed here and sent",
+         true,
+         [](PatchLibrary& l) { l.rename(8, "X"), l.markSent(8); },
+         8,
+         stored,
+         false,
+         {}},
+        {"a file's patch", false, [](PatchLibrary&) {}, 8, device[8], true, How::Stored},
+        {"a file's patch the same as stored",
+         false,
+         [&](PatchLibrary& l) { l.put(8, stored); },
+         8,
+         stored,
+         false,
+         {}},
+    };
+    for (const Case& c : cases) {
+        PatchLibrary library;
+        library.load(device, c.read);
+        c.before(library);
+        const std::string undo = library.undoText();
+        library.deviceHolds(c.at, stored, How::Stored);
+        EXPECT_EQ(library.record(c.at), c.shown) << c.what;
+        EXPECT_EQ(library.changed(c.at), c.changed) << c.what;
+        EXPECT_EQ(library.conflict(c.at), c.conflict) << c.what;
+        EXPECT_EQ(library.conflicts().size(), c.conflict ? 1u : 0u) << c.what;
+        EXPECT_EQ(library.onDevice(c.at), !c.changed) << c.what;
+        EXPECT_EQ(library.undoText(), undo) << c.what; // no step
+    }
+}
+
+TEST(PatchLibrary, AConflictLastsWhileTheUsersPatchDiffersFromTheDevicesAndHistoryFollowsTheDevice) {
+    using How = PatchLibrary::DeviceChange;
+    const auto device = patchfiles::bankRecords();
+    const PatchRecord stored = patchfiles::record("Stored", 42), other = patchfiles::record("Other", 43);
+    PatchLibrary library;
+    library.load(device);
+    library.swap(0, 5);
+    library.deviceHolds(0, stored, How::BankSent);
+    library.deviceHolds(0, other, How::Read); // the latest way is the one named
+    EXPECT_EQ(library.conflicts(), std::vector<std::size_t>{0});
+    EXPECT_EQ(library.conflict(0), How::Read);
+    // The same patch again changes nothing.
+    library.deviceHolds(0, other, How::Stored);
+    EXPECT_EQ(library.conflict(0), How::Read);
+
+    // Undone: 1A shows what the device holds now, not the patch it lost; 2B its own again.
+    library.undo();
+    EXPECT_EQ(library.record(0), other);
+    EXPECT_EQ(library.record(5), device[5]);
+    EXPECT_TRUE(library.changedLocations().empty());
+    EXPECT_TRUE(library.conflicts().empty());
+    // Redone after being seen: the user's arrangement again, no longer a conflict.
+    library.redo();
+    EXPECT_EQ(library.record(0), device[5]);
+    EXPECT_EQ(library.changedLocations(), (std::vector<std::size_t>{0, 5}));
+    EXPECT_TRUE(library.conflicts().empty());
+
+    // Given up, and sent: no conflict stands.
+    library.deviceHolds(5, stored, How::Stored);
+    EXPECT_EQ(library.conflicts(), std::vector<std::size_t>{5});
+    library.markSent(5);
+    EXPECT_TRUE(library.conflicts().empty());
+    library.deviceHolds(0, stored, How::Stored);
+    library.discardChanges();
+    EXPECT_TRUE(library.conflicts().empty());
+    EXPECT_EQ(library.record(0), stored);
+
+    // A step undone before the device changed the location: undoing after redoing it gives the
+    // device's new patch back.
+    library.load(device);
+    library.copy(0, 10);
+    library.undo();
+    library.deviceHolds(10, stored, How::Stored);
+    EXPECT_EQ(library.record(10), stored);
+    library.redo();
+    EXPECT_EQ(library.record(10), device[0]);
+    library.undo();
+    EXPECT_EQ(library.record(10), stored);
+    EXPECT_FALSE(library.changed(10));
+
+    // Past 9D nothing happens.
+    library.deviceHolds(36, stored, How::Stored);
+    EXPECT_FALSE(library.conflict(36));
+}
+
+TEST(PatchLibrary, TheConflictQuestionNamesTheLocationAndHowTheDeviceChanged) {
+    using How = PatchLibrary::DeviceChange;
+    EXPECT_EQ(PatchLibrary::conflictQuestion(8, How::Stored),
+              "3A was stored from the main window after you changed it here. Send yours over it?");
+    EXPECT_EQ(PatchLibrary::conflictQuestion(5, How::BankSent),
+              "2B was sent to the POD in a bank from the main window after you changed it here. Send "
+              "yours over it?");
+    EXPECT_EQ(PatchLibrary::conflictQuestion(35, How::Read),
+              "9D was changed on the POD after you changed it here. Send yours over it?");
+}
