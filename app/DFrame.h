@@ -221,6 +221,8 @@ public:
 
 protected:
     void customEvent(QEvent* event) override;
+    // Watches the sliders for the press and release that frame a gesture.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -284,14 +286,22 @@ private:
     QString lastOutcome_;
     std::optional<amplix::PatchRecord> shadow_;
     std::uint8_t shadowByte7_ = 0;
-    // The user's steps. While an undo or redo sends, nothing it sends is a step of its own; an
-    // action stays open (its further sends join its step) until the event loop turns.
+    // The user's steps. While an undo or redo sends, nothing it sends is a step of its own.
+    // What one user action sends is one step: an action lasts until the event loop turns, a
+    // slider held with the mouse until it is let go, a patch chosen until its read-back is here.
     amplix::EditHistory history_;
     bool replaying_ = false;
-    bool actionOpen_ = false;
+    std::uint64_t lastAction_ = 0;
+    std::uint64_t turnAction_ = 0;
+    std::uint64_t gestureAction_ = 0;
+    std::uint64_t patchAction_ = 0;
+    bool patchAwaitsReadBack_ = false;
+    amplix::EditHistory::Action currentAction();
     void noteUserController(std::uint8_t controller, const std::optional<amplix::PatchRecord>& before);
     void noteUserReload(const std::string& text);
-    void keepActionOpen();
+    // A patch chosen from the menu: its step stays open until the device's answer has been read.
+    void notePatchChange(const std::string& text);
+    void endPatchStep();
     void applyStep(const amplix::EditHistory::Step& step, bool forward);
     // What every control of the sound showed when the editor last knew: a user's change finds
     // the state it started from here.

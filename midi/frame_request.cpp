@@ -34,6 +34,8 @@ void DFrame::ReadPODAll() {
 
 void DFrame::endRequest(RequestEnd which) {
     requestAnswered();
+    if (patchAwaitsReadBack_)
+        endPatchStep();
     readOutcome_.clear();
     midiHdr.reset();
     Waiting_for_sysex = 0;

@@ -11,7 +11,7 @@ using namespace amplix;
 
 void DFrame::CmPatchChange(int id) {
     const int program = programOfPatchCommand(id);
-    noteUserReload(program == 0 ? "Manual Mode" : "Patch " + locationLabel(std::size_t(program - 1)));
+    notePatchChange(program == 0 ? "Manual Mode" : "Patch " + locationLabel(std::size_t(program - 1)));
     SendShortMessage(std::uint8_t(kProgramChange | PODMidiChannel), std::uint8_t(programOfPatchCommand(id)));
 }
 

@@ -5,28 +5,47 @@
 
 namespace amplix {
 
+EditHistory::Step* EditHistory::openStep(Action action) {
+    if (done_ == 0 || done_ != steps_.size() || action.id == 0)
+        return nullptr;
+    Step& last = steps_.back();
+    return last.action.id == action.id ? &last : nullptr;
+}
+
 void EditHistory::recordController(const std::string& member, int beforeState, const std::string& text,
-                                   const PatchRecord& before, Clock::time_point at, bool open) {
-    if (done_ > 0 && done_ == steps_.size()) {
+                                   const PatchRecord& before, Clock::time_point at, Action action) {
+    Step* join = openStep(action);
+    if (!join && done_ > 0 && done_ == steps_.size()) {
         Step& last = steps_.back();
         const bool sameControl = !last.reload && !last.members.empty() && last.members.front() == member;
-        if (open || (sameControl && at - last.at < kMergeWindow)) {
-            if (std::find(last.members.begin(), last.members.end(), member) == last.members.end()) {
-                last.members.push_back(member);
-                last.beforeStates.push_back(beforeState);
-            }
-            last.at = at;
-            return;
+        if (sameControl && !action.gesture && !last.action.gesture && at - last.at < kMergeWindow)
+            join = &last;
+    }
+    if (join) {
+        // A patch the device reloads is given back whole; its controls need no states.
+        if (!join->reload &&
+            std::find(join->members.begin(), join->members.end(), member) == join->members.end()) {
+            join->members.push_back(member);
+            join->beforeStates.push_back(beforeState);
         }
+        join->at = at;
+        join->action = action;
+        return;
     }
     steps_.resize(done_);
-    steps_.push_back(Step{text, {member}, {beforeState}, {}, false, before, {}, at});
+    steps_.push_back(Step{text, {member}, {beforeState}, {}, false, before, {}, at, action});
     done_ = steps_.size();
 }
 
-void EditHistory::recordReload(const std::string& text, const PatchRecord& before, Clock::time_point at) {
+void EditHistory::recordReload(const std::string& text, const PatchRecord& before, Clock::time_point at,
+                               Action action) {
+    if (Step* join = openStep(action)) {
+        join->reload = true;
+        join->at = at;
+        return;
+    }
     steps_.resize(done_);
-    steps_.push_back(Step{text, {}, {}, {}, true, before, {}, at});
+    steps_.push_back(Step{text, {}, {}, {}, true, before, {}, at, action});
     done_ = steps_.size();
 }
 

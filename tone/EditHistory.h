@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@ public:
     using Clock = std::chrono::steady_clock;
     // Key presses on one control closer together than this are one step.
     static constexpr std::chrono::milliseconds kMergeWindow{500};
+
+    // The user action a change belongs to: every change of one action is one step. A gesture (a
+    // control held from the press to the release) merges with nothing else; other actions merge
+    // with the step before when they change the same control within kMergeWindow (key presses).
+    struct Action {
+        std::uint64_t id = 0;
+        bool gesture = false;
+    };
 
     struct Step {
         std::string text;                 // "Drive", "Effect: Delay", "Patch 3B"
@@ -29,16 +38,19 @@ public:
         PatchRecord before{};
         PatchRecord after{}; // what redo restores; taken when the step is undone
         Clock::time_point at{};
+        Action action{};
     };
 
     // A user's controller change of member, the device playing `before` until then. It joins the
-    // last step when that is still open (the same user action, a drag not yet let go) or when
-    // it changed the same control less than kMergeWindow ago; otherwise it is a new step, and
+    // last step when that belongs to the same action, or when neither is a gesture and the last
+    // changed the same control less than kMergeWindow ago; otherwise it is a new step, and
     // nothing is left to redo.
     void recordController(const std::string& member, int beforeState, const std::string& text,
-                          const PatchRecord& before, Clock::time_point at, bool open);
-    // A step after which the device loads new settings.
-    void recordReload(const std::string& text, const PatchRecord& before, Clock::time_point at);
+                          const PatchRecord& before, Clock::time_point at, Action action);
+    // A change after which the device loads new settings: a new step, or the last one when it
+    // belongs to the same action, which is then undone by the whole patch too.
+    void recordReload(const std::string& text, const PatchRecord& before, Clock::time_point at,
+                      Action action);
     // The last step takes this text (a list's choice is named once it is known).
     void renameLast(const std::string& text);
 
@@ -56,6 +68,9 @@ public:
     void clear();
 
 private:
+    // The last step when it is still the newest and belongs to action.
+    Step* openStep(Action action);
+
     std::vector<Step> steps_;
     std::size_t done_ = 0;
 };

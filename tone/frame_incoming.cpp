@@ -115,5 +115,7 @@ void DFrame::receiveProgram(int program) {
     edited_.reset();
     history_.deviceChanged();
     updateEditMenu();
+    // A patch the user chose stays one step until this read has ended, however it ends.
+    patchAwaitsReadBack_ = patchAction_ != 0;
     CmFileRead();
 }

@@ -35,8 +35,11 @@ void DFrame::collectToneControls() {
         if (p.member.empty())
             continue;
         const QString name = QString::fromLatin1(p.member.data(), qsizetype(p.member.size()));
-        if (auto* widget = findChild<QWidget*>(name))
+        if (auto* widget = findChild<QWidget*>(name)) {
             toneControls_.insert(name, widget);
+            if (qobject_cast<QSlider*>(widget))
+                widget->installEventFilter(this); // the press and release of a gesture
+        }
     }
 }
 

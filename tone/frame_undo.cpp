@@ -9,11 +9,15 @@
 #include <QAbstractSlider>
 #include <QAction>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QTimer>
 
 using namespace amplix;
 
 namespace {
+
+// The device answers a program change at once; this long after, an answer no longer comes.
+constexpr int kPatchAnswerMs = 1000;
 
 // A list's step is named by the choice made ("Effect: Delay"); any other by its control.
 bool namedByChoice(const ToneParameter& p) {
@@ -45,12 +49,34 @@ void replayUserChange(QWidget* control, int state) {
 
 } // namespace
 
-void DFrame::keepActionOpen() {
-    // Everything one user action sends before the event loop turns is one step.
-    if (actionOpen_)
-        return;
-    actionOpen_ = true;
-    QTimer::singleShot(0, this, [this] { actionOpen_ = false; });
+EditHistory::Action DFrame::currentAction() {
+    // A patch on its way takes in what the user does until it is here: the panel shows it then.
+    if (patchAction_)
+        return {patchAction_, false};
+    if (gestureAction_)
+        return {gestureAction_, true};
+    if (!turnAction_) {
+        turnAction_ = ++lastAction_;
+        QTimer::singleShot(0, this, [this, action = turnAction_] {
+            if (turnAction_ == action)
+                turnAction_ = 0;
+        });
+    }
+    return {turnAction_, false};
+}
+
+bool DFrame::eventFilter(QObject* watched, QEvent* event) {
+    // From the press to the release a slider's changes are one gesture, however it moves
+    // meanwhile: paging while held on the groove, a drag of the thumb, both.
+    if (qobject_cast<QAbstractSlider*>(watched)) {
+        const auto* mouse =
+            event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
+                ? static_cast<QMouseEvent*>(event)
+                : nullptr;
+        if (mouse && mouse->button() == Qt::LeftButton)
+            gestureAction_ = event->type() == QEvent::MouseButtonPress ? ++lastAction_ : 0;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void DFrame::noteUserController(std::uint8_t controller, const std::optional<PatchRecord>& before) {
@@ -70,27 +96,42 @@ void DFrame::noteUserController(std::uint8_t controller, const std::optional<Pat
     const std::string member(p->member);
     const std::string text = namedByChoice(*p) ? labelledValueText(*p, controlState(control))
                                                : std::string(p->label.empty() ? p->member : p->label);
-    // A drag is one step however long the hand rests on the way.
-    const auto* slider = qobject_cast<const QAbstractSlider*>(control);
-    const bool open = actionOpen_ || (slider && slider->isSliderDown());
-    if (reloads(*p) && !actionOpen_)
-        history_.recordReload(text, *before, EditHistory::Clock::now());
-    else if (!reloads(*p))
-        history_.recordController(member, shownStates_.value(key), text, *before, EditHistory::Clock::now(),
-                                  open);
+    const auto now = EditHistory::Clock::now();
+    if (reloads(*p))
+        history_.recordReload(text, *before, now, currentAction());
+    else
+        history_.recordController(member, shownStates_.value(key), text, *before, now, currentAction());
     if (control)
         shownStates_.insert(key, controlState(control));
-    keepActionOpen();
     updateEditMenu();
 }
 
 void DFrame::noteUserReload(const std::string& text) {
-    if (replaying_ || !shadow_ || actionOpen_)
+    if (replaying_ || !shadow_)
         return;
     endCompare();
-    history_.recordReload(text, *shadow_, EditHistory::Clock::now());
-    keepActionOpen();
+    history_.recordReload(text, *shadow_, EditHistory::Clock::now(), currentAction());
     updateEditMenu();
+}
+
+void DFrame::notePatchChange(const std::string& text) {
+    // Each patch chosen is a step of its own, even while the one before is still on its way.
+    endPatchStep();
+    if (replaying_ || !shadow_)
+        return;
+    patchAction_ = ++lastAction_;
+    noteUserReload(text);
+    // Open until the device's program change comes back and its patch is read; a device that
+    // never answers ends the step when its answer could no longer come.
+    QTimer::singleShot(kPatchAnswerMs, this, [this, action = patchAction_] {
+        if (patchAction_ == action && !patchAwaitsReadBack_)
+            endPatchStep();
+    });
+}
+
+void DFrame::endPatchStep() {
+    patchAction_ = 0;
+    patchAwaitsReadBack_ = false;
 }
 
 void DFrame::rememberShownStates() {

@@ -228,6 +228,102 @@ private slots:
         QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
     }
 
+    // A press on the groove held while the slider pages on, then moved and let go, is one
+    // gesture and one step, however long it is held: its undo gives back the value it started from.
+    void aHeldGroovePressIsOneStep() {
+        const PatchRecord start = patchShowing(ToneWindow::Frame);
+        FrameHarness h;
+        DFrame& f = startWith(h, start);
+        QSlider* drive = f.Drive;
+        const int before = drive->value();
+        const QRect thumb = testsupport::sliderThumb(drive);
+        const QPoint groove(thumb.center().x(), thumb.bottom() + 12);
+        QTest::mousePress(drive, Qt::LeftButton, {}, groove);
+        // Held past the merge window: the slider repeats its page step meanwhile.
+        QTest::qWait(int(EditHistory::kMergeWindow.count()) + 300);
+        QTest::mouseMove(drive, groove + QPoint(0, 3));
+        QTest::qWait(int(EditHistory::kMergeWindow.count()) + 100);
+        QTest::mouseRelease(drive, Qt::LeftButton, {}, groove + QPoint(0, 3));
+        FrameHarness::settle();
+        QVERIFY(h.sentHex(true).size() >= 2); // the first page step and at least one repeat
+        QVERIFY(drive->value() != before);
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Drive"));
+        f.menuAction(CM_EDITUNDO)->trigger();
+        FrameHarness::settle();
+        QCOMPARE(drive->value(), before);
+        QCOMPARE(*f.deviceShadow(), start);
+        QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+    }
+
+    // A patch chosen from the menu is a step that ends when its read-back arrives or times out:
+    // what the user changes while it is on the way is part of the change of patch, what comes
+    // after it is a step of its own, a drag as much as a key press.
+    void aPatchChangeEndsWithItsReadBack_data() {
+        QTest::addColumn<bool>("echoed");
+        QTest::addColumn<bool>("changeOnTheWay");
+        QTest::newRow("read back") << true << false;
+        QTest::newRow("read back, a key pressed on the way") << true << true;
+        QTest::newRow("no answer from the device") << false << false;
+    }
+
+    void aPatchChangeEndsWithItsReadBack() {
+        QFETCH(bool, echoed);
+        QFETCH(bool, changeOnTheWay);
+        const PatchRecord start = patchShowing(ToneWindow::Frame);
+        PatchRecord chosen = start;
+        storeRecordField("Drive", 20, chosen);
+        storeRecordField("Bass", 100, chosen);
+        FrameHarness h;
+        DFrame& f = startWith(h, start);
+        f.menuAction(CM_PATCHMANUAL + 9)->trigger(); // 3A
+        FrameHarness::settle();
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Patch 3A"));
+        if (changeOnTheWay) {
+            QTest::keyClick(f.Bass, Qt::Key_Up);
+            FrameHarness::settle();
+            QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Patch 3A"));
+        }
+        if (echoed) {
+            h.midi.deliver({0xC0, 9});
+            FrameHarness::settle();
+            const auto dump = buildSingleDump(chosen, 0x01);
+            h.midi.deliver(Bytes(dump.begin(), dump.end()));
+        } else {
+            QTest::qWait(1500); // the device never answers: the step ends with the wait for it
+        }
+        FrameHarness::settle();
+        const PatchRecord playing = echoed ? chosen : start;
+        const int drive = f.Drive->value();
+
+        // A drag right after the patch arrived, and a key press on another control.
+        const QPoint press = testsupport::sliderThumb(f.Drive).center();
+        const int to = drive > 60 ? drive - 30 : drive + 30;
+        const QPoint point = testsupport::sliderDragPoint(f.Drive, press, to);
+        QVERIFY(!point.isNull());
+        QTest::mousePress(f.Drive, Qt::LeftButton, {}, press);
+        QTest::mouseMove(f.Drive, point);
+        QTest::mouseRelease(f.Drive, Qt::LeftButton, {}, point);
+        FrameHarness::settle();
+        QCOMPARE(f.Drive->value(), to);
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Drive"));
+
+        h.midi.clearLog();
+        f.menuAction(CM_EDITUNDO)->trigger();
+        FrameHarness::settle();
+        QCOMPARE(f.Drive->value(), drive);
+        QVERIFY(h.midi.sentSysex().empty()); // the drag's own change back, no patch
+        if (echoed)
+            QCOMPARE(*f.deviceShadow(), playing);
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Patch 3A"));
+
+        h.midi.clearLog();
+        f.menuAction(CM_EDITUNDO)->trigger();
+        FrameHarness::settle();
+        const auto back = buildSingleDump(start, 0x01);
+        QCOMPARE(h.midi.sentSysex(), std::vector<Bytes>{Bytes(back.begin(), back.end())});
+        QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+    }
+
     // A patch chosen is the stored one: an edit marks the title, its undo clears the mark, and
     // compare plays the stored patch and then the edited sound again, each as one dump.
     void theEditedMarkAndCompareWithStored() {
