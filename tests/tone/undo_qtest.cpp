@@ -4,6 +4,7 @@
 #include "app/CommandIds.h"
 #include "app/DFrame.h"
 #include "device/PodDevice.h"
+#include "midi/SimulatorMidiService.h"
 #include "support/FrameHarness.h"
 #include "support/QtTestSupport.h"
 #include "tone/ToneControls.h"
@@ -322,6 +323,37 @@ private slots:
         const auto back = buildSingleDump(start, 0x01);
         QCOMPARE(h.midi.sentSysex(), std::vector<Bytes>{Bytes(back.begin(), back.end())});
         QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
+    }
+
+    // The same on the built-in simulator at the cable's speed: the patch chosen, its program
+    // change echoed and its patch read back, then a drag is a step of its own.
+    void aDragAfterAPatchChosenOnTheSimulatorIsItsOwnStep() {
+        FrameHarness scratch;
+        scratch.writeConfig({0, 0, 0, 0});
+        SimulatorMidiService midi;
+        DFrame f(midi);
+        f.SetupWindow();
+        f.show();
+        QTRY_VERIFY(f.deviceShadow().has_value());
+        f.menuAction(CM_PATCHMANUAL + 10)->trigger(); // 3B
+        QTRY_COMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 3B"));
+        PatchRecord chosen{};
+        midi.withDevice([&](PodDevice& pod) { chosen = pod.patch(9); });
+        QTRY_VERIFY(f.deviceShadow() == chosen);
+        FrameHarness::settle(50);
+        const int drive = f.Drive->value();
+        const QPoint press = testsupport::sliderThumb(f.Drive).center();
+        const int to = drive > 60 ? drive - 25 : drive + 25;
+        const QPoint point = testsupport::sliderDragPoint(f.Drive, press, to);
+        QTest::mousePress(f.Drive, Qt::LeftButton, {}, press);
+        QTest::mouseMove(f.Drive, point);
+        QTest::mouseRelease(f.Drive, Qt::LeftButton, {}, point);
+        FrameHarness::settle(50);
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Drive"));
+        f.menuAction(CM_EDITUNDO)->trigger();
+        FrameHarness::settle(50);
+        midi.withDevice([&](PodDevice& pod) { QCOMPARE(pod.editBuffer(), chosen); });
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Patch 3B"));
     }
 
     // A patch chosen is the stored one: an edit marks the title, its undo clears the mark, and
