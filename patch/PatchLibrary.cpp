@@ -16,12 +16,16 @@ std::string PatchLibrary::name(std::size_t location) const {
     return dumpName(dump);
 }
 
-std::vector<std::size_t> PatchLibrary::changedLocations() const {
+template <typename Test> std::vector<std::size_t> PatchLibrary::locationsWhere(Test test) const {
     std::vector<std::size_t> out;
     for (std::size_t n = 0; n < kPatchLocations; ++n)
-        if (changed(n))
+        if (test(n))
             out.push_back(n);
     return out;
+}
+
+std::vector<std::size_t> PatchLibrary::changedLocations() const {
+    return locationsWhere([this](std::size_t n) { return changed(n); });
 }
 
 bool PatchLibrary::apply(std::string text, std::vector<std::pair<std::size_t, PatchRecord>> after) {
@@ -134,11 +138,7 @@ std::optional<PatchLibrary::DeviceChange> PatchLibrary::conflict(std::size_t loc
 }
 
 std::vector<std::size_t> PatchLibrary::conflicts() const {
-    std::vector<std::size_t> out;
-    for (std::size_t n = 0; n < kPatchLocations; ++n)
-        if (conflict(n))
-            out.push_back(n);
-    return out;
+    return locationsWhere([this](std::size_t n) { return conflict(n).has_value(); });
 }
 
 std::string PatchLibrary::conflictQuestion(std::size_t location, DeviceChange how) {

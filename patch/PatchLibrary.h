@@ -86,6 +86,7 @@ private:
     bool apply(std::string text, std::vector<std::pair<std::size_t, PatchRecord>> after);
     // The device holds patch at location: what the library shows there stays as it is.
     void setDevice(std::size_t location, const PatchRecord& patch);
+    template <typename Test> std::vector<std::size_t> locationsWhere(Test test) const;
     // A location back as the device has it is no conflict any more.
     void settleConflicts();
 
