@@ -119,8 +119,9 @@ private slots:
         });
         f.CmSetupMidi();
         QCOMPARE(said,
-                 (QStringList{"No POD answered. Check that both MIDI cables are connected and the POD is "
-                              "switched on. In use by another program, not asked: Busy MIDI 1.",
+                 (QStringList{"No POD answered on the 2 outputs asked. Check that both MIDI cables are "
+                              "connected and the POD is switched on. In use by another program, not asked: "
+                              "Busy MIDI 1.",
                               "Search cancelled."})); // before the busy output came up
         QVERIFY(progressShown);
         QCOMPARE(f.PODMidiSet, 1);
