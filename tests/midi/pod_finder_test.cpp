@@ -1,5 +1,6 @@
-// Finding the device among decoys: the pair that answers, the channel that answers the inquiry,
-// busy outputs named, the simulator never asked, nothing sent but the two requests.
+// Finding the device among decoys: the pair that answers, the channel that answers the inquiry
+// on the input that brought the dump, busy outputs named, the simulator never asked, nothing sent
+// but the two requests.
 #include "midi/CombinedMidiService.h"
 #include "midi/PodFinder.h"
 #include "midi/SimulatorMidiService.h"
@@ -37,6 +38,7 @@ struct Rig {
         unsigned output, input;
         int channel; // kOmni, kNoInquiry or 0..15
         std::array<char, 4> revision{'0', '1', '0', '0'};
+        bool dumps = true; // answers the edit-buffer request
     };
     std::vector<Device> devices;
     std::vector<unsigned> asked; // the outputs the edit-buffer request went to, in order
@@ -54,11 +56,12 @@ struct Rig {
             for (const Device& d : devices) {
                 if (d.output != output)
                     continue;
-                if (bytes == kRequest)
-                    midi.deliverTo(d.input, dump());
-                else if (const auto channel = inquiryChannel(bytes);
-                         channel && d.channel != kNoInquiry &&
-                         (d.channel == kOmni || *channel == d.channel)) {
+                if (bytes == kRequest) {
+                    if (d.dumps)
+                        midi.deliverTo(d.input, dump());
+                } else if (const auto channel = inquiryChannel(bytes);
+                           channel && d.channel != kNoInquiry &&
+                           (d.channel == kOmni || *channel == d.channel)) {
                     const auto reply = inquiryReply({*channel, kPodMember, d.revision});
                     midi.deliverTo(d.input, Bytes(reply.begin(), reply.end()));
                 }
@@ -225,4 +228,35 @@ TEST(PodFinder, TheBuiltInSimulatorIsNeverAsked) {
     EXPECT_EQ(nothing.outcome, PodSearch::Outcome::NoAnswer);
     EXPECT_EQ(nothing.outputsAsked, 0);
     EXPECT_EQ(alone.bytesDelivered(), 0u);
+}
+
+// Two devices behind one output (a MIDI thru box), each answering on its own input: the first
+// dump marks the pair, and only inquiry replies on that input decide the channel and identity.
+// The other device answers the inquiry as software 2.00; some rows let it bring a dump too.
+TEST(PodFinder, OnlyTheInquiryReplyOnTheDumpsInputCounts) {
+    const std::array<char, 4> kOther{'0', '2', '0', '0'};
+    struct Case {
+        const char* what;
+        int podChannel, otherChannel;
+        bool otherDumps;
+        std::optional<int> channel;
+        std::string said;
+    } const cases[] = {
+        {"the other device on an earlier channel", 2, 0, false, 2,
+         "Found a POD (software 1.00) on channel 3"},
+        {"a second POD on a later channel", 0, 9, true, 0, "Found a POD (software 1.00) on channel 1"},
+        {"the other device in omni mode", 5, kOmni, false, 5, "Found a POD (software 1.00) on channel 6"},
+        {"the POD without the inquiry", kNoInquiry, 1, false, std::nullopt, "Found a POD"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        rig.devices = {{3, 1, c.podChannel}, {3, 2, c.otherChannel, kOther, c.otherDumps}};
+        const PodSearch found = rig.run();
+        ASSERT_EQ(found.outcome, PodSearch::Outcome::Found);
+        EXPECT_EQ(found.input, 1u);
+        EXPECT_EQ(found.output, 3u);
+        EXPECT_EQ(found.channel, c.channel);
+        EXPECT_EQ(rig.said(found), c.said + ": in USB MIDI Interface MIDI 1, out USB MIDI Interface MIDI 1");
+    }
 }
