@@ -97,7 +97,18 @@ DMidiSetupDialog::DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, u
 }
 
 void DMidiSetupDialog::setNotice(const QString& text) {
+    showLine(text);
+}
+
+void DMidiSetupDialog::showLine(const QString& text) {
     StaticFindResult->setText(text);
+    // A long line (many busy outputs, long device names) makes the dialog taller rather than
+    // losing its end; the dialog never shrinks back, so it does not jump between searches.
+    const int grow = StaticFindResult->heightForWidth(StaticFindResult->width()) - StaticFindResult->height();
+    if (grow <= 0)
+        return;
+    StaticFindResult->resize(StaticFindResult->width(), StaticFindResult->height() + grow);
+    setFixedSize(width(), height() + grow);
 }
 
 void DMidiSetupDialog::fillLists(std::vector<std::string> inputs, std::vector<std::string> outputs) {
@@ -189,7 +200,8 @@ void DMidiSetupDialog::FindPod() {
         if (search.channel)
             MidiChannel->setCurrentIndex(*search.channel);
     }
-    StaticFindResult->setText(QString::fromStdString(
+    // Without an answer the lists and the channel stay as the user left them.
+    showLine(QString::fromStdString(
         amplix::describeSearch(search, midi_.inputName(search.input), midi_.outputName(search.output))));
     StaticFindResult->show();
     searching_ = false;

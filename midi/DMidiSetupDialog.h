@@ -53,6 +53,8 @@ private:
     // Lists the devices again when the system's lists changed, keeping the choices by name.
     void followDevices();
     void fillLists(std::vector<std::string> inputs, std::vector<std::string> outputs);
+    // Shows text in the line under the lists, all of it.
+    void showLine(const QString& text);
     void UpdatePODMCh();
     void UpdatePODMIn();
     void UpdatePODMOut();

@@ -1,5 +1,5 @@
 // The search for the device: the edit-buffer request on each output, the answer on any input,
-// then the device inquiry channel by channel.
+// then the device inquiry channel by channel; the built-in simulator left out.
 #include "midi/PodFinder.h"
 
 #include "midi/DeviceNames.h"
@@ -18,6 +18,10 @@ namespace {
 constexpr int kChannels = 16;
 // Two channels answering means the device takes every channel: it is in omni mode.
 constexpr int kAnswersOfOmni = 2;
+
+bool isSimulator(const std::string& name) {
+    return name == SimulatorMidiService::kDeviceName;
+}
 
 struct Arrival {
     MidiHandle input = kNoHandle;
@@ -68,7 +72,7 @@ public:
         const unsigned count = midi.inputCount();
         for (unsigned index = 0; index < count; ++index) {
             MidiHandle handle = kNoHandle;
-            if (midi.openInput(index, inbox, handle) != MidiResult::Ok)
+            if (isSimulator(midi.inputName(index)) || midi.openInput(index, inbox, handle) != MidiResult::Ok)
                 continue;
             inputs_.push_back({index, handle});
             arm(handle);
@@ -101,16 +105,17 @@ std::span<const std::uint8_t> received(const SysexBuffer& buffer) {
     return {buffer.data.data(), std::min(buffer.bytesRecorded, buffer.data.size())};
 }
 
-// The outputs in the order they are asked: the built-in simulator last, as a fallback.
-std::vector<unsigned> outputOrder(MidiService& midi) {
-    std::vector<unsigned> order;
+// The outputs that may lead to a device: all but the built-in simulator.
+std::vector<unsigned> outputsToAsk(MidiService& midi, bool& simulatorListed) {
+    std::vector<unsigned> outputs;
     const unsigned count = midi.outputCount();
-    for (unsigned index = 0; index < count; ++index)
-        order.push_back(index);
-    std::stable_partition(order.begin(), order.end(), [&](unsigned index) {
-        return midi.outputName(index) != SimulatorMidiService::kDeviceName;
-    });
-    return order;
+    for (unsigned index = 0; index < count; ++index) {
+        if (isSimulator(midi.outputName(index)))
+            simulatorListed = true;
+        else
+            outputs.push_back(index);
+    }
+    return outputs;
 }
 
 } // namespace
@@ -119,7 +124,7 @@ PodSearch PodFinder::run(const Progress& progress, const std::atomic<bool>& canc
     PodSearch search;
     Inbox inbox;
     Listening listening(midi_, inbox);
-    const std::vector<unsigned> outputs = outputOrder(midi_);
+    const std::vector<unsigned> outputs = outputsToAsk(midi_, search.simulatorListed);
     const int total = int(outputs.size()) + kChannels;
     int done = 0;
     const auto step = [&] {
@@ -154,10 +159,12 @@ PodSearch PodFinder::run(const Progress& progress, const std::atomic<bool>& canc
             continue;
         }
         std::optional<MidiHandle> answered;
-        if (midi_.sendSysex(handle, kEditBufferRequest.data(), kEditBufferRequest.size()) == MidiResult::Ok)
+        if (midi_.sendSysex(handle, kEditBufferRequest.data(), kEditBufferRequest.size()) == MidiResult::Ok) {
+            ++search.outputsAsked;
             answered = await(timing_.answerTime, [](std::span<const std::uint8_t> bytes, MidiHandle) {
                 return bytes.size() == kSingleDumpSize && classifyDump(bytes) == DumpKind::SinglePatch;
             });
+        }
         step();
         if (!answered) {
             midi_.closeOutput(handle);
@@ -212,7 +219,13 @@ std::string describeSearch(const PodSearch& search, const std::string& inputName
         text += ": in " + portLabel(inputName) + ", out " + portLabel(outputName);
         break;
     case PodSearch::Outcome::NoAnswer:
-        text = "No POD answered. Check that both MIDI cables are connected and the POD is switched on.";
+        if (search.outputsAsked == 0)
+            text = "No MIDI output to ask for the POD.";
+        else
+            text = "No POD answered on the " +
+                   (search.outputsAsked == 1 ? std::string("one output")
+                                             : std::to_string(search.outputsAsked) + " outputs") +
+                   " asked. Check that both MIDI cables are connected and the POD is switched on.";
         break;
     case PodSearch::Outcome::Cancelled:
         text = "Search cancelled.";
@@ -225,6 +238,9 @@ std::string describeSearch(const PodSearch& search, const std::string& inputName
             text += (n ? ", " : " ") + portLabel(search.busyOutputs[n]);
         text += '.';
     }
+    if (search.outcome == PodSearch::Outcome::NoAnswer && search.simulatorListed)
+        text += " The built-in " + std::string(SimulatorMidiService::kDeviceName) +
+                " is there to work without a device.";
     return text;
 }
 

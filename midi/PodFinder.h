@@ -23,12 +23,15 @@ struct PodSearch {
     std::optional<int> channel;
     std::optional<DeviceIdentity> identity;
     std::vector<std::string> busyOutputs; // outputs that could not be opened, by name
+    int outputsAsked = 0;                 // outputs the edit-buffer request went to
+    bool simulatorListed = false;         // the built-in simulator is there to fall back on
 };
 
-// Asks each output in turn (the built-in simulator last) for the edit buffer while listening on
-// every input at once; the first input that brings a single-patch dump within answerTime marks
-// the pair. Then the device inquiry goes to that output for channels 0 to 15 in turn. Nothing
-// else is sent anywhere. Runs to its end in the calling thread; the service's own threads may
+// Asks each output in turn for the edit buffer while listening on every input at once; the first
+// input that brings a single-patch dump within answerTime marks the pair. Then the device inquiry
+// goes to that output for channels 0 to 15 in turn. Nothing else is sent anywhere. The built-in
+// simulator is neither asked nor heard: it always answers, so it would hide a device that is
+// missing. Runs to its end in the calling thread; the service's own threads may
 // deliver meanwhile.
 class PodFinder {
 public:
@@ -36,7 +39,7 @@ public:
         std::chrono::milliseconds answerTime{300};
         std::chrono::milliseconds inquiryTime{100};
     };
-    // Steps done of the steps there are: one for each output, then one for each channel.
+    // Steps done of the steps there are: one for each output asked, then one for each channel.
     using Progress = std::function<void(int done, int total)>;
 
     explicit PodFinder(MidiService& midi) : PodFinder(midi, Timing{}) {}
@@ -50,7 +53,7 @@ private:
 };
 
 // What the search found, for the user: "Found a POD (software 1.00) on channel 3: in ..., out
-// ..." or the reason none was found. Busy outputs are named either way.
+// ..." or how many outputs were asked without an answer. Busy outputs are named either way.
 std::string describeSearch(const PodSearch& search, const std::string& inputName,
                            const std::string& outputName);
 

@@ -1,5 +1,6 @@
 // Find POD on a private JACK server: amplix-podsim on channel 5 among a port that never answers
 // and the built-in simulator; the button pressed as a user would, the settings saved after OK.
+// With amplix-podsim gone, the built-in simulator is not taken for the device.
 #include "E2eHarness.h"
 
 #include "app/DStatusLine.h"
@@ -7,6 +8,8 @@
 #include "midi/MidiConfig.h"
 #include "support/QtTestSupport.h"
 
+#include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -63,6 +66,46 @@ private slots:
                                                       std::size_t(raw.size()));
             QVERIFY2(message == "f000010c010001f7" || inquiryChannel(bytes), message.c_str());
         }
+    }
+
+    // Only the decoy is left to ask: the search says so and leaves the choice as it was.
+    void withPodsimGoneNothingIsFound() {
+        podsim_.stop();
+        testsupport::MessageBoxWatcher boxes;
+        const std::size_t beforeStart = decoy_.mark();
+        e2e::EditorOnMidi editor(decoy_.outputPort(), decoy_.inputPort(), 2);
+        DFrame& f = *editor.frame;
+        // The start-up read has gone to the decoy and given up before the search begins.
+        QVERIFY(editor.started());
+        QVERIFY(e2e::waitUntil([&] { return !decoy_.messages("recv", beforeStart).empty(); }));
+        const std::size_t decoyHeard = decoy_.mark();
+        QString said;
+        QStringList before, after;
+        testsupport::DialogWatcher dialogs([&](QWidget* d) {
+            const auto choice = [d] {
+                QStringList texts;
+                for (const char* list : {"MidiInPort", "MidiOutPort", "MidiChannel"})
+                    texts << d->findChild<QComboBox*>(QString::fromLatin1(list))->currentText();
+                return texts;
+            };
+            before = choice();
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("ButtonFindPod")), Qt::LeftButton);
+            said = d->findChild<QLabel*>(QStringLiteral("StaticFindResult"))->text();
+            after = choice();
+            static_cast<QDialog*>(d)->reject();
+        });
+        f.CmSetupMidi();
+        QCOMPARE(dialogs.count(), 1);
+        QCOMPARE(said,
+                 QStringLiteral("No POD answered on the one output asked. Check that both MIDI cables are "
+                                "connected and the POD is switched on. The built-in Amplix POD Simulator "
+                                "is there to work without a device."));
+        QCOMPARE(before, (QStringList{QString::fromStdString(decoy_.outputPort()),
+                                      QString::fromStdString(decoy_.inputPort()), QStringLiteral("3")}));
+        QCOMPARE(after, before);
+        // The decoy was asked for the edit buffer; the inquiry never followed.
+        QVERIFY(e2e::waitUntil([&] { return !decoy_.messages("recv", decoyHeard).empty(); }));
+        QCOMPARE(decoy_.messages("recv", decoyHeard), (std::vector<std::string>{"f000010c010001f7"}));
     }
 
 private:
