@@ -264,6 +264,16 @@ std::size_t location(const std::string& label) {
     return *found;
 }
 
+// A name as the record holds it: Latin-1, at most 16 characters. A longer one is refused
+// rather than cut, so that no bank is written under a name the user did not give.
+std::string patchName(const std::string& utf8) {
+    std::string name = latin1FromUtf8(utf8);
+    if (name.size() > kNameLength)
+        throw UsageError{"a name has at most " + std::to_string(kNameLength) + " characters, not '" + utf8 +
+                         "'"};
+    return name;
+}
+
 // Takes the steps one after the other through the library, as its window does, and writes the
 // bank that results.
 int rearrangeBank(const PatchSource& source, const std::string& path, const Options& options) {
@@ -287,7 +297,7 @@ int rearrangeBank(const PatchSource& source, const std::string& path, const Opti
         else if (step == "copy")
             library.copy(location(argument(1)), location(argument(2)));
         else if (step == "rename")
-            library.rename(location(argument(1)), latin1FromUtf8(argument(2)));
+            library.rename(location(argument(1)), patchName(argument(2)));
         else
             throw UsageError{"unknown step " + step + " (swap, copy or rename)"};
         at += 3;

@@ -264,12 +264,21 @@ TEST_F(AmplixPatchTest, BankRearrangesABankFileStepByStep) {
              {{"bank", "in.syx", "bad.syx", "swap", "1A", "0A"}, "a location is 1A to 9D, not '0A'"},
              {{"bank", "in.syx", "bad.syx", "copy", "1A"}, "copy wants two more words"},
              {{"bank", "in.syx", "bad.syx", "move", "1A", "2A"}, "unknown step move (swap, copy or rename)"},
+             // Refused rather than cut, even after steps that went well.
+             {{"bank", "in.syx", "bad.syx", "swap", "1A", "1B", "rename", "1B", "Seventeen letters"},
+              "amplix-patch: a name has at most 16 characters, not 'Seventeen letters'\nTry 'amplix-patch "
+              "--help'.\n"},
          }) {
         const Outcome refused = run(args);
         EXPECT_EQ(refused.status, 2);
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
         EXPECT_FALSE(fs::exists("bad.syx"));
     }
+    // Sixteen characters are counted as the record holds them, not as UTF-8 bytes (20 here).
+    const Outcome sixteen = run({"bank", "in.syx", "16.syx", "rename", "1C", "Crème brûlée à l"});
+    EXPECT_EQ(std::tuple(sixteen.status, sixteen.out, sixteen.err),
+              std::tuple(0, "1C\tCrème brûlée à l\n", ""));
+
     write("one.pod", singlePatch(records[0], 0));
     const Outcome single = run({"bank", "one.pod", "bad.syx", "swap", "1A", "1B"});
     EXPECT_EQ(single.status, 2);
