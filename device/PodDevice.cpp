@@ -12,7 +12,6 @@ namespace amplix {
 namespace {
 
 constexpr std::uint8_t kChannelMask = 0x0F;
-constexpr std::uint8_t kNibbleMax = 0x0F;
 constexpr std::size_t kControlChangeSize = 3;
 constexpr std::size_t kProgramChangeSize = 2;
 constexpr std::size_t kSmallestSysex = 2;                               // F0 F7
@@ -38,14 +37,6 @@ bool startsWith(std::span<const std::uint8_t> message, const std::array<std::uin
 template <std::size_t N>
 bool equals(std::span<const std::uint8_t> message, const std::array<std::uint8_t, N>& expected) {
     return message.size() == N && startsWith(message, expected);
-}
-
-// A nibble pair whose high part exceeds 0F would not decode into one record byte.
-bool nibblesValid(std::span<const std::uint8_t> message, std::size_t offset, std::size_t count) {
-    if (offset + count > message.size())
-        return false;
-    auto nibbles = message.subspan(offset, count);
-    return std::all_of(nibbles.begin(), nibbles.end(), [](std::uint8_t b) { return b <= kNibbleMax; });
 }
 
 } // namespace
@@ -105,12 +96,11 @@ std::vector<PodDevice::Message> PodDevice::receiveSysex(std::span<const std::uin
 
     switch (message.size()) {
     case kSingleDumpSize:
-        if (startsWith(message, sysExHeader) && nibblesValid(message, kDumpDataOffset, kRecordNibbles))
+        if (startsWith(message, sysExHeader) && !firstInvalidDumpByte(message))
             editBuffer_ = readRecord(message, kDumpDataOffset);
         break;
     case kBankDumpSize:
-        if (startsWith(message, sysExHeaderAll) &&
-            nibblesValid(message, kDumpDataOffset, kRecordNibbles * kPatchLocations)) {
+        if (startsWith(message, sysExHeaderAll) && !firstInvalidDumpByte(message)) {
             for (std::size_t n = 0; n < kPatchLocations; ++n)
                 patches_[n] = readRecord(message, bankPatchOffset(n));
             // A new bank starts at its first patch, so the edit buffer matches what the
@@ -119,7 +109,7 @@ std::vector<PodDevice::Message> PodDevice::receiveSysex(std::span<const std::uin
         }
         break;
     case kStoreMessageSize: {
-        if (!startsWith(message, kStoreHeader) || !nibblesValid(message, kStoreDataOffset, kRecordNibbles))
+        if (!startsWith(message, kStoreHeader) || firstInvalidDumpByte(message, kStoreDataOffset))
             break;
         std::size_t location = message[kStoreLocationOffset];
         if (location >= kPatchLocations)

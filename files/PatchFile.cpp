@@ -5,23 +5,27 @@
 
 namespace amplix {
 
-PatchFileStatus readPatchFile(std::span<const std::uint8_t> file, std::span<std::uint8_t> buffer) {
+PatchFileRead readPatchFile(std::span<const std::uint8_t> file, std::span<std::uint8_t> buffer) {
     const std::size_t first = std::min({file.size(), kSingleDumpSize, buffer.size()});
     std::copy_n(file.begin(), first, buffer.begin());
     if (first < kSingleDumpSize)
-        return PatchFileStatus::TooShort;
+        return {PatchFileStatus::TooShort, std::nullopt};
     switch (classifyDump(file)) {
     case DumpKind::SinglePatch:
-        return PatchFileStatus::SinglePatch;
+        if (auto invalid = firstInvalidDumpByte(file.first(kSingleDumpSize)))
+            return {PatchFileStatus::BadFormat, invalid};
+        return {PatchFileStatus::SinglePatch, std::nullopt};
     case DumpKind::Bank:
         if (file.size() < kBankDumpSize || buffer.size() < kBankDumpSize)
-            return PatchFileStatus::TooShort;
+            return {PatchFileStatus::TooShort, std::nullopt};
+        if (auto invalid = firstInvalidDumpByte(file.first(kBankDumpSize)))
+            return {PatchFileStatus::BadFormat, invalid};
         std::copy_n(file.begin(), kBankDumpSize, buffer.begin());
-        return PatchFileStatus::Bank;
+        return {PatchFileStatus::Bank, std::nullopt};
     case DumpKind::Other:
         break;
     }
-    return PatchFileStatus::BadFormat;
+    return {PatchFileStatus::BadFormat, std::nullopt};
 }
 
 std::vector<std::string> bankListing(std::span<const std::uint8_t> bank) {

@@ -19,12 +19,16 @@ constexpr std::array<std::string_view, 6> kPaths = {
 
 void takeEveryEntry(const PatchSource& source) {
     if (!source.ok()) {
+        FUZZ_CHECK(!source.invalidByte || source.failure->text == kInvalidFileFormat.text);
         FUZZ_CHECK(source.entries.empty() || source.kind == SourceKind::Line6Edit);
         const ImportResult refused = sourceDump(source, 0);
         FUZZ_CHECK(!refused.ok() && refused.failure.text == source.failure->text);
         return;
     }
     FUZZ_CHECK(source.entries.size() <= kMaxImportEntries || source.kind == SourceKind::Bank);
+    FUZZ_CHECK(!source.invalidByte);
+    if (source.kind == SourceKind::Bank) // sent whole by "Load ALL"
+        FUZZ_CHECK(fuzz::isSendableBankDump(source.bytes));
     const int choice = guitarPortChoice(source, std::nullopt);
     FUZZ_CHECK(choice == kNoEffectChoice || choice == kLoadModulation);
     for (std::size_t n = 0; n < source.entries.size(); ++n) {
@@ -32,8 +36,8 @@ void takeEveryEntry(const PatchSource& source) {
             const ImportResult result = sourceDump(source, n, guitarPortChoice(source, answer));
             switch (source.kind) {
             case SourceKind::SinglePatch:
-            case SourceKind::Bank: // the editor's own files send their bytes as they are
-                FUZZ_CHECK(result.ok() && classifyDump(*result.dump) == DumpKind::SinglePatch);
+            case SourceKind::Bank: // the editor's own files send their bytes as they are, all sendable
+                FUZZ_CHECK(result.ok() && fuzz::isSendableSingleDump(*result.dump));
                 break;
             case SourceKind::GuitarPort: // refused when opened, or converted whatever is chosen
                 FUZZ_CHECK(result.ok());

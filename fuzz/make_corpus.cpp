@@ -1,6 +1,7 @@
 // Writes the fuzz targets' seed inputs: files built with the tests' own builders, and MIDI streams.
 #include "device/FactoryPatches.h"
 #include "device/PodDevice.h"
+#include "files/PatchFile.h"
 #include "midi/MidiConfig.h"
 #include "midi/MidiTypes.h"
 #include "patch/SysexFormat.h"
@@ -83,12 +84,31 @@ Bytes namedDump(std::string_view name) {
     return dump;
 }
 
+// A seed the reader must take as that kind of file: were it refused, the fuzzer would start
+// from refusals only and seldom reach the listing and the unpacking.
+void addAccepted(Corpus& c, const std::string& name, const Bytes& file, PatchFileStatus kind) {
+    std::vector<std::uint8_t> buffer(kSysexBufferSize);
+    if (readPatchFile(file, buffer).status != kind)
+        throw std::runtime_error("seed " + name + " is not read as the file it was made as");
+    c.add(name, file);
+}
+
 void patchFiles(Corpus& c) {
     const Bytes bank = bytesOf(buildBankDump(factoryPatches(), 0x01));
     const Bytes single = namedDump("Seed Patch");
-    c.add("single", single);
-    c.add("single-with-tail", single + Bytes(40, 0x55));
-    c.add("bank", bank);
+    addAccepted(c, "single", single, PatchFileStatus::SinglePatch);
+    addAccepted(c, "single-with-tail", single + Bytes(40, 0x55), PatchFileStatus::SinglePatch);
+    addAccepted(c, "single-byte7-7F", bytesOf(buildSingleDump(factoryPatches()[7], 0x7F)),
+                PatchFileStatus::SinglePatch);
+    addAccepted(c, "bank", bank, PatchFileStatus::Bank);
+    // Refused for one byte each: a status byte and a nibble too large, and no closing F7.
+    Bytes broken = bank;
+    broken[301] = 0x55;
+    broken[302] = 0x99;
+    c.add("bank-status-byte", broken);
+    Bytes unended = single;
+    unended.back() = 0x00;
+    c.add("single-unended", unended);
     c.add("bank-cut", Bytes(bank.begin(), bank.begin() + 2000));
     c.add("single-cut", Bytes(single.begin(), single.begin() + 100));
     Bytes other = single;

@@ -52,11 +52,16 @@ std::string PatchSource::label(std::size_t n) const {
 
 PatchSource openPatchFile(std::span<const std::uint8_t> bytes) {
     std::vector<std::uint8_t> buffer(kBankDumpSize, 0);
-    switch (readPatchFile(bytes.first(std::min(bytes.size(), kPatchFileReadLimit)), buffer)) {
+    const PatchFileRead read =
+        readPatchFile(bytes.first(std::min(bytes.size(), kPatchFileReadLimit)), buffer);
+    switch (read.status) {
     case PatchFileStatus::TooShort:
         return failed(SourceKind::SinglePatch, kPatchFileReadError);
-    case PatchFileStatus::BadFormat:
-        return failed(SourceKind::SinglePatch, kInvalidFileFormat);
+    case PatchFileStatus::BadFormat: {
+        PatchSource source = failed(SourceKind::SinglePatch, kInvalidFileFormat);
+        source.invalidByte = read.invalidByte;
+        return source;
+    }
     case PatchFileStatus::SinglePatch: {
         PatchSource source;
         source.kind = SourceKind::SinglePatch;

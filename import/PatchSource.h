@@ -20,7 +20,7 @@ inline constexpr std::size_t kMaxImportFileSize = 64 * 1024 * 1024;
 inline constexpr std::size_t kPatchFileReadLimit = kBankDumpSize;
 
 // File > Open's messages: a file too short for the dump its header announces, and a file with
-// neither dump header.
+// neither dump header or with a byte in its dump that no device sends.
 inline const ImportFailure kPatchFileReadError{"Error reading from file!", "Error!!"};
 inline const ImportFailure kInvalidFileFormat{"Error!  Invalid File format.", "Error!!"};
 
@@ -35,6 +35,8 @@ struct PatchSource {
     std::string latin1Path;           // a GuitarPort patch is named after its file
     std::vector<ImportEntry> entries; // names as the chooser shows them (8-bit characters)
     GuitarPortListing guitarPort;     // the GuitarPort dialog's texts and whether it asks COMP or MOD
+    // The editor's own file refused for a byte no device sends: which byte, for amplix-patch.
+    std::optional<InvalidDumpByte> invalidByte;
 
     bool ok() const { return !failure.has_value(); }
     // The location label ("1A" .. "9D") of a bank entry; empty for every other kind.

@@ -16,6 +16,22 @@ DumpKind classifyDump(std::span<const std::uint8_t> message) {
     return DumpKind::Other;
 }
 
+std::optional<InvalidDumpByte> firstInvalidDumpByte(std::span<const std::uint8_t> message,
+                                                    std::size_t dataOffset) {
+    if (message.size() <= dataOffset) // too short to have an end after its nibbles
+        return InvalidDumpByte{message.size(), DumpByteFault::NoEnd};
+    const std::size_t last = message.size() - 1;
+    for (std::size_t i = 1; i < last; ++i) {
+        if (message[i] & kStatusBit)
+            return InvalidDumpByte{i, DumpByteFault::StatusByte};
+        if (i >= dataOffset && message[i] > kNibbleMax)
+            return InvalidDumpByte{i, DumpByteFault::BigNibble};
+    }
+    if (message[last] != kSysexEnd)
+        return InvalidDumpByte{last, DumpByteFault::NoEnd};
+    return std::nullopt;
+}
+
 std::uint8_t readRecordByte(std::span<const std::uint8_t> message, std::size_t dataOffset, std::size_t k) {
     std::size_t at = dataOffset + 2 * k;
     if (at + 1 >= message.size())

@@ -28,6 +28,7 @@ inline constexpr std::size_t kDumpByte7 = 7;      // carried, never interpreted
 inline constexpr std::size_t kDumpDataOffset = 8; // record byte k at 8 + 2k and 9 + 2k
 inline constexpr std::size_t kStoreLocationOffset = 7;
 inline constexpr std::size_t kStoreDataOffset = 9;
+inline constexpr std::uint8_t kNibbleMax = 0x0F;
 
 using Request = std::array<std::uint8_t, kRequestSize>;
 using Header = std::array<std::uint8_t, kHeaderSize>;
@@ -44,6 +45,25 @@ enum class DumpKind { SinglePatch, Bank, Other };
 
 // A dump is told by its first seven bytes only.
 DumpKind classifyDump(std::span<const std::uint8_t> message);
+
+// Why a byte of a message could not have come from the device.
+enum class DumpByteFault {
+    StatusByte, // 80 or more before the end: the device breaks its SysEx off at such a byte
+    BigNibble,  // above 0F where a record nibble stands
+    NoEnd,      // the last byte is not the closing F7
+};
+struct InvalidDumpByte {
+    std::size_t offset;
+    DumpByteFault fault;
+    bool operator==(const InvalidDumpByte&) const = default;
+};
+
+// The first byte of a whole dump or store message (from its F0 to its F7) that the device
+// could not have sent: every byte after the F0 a data byte, each from dataOffset to the one
+// before the last a nibble, F7 last. Nothing when there is none. The file readers and the
+// device model ask this before they take a byte of a dump.
+std::optional<InvalidDumpByte> firstInvalidDumpByte(std::span<const std::uint8_t> message,
+                                                    std::size_t dataOffset = kDumpDataOffset);
 
 // Record byte k of a dump whose nibble data starts at dataOffset.
 std::uint8_t readRecordByte(std::span<const std::uint8_t> message, std::size_t dataOffset, std::size_t k);

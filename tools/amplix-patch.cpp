@@ -63,7 +63,8 @@ Options:
   --version          show the version
 
 A file that cannot be read gives the editor's message on standard error and exit
-status 2; so does an index past the listing.
+status 2; so does an index past the listing. For the editor's own file with a byte
+no device sends, a second line gives its offset.
 )";
 
 enum class Command { List, Show, Convert, Diff, Bank };
@@ -193,13 +194,38 @@ struct Failure {
     std::string text;
 };
 
+std::string hexByte(std::uint8_t value) {
+    constexpr const char* kDigits = "0123456789ABCDEF";
+    return std::string("0x") + kDigits[value >> 4] + kDigits[value & 0x0F];
+}
+
+// Where the editor's message alone would leave the user searching the file by hand.
+std::string invalidByteText(const std::string& path, const InvalidDumpByte& invalid, std::uint8_t value) {
+    std::string text =
+        path + ": the byte at offset " + std::to_string(invalid.offset) + " is " + hexByte(value);
+    switch (invalid.fault) {
+    case DumpByteFault::StatusByte:
+        return text + ", a status byte inside the SysEx.";
+    case DumpByteFault::BigNibble:
+        return text + ", more than a nibble (" + hexByte(kNibbleMax) + ") holds.";
+    case DumpByteFault::NoEnd:
+        return text + ", not the closing " + hexByte(kSysexEnd) + ".";
+    }
+    return text + ".";
+}
+
 PatchSource openSource(const std::string& path) {
     const auto bytes = readFile(path);
     if (!bytes)
         throw Failure{kCouldNotOpen.text};
     PatchSource source = openAnyPatchFile(*bytes, latin1FromUtf8(path));
-    if (!source.ok())
+    if (!source.ok()) {
+        const auto& invalid = source.invalidByte;
+        if (invalid && invalid->offset < bytes->size())
+            throw Failure{source.failure->text + "\n" +
+                          invalidByteText(path, *invalid, (*bytes)[invalid->offset])};
         throw Failure{source.failure->text};
+    }
     return source;
 }
 
@@ -238,6 +264,16 @@ std::size_t location(const std::string& label) {
     return *found;
 }
 
+// A name as the record holds it: Latin-1, at most 16 characters. A longer one is refused
+// rather than cut, so that no bank is written under a name the user did not give.
+std::string patchName(const std::string& utf8) {
+    std::string name = latin1FromUtf8(utf8);
+    if (name.size() > kNameLength)
+        throw UsageError{"a name has at most " + std::to_string(kNameLength) + " characters, not '" + utf8 +
+                         "'"};
+    return name;
+}
+
 // Takes the steps one after the other through the library, as its window does, and writes the
 // bank that results.
 int rearrangeBank(const PatchSource& source, const std::string& path, const Options& options) {
@@ -261,7 +297,7 @@ int rearrangeBank(const PatchSource& source, const std::string& path, const Opti
         else if (step == "copy")
             library.copy(location(argument(1)), location(argument(2)));
         else if (step == "rename")
-            library.rename(location(argument(1)), latin1FromUtf8(argument(2)));
+            library.rename(location(argument(1)), patchName(argument(2)));
         else
             throw UsageError{"unknown step " + step + " (swap, copy or rename)"};
         at += 3;

@@ -2,6 +2,7 @@
 // loaded; a failed save. (Files refused, by content: import_equivalence_qtest.)
 #include "app/CommandIds.h"
 #include "app/DFrame.h"
+#include "app/DStatusLine.h"
 #include "files/SafeSave.h"
 #include "midi/SimulatorMidiService.h"
 #include "support/FrameHarness.h"
@@ -9,6 +10,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -101,6 +103,47 @@ private slots:
         QCOMPARE(f.Waiting_for_sysex, 0);
         QVERIFY(std::equal(saved.begin(), saved.end(), f.sysEx.begin()));
         midi.withDevice([&](PodDevice& pod) { QCOMPARE(pod.editBufferDump(), saved); });
+    }
+
+    // A bank or patch holding a byte no device sends is refused as File > Open refuses any
+    // malformed file: the chooser never opens, so "Load ALL" cannot send it, and nothing goes to
+    // the device. The same bank intact opens.
+    void aFileWithAByteNoDeviceSendsIsRefusedAndNothingIsSent() {
+        FrameHarness h;
+        DFrame& f = h.startConnected();
+        h.answerWithSingleDump();
+        FrameHarness::settle();
+        h.midi.clearLog();
+        const QString outcome = f.StatusLine->StaticOutcome->text();
+        Bytes corruptBank = bank(0x7F), corruptSingle = singlePatch(record("Lead", 3), 0x7F);
+        corruptBank[301] = 0x55;
+        corruptBank[302] = 0x99; // would end the dump and start a Note On
+        corruptSingle[77] = 0x10;
+        const QString bankPath = writeFileBytes(h.dir.filePath("corrupt.syx"), corruptBank);
+        const QString singlePath = writeFileBytes(h.dir.filePath("corrupt.pod"), corruptSingle);
+        const QString intactPath = writeFileBytes(h.dir.filePath("intact.syx"), bank(0x7F));
+
+        MessageBoxWatcher boxes;
+        QStringList choosers;
+        Answers answers;
+        answers.paths = {bankPath, singlePath, intactPath};
+        answers.other = [&](QWidget* d) {
+            choosers << d->objectName();
+            // "Load ALL" in the chooser; Cancel in the warning that then asks before sending.
+            pressButton(d, choosers.size() == 1 ? "ButtonLoadAll" : "Cancel");
+        };
+        for (int i = 0; i < 3; ++i) {
+            f.menuAction(CM_FILEOPEN)->trigger();
+            FrameHarness::settle();
+        }
+        QCOMPARE(boxes.seen().size(), 2);
+        for (const auto& box : boxes.seen()) {
+            QCOMPARE(box.text, QStringLiteral("Error!  Invalid File format."));
+            QCOMPARE(box.caption, QStringLiteral("Error!!"));
+        }
+        QCOMPARE(choosers, (QStringList{"DOpenAllDialog", "DOWWarningDialog"}));
+        QVERIFY(h.midi.sent.empty());
+        QCOMPARE(f.StatusLine->StaticOutcome->text(), outcome);
     }
 
     void aFailedSaveLeavesTheOldFileAsItWas() {

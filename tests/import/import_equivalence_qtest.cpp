@@ -89,9 +89,11 @@ std::pair<Bytes, QString> throughTheCommandLine(const QString& path, const QStri
     QFile written(out);
     const QByteArray dump =
         process.exitCode() == 0 && written.open(QIODevice::ReadOnly) ? written.readAll() : "";
+    // The editor's message is the first line; a second may say where in the file it went wrong.
     return {Bytes(dump.begin(), dump.end()),
-            process.exitCode() == kErrorStatus ? QString::fromUtf8(process.readAllStandardError()).chopped(1)
-                                               : ""};
+            process.exitCode() == kErrorStatus
+                ? QString::fromUtf8(process.readAllStandardError()).section(QLatin1Char('\n'), 0, 0)
+                : ""};
 }
 
 // A file, how it is opened and answered (File > Open, else Import; the chooser's row; the
@@ -177,6 +179,12 @@ private slots:
         row("bank, more after it", "j.syx", cat({banked, Bytes(300, 0x55)}), true, 2, "", bankChooser, "",
             singlePatch(bankRecords()[2], 0x4B));
         row("a device that never ends, opened", "zero.pod", {}, true, 0, "", none, invalid);
+        // A status byte inside a dump would break it off on its way to the device.
+        row("bank, a status byte inside", "k.syx", changed(changed(banked, 301, 0x55), 302, 0x99), true, 0,
+            "", none, invalid);
+        row("single, a nibble above 0F", "l.pod", changed(single, 100, 0x1F), true, 0, "", none, invalid);
+        row("two banks joined: the first", "m.syx", cat({banked, bank(0x11, {})}), true, 3, "", bankChooser,
+            "", singlePatch(bankRecords()[3], 0x4B));
 
         row("SoundDiver, past a skip", "a.LIB", library, false, 1, "", sd, "", sdEntry(library, false, 1));
         row("SoundDiver reversed, .GPT", "b.GPT", reversed, false, 0, "", sd, "", sdEntry(reversed, true, 0));

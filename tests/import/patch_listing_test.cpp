@@ -156,12 +156,19 @@ TEST(PatchListing, GuitarPortListsTheEffectAnswered) {
 // gives the same message.
 TEST(PatchListing, AFailedSourceListsNothing) {
     const Bytes one = singlePatch(record("Cut", 4), 0);
+    Bytes statusInBank = bank(0x01), bigNibble = one;
+    statusInBank[301] = 0x55; // the device would drop the dump at the 99 and play notes
+    statusInBank[302] = 0x99;
+    bigNibble[120] = 0x4F;
     Bytes cutGuitarPort = guitarPort(false, true), laterGuitarPort = cutGuitarPort;
     cutGuitarPort.resize(100);
     laterGuitarPort[23] = 0x64; // version 100, not 99
     const std::tuple<const char*, Bytes, std::string> cases[] = {
         {"cut.pod", Bytes(one.begin(), one.begin() + 100), "Error reading from file!"},
         {"noise.pod", Bytes(200, 0x55), "Error!  Invalid File format."},
+        {"status.syx", statusInBank, "Error!  Invalid File format."},
+        {"status.lib", statusInBank, "Error!  Invalid File format."}, // a dump header wins over the name
+        {"nibble.pod", bigNibble, "Error!  Invalid File format."},
         {"noise.LIB", Bytes(200, 0x55), "Not a valid patch file."},
         {"tiny.LIB", Bytes(10, 0x55), "Error reading from file!"},
         {"vetta.l6t", Line6Patch{"Vetta", 5}.bytes(), kIncompatiblePatch.text},
@@ -176,6 +183,9 @@ TEST(PatchListing, AFailedSourceListsNothing) {
         EXPECT_TRUE(listPatches(source, kLoadCompressor).empty()) << path;
         EXPECT_EQ(sourceDump(source, 0).failure.text, text) << path;
     }
+
+    // File > Import takes none of the editor's own files, broken or not.
+    EXPECT_EQ(openImportFile(statusInBank, "status.syx").failure->text, kNotAPatchFile.text);
 
     // A bank whose entries were listed before the failure was known.
     PatchSource failedLate = openAnyPatchFile(bank(0), "bank.syx");

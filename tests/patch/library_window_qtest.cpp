@@ -625,6 +625,28 @@ private slots:
         QCOMPARE(boxes.seen().size(), 2);
         QCOMPARE(boxes.seen()[1].text, QStringLiteral("Not a valid patch file."));
 
+        // A bank with a status byte inside is no bank for either pane; the panes keep what they held.
+        Bytes corrupt = patchfiles::bank(0x01);
+        corrupt[301] = 0x55;
+        corrupt[302] = 0x99;
+        const QString corruptPath = writeFileBytes(rig.scratch.dir.filePath("corrupt.syx"), corrupt);
+        const QString fileShown = rig.w->StaticFile->text();
+        {
+            FileDialogAnswers answers;
+            answers.paths = {corruptPath, corruptPath};
+            rig.w->ButtonOpenBank->click();
+            rig.w->ButtonOpenFile->click();
+        }
+        QCOMPARE(boxes.seen().size(), 4);
+        for (int i : {2, 3}) {
+            QCOMPARE(boxes.seen()[i].text, QStringLiteral("Error!  Invalid File format."));
+            QCOMPARE(boxes.seen()[i].caption, QStringLiteral("Error!!"));
+        }
+        QVERIFY(rig.w->StaticOrigin->text().startsWith(QStringLiteral("From Live set.syx, opened at ")));
+        for (std::size_t n = 0; n < kPatchLocations; ++n)
+            QCOMPARE(rig.w->library().record(n), records[n]);
+        QCOMPARE(rig.w->StaticFile->text(), fileShown);
+
         const QString gpt =
             writeFileBytes(rig.scratch.dir.filePath("Blues.gpt"), patchfiles::guitarPort(true, true));
         DialogWatcher questions([](QWidget* d) {

@@ -199,6 +199,47 @@ TEST_F(AmplixPatchTest, ErrorsGoToStandardErrorWithStatusTwo) {
     }
 }
 
+// The editor's own file with a byte no device sends: the editor's message, then where that byte
+// is, for every command; nothing on standard output, nothing written. What follows a dump is not
+// read, so two banks joined are the first of them, as File > Open takes them.
+TEST_F(AmplixPatchTest, AByteNoDeviceSendsIsNamedByItsOffset) {
+    Bytes corrupt = bank(0x01), unended = singlePatch(record("Lead", 2), 0x7F), status = unended;
+    corrupt[301] = 0x55;
+    corrupt[302] = 0x99;
+    unended[150] = 0x00;
+    status[7] = 0xC0;
+    write("corrupt.syx", corrupt);
+    write("unended.pod", unended);
+    write("status.pod", status);
+    write("good.pod", singlePatch(record("Good", 1), 0));
+    const std::string invalid = "Error!  Invalid File format.\n";
+    const std::string atNibble =
+        invalid + "corrupt.syx: the byte at offset 301 is 0x55, more than a nibble (0x0F) holds.\n";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"list", "corrupt.syx"}, atNibble},
+        {{"show", "corrupt.syx", "-i", "5"}, atNibble},
+        {{"convert", "corrupt.syx", "out"}, atNibble},
+        {{"diff", "good.pod", "corrupt.syx"}, atNibble},
+        {{"bank", "corrupt.syx", "out", "swap", "1A", "1B"}, atNibble},
+        {{"list", "unended.pod"},
+         invalid + "unended.pod: the byte at offset 150 is 0x00, not the closing 0xF7.\n"},
+        {{"diff", "status.pod", "good.pod"},
+         invalid + "status.pod: the byte at offset 7 is 0xC0, a status byte inside the SysEx.\n"},
+    };
+    for (const auto& [args, message] : cases) {
+        const Outcome r = run(args);
+        EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(2, "", message))
+            << ::testing::PrintToString(args);
+        EXPECT_FALSE(fs::exists("out"));
+    }
+
+    std::array<PatchRecord, kPatchLocations> second{};
+    second.fill(record("Second", 9));
+    write("joined.syx", cat({bank(0x01), bank(0x02, second)}));
+    const Outcome joined = run({"list", "joined.syx"}), first = run({"list", write("first.syx", bank(0x01))});
+    EXPECT_EQ(std::tuple(joined.status, joined.out, joined.err), std::tuple(0, first.out, ""));
+}
+
 } // namespace
 
 // A bank rearranged step by step into a new file, each location as the steps leave it and byte 7
@@ -223,12 +264,21 @@ TEST_F(AmplixPatchTest, BankRearrangesABankFileStepByStep) {
              {{"bank", "in.syx", "bad.syx", "swap", "1A", "0A"}, "a location is 1A to 9D, not '0A'"},
              {{"bank", "in.syx", "bad.syx", "copy", "1A"}, "copy wants two more words"},
              {{"bank", "in.syx", "bad.syx", "move", "1A", "2A"}, "unknown step move (swap, copy or rename)"},
+             // Refused rather than cut, even after steps that went well.
+             {{"bank", "in.syx", "bad.syx", "swap", "1A", "1B", "rename", "1B", "Seventeen letters"},
+              "amplix-patch: a name has at most 16 characters, not 'Seventeen letters'\nTry 'amplix-patch "
+              "--help'.\n"},
          }) {
         const Outcome refused = run(args);
         EXPECT_EQ(refused.status, 2);
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
         EXPECT_FALSE(fs::exists("bad.syx"));
     }
+    // Sixteen characters are counted as the record holds them, not as UTF-8 bytes (20 here).
+    const Outcome sixteen = run({"bank", "in.syx", "16.syx", "rename", "1C", "Crème brûlée à l"});
+    EXPECT_EQ(std::tuple(sixteen.status, sixteen.out, sixteen.err),
+              std::tuple(0, "1C\tCrème brûlée à l\n", ""));
+
     write("one.pod", singlePatch(records[0], 0));
     const Outcome single = run({"bank", "one.pod", "bad.syx", "swap", "1A", "1B"});
     EXPECT_EQ(single.status, 2);
