@@ -226,6 +226,13 @@ PatchSource openSource(const std::string& path) {
                           invalidByteText(path, *invalid, (*bytes)[invalid->offset])};
         throw Failure{source.failure->text};
     }
+    // The editor's own file is one dump. Another message right after it (two banks joined) would
+    // be passed over without a word; the editor reads no further than one dump, the tool says so.
+    const bool native = source.kind == SourceKind::SinglePatch || source.kind == SourceKind::Bank;
+    const std::size_t end = source.kind == SourceKind::Bank ? kBankDumpSize : kSingleDumpSize;
+    if (native && bytes->size() > end && (*bytes)[end] == kSysexStart)
+        throw Failure{kInvalidFileFormat.text + "\n" + path + ": a second message begins at offset " +
+                      std::to_string(end) + "; a patch or bank file holds one dump."};
     return source;
 }
 

@@ -183,8 +183,6 @@ private slots:
         row("bank, a status byte inside", "k.syx", changed(changed(banked, 301, 0x55), 302, 0x99), true, 0,
             "", none, invalid);
         row("single, a nibble above 0F", "l.pod", changed(single, 100, 0x1F), true, 0, "", none, invalid);
-        row("two banks joined: the first", "m.syx", cat({banked, bank(0x11, {})}), true, 3, "", bankChooser,
-            "", singlePatch(bankRecords()[3], 0x4B));
 
         row("SoundDiver, past a skip", "a.LIB", library, false, 1, "", sd, "", sdEntry(library, false, 1));
         row("SoundDiver reversed, .GPT", "b.GPT", reversed, false, 0, "", sd, "", sdEntry(reversed, true, 0));

@@ -200,8 +200,8 @@ TEST_F(AmplixPatchTest, ErrorsGoToStandardErrorWithStatusTwo) {
 }
 
 // The editor's own file with a byte no device sends: the editor's message, then where that byte
-// is, for every command; nothing on standard output, nothing written. What follows a dump is not
-// read, so two banks joined are the first of them, as File > Open takes them.
+// is, for every command; nothing on standard output, nothing written. A second dump right after
+// the first (two banks joined) is refused too; stray bytes after a dump are not read.
 TEST_F(AmplixPatchTest, AByteNoDeviceSendsIsNamedByItsOffset) {
     Bytes corrupt = bank(0x01), unended = singlePatch(record("Lead", 2), 0x7F), status = unended;
     corrupt[301] = 0x55;
@@ -236,8 +236,18 @@ TEST_F(AmplixPatchTest, AByteNoDeviceSendsIsNamedByItsOffset) {
     std::array<PatchRecord, kPatchLocations> second{};
     second.fill(record("Second", 9));
     write("joined.syx", cat({bank(0x01), bank(0x02, second)}));
-    const Outcome joined = run({"list", "joined.syx"}), first = run({"list", write("first.syx", bank(0x01))});
-    EXPECT_EQ(std::tuple(joined.status, joined.out, joined.err), std::tuple(0, first.out, ""));
+    write("two.pod", cat({singlePatch(record("A", 1), 0), singlePatch(record("B", 2), 0)}));
+    for (const auto& [file, offset] : {std::pair{"joined.syx", 5121}, {"two.pod", 151}}) {
+        const Outcome r = run({"list", file});
+        EXPECT_EQ(std::tuple(r.status, r.out, r.err),
+                  std::tuple(2, "",
+                             invalid + file + ": a second message begins at offset " +
+                                 std::to_string(offset) + "; a patch or bank file holds one dump.\n"))
+            << file;
+    }
+    write("stray.syx", cat({bank(0x01), Bytes{0x55, 0x00}}));
+    const Outcome stray = run({"list", "stray.syx"}), first = run({"list", write("first.syx", bank(0x01))});
+    EXPECT_EQ(std::tuple(stray.status, stray.out, stray.err), std::tuple(0, first.out, ""));
 }
 
 } // namespace
