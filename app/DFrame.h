@@ -294,6 +294,7 @@ private:
     std::uint64_t lastAction_ = 0;
     std::uint64_t turnAction_ = 0;
     std::uint64_t gestureAction_ = 0;
+    const QObject* gestureSlider_ = nullptr;
     std::uint64_t patchAction_ = 0;
     bool patchAwaitsReadBack_ = false;
     amplix::EditHistory::Action currentAction();

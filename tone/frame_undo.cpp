@@ -67,14 +67,20 @@ EditHistory::Action DFrame::currentAction() {
 
 bool DFrame::eventFilter(QObject* watched, QEvent* event) {
     // From the press to the release a slider's changes are one gesture, however it moves
-    // meanwhile: paging while held on the groove, a drag of the thumb, both.
+    // meanwhile: paging while held on the groove, a drag of the thumb, both. A slider hidden or
+    // losing the mouse while held (its effect window closed by the device) ends it too.
     if (qobject_cast<QAbstractSlider*>(watched)) {
-        const auto* mouse =
-            event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
-                ? static_cast<QMouseEvent*>(event)
-                : nullptr;
-        if (mouse && mouse->button() == Qt::LeftButton)
-            gestureAction_ = event->type() == QEvent::MouseButtonPress ? ++lastAction_ : 0;
+        const QEvent::Type type = event->type();
+        const bool left = (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
+                          static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        if (left && type == QEvent::MouseButtonPress) {
+            gestureAction_ = ++lastAction_;
+            gestureSlider_ = watched;
+        } else if (watched == gestureSlider_ &&
+                   (left || type == QEvent::Hide || type == QEvent::UngrabMouse)) {
+            gestureAction_ = 0;
+            gestureSlider_ = nullptr;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -142,6 +148,7 @@ void DFrame::rememberShownStates() {
 void DFrame::CmEditUndo() {
     if (!shadow_)
         return;
+    endPatchStep(); // what follows an undo is never part of the step undone
     if (EditHistory::Step* step = history_.undo(*shadow_)) {
         step->afterStates.clear();
         for (const std::string& member : step->members)
@@ -152,6 +159,7 @@ void DFrame::CmEditUndo() {
 }
 
 void DFrame::CmEditRedo() {
+    endPatchStep();
     if (const EditHistory::Step* step = history_.redo())
         applyStep(*step, true);
     updateEditMenu();

@@ -256,6 +256,24 @@ private slots:
         QVERIFY(!f.menuAction(CM_EDITUNDO)->isEnabled());
     }
 
+    // A slider that goes away while held (its window closed under the mouse) ends its gesture:
+    // the next change is a step of its own.
+    void aSliderHiddenWhileHeldEndsItsGesture() {
+        FrameHarness h;
+        DFrame& f = startWith(h, patchShowing(ToneWindow::Frame));
+        const QPoint press = testsupport::sliderThumb(f.Drive).center();
+        const int to = f.Drive->value() > 60 ? f.Drive->value() - 20 : f.Drive->value() + 20;
+        QTest::mousePress(f.Drive, Qt::LeftButton, {}, press);
+        QTest::mouseMove(f.Drive, testsupport::sliderDragPoint(f.Drive, press, to));
+        FrameHarness::settle();
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Drive"));
+        f.Drive->hide();
+        f.Drive->show();
+        QTest::keyClick(f.Bass, Qt::Key_Up);
+        FrameHarness::settle();
+        QCOMPARE(f.menuAction(CM_EDITUNDO)->text(), QStringLiteral("&Undo Bass"));
+    }
+
     // A patch chosen from the menu is a step that ends when its read-back arrives or times out:
     // what the user changes while it is on the way is part of the change of patch, what comes
     // after it is a step of its own, a drag as much as a key press.
