@@ -586,6 +586,40 @@ private slots:
         QCOMPARE(rig.device(1), mine);
     }
 
+    // A bank sent with File > Open's Load ALL: the rows left alone show it, a changed row is a
+    // conflict named by how the device came to hold it.
+    void loadAllFromTheMainWindowUpdatesTheRowsLeftAlone() {
+        Rig rig;
+        rig.read();
+        rig.select({4});
+        rig.w->ButtonRename->click(); // F2 in place, as a user renames
+        auto* editor = rig.w->DeviceTable->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("Mine"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        FrameHarness::settle();
+        QCOMPARE(rig.changedRows(), QStringList{"2A"});
+        auto records = patchfiles::bankRecords();
+        const QString path =
+            writeFileBytes(rig.scratch.dir.filePath("set.syx"), patchfiles::bank(0x01, records));
+        {
+            FileDialogAnswers answers;
+            answers.paths = {path};
+            answers.other = [](QWidget* d) {
+                pressButton(
+                    d, d->windowTitle() == QStringLiteral("Overwrite POD patches!") ? "OK" : "ButtonLoadAll");
+            };
+            rig.frame->CmFileOpen_();
+        }
+        QTRY_VERIFY(rig.device(0) == records[0]);
+        FrameHarness::settle(50);
+        for (const std::size_t n : {0u, 5u, 35u})
+            QCOMPARE(rig.w->library().record(n), records[n]);
+        QCOMPARE(rig.w->library().name(4), std::string("Mine            "));
+        QCOMPARE(rig.changedRows(), QStringList{"2A"});
+        QCOMPARE(rig.w->library().conflict(4), PatchLibrary::DeviceChange::BankSent);
+    }
+
     // A bank file fills the device pane without a device; its rows are heard as the edit buffer.
     // A single patch is no bank. A GuitarPort patch asks its question once for the file.
     void filesFillBothPanes() {
