@@ -600,6 +600,7 @@ private slots:
         FrameHarness::settle();
         QCOMPARE(rig.changedRows(), QStringList{"2A"});
         auto records = patchfiles::bankRecords();
+        QVERIFY(records[0] != rig.device(0) && records[4] != rig.w->library().record(4));
         const QString path =
             writeFileBytes(rig.scratch.dir.filePath("set.syx"), patchfiles::bank(0x01, records));
         {
