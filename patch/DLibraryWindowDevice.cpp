@@ -121,7 +121,12 @@ void DLibraryWindow::sendChanges() {
             changed.push_back(location);
     if (changed.empty()) {
         showMessage(QStringLiteral("Nothing sent: %1 skipped").arg(labelsOf(skipped_)));
-        closeAfterSend_ = false;
+        if (closeAfterSend_) {
+            // Closing, the user chose the device's patches over every one left: the close goes on.
+            closeAfterSend_ = false;
+            library_.discardChanges();
+            deviceModel_->refresh();
+        }
         return;
     }
     std::vector<std::pair<std::size_t, PatchRecord>> stores;
@@ -273,9 +278,11 @@ bool DLibraryWindow::mayClose() {
         return true;
     }
     if (box.clickedButton() == send) {
-        // The window closes once the device has confirmed every patch.
+        // The window closes once the device has confirmed every patch, or at once when nothing
+        // was left to send.
         closeAfterSend_ = true;
         sendChanges();
+        return !busy() && library_.changedLocations().empty();
     }
     return false;
 }

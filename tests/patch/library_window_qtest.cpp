@@ -619,6 +619,17 @@ private slots:
         QCOMPARE(rig.w->library().name(4), std::string("Mine            "));
         QCOMPARE(rig.changedRows(), QStringList{"2A"});
         QCOMPARE(rig.w->library().conflict(4), PatchLibrary::DeviceChange::BankSent);
+
+        // Closing with Send, the only change skipped: the device's 2A stays, the window closes.
+        MessageBoxWatcher boxes;
+        boxes.answerInTurn({QStringLiteral("Send"), QStringLiteral("Skip")});
+        rig.w->close();
+        QTRY_VERIFY(!rig.w->isVisible());
+        QCOMPARE(boxes.seen().size(), 2);
+        QCOMPARE(boxes.seen()[1].text, QStringLiteral("2A was sent to the POD in a bank from the main window "
+                                                      "after you changed it here. Send yours over it?"));
+        QCOMPARE(rig.device(4), records[4]);
+        QCOMPARE(rig.w->library().record(4), records[4]);
     }
 
     // A bank file fills the device pane without a device; its rows are heard as the edit buffer.

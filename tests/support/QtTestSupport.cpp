@@ -32,6 +32,7 @@ struct MessageBoxWatcher::Impl {
     QList<SeenBox> seen;
     QTimer timer;
     QString answer;
+    QStringList answers;
 };
 
 MessageBoxWatcher::MessageBoxWatcher() : impl_(new Impl) {
@@ -40,6 +41,8 @@ MessageBoxWatcher::MessageBoxWatcher() : impl_(new Impl) {
         if (!box || !box->isVisible())
             return;
         impl_->seen.append({box->windowTitle(), box->text()});
+        if (!impl_->answers.isEmpty())
+            impl_->answer = impl_->answers.takeFirst();
         for (QAbstractButton* button : box->buttons())
             if (!impl_->answer.isEmpty() && button->text() == impl_->answer) {
                 button->click();
@@ -66,6 +69,9 @@ void MessageBoxWatcher::clear() {
 }
 void MessageBoxWatcher::answerWith(const QString& buttonText) {
     impl_->answer = buttonText;
+}
+void MessageBoxWatcher::answerInTurn(const QStringList& buttonTexts) {
+    impl_->answers = buttonTexts;
 }
 
 struct DialogWatcher::Impl {

@@ -33,6 +33,8 @@ public:
     void clear();
     // A question is answered by its button of this text, when it has one, instead of OK.
     void answerWith(const QString& buttonText);
+    // The next questions, one each in turn; after them the answer above.
+    void answerInTurn(const QStringList& buttonTexts);
 
 private:
     struct Impl;
