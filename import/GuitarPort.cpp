@@ -1,11 +1,12 @@
 // Reads GuitarPort version 1 patches and converts their parameters into a POD patch record.
 #include "import/GuitarPort.h"
 
+#include "import/BitCast.h"
+
 #include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -213,7 +214,7 @@ public:
         std::uint32_t bits = 0;
         if (!reader_.seek(offset) || !reader_.readBig32(bits))
             complete_ = false;
-        return double(std::bit_cast<float>(bits));
+        return double(bitCast<float>(bits));
     }
     bool complete() const { return complete_; }
 

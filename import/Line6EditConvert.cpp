@@ -1,13 +1,13 @@
 // Walks a Line 6 Edit patch module by module and stores each parameter where the POD keeps it.
 #include "import/Line6EditConvert.h"
 
+#include "import/BitCast.h"
 #include "import/Line6Edit.h"
 #include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <optional>
 
@@ -203,7 +203,8 @@ constexpr EffectParameterRow kEffectParameters[] = {
 // writes its own, so an earlier effect module leaves nothing behind.
 bool inEffectWindow(const ToneParameter& p) {
     const auto opens = [&](const EffectRow& effect) { return effect.window == p.window; };
-    return p.window != ToneWindow::Frame && std::ranges::any_of(effectTable(), opens);
+    const std::span<const EffectRow> effects = effectTable();
+    return p.window != ToneWindow::Frame && std::any_of(effects.begin(), effects.end(), opens);
 }
 
 // Scaling constants.
@@ -271,7 +272,7 @@ ParameterRecord decodeRecord(std::span<const std::uint8_t, kParameterRecordSize>
     const std::uint32_t bits = std::uint32_t(bytes[kValueAt]) << 24 |
                                std::uint32_t(bytes[kValueAt + 1]) << 16 |
                                std::uint32_t(bytes[kValueAt + 2]) << 8 | bytes[kValueAt + 3];
-    return {bytes[kNumberAt], bytes[kSubNumberAt], std::bit_cast<float>(bits), bytes[kSwitchAt]};
+    return {bytes[kNumberAt], bytes[kSubNumberAt], bitCast<float>(bits), bytes[kSwitchAt]};
 }
 
 long long scaled(Scale scale, const ParameterRecord& r, int generation) {

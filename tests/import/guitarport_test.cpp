@@ -82,7 +82,7 @@ TEST(GuitarPort, LoadsTheCompressorOrTheModulation) {
 // modulation type, byte, value; record bytes and values.
 TEST(GuitarPort, ScalesAndLimitsEachValue) {
     using Case = std::tuple<std::uint8_t, std::size_t, float, std::vector<std::pair<int, int>>>;
-    const float nan = std::bit_cast<float>(0x7FC00000u);
+    const float nan = amplix::bitCast<float>(0x7FC00000u);
     // clang-format off
     const Case cases[] = {
         // Chorus speed 0.1: 9999 limited; 10: 100 raised; flanger speed 0: the slowest.

@@ -1,10 +1,10 @@
 // Patch files of every format the editor reads, built byte by byte for the tests.
 #pragma once
 
+#include "import/BitCast.h"
 #include "patch/SysexFormat.h"
 
 #include <algorithm>
-#include <bit>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -124,7 +124,7 @@ inline Bytes line6ModuleBytes(const Line6Module& m) {
                    Bytes{m.type[0], m.type[1], m.type[2], m.model, 0, 0, 0, m.position, 0, 0, 0, m.enable}});
     for (const Line6Param& p : m.params)
         b = cat({b, Bytes(9), Bytes{std::uint8_t(p.sub), 0, std::uint8_t(p.number), 0, 0, 0, 0},
-                 be32(p.raw ? p.raw : std::bit_cast<std::uint32_t>(p.value))});
+                 be32(p.raw ? p.raw : amplix::bitCast<std::uint32_t>(p.value))});
     return b;
 }
 // Every module once, the effect last.
@@ -212,10 +212,11 @@ struct GuitarPortFile {
     }
     GuitarPortFile& set(std::size_t at, std::uint8_t value) { return bytes[at] = value, *this; }
     GuitarPortFile& real(std::size_t at, float value) {
-        return big32(at, std::bit_cast<std::uint32_t>(value));
+        return big32(at, amplix::bitCast<std::uint32_t>(value));
     }
     GuitarPortFile& big32(std::size_t at, std::uint32_t v) {
-        std::ranges::copy(be32(v), bytes.begin() + std::ptrdiff_t(at));
+        const Bytes b = be32(v);
+        std::copy(b.begin(), b.end(), bytes.begin() + std::ptrdiff_t(at));
         return *this;
     }
 };
