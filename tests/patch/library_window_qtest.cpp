@@ -3,13 +3,12 @@
 // its read-back, files, and the question on closing.
 #include "app/CommandIds.h"
 #include "app/DFrame.h"
-#include "app/DStatusLine.h"
 #include "import/GuitarPort.h"
 #include "import/PatchSource.h"
 #include "midi/SimulatorMidiService.h"
 #include "patch/DLibraryWindow.h"
-#include "patch/DPatchName.h"
 #include "patch/FilePatchModel.h"
+#include "patch/LibraryRig.h"
 #include "patch/LibraryTableModel.h"
 #include "patch/PatchText.h"
 #include "support/FrameHarness.h"
@@ -22,7 +21,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,96 +36,7 @@ using testsupport::MessageBoxWatcher;
 using testsupport::pressButton;
 using testsupport::writeFileBytes;
 
-namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// An editor on the simulator, answering at once, with its library open.
-struct Rig {
-    explicit Rig(SimulatorMidiService::Pacing pacing = SimulatorMidiService::Pacing::Immediate)
-        : midi(pacing) {
-        scratch.writeConfig({0, 0, 0, 0});
-        frame = std::make_unique<DFrame>(midi);
-        frame->SetupWindow();
-        frame->show();
-        FrameHarness::settle();
-        frame->menuAction(CM_LIBRARY)->trigger();
-        w = frame->LibraryWindow;
-    }
-    ~Rig() {
-        if (w)
-            w->hide(); // no question on the way out
-    }
-    void read() {
-        w->ButtonReadFromPod->click();
-        QTRY_VERIFY(!w->busy());
-    }
-    PatchRecord device(std::size_t n) {
-        PatchRecord r{};
-        midi.withDevice([&](PodDevice& pod) { r = pod.patch(n); });
-        return r;
-    }
-    QString cell(int row, int column) const {
-        return w->DeviceTable->model()->index(row, column).data().toString();
-    }
-    QStringList changedRows() const {
-        QStringList out;
-        for (int row = 0; row < 36; ++row)
-            if (cell(row, LibraryTableModel::ChangedColumn) == QStringLiteral("changed"))
-                out << cell(row, LibraryTableModel::LocationColumn);
-        return out;
-    }
-    // As clicks on the rows would, the first plain, the others with Ctrl.
-    void select(std::initializer_list<int> rows) {
-        w->DeviceTable->setCurrentIndex(w->DeviceTable->model()->index(*rows.begin(), 0));
-        for (const int row : rows)
-            w->DeviceTable->selectionModel()->select(w->DeviceTable->model()->index(row, 0),
-                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-
-    FrameHarness scratch;
-    SimulatorMidiService midi;
-    std::unique_ptr<DFrame> frame;
-    DLibraryWindow* w = nullptr;
-};
-
-// A drag that ends on a row of the device pane: what the source view hands over, dropped with
-// the keys held (Ctrl: copy) as the platform's drag would drop it.
-void dropOnRow(QTableView* target, int row, QMimeData* mime, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    target->scrollTo(target->model()->index(row, 1)); // as the user scrolls to it
-    const QPoint at = target->visualRect(target->model()->index(row, 1)).center();
-    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
-    QDragEnterEvent enter(at, offered, mime, Qt::LeftButton, keys);
-    QCoreApplication::sendEvent(target->viewport(), &enter);
-    QDragMoveEvent move(at, offered, mime, Qt::LeftButton, keys);
-    QCoreApplication::sendEvent(target->viewport(), &move);
-    QDropEvent drop(QPointF(at), offered, mime, Qt::LeftButton, keys);
-    drop.setDropAction(keys & Qt::ControlModifier ? Qt::CopyAction : Qt::MoveAction);
-    QCoreApplication::sendEvent(target->viewport(), &drop);
-    delete mime;
-}
-
-QMimeData* dragRow(QTableView* source, int row) {
-    return source->model()->mimeData({source->model()->index(row, 0)});
-}
-
-QStringList compareRows(QTreeWidget* list) {
-    QStringList out;
-    for (int n = 0; n < list->topLevelItemCount(); ++n) {
-        const QTreeWidgetItem* item = list->topLevelItem(n);
-        out << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
-    }
-    return out;
-}
-
-QStringList expectedRows(const PatchRecord& a, const PatchRecord& b) {
-    QStringList out;
-    for (const PatchDifference& d : comparePatches(a, b))
-        out << QString::fromLatin1((d.control + "|" + d.a + "|" + d.b).c_str());
-    return out;
-}
-
-} // namespace
+using namespace librarytest;
 
 class LibraryWindowTest : public QObject {
     Q_OBJECT
@@ -467,169 +376,6 @@ private slots:
         QTRY_VERIFY(rig.device(3) == panel);
         QVERIFY(rig.changedRows().isEmpty());
         QCOMPARE(rig.w->library().record(3), panel);
-    }
-
-    // The user's own steps: the sound renamed and stored to 3A from the main window shows in the
-    // library unmarked, and nothing is sent back over it. A row the user had changed here keeps
-    // the user's patch, and sending it over the device's asks first.
-    void aPatchStoredFromTheMainWindowIsNeverOverwritten() {
-        Rig rig;
-        rig.read();
-        const auto nameThenStore = [&](const QString& name, int location) {
-            DialogWatcher dialogs([&](QWidget* d) {
-                if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("EditNewPatchName"))) {
-                    edit->selectAll();
-                    QTest::keyClicks(edit, name);
-                    pressButton(d, "OK");
-                } else if (auto* where = d->findChild<QComboBox*>(QStringLiteral("PatchLocationName"))) {
-                    where->setCurrentIndex(location);
-                    pressButton(d, "OK");
-                }
-            });
-            rig.frame->PatchWindow->ButtonPatchName->click();
-            FrameHarness::settle(20);
-            rig.frame->PatchWindow->ButtonSaveToPOD->click();
-            QTRY_COMPARE(rig.frame->StatusLine->StaticOutcome->text().left(9), QStringLiteral("Stored to"));
-            FrameHarness::settle(20);
-        };
-        nameThenStore(QStringLiteral("MY NEW SOUND"), 8);
-        QCOMPARE(rig.w->library().name(8), std::string("MY NEW SOUND    "));
-        QCOMPARE(rig.cell(8, LibraryTableModel::NameColumn).trimmed(), QStringLiteral("MY NEW SOUND"));
-        QVERIFY(rig.changedRows().isEmpty());
-        QVERIFY(rig.w->mayClose()); // nothing to ask
-        QCOMPARE(rig.w->library().record(8), rig.device(8));
-
-        // 2A and 3A swapped here, then 3A stored from the main window: a conflict.
-        const PatchRecord brit = rig.device(4), mine = rig.device(8);
-        rig.select({4});
-        dropOnRow(rig.w->DeviceTable, 8, dragRow(rig.w->DeviceTable, 4));
-        QCOMPARE(rig.changedRows(), (QStringList{"2A", "3A"}));
-        nameThenStore(QStringLiteral("SECOND"), 8);
-        const PatchRecord second = rig.device(8);
-        QVERIFY(second != mine);
-        QCOMPARE(rig.w->library().record(8), brit); // the user's arrangement stays
-        QCOMPARE(rig.changedRows(), (QStringList{"2A", "3A"}));
-
-        // Send changes names it first; Skip keeps the device's 3A and sends 2A alone.
-        MessageBoxWatcher boxes;
-        boxes.answerWith(QStringLiteral("Skip"));
-        rig.w->ButtonSendChanges->click();
-        QTRY_VERIFY(!rig.w->busy());
-        const QString question = QStringLiteral(
-            "3A was stored from the main window after you changed it here. Send yours over it?");
-        QCOMPARE(boxes.seen().size(), 1);
-        QCOMPARE(boxes.seen()[0].caption, QStringLiteral("Amplix 32 Library"));
-        QCOMPARE(boxes.seen()[0].text, question);
-        QCOMPARE(rig.device(8), second);
-        QCOMPARE(rig.device(4), mine);
-        QCOMPARE(rig.changedRows(), QStringList{"3A"});
-        QCOMPARE(rig.w->StaticMessage->text(), QStringLiteral("Sent and confirmed: 2A"));
-
-        // Asked again while it stands; Send puts the user's over it.
-        boxes.answerWith(QStringLiteral("Send"));
-        rig.w->ButtonSendChanges->click();
-        QTRY_VERIFY(!rig.w->busy());
-        QCOMPARE(boxes.seen().size(), 2);
-        QCOMPARE(boxes.seen()[1].text, question);
-        QCOMPARE(rig.device(8), brit);
-        QVERIFY(rig.changedRows().isEmpty());
-    }
-
-    // Send all and the close question name a conflict too; a bank read by the main window's
-    // Save All updates the rows the user left alone.
-    void sendAllAndClosingAskAboutAConflict() {
-        Rig rig;
-        rig.read();
-        const PatchRecord theirs = patchfiles::record("Theirs", 21), other = patchfiles::record("Other", 22);
-        rig.select({0});
-        dropOnRow(rig.w->DeviceTable, 1, dragRow(rig.w->DeviceTable, 0), Qt::ControlModifier); // 1A onto 1B
-        const PatchRecord mine = rig.w->library().record(1);
-        rig.midi.withDevice([&](PodDevice& pod) {
-            pod.setPatch(1, theirs); // changed on the device itself
-            pod.setPatch(2, other);
-        });
-        {
-            FileDialogAnswers answers;
-            answers.paths = {rig.scratch.dir.filePath("all")};
-            rig.frame->CmFileSave_All();
-            QTRY_VERIFY(QFile::exists(rig.scratch.dir.filePath("all.syx")));
-        }
-        FrameHarness::settle(20);
-        QCOMPARE(rig.w->library().record(2), other); // left alone here: follows the device
-        QCOMPARE(rig.w->library().record(1), mine);
-        QCOMPARE(rig.changedRows(), QStringList{"1B"});
-
-        const QString question =
-            QStringLiteral("1B was changed on the POD after you changed it here. Send yours over it?");
-        DialogWatcher dialogs([&](QWidget* d) { pressButton(d, "OK"); }); // the overwrite warning
-        MessageBoxWatcher boxes;
-        boxes.answerWith(QStringLiteral("Skip"));
-        rig.w->ButtonSendAll->click();
-        QTRY_VERIFY(!rig.w->busy());
-        QCOMPARE(dialogs.count(), 1);
-        QCOMPARE(boxes.seen().size(), 1);
-        QCOMPARE(boxes.seen()[0].text, question);
-        QCOMPARE(rig.device(1), theirs); // skipped: the bank carried the device's own
-        QCOMPARE(rig.device(2), other);
-        QCOMPARE(rig.changedRows(), QStringList{"1B"});
-        QCOMPARE(rig.w->StaticMessage->text().left(20), QStringLiteral("Sent and confirmed: "));
-
-        // Closing: Send, then the conflict's question, answered Send this time.
-        boxes.clear();
-        boxes.answerWith(QStringLiteral("Send"));
-        rig.w->close();
-        QTRY_VERIFY(!rig.w->isVisible());
-        QCOMPARE(boxes.seen().size(), 2);
-        QCOMPARE(boxes.seen()[0].text,
-                 QStringLiteral("1 changed patch is not on the POD yet. Send the changes before closing?"));
-        QCOMPARE(boxes.seen()[1].text, question);
-        QCOMPARE(rig.device(1), mine);
-    }
-
-    // A bank sent with File > Open's Load ALL: the rows left alone show it, a changed row is a
-    // conflict named by how the device came to hold it.
-    void loadAllFromTheMainWindowUpdatesTheRowsLeftAlone() {
-        Rig rig;
-        rig.read();
-        rig.select({4});
-        rig.w->ButtonRename->click(); // F2 in place, as a user renames
-        auto* editor = rig.w->DeviceTable->findChild<QLineEdit*>();
-        QVERIFY(editor);
-        editor->setText(QStringLiteral("Mine"));
-        QTest::keyClick(editor, Qt::Key_Return);
-        FrameHarness::settle();
-        QCOMPARE(rig.changedRows(), QStringList{"2A"});
-        auto records = patchfiles::bankRecords();
-        QVERIFY(records[0] != rig.device(0) && records[4] != rig.w->library().record(4));
-        const QString path =
-            writeFileBytes(rig.scratch.dir.filePath("set.syx"), patchfiles::bank(0x01, records));
-        {
-            FileDialogAnswers answers;
-            answers.paths = {path};
-            answers.other = [](QWidget* d) {
-                pressButton(
-                    d, d->windowTitle() == QStringLiteral("Overwrite POD patches!") ? "OK" : "ButtonLoadAll");
-            };
-            rig.frame->CmFileOpen_();
-        }
-        QTRY_VERIFY(rig.device(0) == records[0]);
-        FrameHarness::settle(50);
-        for (const std::size_t n : {0u, 5u, 35u})
-            QCOMPARE(rig.w->library().record(n), records[n]);
-        QCOMPARE(rig.w->library().name(4), std::string("Mine            "));
-        QCOMPARE(rig.changedRows(), QStringList{"2A"});
-        QCOMPARE(rig.w->library().conflict(4), PatchLibrary::DeviceChange::BankSent);
-
-        // Closing with Send, the only change skipped: the device's 2A stays, the window closes.
-        MessageBoxWatcher boxes;
-        boxes.answerInTurn({QStringLiteral("Send"), QStringLiteral("Skip")});
-        rig.w->close();
-        QTRY_VERIFY(!rig.w->isVisible());
-        QCOMPARE(boxes.seen().size(), 2);
-        QCOMPARE(boxes.seen()[1].text, QStringLiteral("2A was sent to the POD in a bank from the main window "
-                                                      "after you changed it here. Send yours over it?"));
-        QCOMPARE(rig.device(4), records[4]);
-        QCOMPARE(rig.w->library().record(4), records[4]);
     }
 
     // A bank file fills the device pane without a device; its rows are heard as the edit buffer.
