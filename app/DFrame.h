@@ -47,6 +47,9 @@ class DFrame : public QMainWindow {
     Q_OBJECT
 
 public:
+    // How long the device may take to answer an edit-buffer request or a program change.
+    static constexpr int kEditBufferTimeoutMs = 1000;
+
     explicit DFrame(amplix::MidiService& midi, QWidget* parent = nullptr);
     ~DFrame() override;
 

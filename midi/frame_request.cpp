@@ -14,7 +14,6 @@
 using namespace amplix;
 
 namespace {
-constexpr int kEditBufferTimeoutMs = 1000;
 constexpr int kBankTimeoutMs = 8000;
 } // namespace
 

@@ -16,9 +16,6 @@ using namespace amplix;
 
 namespace {
 
-// The device answers a program change at once; this long after, an answer no longer comes.
-constexpr int kPatchAnswerMs = 1000;
-
 // A list's step is named by the choice made ("Effect: Delay"); any other by its control.
 bool namedByChoice(const ToneParameter& p) {
     return p.kind == ControlKind::IndexedList || p.kind == ControlKind::MappedList;
@@ -67,8 +64,8 @@ EditHistory::Action DFrame::currentAction() {
 
 bool DFrame::eventFilter(QObject* watched, QEvent* event) {
     // From the press to the release a slider's changes are one gesture, however it moves
-    // meanwhile: paging while held on the groove, a drag of the thumb, both. A slider hidden or
-    // losing the mouse while held (its effect window closed by the device) ends it too.
+    // meanwhile: paging while held on the groove, a drag of the thumb, both. A slider hidden
+    // while held (its effect window closed by the device) ends it too.
     if (qobject_cast<QAbstractSlider*>(watched)) {
         const QEvent::Type type = event->type();
         const bool left = (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
@@ -76,8 +73,7 @@ bool DFrame::eventFilter(QObject* watched, QEvent* event) {
         if (left && type == QEvent::MouseButtonPress) {
             gestureAction_ = ++lastAction_;
             gestureSlider_ = watched;
-        } else if (watched == gestureSlider_ &&
-                   (left || type == QEvent::Hide || type == QEvent::UngrabMouse)) {
+        } else if (watched == gestureSlider_ && (left || type == QEvent::Hide)) {
             gestureAction_ = 0;
             gestureSlider_ = nullptr;
         }
@@ -129,7 +125,7 @@ void DFrame::notePatchChange(const std::string& text) {
     noteUserReload(text);
     // Open until the device's program change comes back and its patch is read; a device that
     // never answers ends the step when its answer could no longer come.
-    QTimer::singleShot(kPatchAnswerMs, this, [this, action = patchAction_] {
+    QTimer::singleShot(kEditBufferTimeoutMs, this, [this, action = patchAction_] {
         if (patchAction_ == action && !patchAwaitsReadBack_)
             endPatchStep();
     });

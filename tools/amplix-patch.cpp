@@ -1,5 +1,6 @@
 // amplix-patch: the librarian on the command line: list, show, convert and compare patch files.
 #include "import/PatchSource.h"
+#include "midi/MidiTrace.h"
 #include "patch/PatchLibrary.h"
 #include "patch/PatchText.h"
 
@@ -195,8 +196,7 @@ struct Failure {
 };
 
 std::string hexByte(std::uint8_t value) {
-    constexpr const char* kDigits = "0123456789ABCDEF";
-    return std::string("0x") + kDigits[value >> 4] + kDigits[value & 0x0F];
+    return "0x" + hexBytes(&value, 1);
 }
 
 // Where the editor's message alone would leave the user searching the file by hand.
