@@ -1,0 +1,175 @@
+// The interface of the core as the page sees it: amplix-core.js (an ES module built by
+// emscripten from amplix_bind.cpp) and its amplix-core.wasm. Every byte rule, table, label, list
+// and message text lives in the core; the page only shows and moves what it gets here.
+//
+// Bytes travel as Uint8Array both ways. Patch records are 71 bytes, single-patch dumps 151,
+// bank dumps 5121, store messages 152. Strings are UTF-8 in JavaScript; patch names are the
+// device's 8-bit (Latin-1) characters, one character per byte.
+
+export type WindowName =
+    | "Frame" | "Chorus" | "Rotary" | "Tremolo" | "Swell" | "Compressor" | "Delay" | "Reverb"
+    | "Gate" | "Pedals";
+
+export type ControlKind =
+    | "ReversedSlider" | "DirectSlider" | "Switch" | "IndexedList" | "MappedList" | "DelayTime"
+    | "None";
+
+export type ReceiveRule =
+    | "Ignored" | "Reversed" | "Direct" | "Switch" | "Index" | "TwoEntry" | "RatioSteps"
+    | "AmpModel" | "EffectType" | "RotaryDepth" | "TapTempo";
+
+export type ToneExtra =
+    | "None" | "PairedDrive2" | "ChecksReverb" | "ChecksWah" | "ChecksTremChor" | "FeedbackLabel"
+    | "DelayTimeLabel" | "FastNotAboveSlow";
+
+// One row of the tone map.
+export interface ToneParameter {
+    controller: number;
+    member: string; // "Drive", "ChSpeed", ...; empty for tap tempo
+    label: string; // the control's name as the user reads it: "Drive", "Middle", ...
+    window: WindowName;
+    kind: ControlKind;
+    receive: ReceiveRule;
+    focusOnReceive: boolean;
+    extra: ToneExtra;
+    initial: number; // slider position or check state at set-up; -1: a list without selection
+    secondController: number; // delay time: the controller of its low 7 bits; else 0
+    entries: string[]; // a list's entries in list order; empty for sliders and switches
+    maximum: number; // a slider's top position (127; the delay time 3150); lists: entries - 1
+}
+
+// Where things stand on the panel, in pixels at scale 1, as the desktop window places them.
+export type PanelItemKind = "VerticalSlider" | "HorizontalSlider" | "CheckBox" | "DropDown" | "Static";
+export interface PanelItem {
+    window: WindowName;
+    kind: PanelItemKind;
+    name: string; // the desktop's object name: "Drive", "StaticDrive", ...
+    member: string; // the tone-map member the control stands for; empty for a Static
+    x: number; y: number; w: number; h: number; // within its window
+    text: string; // a check box's caption or a Static's text at set-up
+}
+export interface PanelWindow {
+    window: WindowName;
+    x: number; y: number; w: number; h: number; // within the main window's client area
+}
+export interface PanelLayout {
+    width: number; height: number; // the main window's panel
+    windows: PanelWindow[]; // the frame's own panel first, then the nine effect windows
+    items: PanelItem[];
+}
+
+// The effect list's entry as the panel shows it.
+export interface EffectRow {
+    index: number; code: number;
+    delay: boolean; tremChor: boolean;
+    window: WindowName; // the modulation slot's window; "Frame" for none
+}
+
+// A control's value after a dump: the state its control takes (slider position, 0/1, index).
+export interface DecodedControl { member: string; position: number; value: number; }
+export interface DecodedPatch {
+    name: string;
+    effectCode: number;
+    effectIndex: number;
+    controls: DecodedControl[]; // in the order the desktop sets them
+}
+
+export interface ControllerMessage { controller: number; value: number; }
+
+export interface Failure { text: string; caption: string; }
+
+export type SourceKind = "SinglePatch" | "Bank" | "SoundDiver" | "Line6Edit" | "GuitarPort";
+export interface SourceEntry { name: string; label: string; information: string[]; deviceCode: number; }
+export interface OpenedSource {
+    kind: SourceKind;
+    failure: Failure | null;
+    entries: SourceEntry[];
+    guitarPortAsks: boolean; // the GuitarPort dialog offers COMP or MOD
+    guitarPortInformation: string[];
+}
+export interface SourceDump { dump: Uint8Array | null; failure: Failure; }
+
+export interface DeviceIdentity { channel: number; member: number; revision: string; }
+export interface PodSearch {
+    outcome: "Found" | "NoAnswer" | "Cancelled";
+    channel: number | null; // the one channel that answered the inquiry
+    identity: DeviceIdentity | null;
+    busyOutputs: string[];
+    outputsAsked: number;
+    simulatorListed: boolean;
+}
+
+// One piece of a paced SysEx: its bytes and the time (ms, the caller's clock) to hand it on.
+export interface PacedPiece { bytes: Uint8Array; at: number; }
+export interface PacedSend { pieces: PacedPiece[]; doneAt: number; } // doneAt: the last byte is at the device
+
+// The device model, the page's built-in simulator. Call delete() when done with it.
+export interface PodDevice {
+    receive(message: Uint8Array): Uint8Array[];
+    choosePatch(program: number): Uint8Array;
+    turnControl(controller: number, value: number): Uint8Array;
+    editBufferDump(): Uint8Array;
+    bankDump(): Uint8Array;
+    currentProgram(): number;
+    channel(): number;
+    setChannel(channel: number): boolean;
+    delete(): void;
+}
+
+export interface AmplixCore {
+    // Tables.
+    toneMap(): ToneParameter[];
+    panelLayout(): PanelLayout;
+    texts(): Record<string, string>; // every text the page shows, by its name in the core
+    effectForIndex(index: number): EffectRow | null;
+    locationLabel(location: number): string; // "1A" .. "9D"
+    programTitle(program: number): string; // "Manual Mode", "Patch 1A", ...
+    lastProgram(): number; // 36
+
+    // Controls.
+    controllerMessages(member: string, state: number): ControllerMessage[];
+    valueText(member: string, state: number): string;
+    labelledValueText(member: string, state: number): string;
+    positionForValue(member: string, value: number): number;
+    chorusFeedbackLabel(position: number): string;
+    delayTimeLabel(ms: number): string;
+
+    // Records and messages.
+    classifyDump(message: Uint8Array): "SinglePatch" | "Bank" | "Other";
+    decodeDump(dump: Uint8Array): DecodedPatch | null; // a single-patch dump; null for anything else
+    recordOfDump(dump: Uint8Array): Uint8Array; // the 71-byte record of a single-patch dump
+    bankRecord(bank: Uint8Array, location: number): Uint8Array;
+    applyController(record: Uint8Array, controller: number, value: number): Uint8Array;
+    singleDump(record: Uint8Array, byte7: number): Uint8Array;
+    bankDump(records: Uint8Array, byte7: number): Uint8Array; // 36 records, 2556 bytes
+    storeMessage(dump: Uint8Array, location: number): Uint8Array;
+    dumpName(dump: Uint8Array): string;
+    renameDump(dump: Uint8Array, latin1Name: string): Uint8Array;
+    editBufferRequest(): Uint8Array;
+    bankRequest(): Uint8Array;
+    programChange(channel: number, program: number): Uint8Array;
+    controlChange(channel: number, controller: number, value: number): Uint8Array;
+
+    // Files.
+    openPatchFile(bytes: Uint8Array): OpenedSource; // File > Open
+    openImportFile(bytes: Uint8Array, fileName: string): OpenedSource; // File > Import
+    sourceDump(bytes: Uint8Array, fileName: string, isImport: boolean, entry: number,
+               modOrComp: number): SourceDump;
+    noEffectChoice(): number;
+    fileNameForPatch(latin1Name: string): string; // without extension; "" when nothing is left
+    acceptsName(name: string): boolean; // the rename dialog's rule: 16 characters, Latin-1 only
+
+    // The device and the cable.
+    deviceInquiry(channel: number): Uint8Array; // 127: every device
+    readInquiryReply(message: Uint8Array): DeviceIdentity | null;
+    describeDevice(identity: DeviceIdentity): string;
+    pacedSend(message: Uint8Array, now: number, cableFreeAt: number): PacedSend;
+    cableTimeMs(bytes: number): number;
+    // Find POD's report: "Found a POD (software 1.00) on channel 3: in ..., out ..." or how many
+    // outputs were asked without an answer.
+    describeSearch(search: PodSearch, inputName: string, outputName: string): string;
+    PodDevice: { new (): PodDevice };
+}
+
+declare function createAmplixCore(options?: { locateFile?(path: string): string }): Promise<AmplixCore>;
+export default createAmplixCore;
