@@ -48,7 +48,7 @@ class DFrame : public QMainWindow {
 
 public:
     // How long the device may take to answer an edit-buffer request or a program change.
-    static constexpr int kEditBufferTimeoutMs = 1000;
+    static constexpr int kEditBufferTimeoutMs = amplix::kEditBufferTimeoutMs;
 
     explicit DFrame(amplix::MidiService& midi, QWidget* parent = nullptr);
     ~DFrame() override;

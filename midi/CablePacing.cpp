@@ -13,4 +13,18 @@ std::vector<std::span<const std::uint8_t>> cablePieces(std::span<const std::uint
     return pieces;
 }
 
+std::vector<ScheduledPiece> cableSchedule(std::size_t bytes, std::size_t pieceSize, CableClock& cable,
+                                          CableClock::Clock::time_point now) {
+    std::vector<ScheduledPiece> pieces;
+    if (pieceSize == 0)
+        pieceSize = bytes;
+    for (std::size_t offset = 0; offset < bytes; offset += pieceSize) {
+        const std::size_t size = std::min(pieceSize, bytes - offset);
+        const auto at = std::max(now, cable.freeAt());
+        pieces.push_back({offset, size, at});
+        cable.carry(size, at);
+    }
+    return pieces;
+}
+
 } // namespace amplix

@@ -49,6 +49,17 @@ private:
     Clock::time_point freeAt_{};
 };
 
+// When each piece of a message of `bytes` handed on at `now` may go, for a caller that hands a
+// piece on with the time it is due (the browser's MIDI output takes a timestamp) instead of
+// waiting for it: the same pace as sendPaced below. The cable carries the pieces from then on.
+struct ScheduledPiece {
+    std::size_t offset = 0;
+    std::size_t size = 0;
+    CableClock::Clock::time_point at;
+};
+std::vector<ScheduledPiece> cableSchedule(std::size_t bytes, std::size_t pieceSize, CableClock& cable,
+                                          CableClock::Clock::time_point now);
+
 // Hands a message on piece by piece, each no earlier than the cable has carried everything
 // before it, so no buffer on the way ever holds more than the piece just handed on. Returns
 // once the last byte is due at the far end of the cable, so a time-out started afterwards

@@ -13,10 +13,6 @@
 
 using namespace amplix;
 
-namespace {
-constexpr int kBankTimeoutMs = 8000;
-} // namespace
-
 void DFrame::CmFileRead() {
     requestDump(kEditBufferRequest, kEditBufferTimeoutMs, false);
 }

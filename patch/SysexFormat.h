@@ -30,6 +30,11 @@ inline constexpr std::size_t kStoreLocationOffset = 7;
 inline constexpr std::size_t kStoreDataOffset = 9;
 inline constexpr std::uint8_t kNibbleMax = 0x0F;
 
+// How long the device may take to answer a request, counted from when the cable has carried it:
+// the edit buffer (151 bytes, about 50 ms on the cable) and the bank (5121 bytes, about 1.6 s).
+inline constexpr int kEditBufferTimeoutMs = 1000;
+inline constexpr int kBankTimeoutMs = 8000;
+
 using Request = std::array<std::uint8_t, kRequestSize>;
 using Header = std::array<std::uint8_t, kHeaderSize>;
 

@@ -27,19 +27,7 @@ void setControlState(QWidget* control, int state) {
 }
 
 void showControllerValue(const amplix::ToneParameter& parameter, QWidget* control, int value) {
-    switch (parameter.kind) {
-    case amplix::ControlKind::ReversedSlider:
-    case amplix::ControlKind::DirectSlider:
-    case amplix::ControlKind::DelayTime:
-        setControlState(control, amplix::positionForValue(parameter, value));
-        break;
-    case amplix::ControlKind::Switch:
-        setControlState(control, value >= 64 ? 1 : 0);
-        break;
-    default:
-        setControlState(control, value);
-        break;
-    }
+    setControlState(control, amplix::controlStateForValue(parameter, value));
 }
 
 void onUserChange(QWidget* control, QObject* context, std::function<void()> handler) {

@@ -282,6 +282,37 @@ int positionForValue(const ToneParameter& p, int value) {
     }
 }
 
+int controlStateForValue(const ToneParameter& p, int value) {
+    switch (p.kind) {
+    case K::ReversedSlider:
+    case K::DirectSlider:
+    case K::DelayTime:
+        return positionForValue(p, value);
+    case K::Switch:
+        return value >= 64 ? 1 : 0;
+    default:
+        return value;
+    }
+}
+
+std::optional<int> receivedControlState(const ToneParameter& p, int v) {
+    switch (p.receive) {
+    case ReceiveRule::Reversed:
+        return kSliderMax - v;
+    case ReceiveRule::Direct:
+    case ReceiveRule::Index:
+        return v;
+    case ReceiveRule::Switch:
+        return v >= 64 ? 1 : 0;
+    case ReceiveRule::TwoEntry:
+        return twoEntryIndexForValue(v);
+    case ReceiveRule::RatioSteps:
+        return ratioIndexForValue(v);
+    default:
+        return std::nullopt;
+    }
+}
+
 int delayTimeDeviceValue(int ms) {
     if (ms <= 0)
         return 0;

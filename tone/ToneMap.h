@@ -169,6 +169,13 @@ std::string labelledValueText(const ToneParameter& p, int state);
 
 // The slider position that stands for a controller value, and back.
 int positionForValue(const ToneParameter& p, int value);
+// The state a control takes to stand for a controller value (a list: for its index): a slider's
+// position, a switch's 0 or 1, a list's index.
+int controlStateForValue(const ToneParameter& p, int value);
+// The state a control takes when the device sends its controller with value v; nothing where
+// the controller does more than move its control (amp model, effect, rotary depth, tap tempo) or
+// is not taken back at all.
+std::optional<int> receivedControlState(const ToneParameter& p, int v);
 
 // Delay time: milliseconds to the 14-bit device value (0 for 0 ms, else the largest integer
 // strictly below ms x 5.201), and a record's 20-bit value back to milliseconds.

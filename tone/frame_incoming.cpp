@@ -45,47 +45,35 @@ void DFrame::receiveController(int controller, int v) {
         control->setFocus(Qt::OtherFocusReason);
     const int r = 127 - v;
 
-    switch (p->receive) {
-    case ReceiveRule::Reversed:
-        setControlState(control, r);
-        break;
-    case ReceiveRule::Direct:
-    case ReceiveRule::Index:
-        setControlState(control, v);
-        break;
-    case ReceiveRule::Switch:
-        setControlState(control, v >= 64 ? 1 : 0);
-        break;
-    case ReceiveRule::TwoEntry:
-        setControlState(control, twoEntryIndexForValue(v));
-        break;
-    case ReceiveRule::RatioSteps:
-        setControlState(control, ratioIndexForValue(v));
-        break;
-    case ReceiveRule::AmpModel:
-        PodChangedAmp(v);
-        break;
-    case ReceiveRule::EffectType:
-        // The effect list and windows change when the patch dump arrives.
-        CmFileRead();
-        break;
-    case ReceiveRule::RotaryDepth: {
-        // The device sends controller 1 for the rotary depth and for other things; outside
-        // the rotary effect the editor reads the patch back a little later instead.
-        const EffectRow* rotary = effectForCode(kRotaryEffectCode);
-        if (rotary && EffectSel->currentIndex() == rotary->index) {
-            setControlState(control, r);
-            setControlState(TremChor, 1);
-        } else {
-            startReadTimer(kRotaryDepthReadDelayMs);
+    if (const std::optional<int> state = receivedControlState(*p, v)) {
+        setControlState(control, *state);
+    } else {
+        switch (p->receive) {
+        case ReceiveRule::AmpModel:
+            PodChangedAmp(v);
+            break;
+        case ReceiveRule::EffectType:
+            // The effect list and windows change when the patch dump arrives.
+            CmFileRead();
+            break;
+        case ReceiveRule::RotaryDepth: {
+            // The device sends controller 1 for the rotary depth and for other things; outside
+            // the rotary effect the editor reads the patch back a little later instead.
+            const EffectRow* rotary = effectForCode(kRotaryEffectCode);
+            if (rotary && EffectSel->currentIndex() == rotary->index) {
+                setControlState(control, r);
+                setControlState(TremChor, 1);
+            } else {
+                startReadTimer(kRotaryDepthReadDelayMs);
+            }
+            return;
         }
-        return;
-    }
-    case ReceiveRule::TapTempo:
-        startReadTimer(kTapTempoDelayMs);
-        return;
-    case ReceiveRule::Ignored:
-        return;
+        case ReceiveRule::TapTempo:
+            startReadTimer(kTapTempoDelayMs);
+            return;
+        default:
+            return;
+        }
     }
 
     switch (p->extra) {

@@ -124,6 +124,33 @@ TEST(CablePacing, WhatTheCableStillCarriesAndSlowHandOversPushThePiecesBack) {
     EXPECT_EQ(late.since(lateStart), cableTime(8));
 }
 
+// The same pace as a schedule, for an output that takes each piece with the time it is due: the
+// pieces follow what the cable still carries, each due when the one before has left it, and the
+// cable is busy until the last byte is over.
+TEST(CablePacing, AScheduleHandsThePiecesOnAtTheCablesPace) {
+    using Clock = CableClock::Clock;
+    const Clock::time_point start{std::chrono::seconds(10)};
+    CableClock cable;
+    cable.carry(3, start);
+    const std::vector<ScheduledPiece> pieces = cableSchedule(600, kSysexPieceSize, cable, start);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].offset, 0u);
+    EXPECT_EQ(pieces[2].offset, 512u);
+    EXPECT_EQ(pieces[2].size, 88u);
+    EXPECT_EQ(pieces[0].at, start + cableTime(3));
+    EXPECT_EQ(pieces[1].at, start + cableTime(3 + 256));
+    EXPECT_EQ(pieces[2].at, start + cableTime(3 + 512));
+    EXPECT_EQ(cable.freeAt(), start + cableTime(603));
+
+    // Long after the cable went quiet, the first piece is due at once; 0 sends it whole.
+    const Clock::time_point later = start + std::chrono::seconds(5);
+    const std::vector<ScheduledPiece> whole = cableSchedule(5121, 0, cable, later);
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(whole[0].at, later);
+    EXPECT_EQ(cable.freeAt(), later + cableTime(5121));
+    EXPECT_TRUE(cableSchedule(0, kSysexPieceSize, cable, later).empty());
+}
+
 // A piece the system refuses stops the send at once: nothing after it goes, the result comes
 // back, and the cable still counts what went before.
 TEST(CablePacing, ARefusedPieceStopsTheSend) {

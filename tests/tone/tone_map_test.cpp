@@ -325,6 +325,26 @@ TEST(ToneMap, PositionsStandForValuesAndClampToTheSlider) {
     EXPECT_EQ(positionForValue(param("GateThreshold"), -12), 0);
 }
 
+// What a control shows for a value, from a dump and from the device's own controller: a switch
+// is on from 64, a reversed slider turns its value round, and what does more than move a
+// control (the amp model, the effect, the rotary depth outside the rotary, tap tempo) moves none.
+TEST(ToneMap, ControlsShowTheValuesTheDeviceSends) {
+    EXPECT_EQ(controlStateForValue(param("Drive"), 100), 27);
+    EXPECT_EQ(controlStateForValue(param("Distortion"), 63), 0);
+    EXPECT_EQ(controlStateForValue(param("Distortion"), 64), 1);
+    EXPECT_EQ(controlStateForValue(param("DelayTime"), 1250), 1250);
+    EXPECT_EQ(controlStateForValue(param("CabSel"), 7), 7);
+
+    EXPECT_EQ(receivedControlState(param("Drive"), 100), 27);
+    EXPECT_EQ(receivedControlState(param("Distortion"), 64), 1);
+    EXPECT_EQ(receivedControlState(param("CRatio"), 44), 2);
+    EXPECT_EQ(receivedControlState(param("ReverbType"), 64), 1);
+    EXPECT_EQ(receivedControlState(param("CabSel"), 9), 9);
+    for (std::string_view member : {"AmpModel", "EffectSel", "RotaryDepth"})
+        EXPECT_EQ(receivedControlState(param(member), 10), std::nullopt) << member;
+    EXPECT_EQ(receivedControlState(*findController(kTapTempoController), 127), std::nullopt);
+}
+
 // Tooltips, undo steps and patch comparisons name a parameter by its label: one per row, never twice.
 TEST(ToneMap, EveryControlHasItsOwnLabel) {
     std::set<std::string_view> seen;

@@ -1,0 +1,125 @@
+// The core module as the page loads it, under node: what crosses the binding arrives whole and
+// means what the core means. Run by CTest with the built module's folder as its argument.
+import assert from "node:assert/strict";
+import { readFileSync } from "node:fs";
+import { join } from "node:path";
+import { pathToFileURL } from "node:url";
+import { test } from "node:test";
+
+const dir = process.argv[2] ?? process.env.AMPLIX_CORE_MODULE_DIR;
+const { default: createAmplixCore } = await import(pathToFileURL(join(dir, "amplix-core.js")).href);
+const core = await createAmplixCore({ wasmBinary: readFileSync(join(dir, "amplix-core.wasm")) });
+
+const concat = (parts) => Uint8Array.from(parts.flatMap((p) => [...p]));
+
+test("the tone map and lists arrive with every row's names, kinds and entries", () => {
+    const map = core.toneMap();
+    const drive = map.find((p) => p.member === "Drive");
+    assert.deepEqual([drive.controller, drive.label, drive.window, drive.kind, drive.maximum], [13, "Drive", "Frame", "ReversedSlider", 127]);
+    const amp = map.find((p) => p.member === "AmpModel");
+    assert.equal(amp.entries.length, 32);
+    assert.equal(amp.maximum, 31);
+    assert.equal(map.find((p) => p.member === "DelayTime").maximum, 3150);
+    const windows = new Set(map.map((p) => p.window));
+    assert.equal(windows.size, 10);
+    assert.equal(core.effectForIndex(7).window, "Rotary");
+    assert.equal(core.effectForIndex(99), null);
+});
+
+test("controls send the core's controllers and read in its terms", () => {
+    assert.deepEqual(core.controllerMessages("Drive", 0), [{ controller: 13, value: 127 }]);
+    assert.equal(core.controllerMessages("DelayTime", 1250).length, 2);
+    assert.deepEqual(core.controllerMessages("NoSuchControl", 3), []);
+    assert.equal(core.valueText("DelayTime", 1250), "1250 ms");
+    assert.equal(core.labelledValueText("Bass", 0), "Bass: 127");
+    assert.equal(core.receivedState(13, 100), 27);
+    assert.equal(core.receivedState(12, 3), null); // the amp model reads the patch instead
+});
+
+test("a dump decodes, and messages are built, only from bytes of the right size", () => {
+    const device = new core.PodDevice();
+    const dump = device.editBufferDump();
+    const patch = core.decodeDump(dump);
+    assert.equal(patch.name.trim(), "Clean Sparkle");
+    assert.ok(patch.controls.some((c) => c.member === "Drive"));
+    assert.equal(core.decodeDump(device.bankDump()), null);
+    assert.equal(core.decodeDump(dump.subarray(0, 150)), null);
+    assert.equal(core.singleDump(new Uint8Array(70), 0), null);
+    assert.equal(core.storeMessage(dump, 36), null);
+
+    const record = core.recordOfDump(dump);
+    assert.deepEqual(core.singleDump(record, dump[7]), dump);
+    const store = core.storeMessage(dump, 9);
+    assert.equal(store.length, 152);
+    assert.deepEqual([store[6], store[7], store[151]], [0x00, 9, 0xf7]);
+    assert.deepEqual(core.bankRecord(device.bankDump(), 0), core.recordOfDump(device.editBufferDump()));
+    device.delete();
+});
+
+test("names keep the device's 8-bit characters and the rename rule", () => {
+    const device = new core.PodDevice();
+    const renamed = core.renameDump(device.editBufferDump(), "Café Crunch");
+    assert.equal(core.dumpName(renamed), "Café Crunch     ");
+    assert.equal(core.decodeDump(renamed).name, "Café Crunch     ");
+    assert.equal(core.acceptsName("Sixteen chars ok"), true);
+    assert.equal(core.acceptsName("Seventeen chars x"), false);
+    assert.equal(core.acceptsName("Euro €"), false);
+    assert.equal(core.acceptsName("tab\there"), false);
+    assert.equal(core.renameDump(device.editBufferDump(), "Euro €"), null);
+    assert.equal(core.fileNameForPatch("a/b: Café"), "a_b_ Café");
+    device.delete();
+});
+
+test("a controller applied to a record changes what the device would play", () => {
+    const device = new core.PodDevice();
+    const record = core.recordOfDump(device.editBufferDump());
+    const louder = core.applyController(record, 13, 0);
+    device.receive(core.controlChange(0, 13, 0));
+    assert.deepEqual(louder, core.recordOfDump(device.editBufferDump()));
+    assert.equal(core.applyController(new Uint8Array(3), 13, 0), null);
+    device.delete();
+});
+
+test("files open with the core's choosers and messages", () => {
+    const device = new core.PodDevice();
+    const bank = device.bankDump();
+    const opened = core.openPatchFile(bank);
+    assert.equal(opened.kind, "Bank");
+    assert.equal(opened.entries.length, 36);
+    assert.equal(opened.entries[35].label, "9D");
+    const entry = core.sourceDump(bank, "bank.syx", false, 1, core.noEffectChoice());
+    assert.deepEqual(core.recordOfDump(entry.dump), core.bankRecord(bank, 1));
+
+    const garbage = new TextEncoder().encode("not a patch file at all ".repeat(10));
+    assert.deepEqual(core.openPatchFile(garbage).failure, { text: "Error!  Invalid File format.", caption: "Error!!" });
+    assert.equal(core.openPatchFile(bank.subarray(0, 5000)).failure.text, "Error reading from file!");
+    assert.ok(core.openImportFile(garbage, "x.lib").failure.text.length > 0);
+    assert.equal(core.sourceDump(bank, "bank.syx", false, 36, core.noEffectChoice()).dump, null);
+    device.delete();
+});
+
+test("a long SysEx is scheduled in 256-byte pieces at the cable's pace", () => {
+    const bank = new core.PodDevice().bankDump();
+    const sent = core.pacedSend(bank, 1000, 0);
+    assert.equal(sent.pieces.length, 21);
+    assert.deepEqual(concat(sent.pieces.map((p) => p.bytes)), bank);
+    sent.pieces.forEach((p, n) => assert.ok(Math.abs(p.at - (1000 + n * 256 * 0.32)) < 1e-6, `piece ${n}`));
+    assert.ok(Math.abs(sent.doneAt - (1000 + core.cableTimeMs(5121))) < 1e-6);
+    // What the cable still carries holds the first piece back.
+    const after = core.pacedSend(core.editBufferRequest(), 1000, 1500);
+    assert.equal(after.pieces[0].at, 1500);
+});
+
+test("the simulator answers as the device does", () => {
+    const device = new core.PodDevice();
+    const [dump] = device.receive(core.editBufferRequest());
+    assert.equal(core.classifyDump(dump), "SinglePatch");
+    const [reply] = device.receive(core.deviceInquiry(127));
+    const identity = core.readInquiryReply(reply);
+    assert.equal(core.describeDevice(identity), "a POD (software 1.00)");
+    device.receive(core.programChange(0, 9));
+    assert.equal(device.currentProgram(), 9);
+    assert.equal(core.programTitle(9), "Amplix 32 - Patch 3A");
+    assert.deepEqual(core.timeouts(), { editBufferMs: 1000, bankMs: 8000 });
+    device.delete();
+});
