@@ -20,13 +20,6 @@ using namespace amplix::text;
 
 namespace {
 
-std::map<std::string, std::string> byKey() {
-    std::map<std::string, std::string> texts;
-    for (const UiText& t : uiTexts())
-        texts.emplace(std::string(t.key), std::string(t.text));
-    return texts;
-}
-
 // The names the header declares, in order: what the page is told it may look up.
 std::vector<std::string> declaredNames() {
     std::ifstream in(AMPLIX_UI_TEXTS_HEADER);
@@ -133,8 +126,9 @@ TEST(UiTexts, TextsArePrintableAsciiWithoutStrayBlanks) {
         EXPECT_NE(t.text.front(), ' ') << t.key;
         EXPECT_EQ(t.text.find("  "), std::string_view::npos) << t.key;
         // The one line the dialog has always shown with a blank at its end.
-        if (t.key != "OverwriteLine1")
+        if (t.key != "OverwriteLine1") {
             EXPECT_NE(t.text.back(), ' ') << t.key;
+        }
     }
 }
 
