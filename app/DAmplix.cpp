@@ -3,6 +3,7 @@
 
 #include "app/DFrame.h"
 #include "app/FontWarmUp.h"
+#include "app/UiTextsQt.h"
 #include "midi/MidiServiceFactory.h"
 
 #include <QEvent>
@@ -50,7 +51,7 @@ private:
 } // namespace
 
 DAmplix::DAmplix(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("Amplix 32"));
+    setApplicationName(qtText(amplix::text::kAppName));
     setOrganizationName(QStringLiteral("Amplix"));
     // Ties the windows to amplix32.desktop: on Wayland the task bar takes name and icon from it.
     setDesktopFileName(QStringLiteral("amplix32"));

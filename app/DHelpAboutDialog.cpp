@@ -5,6 +5,7 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -22,21 +23,21 @@ constexpr int kLineHeight = 9;
 struct AboutLine {
     const char* member;
     int y;
-    const char* text;
+    std::string_view text;
 };
 
 constexpr AboutLine kLines[] = {
-    {"StaticName", 10, "Amplix 32"},
-    {"StaticKind", 21, "Windows POD editor"},
-    {"StaticVersion", 32, "Version 4.5c"},
-    {"StaticDevices", 48, "Editor and librarian for the POD 2, Flextone II and POD Pro"},
-    {"StaticCopyright", 59, "Copyright (c) 2026 the Amplix 32 developers"},
+    {"StaticName", 10, amplix::text::kAppName},
+    {"StaticKind", 21, amplix::text::kAboutKind},
+    {"StaticVersion", 32, amplix::text::kAboutVersion},
+    {"StaticDevices", 48, amplix::text::kAboutDevices},
+    {"StaticCopyright", 59, amplix::text::kAboutCopyright},
 };
 } // namespace
 
 DHelpAboutDialog::DHelpAboutDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DHelpAboutDialog"));
-    setWindowTitle(QStringLiteral("About Amplix 32"));
+    setWindowTitle(qtText(amplix::text::kAboutTitle));
     setModal(true);
     const DialogUnits du(this);
 
@@ -49,7 +50,7 @@ DHelpAboutDialog::DHelpAboutDialog(QWidget* parent) : QDialog(parent) {
 
     for (const AboutLine& line : kLines) {
         QLabel* label = makeStatic(this, line.member, -1, du.rect(kTextX, line.y, kTextWidth, kLineHeight),
-                                   QString::fromLatin1(line.text));
+                                   qtText(line.text));
         label->setTextFormat(Qt::PlainText);
         if (&line == &kLines[0]) { // the program's name stands out
             QFont name = label->font();
@@ -58,7 +59,8 @@ DHelpAboutDialog::DHelpAboutDialog(QWidget* parent) : QDialog(parent) {
         }
     }
 
-    ButtonOk = makeButton(this, "OK", IDOK, du.rect(kWidth - 60, kHeight - 20, 50, 14), QStringLiteral("OK"));
+    ButtonOk = makeButton(this, "OK", IDOK, du.rect(kWidth - 60, kHeight - 20, 50, 14),
+                          qtText(amplix::text::kButtonOk));
     ButtonOk->setDefault(true);
     ButtonOk->setFocus();
     connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,6 +1,7 @@
 // The status line under the patch strip.
 #include "app/DStatusLine.h"
 
+#include "app/UiTextsQt.h"
 #include "midi/CablePacing.h"
 
 #include <QHBoxLayout>
@@ -89,11 +90,13 @@ void DStatusLine::showProgress() {
     if (carried < std::size_t(total_)) {
         TransferProgress->setRange(0, total_);
         TransferProgress->setValue(int(carried));
-        TransferProgress->setFormat(QStringLiteral("%v of %m bytes"));
+        // Qt fills in its own placeholders: the value and the maximum.
+        TransferProgress->setFormat(
+            qtText(amplix::text::kStatusProgress).arg(QStringLiteral("%v"), QStringLiteral("%m")));
     } else {
         // The cable could have carried it all by now: the device is late or silent.
         TransferProgress->setRange(0, 0);
-        TransferProgress->setFormat(QStringLiteral("waiting"));
+        TransferProgress->setFormat(qtText(amplix::text::kStatusWaiting));
     }
     TransferProgress->show();
 }

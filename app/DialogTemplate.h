@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 
 class DialogUnits;
 class QDialog;
@@ -10,7 +11,7 @@ class QPushButton;
 // A static text at its place in dialog units.
 struct DialogText {
     int x, y, w, h;
-    const char* text;
+    std::string_view text;
 };
 
 inline constexpr int IDOK = 1;

@@ -8,6 +8,7 @@
 #include "app/DHelpWindow.h"
 #include "app/DStatusLine.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 #include "app/ValueTips.h"
 #include "patch/DLibraryWindow.h"
 #include "patch/DPatchName.h"
@@ -32,7 +33,7 @@
 #include <QTimer>
 
 namespace {
-const QString kHelpCaption = QStringLiteral("Amplix 32 Help");
+const QString kHelpCaption = qtText(amplix::text::kHelpTitle);
 constexpr int kClientWidth = 700;
 constexpr int kClientHeight = 515;
 } // namespace
@@ -63,7 +64,7 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
     : QMainWindow(parent), midi_(midi), inputSink_(std::make_unique<InputSink>(this)),
       waitCursor_(std::make_unique<BusyCursor>()) {
     setObjectName(QStringLiteral("DFrame"));
-    setWindowTitle(QStringLiteral("Amplix 32"));
+    setWindowTitle(qtText(amplix::text::kAppName));
     setWindowIcon(amplixIcon(kWindowIconLargest));
     // A fixed-size window: border, system menu and minimize box, no sizing frame or maximize box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -2,6 +2,7 @@
 #include "app/DFrame.h"
 
 #include "app/CommandIds.h"
+#include "app/UiTextsQt.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -9,6 +10,7 @@
 #include <QMenuBar>
 
 void DFrame::createMenu() {
+    using namespace amplix::text;
     QMenuBar* bar = menuBar();
     auto add = [this](QMenu* menu, const QString& text, int id) {
         QAction* action = menu->addAction(text);
@@ -18,45 +20,45 @@ void DFrame::createMenu() {
         return action;
     };
 
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    QMenu* file = bar->addMenu(qtText(kMenuFile));
     // The keys every desktop program has, shown beside the items' texts.
-    add(file, QStringLiteral("&Open..."), CM_FILEOPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    add(file, QStringLiteral("&Save..."), CM_FILESAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    add(file, QStringLiteral("Save &All..."), CM_FILESAVEALL);
-    add(file, QStringLiteral("&Import..."), CM_FILEIMPORT);
+    add(file, qtText(kMenuFileOpen), CM_FILEOPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(file, qtText(kMenuFileSave), CM_FILESAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(file, qtText(kMenuFileSaveAll), CM_FILESAVEALL);
+    add(file, qtText(kMenuFileImport), CM_FILEIMPORT);
     file->addSeparator();
-    add(file, QStringLiteral("&Read POD settings"), CM_FILEREAD)->setShortcut(QKeySequence(Qt::Key_F5));
+    add(file, qtText(kMenuFileRead), CM_FILEREAD)->setShortcut(QKeySequence(Qt::Key_F5));
     file->addSeparator();
-    add(file, QStringLiteral("E&xit"), CM_FILEEXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    add(file, qtText(kMenuFileExit), CM_FILEEXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
-    add(edit, QStringLiteral("&Undo"), CM_EDITUNDO)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    add(edit, QStringLiteral("&Redo"), CM_EDITREDO)
+    QMenu* edit = bar->addMenu(qtText(kMenuEdit));
+    add(edit, qtText(kMenuEditUndo), CM_EDITUNDO)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    add(edit, qtText(kMenuEditRedo), CM_EDITREDO)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     edit->addSeparator();
-    add(edit, QStringLiteral("&Compare with stored"), CM_EDITCOMPARE)->setCheckable(true);
+    add(edit, qtText(kMenuEditCompare), CM_EDITCOMPARE)->setCheckable(true);
 
-    QMenu* patch = bar->addMenu(QStringLiteral("&Patch"));
-    add(patch, QStringLiteral("&Manual Mode"), CM_PATCHMANUAL);
+    QMenu* patch = bar->addMenu(qtText(kMenuPatch));
+    add(patch, qtText(kMenuPatchManual), CM_PATCHMANUAL);
     for (int bank = 1; bank <= 9; ++bank) {
-        QMenu* banks = patch->addMenu(QStringLiteral("Bank &%1").arg(bank));
+        QMenu* banks = patch->addMenu(qtText(kMenuPatchBank).arg(bank));
         for (int letter = 0; letter < 4; ++letter)
-            add(banks, QStringLiteral("%1&%2").arg(bank).arg(QChar('A' + letter)),
+            add(banks, qtText(kMenuPatchLocation).arg(QString::number(bank), QChar('A' + letter)),
                 CM_PATCHMANUAL + 1 + 4 * (bank - 1) + letter);
     }
     patch->addSeparator();
-    add(patch, QStringLiteral("&Library..."), CM_LIBRARY)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    add(patch, qtText(kMenuPatchLibrary), CM_LIBRARY)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
 
-    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
-    add(options, QStringLiteral("&Midi Setup"), CM_SETUPMIDI);
-    QAction* link = add(options, QStringLiteral("&Link Amp Model"), CM_LINKAMP);
+    QMenu* options = bar->addMenu(qtText(kMenuOptions));
+    add(options, qtText(kMenuOptionsMidiSetup), CM_SETUPMIDI);
+    QAction* link = add(options, qtText(kMenuOptionsLinkAmp), CM_LINKAMP);
     link->setCheckable(true);
     link->setChecked(true);
 
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("Help &Topics"), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
+    QMenu* help = bar->addMenu(qtText(kMenuHelp));
+    add(help, qtText(kMenuHelpTopics), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
-    add(help, QStringLiteral("&About..."), CM_HELPABOUT);
+    add(help, qtText(kMenuHelpAbout), CM_HELPABOUT);
 }
 
 // The dispatch table of the menu commands.

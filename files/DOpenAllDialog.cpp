@@ -5,6 +5,7 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 #include "files/PatchFile.h"
 
 #include <QFrame>
@@ -12,23 +13,21 @@
 #include <QPushButton>
 
 namespace {
+using namespace amplix::text;
 constexpr int ID_LOADALL = 778;
 constexpr int ID_PATCHSELECT = 779;
 constexpr int kNoChoice = -1;
 constexpr int kLoadAll = -2;
 constexpr DialogText kTexts[] = {
-    {12, 11, 142, 8, "Select one of the available patches"},
-    {12, 21, 142, 8, "from the POD Sysex file and click OK."},
-    {12, 33, 142, 8, "OR.."},
-    {12, 45, 142, 8, "To load all 36 patches to your POD"},
-    {12, 55, 142, 8, "click the \"Load ALL\" button."},
+    {12, 11, 142, 8, kOpenBankLine1}, {12, 21, 142, 8, kOpenBankLine2}, {12, 33, 142, 8, kOpenBankLine3},
+    {12, 45, 142, 8, kOpenBankLine4}, {12, 55, 142, 8, kOpenBankLine5},
 };
 } // namespace
 
 DOpenAllDialog::DOpenAllDialog(QWidget* parent, int* patchSelect, const std::uint8_t* dump)
     : QDialog(parent), p_PatchSelect(patchSelect), p_sysExDump(dump) {
     setObjectName(QStringLiteral("DOpenAllDialog"));
-    setWindowTitle(QStringLiteral("Patch Import"));
+    setWindowTitle(qtText(kOpenBankTitle));
     const DialogUnits du(this);
     auto* frame = new QFrame(this);
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -43,7 +42,7 @@ DOpenAllDialog::DOpenAllDialog(QWidget* parent, int* patchSelect, const std::uin
 
     addOkCancel(this, du, 168, 8, 168, 26);
     ButtonLoadAll =
-        makeButton(this, "ButtonLoadAll", ID_LOADALL, du.rect(168, 50, 50, 14), QStringLiteral("Load ALL"));
+        makeButton(this, "ButtonLoadAll", ID_LOADALL, du.rect(168, 50, 50, 14), qtText(kOpenBankLoadAll));
     connect(ButtonLoadAll, &QPushButton::clicked, this, &DOpenAllDialog::DoLoadAll);
     setFixedSize(du.x(226), du.y(166));
 

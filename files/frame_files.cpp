@@ -4,6 +4,7 @@
 #include "app/DialogTemplate.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "files/BoundedRead.h"
 #include "files/DOpenAllDialog.h"
 #include "files/PatchFile.h"
@@ -16,10 +17,10 @@ using namespace amplix;
 
 namespace {
 
-const QString kOpenFilter = QStringLiteral("AMPLIX Files (*.POD;*.SYX)|*.POD;*.SYX|All Files (*.*)|*.*|");
-const QString kSaveFilter = QStringLiteral("AMPLIX Files (*.POD)|*.pod|POD sysex files (*.SYX)|*.syx|");
-const QString kSaveAllFilter = QStringLiteral("POD sysex files (*.SYX)|*.syx|");
-const QString kErrorCaption = QStringLiteral("Error!!");
+const QString kOpenFilter = qtText(text::kOpenFilter);
+const QString kSaveFilter = qtText(text::kSaveFilter);
+const QString kSaveAllFilter = qtText(text::kSaveAllFilter);
+const QString kErrorCaption = qtText(text::kFileErrorCaption);
 constexpr int kLoadAll = -2;
 // Patch files are small; anything beyond a bank is never read.
 constexpr qint64 kReadLimit = qint64(kPatchFileReadLimit);
@@ -33,7 +34,7 @@ void DFrame::CmFileOpen_() {
         return;
     const std::optional<QByteArray> bytes = readFileBounded(path, kReadLimit);
     if (!bytes) {
-        ShowMessage(this, QStringLiteral("Error: Couldn't open file."), kErrorCaption);
+        ShowMessage(this, qtText(text::kFileOpenFailed), kErrorCaption);
         return;
     }
     const PatchSource source = openPatchFile(byteSpan(*bytes));
@@ -79,20 +80,20 @@ int DFrame::WmPodSave(std::int64_t) {
     if (path.isEmpty())
         return 0;
     if (!saveWholeFile(path, sysEx.data(), qint64(kSingleDumpSize)))
-        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+        ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
     else
-        showOutcome(QStringLiteral("Patch saved to %1").arg(QFileInfo(path).fileName()));
+        showOutcome(qtText(text::kStatusPatchSaved).arg(QFileInfo(path).fileName()));
     return 0;
 }
 
 int DFrame::WmPodSaveAll(std::int64_t) {
     const QString path =
-        askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"), QStringLiteral("POD bank"));
+        askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"), qtText(text::kSaveAllName));
     if (path.isEmpty())
         return 0;
     if (!saveWholeFile(path, sysEx.data(), qint64(kBankDumpSize)))
-        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+        ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
     else
-        showOutcome(QStringLiteral("Bank saved to %1").arg(QFileInfo(path).fileName()));
+        showOutcome(qtText(text::kStatusBankSaved).arg(QFileInfo(path).fileName()));
     return 0;
 }

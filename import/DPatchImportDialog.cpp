@@ -4,10 +4,13 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 
 #include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
+
+using namespace amplix::text;
 
 namespace {
 constexpr int IDOK = 1;
@@ -18,7 +21,7 @@ constexpr int ID_PATCHSELECT = 296;
 DPatchImportDialog::DPatchImportDialog(QWidget* parent, const std::vector<amplix::ImportEntry>& entries)
     : QDialog(parent) {
     setObjectName(QStringLiteral("DPatchImportDialog"));
-    setWindowTitle(QStringLiteral("Patch Import"));
+    setWindowTitle(qtText(kImportTitle));
     setModal(true);
     const DialogUnits du(this);
 
@@ -26,10 +29,8 @@ DPatchImportDialog::DPatchImportDialog(QWidget* parent, const std::vector<amplix
     frame->setObjectName(QStringLiteral("IntroFrame"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setGeometry(du.rect(7, 7, 146, 30));
-    makeStatic(this, "StaticIntro1", -1, du.rect(13, 12, 134, 8),
-               QStringLiteral("Select one of the available patches"));
-    makeStatic(this, "StaticIntro2", -1, du.rect(13, 23, 134, 8),
-               QStringLiteral("from the SoundDiver library."));
+    makeStatic(this, "StaticIntro1", -1, du.rect(13, 12, 134, 8), qtText(kImportSoundDiverLine1));
+    makeStatic(this, "StaticIntro2", -1, du.rect(13, 23, 134, 8), qtText(kImportSoundDiverLine2));
 
     PatchSelect = new QListWidget(this);
     PatchSelect->setObjectName(QStringLiteral("PatchSelect"));
@@ -41,9 +42,9 @@ DPatchImportDialog::DPatchImportDialog(QWidget* parent, const std::vector<amplix
     PatchSelect->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     PatchSelect->setTextElideMode(Qt::ElideRight);
 
-    auto* ok = makeButton(this, "OK", IDOK, du.rect(22, 142, 50, 14), QStringLiteral("OK"));
+    auto* ok = makeButton(this, "OK", IDOK, du.rect(22, 142, 50, 14), qtText(kButtonOk));
     ok->setDefault(true);
-    auto* cancel = makeButton(this, "Cancel", IDCANCEL, du.rect(88, 142, 50, 14), QStringLiteral("Cancel"));
+    auto* cancel = makeButton(this, "Cancel", IDCANCEL, du.rect(88, 142, 50, 14), qtText(kButtonCancel));
     connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
     connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
 

@@ -5,12 +5,14 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QRadioButton>
 
 using amplix::GuitarPortInfo;
+using namespace amplix::text;
 
 namespace {
 
@@ -21,17 +23,12 @@ constexpr int kDialogWidth = 377;
 constexpr int kDialogHeight = 142;
 
 constexpr DialogText kTexts[] = {
-    {14, 13, 153, 8, "This patch was originally created"},
-    {14, 23, 153, 8, "for GuitarPort. The patch may not"},
-    {14, 33, 153, 8, "match exactly on the POD."},
-    {186, 14, 40, 8, "Amp:"},
-    {186, 26, 40, 8, "Pickup:"},
-    {186, 38, 40, 8, "Style:"},
-    {186, 50, 40, 8, "Sub Style:"},
-    {186, 62, 40, 8, "Song:"},
-    {186, 74, 40, 8, "Guitarist:"},
-    {186, 86, 40, 8, "Band:"},
-    {186, 98, 40, 8, "Comment:"},
+    {14, 13, 153, 8, kImportGuitarPortLine1}, {14, 23, 153, 8, kImportGuitarPortLine2},
+    {14, 33, 153, 8, kImportGuitarPortLine3}, {186, 14, 40, 8, kImportAmp},
+    {186, 26, 40, 8, kImportPickup},          {186, 38, 40, 8, kImportStyle},
+    {186, 50, 40, 8, kImportSubStyle},        {186, 62, 40, 8, kImportSong},
+    {186, 74, 40, 8, kImportGuitarist},       {186, 86, 40, 8, kImportBand},
+    {186, 98, 40, 8, kImportComment},
 };
 
 struct Frame {
@@ -72,12 +69,12 @@ struct ChoiceText {
     const char* name;
     int id;
     int y;
-    const char* text;
+    std::string_view text;
 };
 constexpr ChoiceText kChoiceTexts[] = {
-    {&DPatchImportGPTDialog::L6TStatic1, "L6TStatic1", 779, 61, "This patch uses the compressor"},
-    {&DPatchImportGPTDialog::L6TStatic2, "L6TStatic2", 780, 71, "plus a modulation effect. Choose"},
-    {&DPatchImportGPTDialog::L6TStatic3, "L6TStatic3", 781, 81, "which effect to load on the POD:"},
+    {&DPatchImportGPTDialog::L6TStatic1, "L6TStatic1", 779, 61, kImportChoiceLine1},
+    {&DPatchImportGPTDialog::L6TStatic2, "L6TStatic2", 780, 71, kImportChoiceLine2},
+    {&DPatchImportGPTDialog::L6TStatic3, "L6TStatic3", 781, 81, kImportChoiceLine3},
 };
 constexpr int kChoiceTextX = 14;
 constexpr int kChoiceTextWidth = 153;
@@ -98,7 +95,7 @@ DPatchImportGPTDialog::DPatchImportGPTDialog(QWidget* parent, const amplix::Guit
                                              int* modOrComp)
     : QDialog(parent), p_modOrComp(modOrComp) {
     setObjectName(QStringLiteral("DPatchImportGPTDialog"));
-    setWindowTitle(QStringLiteral("Patch Import"));
+    setWindowTitle(qtText(kImportTitle));
     setModal(true);
     const DialogUnits du(this);
 
@@ -116,13 +113,14 @@ DPatchImportGPTDialog::DPatchImportGPTDialog(QWidget* parent, const amplix::Guit
     for (const ChoiceText& c : kChoiceTexts) {
         QLabel* label =
             makeStatic(this, c.name, c.id, du.rect(kChoiceTextX, c.y, kChoiceTextWidth, kChoiceTextHeight),
-                       QString::fromLatin1(c.text));
+                       qtText(c.text));
         label->hide();
         this->*c.member = label;
     }
     SelectComp =
-        makeRadio(this, "SelectComp", ID_SELECTCOMP, du.rect(30, 96, 45, 10), QStringLiteral("COMP"));
-    SelectMod = makeRadio(this, "SelectMod", ID_SELECTMOD, du.rect(100, 96, 45, 10), QStringLiteral("MOD"));
+        makeRadio(this, "SelectComp", ID_SELECTCOMP, du.rect(30, 96, 45, 10), qtText(kImportCompressor));
+    SelectMod =
+        makeRadio(this, "SelectMod", ID_SELECTMOD, du.rect(100, 96, 45, 10), qtText(kImportModulation));
     SelectComp->hide();
     SelectMod->hide();
     addOkCancel(this, du, 30, 121, 100, 121);

@@ -4,6 +4,7 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 #include "import/Line6Edit.h"
 
 #include <QFrame>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 
 #include <array>
+
+using namespace amplix::text;
 
 namespace {
 constexpr int IDOK = 1;
@@ -51,15 +54,13 @@ DPatchImportL6EditDialog::DPatchImportL6EditDialog(QWidget* parent,
                                                    const std::vector<amplix::ImportEntry>& entries)
     : QDialog(parent), entries_(entries) {
     setObjectName(QStringLiteral("DPatchImportL6EditDialog"));
-    setWindowTitle(QStringLiteral("Patch Import"));
+    setWindowTitle(qtText(kImportTitle));
     setModal(true);
     const DialogUnits du(this);
 
     makeFrame(this, "IntroFrame", du.rect(7, 7, 150, 30));
-    makeStatic(this, "StaticIntro1", -1, du.rect(13, 12, 138, 8),
-               QStringLiteral("Select one of the available patches"));
-    makeStatic(this, "StaticIntro2", -1, du.rect(13, 23, 138, 8),
-               QStringLiteral("from the Line 6 Edit file."));
+    makeStatic(this, "StaticIntro1", -1, du.rect(13, 12, 138, 8), qtText(kImportLine6EditLine1));
+    makeStatic(this, "StaticIntro2", -1, du.rect(13, 23, 138, 8), qtText(kImportLine6EditLine2));
 
     PatchSelect = new QListWidget(this);
     PatchSelect->setObjectName(QStringLiteral("PatchSelect"));
@@ -69,22 +70,22 @@ DPatchImportL6EditDialog::DPatchImportL6EditDialog(QWidget* parent,
     PatchSelect->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     PatchSelect->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    auto* ok = makeButton(this, "OK", IDOK, du.rect(24, 174, 50, 14), QStringLiteral("OK"));
+    auto* ok = makeButton(this, "OK", IDOK, du.rect(24, 174, 50, 14), qtText(kButtonOk));
     ok->setDefault(true);
-    auto* cancel = makeButton(this, "Cancel", IDCANCEL, du.rect(90, 174, 50, 14), QStringLiteral("Cancel"));
+    auto* cancel = makeButton(this, "Cancel", IDCANCEL, du.rect(90, 174, 50, 14), qtText(kButtonCancel));
     connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
     connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
 
     makeFrame(this, "InfoFrame", du.rect(165, 7, 200, 181));
     auto line = [&](int row) { return du.rect(kInfoX, kInfoTop + kInfoStep * row, kInfoWidth, kLineHeight); };
-    L6TAmp = makeStatic(this, "L6TAmp", ID_L6TAMP, line(0), QStringLiteral("Amp:"));
-    L6TPickup = makeStatic(this, "L6TPickup", ID_L6TPICKUP, line(1), QStringLiteral("Pickup:"));
-    L6TStyle = makeStatic(this, "L6TStyle", ID_L6TSTYLE, line(2), QStringLiteral("Style:"));
-    L6TBand = makeStatic(this, "L6TBand", ID_L6TBAND, line(3), QStringLiteral("Band:"));
-    L6TSong = makeStatic(this, "L6TSong", ID_L6TSONG, line(4), QStringLiteral("Song:"));
-    L6TGuitarist = makeStatic(this, "L6TGuitarist", ID_L6TGUITARIST, line(5), QStringLiteral("Guitarist:"));
-    L6TAuthor = makeStatic(this, "L6TAuthor", ID_L6TAUTHOR, line(6), QStringLiteral("Author:"));
-    makeStatic(this, "StaticComment", -1, line(kCommentLabelRow), QStringLiteral("Comment:"));
+    L6TAmp = makeStatic(this, "L6TAmp", ID_L6TAMP, line(0), qtText(kImportAmp));
+    L6TPickup = makeStatic(this, "L6TPickup", ID_L6TPICKUP, line(1), qtText(kImportPickup));
+    L6TStyle = makeStatic(this, "L6TStyle", ID_L6TSTYLE, line(2), qtText(kImportStyle));
+    L6TBand = makeStatic(this, "L6TBand", ID_L6TBAND, line(3), qtText(kImportBand));
+    L6TSong = makeStatic(this, "L6TSong", ID_L6TSONG, line(4), qtText(kImportSong));
+    L6TGuitarist = makeStatic(this, "L6TGuitarist", ID_L6TGUITARIST, line(5), qtText(kImportGuitarist));
+    L6TAuthor = makeStatic(this, "L6TAuthor", ID_L6TAUTHOR, line(6), qtText(kImportAuthor));
+    makeStatic(this, "StaticComment", -1, line(kCommentLabelRow), qtText(kImportComment));
     const int commentTop = kInfoTop + kInfoStep * kCommentRow;
     L6TComment = makeStatic(this, "L6TComment", ID_L6TCOMMENT,
                             du.rect(kInfoX, commentTop, kInfoWidth, kInfoBottom - commentTop), QString());

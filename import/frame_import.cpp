@@ -4,6 +4,7 @@
 #include "app/BusyCursor.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "import/DPatchImportDialog.h"
 #include "import/ImportChoosers.h"
 
@@ -36,13 +37,7 @@ void chooseSoundDiverEntry(DFrame& frame, const PatchSource& source) {
 }
 
 void DFrame::CmFileImport() {
-    const QString path = askOpenFileName(
-        this,
-        QStringLiteral(
-            "All Patch Files (*.LIB;*.L6T;*.GPT)|*.LIB;*.L6T;*.GPT;*.L6B;*.L6C|SoundDiver (*.LIB)|*.LIB|"
-            "Line 6 Edit (*.L6T;*.L6B;*.L6C)|*.L6T;*.L6B;*.L6C|GuitarPort version 1 (*.GPT)|*.GPT|"
-            // Files are told by their content, so any name will do.
-            "All files (*)|*|"));
+    const QString path = askOpenFileName(this, qtText(text::kImportFilter));
     if (!path.isEmpty())
         importFile(path);
 }
@@ -95,5 +90,5 @@ void DFrame::finishImport(const ImportResult& result) {
     repaint();
     if (!SendSysexMessage(int(kSingleDumpSize)))
         return;
-    readBackAfter(QStringLiteral("Patch sent to the POD"));
+    readBackAfter(qtText(text::kStatusPatchSent));
 }

@@ -5,6 +5,7 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 #include "midi/DeviceNames.h"
 #include "midi/MidiService.h"
 #include "midi/PodFinder.h"
@@ -42,12 +43,9 @@ int indexOfDevice(const std::vector<std::string>& names, const QString& name) {
 }
 
 constexpr DialogText kTexts[] = {
-    {14, 12, 153, 8, "Select the MIDI input, output and channel"},
-    {14, 23, 152, 8, "settings used to connect to your POD. Then"},
-    {14, 34, 153, 8, "click the OK button to save the new settings."},
-    {16, 65, 29, 8, "MIDI in:"},
-    {12, 93, 33, 8, "MIDI out:"},
-    {36, 121, 47, 8, "MIDI channel:"},
+    {14, 12, 153, 8, amplix::text::kMidiSetupLine1}, {14, 23, 152, 8, amplix::text::kMidiSetupLine2},
+    {14, 34, 153, 8, amplix::text::kMidiSetupLine3}, {16, 65, 29, 8, amplix::text::kMidiSetupInput},
+    {12, 93, 33, 8, amplix::text::kMidiSetupOutput}, {36, 121, 47, 8, amplix::text::kMidiSetupChannel},
 };
 } // namespace
 
@@ -56,7 +54,7 @@ DMidiSetupDialog::DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, u
     : QDialog(parent), p_PODMidiCh(PODMidiCh), p_PODMidiInPort(PODMidiInPort),
       p_PODMidiOutPort(PODMidiOutPort), midi_(midi) {
     setObjectName(QStringLiteral("DMidiSetupDialog"));
-    setWindowTitle(QStringLiteral("MIDI Setup"));
+    setWindowTitle(qtText(amplix::text::kMidiSetupTitle));
     setModal(true);
     const DialogUnits du(this);
 
@@ -69,8 +67,8 @@ DMidiSetupDialog::DMidiSetupDialog(QWidget* parent, amplix::MidiService& midi, u
     MidiChannel = dropDown("MidiChannel", ID_MIDICHANNEL, 86, 119, 35, 75);
 
     addOkCancel(this, du, 180, 6, 180, 24);
-    ButtonFindPod =
-        makeButton(this, "ButtonFindPod", ID_FINDPOD, du.rect(180, 42, 50, 14), QStringLiteral("Find POD"));
+    ButtonFindPod = makeButton(this, "ButtonFindPod", ID_FINDPOD, du.rect(180, 42, 50, 14),
+                               qtText(amplix::text::kMidiSetupFindPod));
     connect(ButtonFindPod, &QPushButton::clicked, this, &DMidiSetupDialog::FindPod);
     addStaticTexts(this, du, kTexts);
     // Below everything else: what a search found, or why the dialog opened.
@@ -158,7 +156,7 @@ void DMidiSetupDialog::FindPod() {
         held << findChild<QPushButton*>(QString::fromLatin1(button));
     for (QWidget* w : held)
         w->setEnabled(false);
-    ButtonFindPod->setText(QStringLiteral("Stop"));
+    ButtonFindPod->setText(qtText(amplix::text::kMidiSetupStop));
     StaticFindResult->hide();
     FindProgress->setRange(0, 0);
     FindProgress->show();
@@ -192,7 +190,7 @@ void DMidiSetupDialog::FindPod() {
 
     for (QWidget* w : held)
         w->setEnabled(true);
-    ButtonFindPod->setText(QStringLiteral("Find POD"));
+    ButtonFindPod->setText(qtText(amplix::text::kMidiSetupFindPod));
     FindProgress->hide();
     if (search.outcome == amplix::PodSearch::Outcome::Found) {
         MidiInPort->setCurrentIndex(int(search.input));

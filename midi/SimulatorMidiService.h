@@ -1,6 +1,7 @@
 // The built-in POD simulator as a MIDI service: one input and one output, a PodDevice behind.
 #pragma once
 
+#include "app/UiTexts.h"
 #include "device/PodDevice.h"
 #include "midi/CablePacing.h"
 #include "midi/MidiInputPort.h"
@@ -27,7 +28,7 @@ namespace amplix {
 // dump cut off never trails into the next answer.
 class SimulatorMidiService : public MidiService {
 public:
-    static constexpr const char* kDeviceName = "Amplix POD Simulator";
+    static constexpr const char* kDeviceName = text::kSimulatorName.data(); // NUL-terminated literal
     enum class Pacing { WireSpeed, Immediate };
 
     static constexpr std::size_t kSliceBytes = 16;

@@ -4,6 +4,7 @@
 #include "app/BusyWait.h"
 #include "app/DStatusLine.h"
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "midi/DeviceNames.h"
 #include "midi/MidiTrace.h"
 
@@ -24,18 +25,13 @@ AfterOpen tellOpenResult(QWidget* frame, MidiResult result, const QString& which
     case MidiResult::InvalidHandle:
         return AfterOpen::Go;
     case MidiResult::BadDeviceId:
-        ShowMessage(frame, QStringLiteral("Invalid MIDI %1 port selected - Select another").arg(which),
-                    QStringLiteral("Error!"));
+        ShowMessage(frame, qtText(text::kMidiInvalidPort).arg(which), qtText(text::kMidiErrorCaption));
         return AfterOpen::ChooseAgain;
     case MidiResult::Allocated:
-        ShowMessage(frame,
-                    QStringLiteral("MIDI %1 port is already in use - Select another or close the application "
-                                   "using the MIDI %1 port")
-                        .arg(which));
+        ShowMessage(frame, qtText(text::kMidiPortInUse).arg(which));
         return AfterOpen::ChooseAgain;
     case MidiResult::NoMemory:
-        ShowMessage(frame, QStringLiteral("Can't open MIDI %1 port - insufficient memory").arg(which),
-                    QStringLiteral("Error!"));
+        ShowMessage(frame, qtText(text::kMidiNoMemory).arg(which), qtText(text::kMidiErrorCaption));
         return AfterOpen::Quit;
     }
     return AfterOpen::Go;
@@ -59,8 +55,8 @@ void DFrame::OpenPodMidiPorts() {
         }
         return false;
     };
-    if (!opened(midi_.openOutput(PODMidiOutPort, HPODMidiOut), QStringLiteral("out")) ||
-        !opened(midi_.openInput(PODMidiInPort, *inputSink_, HPODMidiIn), QStringLiteral("in")))
+    if (!opened(midi_.openOutput(PODMidiOutPort, HPODMidiOut), qtText(text::kMidiPortOut)) ||
+        !opened(midi_.openInput(PODMidiInPort, *inputSink_, HPODMidiIn), qtText(text::kMidiPortIn)))
         return;
     midi_.startInput(HPODMidiIn);
     PODMidiSet = 1;
@@ -90,7 +86,7 @@ void DFrame::ClosePodMidiPorts() {
 
 void DFrame::showConnection() {
     if (!PODMidiSet) {
-        StatusLine->showConnection(QStringLiteral("Not connected (Options, Midi Setup)"));
+        StatusLine->showConnection(qtText(text::kStatusNotConnected));
         return;
     }
     StatusLine->showConnection(QString::fromStdString(
@@ -145,7 +141,7 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
         // Only a bank takes long enough to show its progress.
         const bool bank = std::size_t(sysexMsgSize) == kBankDumpSize;
         if (bank)
-            StatusLine->beginTransfer(QStringLiteral("Sending the bank to the POD"), sysexMsgSize);
+            StatusLine->beginTransfer(qtText(text::kStatusSendingBank), sysexMsgSize);
         runWhileRepainting([&] { err = midi_.sendSysex(output, message.data(), message.size()); });
         if (err == MidiResult::Ok)
             shadowSentSysex(message);
@@ -156,8 +152,8 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
             releaseDeferred();
     }
     if (err != MidiResult::Ok) {
-        showOutcome(QStringLiteral("Sending to the POD failed"));
-        ShowMessage(this, QStringLiteral("Failed to send sysex message!"), QStringLiteral("Error!"));
+        showOutcome(qtText(text::kStatusSendFailed));
+        ShowMessage(this, qtText(text::kSysexSendFailed), qtText(text::kMidiErrorCaption));
         return false;
     }
     return true;

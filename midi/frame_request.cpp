@@ -4,6 +4,7 @@
 #include "app/BusyCursor.h"
 #include "app/DStatusLine.h"
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "midi/MidiTrace.h"
 
 #include <QCoreApplication>
@@ -61,7 +62,7 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
     err = midi_.addBuffer(HPODMidiIn, midiHdr);
     if (err != MidiResult::Ok) {
         endRequest(failed);
-        ShowMessage(this, QStringLiteral("Failed to prepare midi input buffer"));
+        ShowMessage(this, qtText(text::kInputBufferFailed));
         return;
     }
 
@@ -72,14 +73,14 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
         endRequest(failed);
         midi_.resetInput(HPODMidiIn);
         midi_.startInput(HPODMidiIn);
-        showOutcome(QStringLiteral("Sending to the POD failed"));
-        ShowMessage(this, QStringLiteral("Failed to send sysex message!"));
+        showOutcome(qtText(text::kStatusSendFailed));
+        ShowMessage(this, qtText(text::kSysexSendFailed));
         return;
     }
 
     waitCursor_->begin();
     if (bank)
-        StatusLine->beginTransfer(QStringLiteral("Reading the bank from the POD"), int(kBankDumpSize));
+        StatusLine->beginTransfer(qtText(text::kStatusReadingBank), int(kBankDumpSize));
     // The time-out carries its request's number, so a late one never acts on a later request.
     const std::uint64_t number = ++requestNumber_;
     QTimer::singleShot(timeoutMs, this, [this, number] {
@@ -92,7 +93,7 @@ int DFrame::WmChkRecSysex(std::uint64_t requestNumber) {
         // The reset hands back what has arrived so far; it then goes the usual way.
         midiTrace("no answer in time");
         timedOut_ = true;
-        showOutcome(QStringLiteral("No answer from the POD: check both MIDI cables"));
+        showOutcome(qtText(text::kStatusNoAnswer));
         midi_.resetInput(HPODMidiIn);
         midi_.startInput(HPODMidiIn);
     }
@@ -140,7 +141,7 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
             stored_ = shadow_;
         storedFollows_ = false;
         showEditedMark();
-        showOutcome(readOutcome_.isEmpty() ? QStringLiteral("Patch read") : readOutcome_);
+        showOutcome(readOutcome_.isEmpty() ? qtText(text::kStatusPatchRead) : readOutcome_);
         if (Save_flag)
             QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE, 0, std::int64_t(recorded)));
         if (Name_flag) {
@@ -162,11 +163,11 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
         return 0;
     }
     if (kind == DumpKind::Bank)
-        showOutcome(QStringLiteral("Bank read"));
+        showOutcome(qtText(text::kStatusBankRead));
     else if (timedOut_ && recorded > 0)
-        showOutcome(QStringLiteral("Incomplete answer from the POD: check both MIDI cables"));
+        showOutcome(qtText(text::kStatusIncomplete));
     else if (!timedOut_)
-        showOutcome(QStringLiteral("Unrecognised answer on the MIDI input"));
+        showOutcome(qtText(text::kStatusUnrecognised));
     if (kind == DumpKind::Bank && Save_All_flag)
         QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE_ALL, 0, std::int64_t(recorded)));
     if (kind == DumpKind::Bank)

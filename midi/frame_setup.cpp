@@ -2,6 +2,7 @@
 #include "app/DFrame.h"
 
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "files/BoundedRead.h"
 #include "files/SafeSave.h"
 #include "midi/DMidiSetupDialog.h"
@@ -67,7 +68,7 @@ void DFrame::CmSetupMidi() {
     const bool written =
         saveWholeFile(QString::fromLatin1(kConfigFileName), bytes.data(), qint64(bytes.size()));
     if (!written)
-        ShowMessage(this, QStringLiteral("Error writing to AMPLIX.CNF file!"), QStringLiteral("error!!"));
+        ShowMessage(this, qtText(text::kConfigWriteFailed), qtText(text::kConfigErrorCaption));
 
     if (change_midi_ports)
         OpenPodMidiPorts();
@@ -101,7 +102,7 @@ void DFrame::UpdateMidiSettings() {
         for (const auto& [name, names] :
              {std::pair{&config->inputName, &inputs}, {&config->outputName, &outputs}}) {
             const QString said =
-                QStringLiteral("%1 is not connected.").arg(QString::fromStdString(portLabel(*name)));
+                qtText(text::kMidiSetupNotConnected).arg(QString::fromStdString(portLabel(*name)));
             if (!name->empty() && !findDevice(*name, *names) && !missing.contains(said))
                 missing << said;
         }

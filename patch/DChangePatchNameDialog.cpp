@@ -4,6 +4,7 @@
 #include "app/DialogTemplate.h"
 #include "app/DialogUnits.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 #include "patch/SysexFormat.h"
 
 #include <QLineEdit>
@@ -14,7 +15,7 @@
 
 namespace {
 constexpr int ID_EDITNEWPATCHNAME = 780;
-constexpr DialogText kTexts[] = {{10, 12, 45, 8, "Patch Name:"}};
+constexpr DialogText kTexts[] = {{10, 12, 45, 8, amplix::text::kRenameLabel}};
 } // namespace
 
 void limitToPatchName(QLineEdit* edit) {
@@ -27,7 +28,7 @@ void limitToPatchName(QLineEdit* edit) {
 DChangePatchNameDialog::DChangePatchNameDialog(QWidget* parent, char* newPatchNamestr)
     : QDialog(parent), p_patchName(newPatchNamestr) {
     setObjectName(QStringLiteral("DChangePatchNameDialog"));
-    setWindowTitle(QStringLiteral("Change Patch Name"));
+    setWindowTitle(qtText(amplix::text::kRenameTitle));
     const DialogUnits du(this);
     addStaticTexts(this, du, kTexts);
     EditNewPatchName = new QLineEdit(this);

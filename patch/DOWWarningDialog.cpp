@@ -4,18 +4,20 @@
 #include "app/DialogTemplate.h"
 #include "app/DialogUnits.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 
 namespace {
+using namespace amplix::text;
 constexpr DialogText kTexts[] = {
-    {10, 12, 110, 8, "WARNING! This operation will "},
-    {10, 22, 110, 8, "overwrite all the saved patches"},
-    {10, 32, 110, 8, "on your POD."},
+    {10, 12, 110, 8, kOverwriteLine1},
+    {10, 22, 110, 8, kOverwriteLine2},
+    {10, 32, 110, 8, kOverwriteLine3},
 };
 } // namespace
 
 DOWWarningDialog::DOWWarningDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DOWWarningDialog"));
-    setWindowTitle(QStringLiteral("Overwrite POD patches!"));
+    setWindowTitle(qtText(kOverwriteTitle));
     const DialogUnits du(this);
     addStaticTexts(this, du, kTexts);
     addOkCancel(this, du, 130, 8, 130, 26);

@@ -3,6 +3,7 @@
 
 #include "app/DialogTemplate.h"
 #include "app/PanelControls.h"
+#include "app/UiTextsQt.h"
 #include "midi/PostToParentWindow.h"
 #include "patch/DChangePatchNameDialog.h"
 #include "patch/SysexFormat.h"
@@ -27,12 +28,12 @@ DPatchName::DPatchName(QWidget* parent, const QString& title) : QFrame(parent) {
 
     StaticPatchNameData =
         makeStatic(this, "StaticPatchNameData", ID_STATICPATCHNAMEDATA, QRect(110, 10, 150, 17));
-    StaticPatchName =
-        makeStatic(this, "StaticPatchName", ID_STATICPATCHNAME, QRect(15, 10, 90, 17), "Patch Name:");
-    ButtonPatchName =
-        makeButton(this, "ButtonPatchName", ID_CHANGEPATCHNAME, QRect(265, 6, 180, 24), "Change Patch Name");
-    ButtonSaveToPOD =
-        makeButton(this, "ButtonSaveToPOD", ID_SAVETOPOD, QRect(500, 6, 180, 24), "Save Patch To POD...");
+    StaticPatchName = makeStatic(this, "StaticPatchName", ID_STATICPATCHNAME, QRect(15, 10, 90, 17),
+                                 qtText(text::kPatchNameLabel));
+    ButtonPatchName = makeButton(this, "ButtonPatchName", ID_CHANGEPATCHNAME, QRect(265, 6, 180, 24),
+                                 qtText(text::kPatchNameChange));
+    ButtonSaveToPOD = makeButton(this, "ButtonSaveToPOD", ID_SAVETOPOD, QRect(500, 6, 180, 24),
+                                 qtText(text::kPatchNameSaveToPod));
     connect(ButtonPatchName, &QPushButton::clicked, this, &DPatchName::ChangePatchName);
     connect(ButtonSaveToPOD, &QPushButton::clicked, this, &DPatchName::SaveToPOD);
 }

@@ -5,25 +5,24 @@
 #include "app/DialogUnits.h"
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
+#include "app/UiTextsQt.h"
 #include "patch/SysexFormat.h"
 
 #include <QComboBox>
 
 namespace {
+using namespace amplix::text;
 constexpr int ID_PATCHLOCATIONNAME = 781;
 constexpr DialogText kTexts[] = {
-    {10, 10, 160, 8, "Select the location on the POD where you"},
-    {10, 20, 160, 8, "would like to save this patch."},
-    {10, 36, 160, 8, "WARNING! This operation will overwrite the"},
-    {10, 46, 160, 8, "patch that is currently saved on the POD."},
-    {10, 66, 75, 8, "POD Patch Location:"},
+    {10, 10, 160, 8, kSaveToPodLine1}, {10, 20, 160, 8, kSaveToPodLine2},   {10, 36, 160, 8, kSaveToPodLine3},
+    {10, 46, 160, 8, kSaveToPodLine4}, {10, 66, 75, 8, kSaveToPodLocation},
 };
 } // namespace
 
 DSaveToPODDialog::DSaveToPODDialog(QWidget* parent, int* location)
     : QDialog(parent), p_PODPatchLocation(location) {
     setObjectName(QStringLiteral("DSaveToPODDialog"));
-    setWindowTitle(QStringLiteral("Save to POD..."));
+    setWindowTitle(qtText(kSaveToPodTitle));
     const DialogUnits du(this);
     addStaticTexts(this, du, kTexts);
     PatchLocationName =

@@ -4,6 +4,7 @@
 #include "app/BusyWait.h"
 #include "app/CommandIds.h"
 #include "app/DStatusLine.h"
+#include "app/UiTextsQt.h"
 #include "patch/DLibraryWindow.h"
 
 #include <QTimer>
@@ -54,7 +55,7 @@ public:
         // Storing selects the location on the device, as a store from the main window does: the
         // title names the last one and the panel shows it.
         frame_.setWindowTitle(QString::fromStdString(programTitle(int(stores[stored - 1].first) + 1)));
-        frame_.readBackAfter(QStringLiteral("Stored to %1").arg(labels.join(QStringLiteral(", "))));
+        frame_.readBackAfter(qtText(text::kStatusStored).arg(labels.join(QStringLiteral(", "))));
         return stored == stores.size();
     }
 

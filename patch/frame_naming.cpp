@@ -1,6 +1,7 @@
 // Renaming the patch in the device's edit buffer.
 #include "app/DFrame.h"
 
+#include "app/UiTextsQt.h"
 #include "patch/DPatchName.h"
 
 #include <QLabel>
@@ -21,6 +22,6 @@ bool DFrame::AddPatchName() {
     noteUserReload("Rename");
     if (!SendSysexMessage(int(kSingleDumpSize)))
         return false;
-    showOutcome(QStringLiteral("Patch renamed"));
+    showOutcome(qtText(text::kStatusPatchRenamed));
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "app/CommandIds.h"
 #include "app/DialogTemplate.h"
+#include "app/UiTextsQt.h"
 #include "patch/DLibraryWindow.h"
 #include "patch/DOWWarningDialog.h"
 #include "patch/DSaveToPODDialog.h"
@@ -29,7 +30,7 @@ void DFrame::WriteToPOD() {
             return;
     }
     if (POD_location < 0 || POD_location >= int(kPatchLocations)) {
-        showOutcome(QStringLiteral("Not stored: no location was chosen"));
+        showOutcome(qtText(text::kStatusNotStored));
         return;
     }
     const PatchRecord stored = readRecord(sysEx, kDumpDataOffset);
@@ -39,7 +40,7 @@ void DFrame::WriteToPOD() {
     if (LibraryWindow)
         LibraryWindow->deviceStored(std::size_t(POD_location), stored, PatchLibrary::DeviceChange::Stored);
     showOutcome(
-        QStringLiteral("Stored to %1").arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
+        qtText(text::kStatusStored).arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
     setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
 }
 
@@ -57,6 +58,6 @@ bool DFrame::SendBankToPod() {
             LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)),
                                         PatchLibrary::DeviceChange::BankSent);
     setWindowTitle(QString::fromStdString(programTitle(1)));
-    readBackAfter(QStringLiteral("Bank sent to the POD"));
+    readBackAfter(qtText(text::kStatusBankSent));
     return true;
 }

@@ -1,0 +1,207 @@
+// The words the editor shows: menus, dialogs, the status line and its message boxes, written
+// once here and used by the desktop windows and, by name, by the browser page.
+//
+// Conventions:
+// - A text is exactly what the user reads, byte for byte, odd spacing and punctuation included
+//   (OverwriteLine1 ends in a space, as the dialog has always shown it). All are plain ASCII.
+// - "%1", "%2", ... are placeholders, filled in order as QString::arg fills them: every
+//   occurrence of the lowest number takes the first value ("MIDI %1 port ... the MIDI %1 port"
+//   names the same port twice). The page replaces them the same way.
+// - In menu texts (keys starting with "Menu") "&" marks the item's access letter, as Qt's
+//   menus take it; a page that has no access letters drops the "&". No other text holds one.
+// - A dialog's static text that runs over several lines is one constant per line, top to
+//   bottom: ...Line1, ...Line2, ...
+// - Where two places show the same words on purpose, one constant is declared as the other.
+//
+// uiTexts() lists every constant under its name without the leading "k".
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace amplix::text {
+
+// The program.
+inline constexpr std::string_view kAppName = "Amplix 32";
+inline constexpr std::string_view kHelpTitle = "Amplix 32 Help";
+
+// Buttons every small dialog has.
+inline constexpr std::string_view kButtonOk = "OK";
+inline constexpr std::string_view kButtonCancel = "Cancel";
+
+// The main window's menus (app/frame_menu.cpp). MenuPatchBank takes the bank's number,
+// MenuPatchLocation the bank's number and the location's letter: "1&A".
+inline constexpr std::string_view kMenuFile = "&File";
+inline constexpr std::string_view kMenuFileOpen = "&Open...";
+inline constexpr std::string_view kMenuFileSave = "&Save...";
+inline constexpr std::string_view kMenuFileSaveAll = "Save &All...";
+inline constexpr std::string_view kMenuFileImport = "&Import...";
+inline constexpr std::string_view kMenuFileRead = "&Read POD settings";
+inline constexpr std::string_view kMenuFileExit = "E&xit";
+inline constexpr std::string_view kMenuEdit = "&Edit";
+inline constexpr std::string_view kMenuEditUndo = "&Undo";
+inline constexpr std::string_view kMenuEditRedo = "&Redo";
+inline constexpr std::string_view kMenuEditCompare = "&Compare with stored";
+inline constexpr std::string_view kMenuPatch = "&Patch";
+inline constexpr std::string_view kMenuPatchManual = "&Manual Mode";
+inline constexpr std::string_view kMenuPatchBank = "Bank &%1";
+inline constexpr std::string_view kMenuPatchLocation = "%1&%2";
+inline constexpr std::string_view kMenuPatchLibrary = "&Library...";
+inline constexpr std::string_view kMenuOptions = "&Options";
+inline constexpr std::string_view kMenuOptionsMidiSetup = "&Midi Setup";
+inline constexpr std::string_view kMenuOptionsLinkAmp = "&Link Amp Model";
+inline constexpr std::string_view kMenuHelp = "&Help";
+inline constexpr std::string_view kMenuHelpTopics = "Help &Topics";
+inline constexpr std::string_view kMenuHelpAbout = "&About...";
+
+// Help > About (app/DHelpAboutDialog.cpp); the first line is the program's name.
+inline constexpr std::string_view kAboutTitle = "About Amplix 32";
+inline constexpr std::string_view kAboutKind = "Windows POD editor";
+inline constexpr std::string_view kAboutVersion = "Version 4.5c";
+inline constexpr std::string_view kAboutDevices =
+    "Editor and librarian for the POD 2, Flextone II and POD Pro";
+inline constexpr std::string_view kAboutCopyright = "Copyright (c) 2026 the Amplix 32 developers";
+
+// The file dialogs' filters, as "description|patterns|" pairs (app/FileDialogs.h turns them
+// into Qt's form), and the name a saved bank is offered under.
+inline constexpr std::string_view kOpenFilter = "AMPLIX Files (*.POD;*.SYX)|*.POD;*.SYX|All Files (*.*)|*.*|";
+inline constexpr std::string_view kSaveFilter = "AMPLIX Files (*.POD)|*.pod|POD sysex files (*.SYX)|*.syx|";
+inline constexpr std::string_view kSaveAllFilter = "POD sysex files (*.SYX)|*.syx|";
+inline constexpr std::string_view kSaveAllName = "POD bank";
+// Import files are told by their content, so the last entry takes any name.
+inline constexpr std::string_view kImportFilter =
+    "All Patch Files (*.LIB;*.L6T;*.GPT)|*.LIB;*.L6T;*.GPT;*.L6B;*.L6C|SoundDiver (*.LIB)|*.LIB|"
+    "Line 6 Edit (*.L6T;*.L6B;*.L6C)|*.L6T;*.L6B;*.L6C|GuitarPort version 1 (*.GPT)|*.GPT|"
+    "All files (*)|*|";
+
+// The patch name strip under the panel (patch/DPatchName.cpp).
+inline constexpr std::string_view kPatchNameLabel = "Patch Name:";
+inline constexpr std::string_view kPatchNameChange = "Change Patch Name";
+inline constexpr std::string_view kPatchNameSaveToPod = "Save Patch To POD...";
+
+// The rename dialog (patch/DChangePatchNameDialog.cpp), opened by the strip's button.
+inline constexpr std::string_view kRenameTitle = kPatchNameChange;
+inline constexpr std::string_view kRenameLabel = kPatchNameLabel;
+
+// Save Patch To POD (patch/DSaveToPODDialog.cpp): the location to overwrite.
+inline constexpr std::string_view kSaveToPodTitle = "Save to POD...";
+inline constexpr std::string_view kSaveToPodLine1 = "Select the location on the POD where you";
+inline constexpr std::string_view kSaveToPodLine2 = "would like to save this patch.";
+inline constexpr std::string_view kSaveToPodLine3 = "WARNING! This operation will overwrite the";
+inline constexpr std::string_view kSaveToPodLine4 = "patch that is currently saved on the POD.";
+inline constexpr std::string_view kSaveToPodLocation = "POD Patch Location:";
+
+// The warning before a bank overwrites the device's patches (patch/DOWWarningDialog.cpp).
+inline constexpr std::string_view kOverwriteTitle = "Overwrite POD patches!";
+inline constexpr std::string_view kOverwriteLine1 = "WARNING! This operation will ";
+inline constexpr std::string_view kOverwriteLine2 = "overwrite all the saved patches";
+inline constexpr std::string_view kOverwriteLine3 = "on your POD.";
+
+// File > Open's bank chooser (files/DOpenAllDialog.cpp).
+inline constexpr std::string_view kOpenBankTitle = "Patch Import";
+inline constexpr std::string_view kOpenBankLine1 = "Select one of the available patches";
+inline constexpr std::string_view kOpenBankLine2 = "from the POD Sysex file and click OK.";
+inline constexpr std::string_view kOpenBankLine3 = "OR..";
+inline constexpr std::string_view kOpenBankLine4 = "To load all 36 patches to your POD";
+inline constexpr std::string_view kOpenBankLine5 = "click the \"Load ALL\" button.";
+inline constexpr std::string_view kOpenBankLoadAll = "Load ALL";
+
+// File > Import's choosers (import/DPatchImport*Dialog.cpp): all three are captioned as the
+// bank chooser is.
+inline constexpr std::string_view kImportTitle = kOpenBankTitle;
+inline constexpr std::string_view kImportSoundDiverLine1 = kOpenBankLine1;
+inline constexpr std::string_view kImportSoundDiverLine2 = "from the SoundDiver library.";
+inline constexpr std::string_view kImportLine6EditLine1 = kOpenBankLine1;
+inline constexpr std::string_view kImportLine6EditLine2 = "from the Line 6 Edit file.";
+// The labels of a file's information, in the Line 6 Edit and the GuitarPort choosers.
+inline constexpr std::string_view kImportAmp = "Amp:";
+inline constexpr std::string_view kImportPickup = "Pickup:";
+inline constexpr std::string_view kImportStyle = "Style:";
+inline constexpr std::string_view kImportSubStyle = "Sub Style:";
+inline constexpr std::string_view kImportBand = "Band:";
+inline constexpr std::string_view kImportSong = "Song:";
+inline constexpr std::string_view kImportGuitarist = "Guitarist:";
+inline constexpr std::string_view kImportAuthor = "Author:";
+inline constexpr std::string_view kImportComment = "Comment:";
+// The GuitarPort chooser's notice, and its choice for a patch with both effects.
+inline constexpr std::string_view kImportGuitarPortLine1 = "This patch was originally created";
+inline constexpr std::string_view kImportGuitarPortLine2 = "for GuitarPort. The patch may not";
+inline constexpr std::string_view kImportGuitarPortLine3 = "match exactly on the POD.";
+inline constexpr std::string_view kImportChoiceLine1 = "This patch uses the compressor";
+inline constexpr std::string_view kImportChoiceLine2 = "plus a modulation effect. Choose";
+inline constexpr std::string_view kImportChoiceLine3 = "which effect to load on the POD:";
+inline constexpr std::string_view kImportCompressor = "COMP";
+inline constexpr std::string_view kImportModulation = "MOD";
+
+// Options > Midi Setup (midi/DMidiSetupDialog.cpp, midi/frame_setup.cpp).
+inline constexpr std::string_view kMidiSetupTitle = "MIDI Setup";
+inline constexpr std::string_view kMidiSetupLine1 = "Select the MIDI input, output and channel";
+inline constexpr std::string_view kMidiSetupLine2 = "settings used to connect to your POD. Then";
+inline constexpr std::string_view kMidiSetupLine3 = "click the OK button to save the new settings.";
+inline constexpr std::string_view kMidiSetupInput = "MIDI in:";
+inline constexpr std::string_view kMidiSetupOutput = "MIDI out:";
+inline constexpr std::string_view kMidiSetupChannel = "MIDI channel:";
+inline constexpr std::string_view kMidiSetupFindPod = "Find POD";
+inline constexpr std::string_view kMidiSetupStop = "Stop"; // the Find POD button while it searches
+// Why the dialog opened by itself at start-up: one of these for each device the saved settings
+// name that is not listed, joined by a space. Takes the device's name.
+inline constexpr std::string_view kMidiSetupNotConnected = "%1 is not connected.";
+// The built-in device, last in both device lists.
+inline constexpr std::string_view kSimulatorName = "Amplix POD Simulator";
+
+// The status line (app/DStatusLine.cpp and the frame's transfers).
+inline constexpr std::string_view kStatusNotConnected = "Not connected (Options, Midi Setup)";
+// A bank's progress: the bytes the cable has carried and all of them.
+inline constexpr std::string_view kStatusProgress = "%1 of %2 bytes";
+// ... and once the cable could have carried all of it.
+inline constexpr std::string_view kStatusWaiting = "waiting";
+inline constexpr std::string_view kStatusSendingBank = "Sending the bank to the POD";
+inline constexpr std::string_view kStatusReadingBank = "Reading the bank from the POD";
+inline constexpr std::string_view kStatusSendFailed = "Sending to the POD failed";
+inline constexpr std::string_view kStatusNoAnswer = "No answer from the POD: check both MIDI cables";
+inline constexpr std::string_view kStatusIncomplete =
+    "Incomplete answer from the POD: check both MIDI cables";
+inline constexpr std::string_view kStatusUnrecognised = "Unrecognised answer on the MIDI input";
+inline constexpr std::string_view kStatusPatchRead = "Patch read";
+inline constexpr std::string_view kStatusBankRead = "Bank read";
+inline constexpr std::string_view kStatusPatchSent = "Patch sent to the POD";
+inline constexpr std::string_view kStatusBankSent = "Bank sent to the POD";
+inline constexpr std::string_view kStatusPatchRenamed = "Patch renamed";
+inline constexpr std::string_view kStatusNotStored = "Not stored: no location was chosen";
+inline constexpr std::string_view kStatusStored = "Stored to %1";          // the location: "1A"
+inline constexpr std::string_view kStatusPatchSaved = "Patch saved to %1"; // the file's name
+inline constexpr std::string_view kStatusBankSaved = "Bank saved to %1";   // the file's name
+
+// Message boxes: the caption a box without its own has, then the frame's boxes with theirs.
+inline constexpr std::string_view kMessageCaption = "Error";
+// Around files (files/frame_files.cpp).
+inline constexpr std::string_view kFileErrorCaption = "Error!!";
+inline constexpr std::string_view kFileOpenFailed = "Error: Couldn't open file.";
+inline constexpr std::string_view kFileWriteFailed = "Error writing to file!";
+// Around the MIDI settings file (midi/frame_setup.cpp).
+inline constexpr std::string_view kConfigErrorCaption = "error!!";
+inline constexpr std::string_view kConfigWriteFailed = "Error writing to AMPLIX.CNF file!";
+// Around the MIDI ports (midi/frame_midi.cpp): these take MidiPortIn or MidiPortOut.
+inline constexpr std::string_view kMidiErrorCaption = "Error!";
+inline constexpr std::string_view kMidiInvalidPort = "Invalid MIDI %1 port selected - Select another";
+inline constexpr std::string_view kMidiPortInUse =
+    "MIDI %1 port is already in use - Select another or close the application using the MIDI %1 port";
+inline constexpr std::string_view kMidiNoMemory = "Can't open MIDI %1 port - insufficient memory";
+inline constexpr std::string_view kMidiPortIn = "in";
+inline constexpr std::string_view kMidiPortOut = "out";
+// Around transfers (midi/frame_midi.cpp, midi/frame_request.cpp). A failed send of a patch or
+// bank has the MIDI caption; a failed request the default one.
+inline constexpr std::string_view kSysexSendFailed = "Failed to send sysex message!";
+inline constexpr std::string_view kInputBufferFailed = "Failed to prepare midi input buffer";
+
+// Every constant above under its name without the "k", in the order declared.
+struct UiText {
+    std::string_view key;
+    std::string_view text;
+};
+std::span<const UiText> uiTexts();
+
+// The text of that key; empty for a key that is not there.
+std::string_view uiText(std::string_view key);
+
+} // namespace amplix::text
