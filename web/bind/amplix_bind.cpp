@@ -1,6 +1,7 @@
 // The core as the browser page sees it (amplix-core.d.ts states the same interface): every
 // function takes and gives plain JavaScript values, bytes as Uint8Array. Nothing here decides
 // anything; each function hands one call on to the core.
+#include "app/UiTexts.h"
 #include "device/PodDevice.h"
 #include "files/PatchFile.h"
 #include "import/PatchSource.h"
@@ -129,6 +130,14 @@ val toneMapRows() {
         row.set("maximum", controlMaximum(p));
         return row;
     });
+}
+
+// Every text the page shows, by its name in the core.
+val textTable() {
+    val out = val::object();
+    for (const text::UiText& t : text::uiTexts())
+        out.set(std::string(t.key), std::string(t.text));
+    return out;
 }
 
 val effectRow(int index) {
@@ -490,6 +499,7 @@ private:
 EMSCRIPTEN_BINDINGS(amplix_core) {
     using emscripten::function;
     function("toneMap", &toneMapRows);
+    function("texts", &textTable);
     function("effectForIndex", &effectRow);
     function(
         "locationLabel", +[](int location) {

@@ -26,6 +26,15 @@ test("the tone map and lists arrive with every row's names, kinds and entries", 
     assert.equal(core.effectForIndex(99), null);
 });
 
+test("the texts arrive by name, placeholders and all", () => {
+    const texts = core.texts();
+    assert.equal(texts.OverwriteTitle, "Overwrite POD patches!");
+    assert.equal(texts.OverwriteLine1, "WARNING! This operation will ");
+    assert.equal(texts.SimulatorName, "Amplix POD Simulator");
+    assert.equal(texts.StatusProgress, "%1 of %2 bytes");
+    assert.ok(Object.keys(texts).length > 100);
+});
+
 test("controls send the core's controllers and read in its terms", () => {
     assert.deepEqual(core.controllerMessages("Drive", 0), [{ controller: 13, value: 127 }]);
     assert.equal(core.controllerMessages("DelayTime", 1250).length, 2);
