@@ -266,6 +266,17 @@ export class ModelControl {
         }
         return stats;
     }
+    // Polls stats() until predicate(stats) holds; rejects with the last stats after timeoutMs.
+    // Timestamped sends leave the cable quiet between messages, so idle() alone can come early.
+    async waitForStats(predicate, timeoutMs = 10000) {
+        const end = Date.now() + timeoutMs;
+        for (;;) {
+            const stats = await this.stats();
+            if (predicate(stats)) return stats;
+            if (Date.now() > end) throw new Error(`model stats never as awaited: ${JSON.stringify(stats)}`);
+            await new Promise((resolve) => setTimeout(resolve, 20));
+        }
+    }
     async bankDump() {
         return fromHex(await this.command('bank'));
     }
