@@ -162,9 +162,9 @@ Port* Model::findPort(snd_seq_addr_t where) {
 }
 
 // A sound card's kernel client lists as one only where the card can be found beside it. Chromium
-// counts the kernel clients from 16 up against the MIDI devices it finds on the cards udev lists,
-// and lists no port at all while the two differ; this machine has no card to find. So the
-// interface lists as a user client, as a driver in user space would, and every program sees it.
+// takes a kernel client numbered 16 or more for a card's and leaves its ports out when udev shows
+// no such card (Midi Through, 14, it keeps); this machine has no card to find. So the interface
+// lists as a user client, as a driver in user space would, and every program sees it.
 void Model::fillClientInfo(snd_seq_client_info_t* info, const Client& client) const {
     std::memset(info, 0, sizeof *info);
     info->client = client.number;
