@@ -117,6 +117,8 @@ int Model::open(snd_seq_t** handle, const char* name, int streams, int mode) {
     client->eventFd = fd;
     clients_[number] = client;
     *handle = client;
+    announce(SND_SEQ_EVENT_CLIENT_START, address(number, 0));
+    startControlFromEnvironment();
     return 0;
 }
 
@@ -124,9 +126,12 @@ int Model::close(snd_seq_t* handle) {
     std::unique_lock lock(mutex_);
     Client& client = *handle;
     clients_.erase(client.number);
-    for (const auto& [number, port] : client.ports)
+    for (const auto& [number, port] : client.ports) {
         endSubscriptions(client.number, number);
+        announce(SND_SEQ_EVENT_PORT_EXIT, address(client.number, number));
+    }
     client.ports.clear();
+    announce(SND_SEQ_EVENT_CLIENT_EXIT, address(client.number, 0));
     std::erase_if(queues_, [&](const auto& entry) { return entry.second.owner == client.number; });
     updateInterfaceUse(lock);
     ::close(client.eventFd);
@@ -139,6 +144,7 @@ int Model::setClientName(Client& client, const char* name) {
         return -EINVAL;
     std::lock_guard lock(mutex_);
     client.name = limitedName(name);
+    announce(SND_SEQ_EVENT_CLIENT_CHANGE, address(client.number, 0));
     return 0;
 }
 
@@ -155,10 +161,14 @@ Port* Model::findPort(snd_seq_addr_t where) {
     return found == client->ports.end() ? nullptr : &found->second;
 }
 
+// A sound card's kernel client lists as one only where the card can be found beside it. Chromium
+// takes a kernel client numbered 16 or more for a card's and leaves its ports out when udev shows
+// no such card (Midi Through, 14, it keeps); this machine has no card to find. So the interface
+// lists as a user client, as a driver in user space would, and every program sees it.
 void Model::fillClientInfo(snd_seq_client_info_t* info, const Client& client) const {
     std::memset(info, 0, sizeof *info);
     info->client = client.number;
-    info->type = client.kernel ? SND_SEQ_KERNEL_CLIENT : SND_SEQ_USER_CLIENT;
+    info->type = client.kernel && &client != &interface_ ? SND_SEQ_KERNEL_CLIENT : SND_SEQ_USER_CLIENT;
     copyName(info->name, client.name);
     info->ports = int(client.ports.size());
 }
@@ -279,6 +289,7 @@ int Model::createPort(Client& client, snd_seq_port_info_t* info) {
     applyPortInfo(port, info);
     client.ports[number] = port;
     info->addr = address(client.number, number);
+    announce(SND_SEQ_EVENT_PORT_START, info->addr);
     return 0;
 }
 
@@ -287,6 +298,7 @@ int Model::deletePort(Client& client, int port) {
     if (!client.ports.erase(port))
         return -ENOENT;
     endSubscriptions(client.number, port);
+    announce(SND_SEQ_EVENT_PORT_EXIT, address(client.number, port));
     updateInterfaceUse(lock);
     return 0;
 }
@@ -294,8 +306,10 @@ int Model::deletePort(Client& client, int port) {
 int Model::setPortInfo(Client& client, int port, const snd_seq_port_info_t* info) {
     std::lock_guard lock(mutex_);
     const auto found = client.ports.find(port);
-    if (found != client.ports.end())
+    if (found != client.ports.end()) {
         applyPortInfo(found->second, info);
+        announce(SND_SEQ_EVENT_PORT_CHANGE, address(client.number, port));
+    }
     return 0;
 }
 
@@ -407,11 +421,25 @@ void Model::notify(snd_seq_addr_t port, const Subscription& subscription, int ty
     deliver(event, 0);
 }
 
+// Ports that go away end their subscriptions first, then the port and the client are announced
+// gone; one that arrives is announced client first. Chromium follows its devices by these alone.
 void Model::disconnectInterface() {
-    clients_.erase(kInterfaceClient);
+    const bool listed = clients_.erase(kInterfaceClient) != 0;
     endSubscriptions(kInterfaceClient, 0);
     port_.disconnect();
     idle_.notify_all();
+    if (listed)
+        announceInterface(false);
+}
+
+void Model::announceInterface(bool arriving) {
+    if (arriving) {
+        announce(SND_SEQ_EVENT_CLIENT_START, address(kInterfaceClient, 0));
+        announce(SND_SEQ_EVENT_PORT_START, address(kInterfaceClient, 0));
+    } else {
+        announce(SND_SEQ_EVENT_PORT_EXIT, address(kInterfaceClient, 0));
+        announce(SND_SEQ_EVENT_CLIENT_EXIT, address(kInterfaceClient, 0));
+    }
 }
 
 void Model::unplug() {
@@ -424,8 +452,11 @@ void Model::unplug() {
 
 void Model::plugIn() {
     std::lock_guard lock(mutex_);
+    if (pluggedIn_)
+        return;
     pluggedIn_ = true;
     clients_[kInterfaceClient] = &interface_;
+    announceInterface(true);
 }
 
 bool Model::pluggedIn() {
@@ -441,6 +472,15 @@ Stats Model::stats() {
 void Model::withDevice(const std::function<void(PodDevice&)>& action) {
     std::lock_guard lock(mutex_);
     action(port_.device());
+}
+
+std::vector<std::uint8_t>
+Model::atDevice(const std::function<std::vector<std::uint8_t>(PodDevice&)>& action) {
+    std::lock_guard lock(mutex_);
+    std::vector<std::uint8_t> sent = action(port_.device());
+    port_.deviceSends(sent, Clock::now());
+    wake_.notify_one();
+    return sent;
 }
 
 std::vector<std::vector<std::uint8_t>> Model::deviceMessages() {
@@ -473,6 +513,7 @@ void Model::reset() {
     disconnectInterface();
     pluggedIn_ = true;
     clients_[kInterfaceClient] = &interface_;
+    announceInterface(true);
     port_.resetDevice();
     port_.resetCounters();
     port_.setOutputBufferSize(kDefaultOutputBufferSize);
@@ -500,6 +541,9 @@ Stats stats() {
 }
 void withDevice(const std::function<void(PodDevice&)>& action) {
     Model::instance().withDevice(action);
+}
+std::vector<std::uint8_t> atDevice(const std::function<std::vector<std::uint8_t>(PodDevice&)>& action) {
+    return Model::instance().atDevice(action);
 }
 std::vector<std::vector<std::uint8_t>> deviceMessages() {
     return Model::instance().deviceMessages();

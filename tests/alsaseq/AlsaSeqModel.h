@@ -51,6 +51,10 @@ AMPLIX_ALSASEQ_API Stats stats();
 // Runs action on the device under the model's lock; action must not call back into the model.
 AMPLIX_ALSASEQ_API void withDevice(const std::function<void(PodDevice&)>& action);
 // Every complete message the device received, in order, since the start or clearLog().
+// The user at the device: runs action on it under the model's lock and sends what it returns
+// (a control change, a program change) down the cable back to the computer; returns that too.
+AMPLIX_ALSASEQ_API std::vector<std::uint8_t>
+atDevice(const std::function<std::vector<std::uint8_t>(PodDevice&)>& action);
 AMPLIX_ALSASEQ_API std::vector<std::vector<std::uint8_t>> deviceMessages();
 AMPLIX_ALSASEQ_API void clearLog();
 AMPLIX_ALSASEQ_API void setOutputBufferSize(std::size_t bytes);
@@ -65,5 +69,20 @@ AMPLIX_ALSASEQ_API bool waitIdle(std::chrono::milliseconds limit = std::chrono::
 // gets a line for every message the device receives ("device recv F0 00 ... F7") and every
 // overrun ("overrun 5121").
 AMPLIX_ALSASEQ_API void reset();
+
+// The model driven from another process (a test beside a browser with the model preloaded): a
+// thread answers one command line with one reply line on the unix socket at path. The first
+// process to open the sequencer starts it when AMPLIX_ALSASEQ_CONTROL names a path. False when
+// the path is unusable or another process answers there already; a dead socket file is replaced.
+//   unplug | plugin | plugged          ok | ok | ok 1 or ok 0
+//   stats                              ok eventsToPort=N largestEventToPort=N overruns=N ...
+//   bank | edit | program              ok <hex of the bank dump> | <hex of the edit buffer dump> | <n>
+//   log | clearlog                     ok <hex> <hex> ..., each message the device received | ok
+//   knob <controller> <value>          ok <hex of the control change the device sends>
+//   choose <program 0..36>             ok <hex of the program change the device sends>
+//   idle <ms>                          ok once both cables are quiet, error busy after ms
+//   reset                              ok
+// Anything else, or a bad argument: "error <reason>"; the connection stays open.
+AMPLIX_ALSASEQ_API bool serveControl(const char* path);
 
 } // namespace amplix::alsaseq

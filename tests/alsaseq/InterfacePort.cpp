@@ -152,12 +152,17 @@ void InterfacePort::deviceReceives(std::vector<std::uint8_t> message, Clock::tim
         std::fputc('\n', log_);
         std::fflush(log_);
     }
-    for (const auto& answer : device_.receive(message)) {
-        if (returnCable_.empty())
-            returnDue_ = std::max(at, returnFree_) + kByteTime;
-        returnCable_.insert(returnCable_.end(), answer.begin(), answer.end());
-    }
+    for (const auto& answer : device_.receive(message))
+        toReturnCable(answer, at);
     messages_.push_back(std::move(message));
+}
+
+void InterfacePort::toReturnCable(const std::vector<std::uint8_t>& message, Clock::time_point at) {
+    if (message.empty())
+        return;
+    if (returnCable_.empty())
+        returnDue_ = std::max(at, returnFree_) + kByteTime;
+    returnCable_.insert(returnCable_.end(), message.begin(), message.end());
 }
 
 void InterfacePort::sendBack(std::uint8_t byte) {

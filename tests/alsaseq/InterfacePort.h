@@ -71,6 +71,10 @@ public:
     void setSysexWriteChunk(std::size_t bytes) { sysexWriteChunk_ = bytes; }
 
     PodDevice& device() { return device_; }
+    // What the device sends on its own, the user at it: onto the cable back at time now.
+    void deviceSends(const std::vector<std::uint8_t>& message, Clock::time_point now) {
+        toReturnCable(message, now);
+    }
     const Stats& stats() const { return stats_; }
     const std::vector<std::vector<std::uint8_t>>& messages() const { return messages_; }
     void clearLog() { messages_.clear(); }
@@ -87,6 +91,7 @@ private:
     void append(const std::uint8_t* bytes, std::size_t size, Clock::time_point now);
     void reportOverrun(std::size_t size, Clock::time_point now);
     void deviceReceives(std::vector<std::uint8_t> message, Clock::time_point at);
+    void toReturnCable(const std::vector<std::uint8_t>& message, Clock::time_point at);
     void sendBack(std::uint8_t byte);
 
     Emit emit_;

@@ -1,4 +1,4 @@
-// alsa-lib's sequencer functions that RtMidi and the editor call, answered by the model.
+// alsa-lib's sequencer functions that RtMidi, the editor and Chromium's Web MIDI call, answered by the model.
 // Declared by alsa-lib's own header, so every signature is checked against it; these and the
 // control functions are all the library exports.
 #pragma GCC visibility push(default)
@@ -63,6 +63,10 @@ const char* snd_seq_client_info_get_name(snd_seq_client_info_t* info) {
     return info->name;
 }
 
+snd_seq_client_type_t snd_seq_client_info_get_type(const snd_seq_client_info_t* info) {
+    return snd_seq_client_type_t(info->type);
+}
+
 void snd_seq_client_info_set_client(snd_seq_client_info_t* info, int client) {
     info->client = client;
 }
@@ -79,6 +83,10 @@ int snd_seq_get_any_client_info(snd_seq_t*, int client, snd_seq_client_info_t* i
 
 size_t snd_seq_port_info_sizeof(void) {
     return sizeof(snd_seq_port_info_t);
+}
+
+const snd_seq_addr_t* snd_seq_port_info_get_addr(const snd_seq_port_info_t* info) {
+    return &info->addr;
 }
 
 unsigned int snd_seq_port_info_get_capability(const snd_seq_port_info_t* info) {
@@ -173,7 +181,15 @@ int snd_seq_delete_port(snd_seq_t* handle, int port) {
     return model().deletePort(*handle, port);
 }
 
+int snd_seq_delete_simple_port(snd_seq_t* seq, int port) {
+    return model().deletePort(*seq, port);
+}
+
 // Subscriptions.
+
+size_t snd_seq_port_subscribe_sizeof(void) {
+    return sizeof(snd_seq_port_subscribe_t);
+}
 
 int snd_seq_port_subscribe_malloc(snd_seq_port_subscribe_t** ptr) {
     *ptr = static_cast<snd_seq_port_subscribe_t*>(std::calloc(1, sizeof(snd_seq_port_subscribe_t)));
@@ -274,6 +290,10 @@ int snd_seq_control_queue(snd_seq_t* seq, int q, int type, int value, snd_seq_ev
 
 int snd_seq_event_output(snd_seq_t* handle, snd_seq_event_t* ev) {
     return model().output(*handle, ev);
+}
+
+int snd_seq_event_output_direct(snd_seq_t* handle, snd_seq_event_t* ev) {
+    return model().outputDirect(*handle, ev);
 }
 
 int snd_seq_drain_output(snd_seq_t* handle) {

@@ -151,31 +151,60 @@ int Model::drainLocked(Client& client) {
     for (; done < client.output.size(); ++done) {
         StoredEvent& stored = client.output[done];
         snd_seq_event_t event = stored.event;
-        event.source.client = std::uint8_t(client.number);
         if (isVariable(event))
             event.data.ext.ptr = stored.data.data();
-        if ((isVariable(event) != isVariableType(event)) && event.type != SND_SEQ_EVENT_NONE) {
-            result = -EINVAL;
+        if ((result = send(client, event)) < 0)
             break;
-        }
-        if (event.type == SND_SEQ_EVENT_NONE)
-            continue;
-        if (event.queue == SND_SEQ_ADDRESS_SUBSCRIBERS || event.dest.client == SND_SEQ_ADDRESS_SUBSCRIBERS) {
-            if (!client.ports.count(event.source.port)) {
-                result = -EINVAL;
-                break;
-            }
-            event.dest.client = SND_SEQ_ADDRESS_SUBSCRIBERS;
-            event.queue = SND_SEQ_QUEUE_DIRECT;
-        }
-        // Scheduled events are delivered at once: RtMidi sends everything direct.
-        dispatch(event, 0);
     }
     client.output.erase(client.output.begin(), client.output.begin() + std::ptrdiff_t(done));
     client.outputBytes = 0;
     for (const StoredEvent& stored : client.output)
         client.outputBytes += kEventSize + stored.data.size();
     return result;
+}
+
+// One event as the kernel takes it from a client's write.
+int Model::send(Client& client, snd_seq_event_t& event) {
+    event.source.client = std::uint8_t(client.number);
+    if (event.type == SND_SEQ_EVENT_NONE)
+        return 0;
+    if (isVariable(event) != isVariableType(event))
+        return -EINVAL;
+    if (event.queue == SND_SEQ_ADDRESS_SUBSCRIBERS || event.dest.client == SND_SEQ_ADDRESS_SUBSCRIBERS) {
+        if (!client.ports.count(event.source.port))
+            return -EINVAL;
+        event.dest.client = SND_SEQ_ADDRESS_SUBSCRIBERS;
+        event.queue = SND_SEQ_QUEUE_DIRECT;
+    }
+    // Scheduled events are delivered at once: RtMidi and Chromium send everything direct.
+    dispatch(event, 0);
+    return 0;
+}
+
+// Past alsa-lib's buffer, straight to the kernel, as Chromium sends.
+int Model::outputDirect(Client& client, const snd_seq_event_t* event) {
+    if (!(client.streams & SND_SEQ_OPEN_OUTPUT))
+        return -EINVAL;
+    const std::size_t length = kEventSize + (isVariable(*event) ? event->data.ext.len : 0);
+    std::lock_guard lock(mutex_);
+    snd_seq_event_t copy = *event;
+    if (const int refused = send(client, copy))
+        return refused;
+    return int(length);
+}
+
+// Broadcast from the system's announce port to whoever subscribed to it, as the kernel tells
+// of clients and ports coming and going.
+void Model::announce(int type, snd_seq_addr_t about) {
+    snd_seq_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.type = snd_seq_event_type_t(type);
+    event.flags = SND_SEQ_EVENT_LENGTH_FIXED;
+    event.queue = SND_SEQ_QUEUE_DIRECT;
+    event.source = address(kSystemClient, kAnnouncePort);
+    event.dest.client = SND_SEQ_ADDRESS_SUBSCRIBERS;
+    event.data.addr = about;
+    dispatch(event, 0);
 }
 
 int Model::dispatch(snd_seq_event_t& event, int hop) {

@@ -109,6 +109,9 @@ struct Queue {
     int ppq = 96;
 };
 
+// Serves AMPLIX_ALSASEQ_CONTROL, once per process, when it is set.
+void startControlFromEnvironment();
+
 class Model {
 public:
     using Clock = std::chrono::steady_clock;
@@ -138,6 +141,7 @@ public:
     int setQueueTempo(Client& client, int queue, const snd_seq_queue_tempo_t* tempo);
 
     int output(Client& client, const snd_seq_event_t* event);
+    int outputDirect(Client& client, const snd_seq_event_t* event);
     int drain(Client& client);
     int inputPending(Client& client);
     int input(Client& client, snd_seq_event_t** event);
@@ -148,6 +152,7 @@ public:
     bool pluggedIn();
     Stats stats();
     void withDevice(const std::function<void(PodDevice&)>& action);
+    std::vector<std::uint8_t> atDevice(const std::function<std::vector<std::uint8_t>(PodDevice&)>& action);
     std::vector<std::vector<std::uint8_t>> deviceMessages();
     void clearLog();
     void setOutputBufferSize(std::size_t bytes);
@@ -172,6 +177,9 @@ private:
     void notify(snd_seq_addr_t port, const Subscription& subscription, int type);
     void notifyEnds(const Client& connector, const Subscription& subscription, int type);
     int drainLocked(Client& client);
+    int send(Client& client, snd_seq_event_t& event);
+    void announce(int type, snd_seq_addr_t about);
+    void announceInterface(bool arriving);
     int dispatch(snd_seq_event_t& event, int hop);
     void deliver(snd_seq_event_t& event, int hop);
     void enqueue(Client& client, const snd_seq_event_t& event);
