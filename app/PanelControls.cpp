@@ -109,3 +109,50 @@ void fillDropDown(QComboBox* list, const QStringList& entries) {
     int widest = view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 8;
     view->setMinimumWidth(qMax(list->width(), widest));
 }
+
+namespace {
+
+const amplix::PanelItem& panelItem(std::string_view name) {
+    const amplix::PanelItem* item = amplix::findPanelItem(name);
+    // A name the table lacks is a slip in the window's code; the layout tests find it.
+    static constexpr amplix::PanelItem kNowhere{};
+    Q_ASSERT_X(item, "panelItem", "a control the panel table does not have");
+    return item ? *item : kNowhere;
+}
+
+QString latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+QRect panelPlace(std::string_view name) {
+    const amplix::PanelRect& r = panelItem(name).place;
+    return QRect(r.x, r.y, r.w, r.h);
+}
+
+QRect panelPlace(amplix::ToneWindow window) {
+    const amplix::PanelRect& r = amplix::panelWindow(window).place;
+    return QRect(r.x, r.y, r.w, r.h);
+}
+
+QString panelText(std::string_view name) {
+    return latin1(panelItem(name).text);
+}
+
+QSlider* makePanelSlider(QWidget* parent, const char* member, int id) {
+    const bool vertical = panelItem(member).kind == amplix::PanelItemKind::VerticalSlider;
+    return makeSlider(parent, vertical ? Qt::Vertical : Qt::Horizontal, member, id, panelPlace(member));
+}
+
+QLabel* makePanelStatic(QWidget* parent, const char* member, int id) {
+    return makeStatic(parent, member, id, panelPlace(member), panelText(member));
+}
+
+QCheckBox* makePanelCheckBox(QWidget* parent, const char* member, int id) {
+    return makeCheckBox(parent, member, id, panelPlace(member), panelText(member));
+}
+
+QComboBox* makePanelDropDown(QWidget* parent, const char* member, int id) {
+    return makeDropDown(parent, member, id, panelPlace(member));
+}

@@ -1,9 +1,13 @@
-// Builds the controls of the panels at their fixed pixel geometry, with their ids.
+// Builds the controls of the panels and dialogs at their fixed pixel geometry, with their ids.
 #pragma once
+
+#include "tone/PanelLayout.h"
 
 #include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <string_view>
 
 class QCheckBox;
 class QComboBox;
@@ -34,3 +38,13 @@ QPushButton* makeButton(QWidget* parent, const char* member, int id, const QRect
 // its natural height. The opened list is as wide as its longest entry.
 QComboBox* makeDropDown(QWidget* parent, const char* member, int id, const QRect& geometry);
 void fillDropDown(QComboBox* list, const QStringList& entries);
+
+// The panels' own controls, at the place and with the text the panel table gives their object name
+// (tone/PanelLayout.h). A slider's orientation is the table's too.
+QRect panelPlace(std::string_view name);
+QRect panelPlace(amplix::ToneWindow window);
+QString panelText(std::string_view name);
+QSlider* makePanelSlider(QWidget* parent, const char* member, int id);
+QLabel* makePanelStatic(QWidget* parent, const char* member, int id);
+QCheckBox* makePanelCheckBox(QWidget* parent, const char* member, int id);
+QComboBox* makePanelDropDown(QWidget* parent, const char* member, int id);

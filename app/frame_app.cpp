@@ -22,6 +22,7 @@
 #include "tone/DRotary.h"
 #include "tone/DSwell.h"
 #include "tone/DTremolo.h"
+#include "tone/PanelLayout.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,8 +35,9 @@
 
 namespace {
 const QString kHelpCaption = qtText(amplix::text::kHelpTitle);
-constexpr int kClientWidth = 700;
-constexpr int kClientHeight = 515;
+// The panel area; the status line adds its height below.
+constexpr int kClientWidth = amplix::kPanelWidth;
+constexpr int kClientHeight = amplix::kPanelHeight;
 } // namespace
 
 // Backend threads deliver MIDI input here; it only posts, the frame handles it in order.

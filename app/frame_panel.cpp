@@ -1,4 +1,4 @@
-// The amp panel of the main window: every control at its place, and its start-up state.
+// The amp panel of the main window: its controls from the panel table, and their start-up state.
 #include "app/DFrame.h"
 
 #include "app/PanelControls.h"
@@ -24,43 +24,43 @@ template <std::size_t N> QStringList entries(const std::array<std::string_view, 
     return list;
 }
 
+// The knobs' labels take their texts when the panel is set up.
+QLabel* makeKnobLabel(QWidget* parent, const char* member, int id) {
+    return makeStatic(parent, member, id, panelPlace(member));
+}
+
 } // namespace
 
 void DFrame::createPanel(QWidget* c) {
-    Drive = makeVerticalSlider(c, "Drive", ID_DRIVE, {20, 30, 32, 136});
-    StaticDrive = makeStatic(c, "StaticDrive", ID_STATICDRIVE, {20, 10, 55, 17});
-    Drive2 = makeVerticalSlider(c, "Drive2", ID_DRIVE2, {77, 30, 32, 136});
-    StaticDrive2 = makeStatic(c, "StaticDrive2", ID_STATICDRIVE2, {72, 10, 55, 17});
-    Bass = makeVerticalSlider(c, "Bass", ID_BASS, {134, 30, 32, 136});
-    StaticBass = makeStatic(c, "StaticBass", ID_STATICBASS, {134, 10, 55, 17});
-    Mid = makeVerticalSlider(c, "Mid", ID_MID, {191, 30, 32, 136});
-    StaticMid = makeStatic(c, "StaticMid", ID_STATICMID, {185, 10, 55, 17});
-    Treble = makeVerticalSlider(c, "Treble", ID_TREBLE, {248, 30, 32, 136});
-    StaticTreble = makeStatic(c, "StaticTreble", ID_STATICTREBLE, {241, 10, 55, 17});
-    Presence = makeVerticalSlider(c, "Presence", ID_PRESENCE, {305, 30, 32, 136});
-    StaticPresence = makeStatic(c, "StaticPresence", ID_STATICPRESENCE, {290, 10, 80, 17});
-    ChVol = makeVerticalSlider(c, "ChVol", ID_CHVOL, {362, 30, 32, 136});
-    StaticChVol = makeStatic(c, "StaticChVol", ID_STATICCHVOL, {356, 10, 60, 17});
-    Distortion =
-        makeCheckBox(c, "Distortion", ID_DISTORTION, {20, 170, 90, 25}, QStringLiteral("Distortion"));
-    DriveBoost =
-        makeCheckBox(c, "DriveBoost", ID_DRIVEBOOST, {125, 170, 90, 25}, QStringLiteral("Vol Boost"));
-    PresBoost = makeCheckBox(c, "PresBoost", ID_PRESBOOST, {230, 170, 90, 25}, QStringLiteral("Presence"));
-    Bright = makeCheckBox(c, "Bright", ID_BRIGHT, {335, 170, 70, 25}, QStringLiteral("Bright"));
-    AmpModel = makeDropDown(c, "AmpModel", ID_AMPMODEL, {20, 220, 150, 150});
-    CabSel = makeDropDown(c, "CabSel", ID_CABSEL, {220, 220, 175, 150});
-    StaticAmpModel = makeStatic(c, "StaticAmpModel", ID_STATICAMPMODEL, {20, 202, 160, 17},
-                                QStringLiteral("Amp Model: (Linked)"));
-    StaticCabSel =
-        makeStatic(c, "StaticCabSel", ID_STATICCABSEL, {220, 202, 120, 17}, QStringLiteral("Cabinet Type:"));
-    Air = makeHorizontalSlider(c, "Air", ID_AIR, {230, 270, 160, 32});
-    StaticAir = makeStatic(c, "StaticAir", ID_STATICAIR, {230, 252, 100, 17}, QStringLiteral("AIR Level"));
-    StaticAirMin = makeStatic(c, "StaticAirMin", ID_STATICAIRMIN, {230, 303, 40, 17}, QStringLiteral("min"));
-    StaticAirMax = makeStatic(c, "StaticAirMax", ID_STATICAIRMAX, {360, 303, 40, 17}, QStringLiteral("max"));
-    EffectSel = makeDropDown(c, "EffectSel", ID_EFFECTSEL, {20, 270, 150, 150});
-    StaticEffectSel =
-        makeStatic(c, "StaticEffectSel", ID_STATICEFFECTSEL, {20, 252, 80, 17}, QStringLiteral("Effects:"));
-    TremChor = makeCheckBox(c, "TremChor", ID_TREMCHOR, {20, 300, 110, 25}, QStringLiteral("Trem/Chorus"));
+    Drive = makePanelSlider(c, "Drive", ID_DRIVE);
+    StaticDrive = makeKnobLabel(c, "StaticDrive", ID_STATICDRIVE);
+    Drive2 = makePanelSlider(c, "Drive2", ID_DRIVE2);
+    StaticDrive2 = makeKnobLabel(c, "StaticDrive2", ID_STATICDRIVE2);
+    Bass = makePanelSlider(c, "Bass", ID_BASS);
+    StaticBass = makeKnobLabel(c, "StaticBass", ID_STATICBASS);
+    Mid = makePanelSlider(c, "Mid", ID_MID);
+    StaticMid = makeKnobLabel(c, "StaticMid", ID_STATICMID);
+    Treble = makePanelSlider(c, "Treble", ID_TREBLE);
+    StaticTreble = makeKnobLabel(c, "StaticTreble", ID_STATICTREBLE);
+    Presence = makePanelSlider(c, "Presence", ID_PRESENCE);
+    StaticPresence = makeKnobLabel(c, "StaticPresence", ID_STATICPRESENCE);
+    ChVol = makePanelSlider(c, "ChVol", ID_CHVOL);
+    StaticChVol = makeKnobLabel(c, "StaticChVol", ID_STATICCHVOL);
+    Distortion = makePanelCheckBox(c, "Distortion", ID_DISTORTION);
+    DriveBoost = makePanelCheckBox(c, "DriveBoost", ID_DRIVEBOOST);
+    PresBoost = makePanelCheckBox(c, "PresBoost", ID_PRESBOOST);
+    Bright = makePanelCheckBox(c, "Bright", ID_BRIGHT);
+    AmpModel = makePanelDropDown(c, "AmpModel", ID_AMPMODEL);
+    CabSel = makePanelDropDown(c, "CabSel", ID_CABSEL);
+    StaticAmpModel = makePanelStatic(c, "StaticAmpModel", ID_STATICAMPMODEL);
+    StaticCabSel = makePanelStatic(c, "StaticCabSel", ID_STATICCABSEL);
+    Air = makePanelSlider(c, "Air", ID_AIR);
+    StaticAir = makePanelStatic(c, "StaticAir", ID_STATICAIR);
+    StaticAirMin = makePanelStatic(c, "StaticAirMin", ID_STATICAIRMIN);
+    StaticAirMax = makePanelStatic(c, "StaticAirMax", ID_STATICAIRMAX);
+    EffectSel = makePanelDropDown(c, "EffectSel", ID_EFFECTSEL);
+    StaticEffectSel = makePanelStatic(c, "StaticEffectSel", ID_STATICEFFECTSEL);
+    TremChor = makePanelCheckBox(c, "TremChor", ID_TREMCHOR);
     // "max" sits at the right end of the AIR slider.
     StaticAirMax->setAlignment(Qt::AlignRight | Qt::AlignTop);
 }
@@ -69,10 +69,9 @@ void DFrame::setupPanel() {
     const std::pair<QSlider*, QLabel*> knobs[] = {
         {Drive, StaticDrive},   {Drive2, StaticDrive2},     {Bass, StaticBass},  {Mid, StaticMid},
         {Treble, StaticTreble}, {Presence, StaticPresence}, {ChVol, StaticChVol}};
-    const char* labels[] = {"Drive", "Drive2", "Bass", "Middle", "Treble", "Presence", "Volume"};
-    for (std::size_t i = 0; i < std::size(knobs); ++i) {
-        setupSlider(knobs[i].first, 0, 127, kSliderTicks, kSliderMiddle);
-        knobs[i].second->setText(QString::fromLatin1(labels[i]));
+    for (auto [knob, label] : knobs) {
+        setupSlider(knob, 0, 127, kSliderTicks, kSliderMiddle);
+        label->setText(panelText(label->objectName().toStdString()));
     }
     setupSlider(Air, 0, 127, kSliderTicks, kSliderMiddle);
 

@@ -10,19 +10,16 @@
 
 using namespace amplix;
 
-DChorus::DChorus(QWidget* parent, const QString& title)
-    : DEffectWindow(parent, title, QRect(0, 330, 250, 135)) {
-    ChSpeed = makeVerticalSlider(this, "ChSpeed", ID_CHSPEED, sliderAt(20, 30));
-    ChDepth = makeVerticalSlider(this, "ChDepth", ID_CHDEPTH, sliderAt(79, 30));
-    ChFeedback = makeVerticalSlider(this, "ChFeedback", ID_CHFEEDBACK, sliderAt(138, 30));
-    ChPreDelay = makeVerticalSlider(this, "ChPreDelay", ID_CHPREDELAY, sliderAt(197, 30));
-    StaticChPreDelay =
-        makeStatic(this, "StaticChPreDelay", ID_STATICCHPREDELAY, QRect(197, 10, 50, 17), "Delay");
-    StaticChSpeed = makeStatic(this, "StaticChSpeed", ID_STATICCHSPEED, QRect(15, 10, 50, 17), "Speed");
-    StaticChDepth = makeStatic(this, "StaticChDepth", ID_STATICCHDEPTH, QRect(72, 10, 45, 17), "Depth");
+DChorus::DChorus(QWidget* parent, const QString& title) : DEffectWindow(parent, title, ToneWindow::Chorus) {
+    ChSpeed = makePanelSlider(this, "ChSpeed", ID_CHSPEED);
+    ChDepth = makePanelSlider(this, "ChDepth", ID_CHDEPTH);
+    ChFeedback = makePanelSlider(this, "ChFeedback", ID_CHFEEDBACK);
+    ChPreDelay = makePanelSlider(this, "ChPreDelay", ID_CHPREDELAY);
+    StaticChPreDelay = makePanelStatic(this, "StaticChPreDelay", ID_STATICCHPREDELAY);
+    StaticChSpeed = makePanelStatic(this, "StaticChSpeed", ID_STATICCHSPEED);
+    StaticChDepth = makePanelStatic(this, "StaticChDepth", ID_STATICCHDEPTH);
     // Shows the sign of the feedback once the slider has been moved.
-    StaticChFeedback =
-        makeStatic(this, "StaticChFeedback", ID_STATICCHFEEDBACK, QRect(116, 10, 78, 17), "Feedback");
+    StaticChFeedback = makePanelStatic(this, "StaticChFeedback", ID_STATICCHFEEDBACK);
 
     bindHandler("ChSpeed", [this] { UpdateChSpeed(); });
     bindHandler("ChDepth", [this] { UpdateChDepth(); });

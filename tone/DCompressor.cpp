@@ -14,10 +14,9 @@ static_assert(kCompressionRatioNames.size() == kCompressionRatioValues.size(),
               "every compression ratio entry sends its own value");
 
 DCompressor::DCompressor(QWidget* parent, const QString& title)
-    : DEffectWindow(parent, title, QRect(0, 330, 250, 135)) {
-    CRatio = makeDropDown(this, "CRatio", ID_CRATIO, QRect(30, 50, 100, 140));
-    StaticCRatio =
-        makeStatic(this, "StaticCRatio", ID_STATICCRATIO, QRect(20, 30, 140, 17), "Compression Ratio");
+    : DEffectWindow(parent, title, ToneWindow::Compressor) {
+    CRatio = makePanelDropDown(this, "CRatio", ID_CRATIO);
+    StaticCRatio = makePanelStatic(this, "StaticCRatio", ID_STATICCRATIO);
 
     bindHandler("CRatio", [this] { UpdateCRatio(); });
 }

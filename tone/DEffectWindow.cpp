@@ -24,14 +24,15 @@ QStringList entries(std::span<const std::string_view> names) {
 
 } // namespace
 
-DEffectWindow::DEffectWindow(QWidget* parent, const QString& title, const QRect& place) : QFrame(parent) {
+DEffectWindow::DEffectWindow(QWidget* parent, const QString& title, amplix::ToneWindow window)
+    : QFrame(parent) {
     setWindowTitle(title);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     // Panels paint on the button-face colour; the role follows a change of the system palette.
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
-    setGeometry(place);
+    setGeometry(panelPlace(window));
     hide();
 }
 

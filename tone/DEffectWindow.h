@@ -4,7 +4,6 @@
 #include "tone/ToneMap.h"
 
 #include <QFrame>
-#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -17,7 +16,8 @@ class DEffectWindow : public QFrame {
 
 public:
     // The title becomes the window text; it is never displayed, since the panel has no caption.
-    DEffectWindow(QWidget* parent, const QString& title, const QRect& place);
+    // The window takes its place in the main window from the panel table.
+    DEffectWindow(QWidget* parent, const QString& title, amplix::ToneWindow window);
     ~DEffectWindow() override;
 
     // Ranges, rulers, positions, list entries and check states of a fresh window. Sends nothing.
@@ -37,8 +37,6 @@ protected:
     // Gives every control of the window's tone-map rows its range, list entries and initial state.
     void setupFromToneMap(amplix::ToneWindow window);
 
-    // Most sliders of the setup windows are 32 by 75 pixels.
-    static QRect sliderAt(int x, int y) { return QRect(x, y, 32, 75); }
     // Range 0..127 with a tick every 13 steps, thumb at position.
     static void setupStandardSlider(QSlider* slider, int position);
 };

@@ -11,23 +11,20 @@
 
 using namespace amplix;
 
-DPedals::DPedals(QWidget* parent, const QString& title)
-    : DEffectWindow(parent, title, QRect(420, 165, 280, 165)) {
-    VolLevel = makeVerticalSlider(this, "VolLevel", ID_VOLLEVEL, sliderAt(20, 30));
-    VolMin = makeVerticalSlider(this, "VolMin", ID_VOLMIN, sliderAt(72, 30));
-    VolPosition = makeDropDown(this, "VolPosition", ID_VOLPOSITION, QRect(20, 130, 150, 75));
-    WahLevel = makeVerticalSlider(this, "WahLevel", ID_WAHLEVEL, sliderAt(124, 30));
-    WahBottom = makeVerticalSlider(this, "WahBottom", ID_WAHBOTTOM, sliderAt(228, 30));
-    WahTop = makeVerticalSlider(this, "WahTop", ID_WAHTOP, sliderAt(176, 30));
-    Wah = makeCheckBox(this, "Wah", ID_WAH, QRect(200, 125, 50, 25), "Wah");
-    StaticVolLevel = makeStatic(this, "StaticVolLevel", ID_STATICVOLLEVEL, QRect(22, 10, 40, 17), "Vol");
-    StaticVolMin = makeStatic(this, "StaticVolMin", ID_STATICVOLMIN, QRect(74, 10, 40, 17), "Min");
-    StaticVolPosition = makeStatic(this, "StaticVolPosition", ID_STATICVOLPOSITION, QRect(15, 110, 160, 17),
-                                   "Volume Pedal Location:");
-    StaticWahLevel = makeStatic(this, "StaticWahLevel", ID_STATICWAHLEVEL, QRect(126, 10, 40, 17), "Wah");
-    StaticWahBottom =
-        makeStatic(this, "StaticWahBottom", ID_STATICWAHBOTTOM, QRect(224, 10, 50, 17), "Bottom");
-    StaticWahTop = makeStatic(this, "StaticWahTop", ID_STATICWAHTOP, QRect(179, 10, 40, 17), "Top");
+DPedals::DPedals(QWidget* parent, const QString& title) : DEffectWindow(parent, title, ToneWindow::Pedals) {
+    VolLevel = makePanelSlider(this, "VolLevel", ID_VOLLEVEL);
+    VolMin = makePanelSlider(this, "VolMin", ID_VOLMIN);
+    VolPosition = makePanelDropDown(this, "VolPosition", ID_VOLPOSITION);
+    WahLevel = makePanelSlider(this, "WahLevel", ID_WAHLEVEL);
+    WahBottom = makePanelSlider(this, "WahBottom", ID_WAHBOTTOM);
+    WahTop = makePanelSlider(this, "WahTop", ID_WAHTOP);
+    Wah = makePanelCheckBox(this, "Wah", ID_WAH);
+    StaticVolLevel = makePanelStatic(this, "StaticVolLevel", ID_STATICVOLLEVEL);
+    StaticVolMin = makePanelStatic(this, "StaticVolMin", ID_STATICVOLMIN);
+    StaticVolPosition = makePanelStatic(this, "StaticVolPosition", ID_STATICVOLPOSITION);
+    StaticWahLevel = makePanelStatic(this, "StaticWahLevel", ID_STATICWAHLEVEL);
+    StaticWahBottom = makePanelStatic(this, "StaticWahBottom", ID_STATICWAHBOTTOM);
+    StaticWahTop = makePanelStatic(this, "StaticWahTop", ID_STATICWAHTOP);
 
     bindHandler("VolLevel", [this] { UpdateVolLevel(); });
     bindHandler("VolMin", [this] { UpdateVolMin(); });

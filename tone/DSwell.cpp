@@ -8,11 +8,9 @@
 
 using namespace amplix;
 
-DSwell::DSwell(QWidget* parent, const QString& title)
-    : DEffectWindow(parent, title, QRect(0, 330, 250, 135)) {
-    Swell = makeVerticalSlider(this, "Swell", ID_SWELL, sliderAt(60, 30));
-    StaticSwell =
-        makeStatic(this, "StaticSwell", ID_STATICSWELL, QRect(20, 10, 130, 17), "Swell Attack Speed");
+DSwell::DSwell(QWidget* parent, const QString& title) : DEffectWindow(parent, title, ToneWindow::Swell) {
+    Swell = makePanelSlider(this, "Swell", ID_SWELL);
+    StaticSwell = makePanelStatic(this, "StaticSwell", ID_STATICSWELL);
 
     bindHandler("Swell", [this] { UpdateSwell(); });
 }
