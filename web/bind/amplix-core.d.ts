@@ -65,8 +65,9 @@ export interface EffectRow {
     window: WindowName; // the modulation slot's window; "Frame" for none
 }
 
-// A control's value after a dump: the state its control takes (slider position, 0/1, index).
-export interface DecodedControl { member: string; position: number; value: number; }
+// A control's value after a dump: the controller value it stands for (lists: the index; the
+// delay time: ms) and the state its control takes (slider position, 0 or 1, list index).
+export interface DecodedControl { member: string; value: number; state: number; }
 export interface DecodedPatch {
     name: string;
     effectCode: number;
@@ -125,26 +126,31 @@ export interface AmplixCore {
     locationLabel(location: number): string; // "1A" .. "9D"
     programTitle(program: number): string; // "Manual Mode", "Patch 1A", ...
     lastProgram(): number; // 36
+    // How long the device may take to answer, counted from when the request has had its cable time.
+    timeouts(): { editBufferMs: number; bankMs: number };
 
     // Controls.
     controllerMessages(member: string, state: number): ControllerMessage[];
     valueText(member: string, state: number): string;
     labelledValueText(member: string, state: number): string;
     positionForValue(member: string, value: number): number;
+    // The state a control takes when the device sends this controller; null where the controller
+    // does more than move a control (amp model, effect, rotary depth, tap tempo) or nothing.
+    receivedState(controller: number, value: number): number | null;
     chorusFeedbackLabel(position: number): string;
     delayTimeLabel(ms: number): string;
 
-    // Records and messages.
+    // Records and messages. A wrong size or kind of input gives null, never a guess.
     classifyDump(message: Uint8Array): "SinglePatch" | "Bank" | "Other";
     decodeDump(dump: Uint8Array): DecodedPatch | null; // a single-patch dump; null for anything else
-    recordOfDump(dump: Uint8Array): Uint8Array; // the 71-byte record of a single-patch dump
-    bankRecord(bank: Uint8Array, location: number): Uint8Array;
-    applyController(record: Uint8Array, controller: number, value: number): Uint8Array;
-    singleDump(record: Uint8Array, byte7: number): Uint8Array;
-    bankDump(records: Uint8Array, byte7: number): Uint8Array; // 36 records, 2556 bytes
-    storeMessage(dump: Uint8Array, location: number): Uint8Array;
+    recordOfDump(dump: Uint8Array): Uint8Array | null; // the 71-byte record of a single-patch dump
+    bankRecord(bank: Uint8Array, location: number): Uint8Array | null;
+    applyController(record: Uint8Array, controller: number, value: number): Uint8Array | null;
+    singleDump(record: Uint8Array, byte7: number): Uint8Array | null;
+    bankDump(records: Uint8Array, byte7: number): Uint8Array | null; // 36 records, 2556 bytes
+    storeMessage(dump: Uint8Array, location: number): Uint8Array | null;
     dumpName(dump: Uint8Array): string;
-    renameDump(dump: Uint8Array, latin1Name: string): Uint8Array;
+    renameDump(dump: Uint8Array, name: string): Uint8Array | null; // null: not a dump, or a name acceptsName refuses
     editBufferRequest(): Uint8Array;
     bankRequest(): Uint8Array;
     programChange(channel: number, program: number): Uint8Array;
@@ -171,5 +177,9 @@ export interface AmplixCore {
     PodDevice: { new (): PodDevice };
 }
 
-declare function createAmplixCore(options?: { locateFile?(path: string): string }): Promise<AmplixCore>;
+// In the browser the module fetches amplix-core.wasm beside itself; under node pass its bytes.
+declare function createAmplixCore(options?: {
+    locateFile?(path: string): string;
+    wasmBinary?: ArrayBuffer | Uint8Array;
+}): Promise<AmplixCore>;
 export default createAmplixCore;
