@@ -1,0 +1,59 @@
+// The page's entry: loads the core, builds the editor, finds the POD; reports every error it meets.
+import { App } from "./app.js";
+import { loadCore } from "./core.js";
+
+const testing = new URLSearchParams(location.search).has("test");
+let app: App | null = null;
+const early: string[] = [];
+
+function report(error: unknown): void {
+    if (app) app.reportError(error);
+    else {
+        const text = error instanceof Error ? error.message : String(error);
+        early.push(text);
+        const line = document.getElementById("status-outcome") ?? document.getElementById("boot-status");
+        if (line) line.textContent = text;
+    }
+}
+window.addEventListener("error", (event) => report(event.error ?? event.message));
+window.addEventListener("unhandledrejection", (event) => {
+    event.preventDefault();
+    report(event.reason);
+});
+
+async function start(): Promise<void> {
+    const core = await loadCore(import.meta.url);
+    app = new App(document, core);
+    if (testing) exposeTestHook(app);
+    const request = typeof navigator.requestMIDIAccess === "function"
+        ? () => navigator.requestMIDIAccess({ sysex: true })
+        : null;
+    document.body.dataset.ready = "true";
+    await app.connectMidi(request);
+}
+
+// Only with ?test in the address: the end-to-end tests' view of the built-in device and the page.
+function exposeTestHook(app: App): void {
+    const sim = app.simulator;
+    (window as unknown as { amplixTest: object }).amplixTest = {
+        errors: () => [...early, ...app.errors],
+        // Every message the device has taken, as plain arrays of bytes.
+        received: () => sim.received.map((m) => [...m]),
+        currentProgram: () => sim.device.currentProgram(),
+        deviceChannel: () => sim.device.channel(),
+        editBufferDump: () => [...sim.device.editBufferDump()],
+        bankDump: () => [...sim.device.bankDump()],
+        decodedEditBuffer: () => app.core.raw.decodeDump(sim.device.editBufferDump()),
+        turnKnob: (controller: number, value: number) => sim.turnKnob(controller, value),
+        choosePatch: (program: number) => sim.choosePatch(program),
+        awaitingAnswer: () => app.editor.awaitingAnswer,
+        controlState: (member: string) => app.panel.state(member),
+        singleDump: (name: string) => {
+            const dump = app.editor.currentDump;
+            const renamed = dump && app.core.raw.renameDump(dump, name);
+            return renamed ? [...renamed] : null;
+        },
+    };
+}
+
+start().catch(report);
