@@ -57,7 +57,8 @@ export class Core {
             this.byController.set(p.controller, p);
             if (p.secondController) this.byController.set(p.secondController, p);
         }
-        this.textTable = raw.texts();
+        // A core built before its texts shows every text by its key.
+        this.textTable = typeof raw.texts === "function" ? raw.texts() : {};
         const timeouts = raw.timeouts();
         this.timing = this.wanted.timing
             ? this.wanted.timing()
@@ -128,9 +129,9 @@ export class Core {
         return this.raw.classifyDump(fileBytes) === "Bank" ? fileBytes : null;
     }
 
-    // The chooser's line for an entry: the core's label when it gives one, else the name.
-    entryLine(entry: SourceEntry): string {
-        return entry.label || entry.name;
+    // The bank chooser's line for a patch, as the desktop's list shows it: "1A  Clean Sparkle".
+    bankLine(entry: SourceEntry): string {
+        return entry.label ? `${entry.label}  ${entry.name}` : entry.name;
     }
 }
 

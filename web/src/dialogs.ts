@@ -150,7 +150,7 @@ export function chooseEntry(doc: Document, core: Core, chooser: Chooser, entries
         body.append(lines(doc, core, intro));
         const row = doc.createElement("div");
         row.className = "import-row";
-        select = list(doc, "import-entries", entries.map((e) => core.entryLine(e)));
+        select = list(doc, "import-entries", entries.map((e) => e.name));
         select.addEventListener("dblclick", () => finish(select.selectedIndex));
         row.append(select);
         if (chooser === "Line6Edit") {

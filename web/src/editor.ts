@@ -525,7 +525,7 @@ export class Editor {
         }
         let entry = 0;
         if (source.kind === "Bank") {
-            const choice = await this.view.chooseFromBank(source.entries.map((e) => this.core.entryLine(e)));
+            const choice = await this.view.chooseFromBank(source.entries.map((e) => this.core.bankLine(e)));
             if (choice === null) return;
             if (choice === "all") {
                 const bank = this.core.bankOf(source, bytes);
