@@ -395,7 +395,7 @@ export class Editor {
             const renamed = this.core.raw.renameDump(dump, this.pendingName);
             if (renamed) {
                 dump = renamed;
-                if (this.sendSysex(dump)) this.view.showOutcome(this.core.text("StatusPatchRenamed"));
+                if (this.sendSysex(dump) !== null) this.view.showOutcome(this.core.text("StatusPatchRenamed"));
             }
         }
         if (this.ampModelFlag >= 0) {
@@ -436,23 +436,21 @@ export class Editor {
     }
 
     // A SysEx of the editor's own; a bank shows its progress while the cable carries it.
-    private sendSysex(message: Uint8Array): boolean {
+    private sendSysex(message: Uint8Array): number | null {
         try {
             if (!this.link || !this.link.isOpen) throw new Error("no link");
             const startsAt = Math.max(this.clock.now(), (this.link as { cableFreeAt?: number }).cableFreeAt ?? 0);
             const doneAt = this.link.sendSysex(message);
             if (message.length === kBankDumpSize) {
                 this.view.beginTransfer(this.core.text("StatusSendingBank"), message.length, startsAt);
-                this.clock.after(doneAt - this.clock.now(), () => {
-                    if (!this.waiting) this.view.endTransfer();
-                });
+                this.clock.after(doneAt - this.clock.now(), () => this.view.endTransfer());
             }
             if (message.length === kSingleDumpSize) this.dump = message;
-            return true;
+            return doneAt;
         } catch {
             this.view.showOutcome(this.core.text("StatusSendFailed"));
             void this.view.message(this.core.text("SysexSendFailed"), this.core.text("MidiErrorCaption"));
-            return false;
+            return null;
         }
     }
 
@@ -479,7 +477,7 @@ export class Editor {
             return;
         }
         const store = this.core.raw.storeMessage(dump, location);
-        if (!store || !this.sendSysex(store)) return;
+        if (!store || this.sendSysex(store) === null) return;
         this.view.showOutcome(this.core.text("StatusStored", this.core.raw.locationLabel(location)));
         this.view.setTitle(this.core.raw.programTitle(location + 1));
     }
@@ -583,14 +581,18 @@ export class Editor {
         const dump = Uint8Array.from(result.dump);
         this.dump = dump;
         this.showDump(dump);
-        if (!this.sendSysex(dump)) return;
+        if (this.sendSysex(dump) === null) return;
         this.readBackAfter(this.core.text("StatusPatchSent"));
     }
 
     private async loadAll(bank: Uint8Array): Promise<void> {
         if (!(await this.view.confirmOverwriteAll())) return;
-        if (!this.sendSysex(bank)) return;
+        const doneAt = this.sendSysex(bank);
+        if (doneAt === null) return;
         this.view.setTitle(this.core.raw.programTitle(1));
+        // As on the desktop, whose send returns once the bank is out: the line says it is being
+        // sent until the cable has carried it, then the patch is read back.
+        await new Promise<void>((resolve) => this.clock.after(doneAt - this.clock.now(), resolve));
         this.readBackAfter(this.core.text("StatusBankSent"));
     }
 }

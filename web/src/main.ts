@@ -47,6 +47,14 @@ function exposeTestHook(app: App): void {
         turnKnob: (controller: number, value: number) => sim.turnKnob(controller, value),
         choosePatch: (program: number) => sim.choosePatch(program),
         awaitingAnswer: () => app.editor.awaitingAnswer,
+        parameter: (member: string) => app.core.parameter(member),
+        text: (key: string, ...args: (string | number)[]) => app.core.text(key, ...args),
+        programTitle: (program: number) => app.core.raw.programTitle(program),
+        locationName: (location: number) => {
+            const record = app.core.raw.bankRecord(sim.device.bankDump(), location);
+            const dump = record && app.core.raw.singleDump(record, 0);
+            return dump ? app.core.raw.dumpName(dump) : null;
+        },
         controlState: (member: string) => app.panel.state(member),
         singleDump: (name: string) => {
             const dump = app.editor.currentDump;

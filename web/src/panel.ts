@@ -49,7 +49,9 @@ export function planPanel(layout: PanelLayout, toneMap: readonly ToneParameter[]
             initial: p ? p.initial : 0,
         };
     });
-    const bottom = Math.max(...layout.windows.map((w) => w.y + w.h));
+    // The frame's own window is the whole panel; the effect windows end where the strip begins.
+    const effects = layout.windows.filter((w) => w.window !== "Frame");
+    const bottom = Math.max(...(effects.length ? effects : layout.windows).map((w) => w.y + w.h));
     return {
         width: layout.width,
         height: layout.height,

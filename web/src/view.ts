@@ -57,9 +57,9 @@ export class DomView implements EditorView {
         if (this.patchNameElement) this.patchNameElement.textContent = name;
     }
     setTitle(title: string): void {
+        // The core's titles are whole window titles: "Amplix 32 - Patch 1A".
         this.heading.textContent = title;
-        const app = this.core.text("AppName");
-        this.doc.title = title === app ? app : `${app} - ${title}`;
+        this.doc.title = title;
     }
     showConnection(text: string): void {
         this.status.connection.textContent = text;

@@ -330,9 +330,14 @@ describe("patch commands", () => {
     };
 
     test("Load ALL asks first, then sends the bank paced, titles 1A and reads the patch back", async () => {
-        const { view, editor, link } = rig({ raw: files });
+        const { view, editor, link, clock } = rig({ raw: files });
         view.answers.push("all", true);
-        await editor.openFile("bank.syx", fakeBank());
+        const opening = editor.openFile("bank.syx", fakeBank());
+        await clock.advance(1600);
+        assert.equal(view.outcome, "Sending the bank to the POD", "while the cable carries it");
+        assert.equal(link.requests, 0);
+        await clock.advance(100);
+        await opening;
         assert.deepEqual(view.asked, ["bank:36", "overwrite"]);
         const pieces = link.out.sent.filter((s) => s.bytes[0] !== 0xf0 || s.bytes.length > 8);
         assert.equal(pieces.length, 21, "5121 bytes in pieces of 256");

@@ -362,7 +362,7 @@ export const fakeLayout: PanelLayout = {
     width: 700,
     height: 515,
     windows: [
-        { window: "Frame", x: 0, y: 0, w: 420, h: 330 },
+        { window: "Frame", x: 0, y: 0, w: 700, h: 515 },
         { window: "Reverb", x: 420, y: 0, w: 280, h: 165 },
         { window: "Delay", x: 420, y: 330, w: 280, h: 135 },
     ],

@@ -91,11 +91,12 @@ describe("on the built core", { skip }, () => {
         for (let n = 0; n < 36; ++n) records.set(raw!.bankRecord(bank, n)!, 71 * n);
         records.set(raw!.recordOfDump(first)!, 0);
         const newBank = raw!.bankDump(records, 0)!;
-        await editor.openFile("bank.syx", newBank);
+        const opening = editor.openFile("bank.syx", newBank);
         const nameAt = (n: number) => raw!.decodeDump(raw!.singleDump(raw!.bankRecord(sim.device.bankDump(), n)!, 0)!)!.name.trim();
         await clock.advance(1000);
         assert.notEqual(nameAt(0), "LOADED ALL", "not before the cable has carried it");
         await clock.advance(1500);
+        await opening;
         assert.equal(nameAt(0), "LOADED ALL");
         // Read back afterwards: the device plays 1A, and the status says what was sent.
         assert.equal(view.patchName.trim(), "LOADED ALL");

@@ -80,6 +80,26 @@ describe("simulator port", () => {
         assert.equal(heard.length, 1);
     });
 
+    test("what is handed on first arrives first, even when the browser runs a long timer late", async () => {
+        // Chromium may fire a timer set long ago after a short one set since.
+        const clock = new FakeClock();
+        const late: typeof clock.after = (ms, fn) => FakeClock.prototype.after.call(clock, ms > 100 ? ms + 90 : ms, fn);
+        const lateClock = { now: () => clock.now(), after: late };
+        const device = fakeDevice();
+        const sim = new SimulatorBackend("sim", () => device, fakePacer.cableTimeMs, lateClock);
+        const output = await sim.openOutput(kSimulatorPortId);
+        assert.ok("port" in output);
+        const cable = new CableOutput(output.port, fakePacer, lateClock);
+        const bank = new Uint8Array(5121);
+        bank[0] = 0xf0;
+        bank[5120] = 0xf7;
+        const doneAt = cable.sendSysex(bank);
+        await clock.advance(doneAt);
+        cable.sendSysex(kRequest);
+        await clock.advance(200);
+        assert.deepEqual(device.taken.map((m) => m.length), [5121, kRequest.length]);
+    });
+
     test("any other port id is missing", async () => {
         const { sim } = make();
         assert.deepEqual(await sim.openOutput("elsewhere"), { error: "missing" });

@@ -60,6 +60,7 @@ export class FakeView implements EditorView {
     }
     beginTransfer(text: string): void {
         this.transfers.push(text);
+        this.outcomes.push(text);
     }
     endTransfer(): void {}
 

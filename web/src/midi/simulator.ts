@@ -43,6 +43,8 @@ export class SimulatorBackend implements MidiBackend {
     private arrivalFreeAt = 0;
     // Every message the device has taken, for the tests' view of the wire.
     readonly received: Uint8Array[] = [];
+    private readonly toDevice: CableQueue;
+    private readonly toPage: CableQueue;
 
     constructor(
         private readonly name: string,
@@ -51,6 +53,8 @@ export class SimulatorBackend implements MidiBackend {
         private readonly clock: Clock,
     ) {
         this.device = makeDevice();
+        this.toDevice = new CableQueue(clock, (bytes, at) => this.arrive(bytes, at));
+        this.toPage = new CableQueue(clock, (bytes) => this.handler?.(bytes));
     }
 
     private port(): PortInfo {
@@ -89,23 +93,59 @@ export class SimulatorBackend implements MidiBackend {
         this.reply(this.device.choosePatch(program), this.clock.now());
     }
 
+    // Both cables keep their order: what is handed on first arrives first, whatever order the
+    // browser's timers fire in (it may run a short late timer before a long early one).
     private carryToDevice(bytes: Uint8Array, at?: number): void {
-        const now = this.clock.now();
-        const copy = Uint8Array.from(bytes);
-        this.arrivalFreeAt = Math.max(this.arrivalFreeAt, at ?? now) + this.cableTimeMs(copy.length);
-        const arrival = this.arrivalFreeAt;
-        this.clock.after(arrival - now, () => {
-            for (const message of this.joiner.push(copy)) {
-                this.received.push(message);
-                for (const answer of this.device.receive(message)) this.reply(answer, arrival);
-            }
-        });
+        this.arrivalFreeAt = Math.max(this.arrivalFreeAt, at ?? this.clock.now()) + this.cableTimeMs(bytes.length);
+        this.toDevice.push(this.arrivalFreeAt, Uint8Array.from(bytes));
+    }
+
+    private arrive(bytes: Uint8Array, at: number): void {
+        for (const message of this.joiner.push(bytes)) {
+            this.received.push(message);
+            for (const answer of this.device.receive(message)) this.reply(answer, at);
+        }
     }
 
     private reply(message: Uint8Array, from: number): void {
         if (!message.length) return;
-        const copy = Uint8Array.from(message);
-        this.replyFreeAt = Math.max(this.replyFreeAt, from) + this.cableTimeMs(copy.length);
-        this.clock.after(this.replyFreeAt - this.clock.now(), () => this.handler?.(copy));
+        this.replyFreeAt = Math.max(this.replyFreeAt, from) + this.cableTimeMs(message.length);
+        this.toPage.push(this.replyFreeAt, Uint8Array.from(message));
+    }
+}
+
+// Messages due at rising times, handed on in that order by one timer at a time.
+class CableQueue {
+    private readonly items: { at: number; bytes: Uint8Array }[] = [];
+    private cancel: (() => void) | null = null;
+    private dueAt = Infinity;
+
+    constructor(
+        private readonly clock: Clock,
+        private readonly deliver: (bytes: Uint8Array, at: number) => void,
+    ) {}
+
+    push(at: number, bytes: Uint8Array): void {
+        this.items.push({ at, bytes });
+        this.schedule();
+    }
+
+    private schedule(): void {
+        const head = this.items[0];
+        if (!head || head.at >= this.dueAt) return;
+        this.cancel?.();
+        this.dueAt = head.at;
+        this.cancel = this.clock.after(head.at - this.clock.now(), () => this.drain());
+    }
+
+    private drain(): void {
+        this.cancel = null;
+        this.dueAt = Infinity;
+        const now = this.clock.now();
+        while (this.items.length && this.items[0]!.at <= now + 0.5) {
+            const item = this.items.shift()!;
+            this.deliver(item.bytes, item.at);
+        }
+        this.schedule();
     }
 }
