@@ -67,6 +67,7 @@ await step('without MIDI access the set-up offers the simulator, chosen, and say
         const notice = await page.locator('#find-result').textContent();
         assert.match(notice, new RegExp(simulator), `notice: ${notice}`);
         assert.equal(await page.locator('#dialog-midi-setup h2').textContent(), await hook(page, 'text', 'MidiSetupTitle'));
+        await screenshot(page, removeWebMidi ? 'setup-no-web-midi' : 'setup-midi-refused');
         session.assertNoPageErrors();
         await session.close();
     }

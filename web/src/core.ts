@@ -21,7 +21,7 @@ interface WantedCore {
     withControl?(dump: Uint8Array, member: string, state: number): Uint8Array;
     simulatorName?(): string;
     guitarPortChoices?(): { compressor: number; modulation: number };
-    sizes?(): { singleDump: number; bankDump: number };
+    bankStoreMessages?(bank: Uint8Array): Uint8Array[] | null;
 }
 
 // The desktop's own values (DFrame, PodFinder, DStatusLine), used until the core hands them over;
@@ -127,6 +127,21 @@ export class Core {
         const withBytes = source as OpenedSource & { bytes?: Uint8Array };
         if (withBytes.bytes && withBytes.bytes.length) return withBytes.bytes;
         return this.raw.classifyDump(fileBytes) === "Bank" ? fileBytes : null;
+    }
+
+    // A bank as the 36 store messages that put its patches into the device one location at a
+    // time, each a whole SysEx of its own.
+    bankStoreMessages(bank: Uint8Array): Uint8Array[] | null {
+        if (this.wanted.bankStoreMessages) return this.wanted.bankStoreMessages(bank);
+        const messages: Uint8Array[] = [];
+        for (let n = 0; n < this.raw.lastProgram(); ++n) {
+            const record = this.raw.bankRecord(bank, n);
+            const dump = record && this.raw.singleDump(record, bank[7] ?? 0);
+            const store = dump && this.raw.storeMessage(dump, n);
+            if (!store) return null;
+            messages.push(store);
+        }
+        return messages;
     }
 
     // The bank chooser's line for a patch, as the desktop's list shows it: "1A  Clean Sparkle".

@@ -36,6 +36,8 @@ export interface EditorLink {
     sendShort(bytes: Uint8Array): number;
     sendSysex(bytes: Uint8Array): number;
     readonly isOpen: boolean;
+    // False where a long SysEx can only go whole (Web MIDI): a bank then goes as store messages.
+    readonly sysexInPieces?: boolean;
 }
 
 const kControlChange = 0xb0;
@@ -454,6 +456,29 @@ export class Editor {
         }
     }
 
+    // A browser that takes a SysEx only whole hands a 5121-byte bank to the interface at once,
+    // more than its buffer holds, and the device gets a bank cut short. Store messages of 152
+    // bytes, each at the cable's pace, arrive whole; then 1A is chosen, where a bank leaves the
+    // device.
+    private sendBankAsStores(bank: Uint8Array): number | null {
+        const stores = this.core.bankStoreMessages(bank);
+        if (!stores || !this.link || !this.link.isOpen) return this.sendSysex(bank);
+        const startsAt = Math.max(this.clock.now(), (this.link as { cableFreeAt?: number }).cableFreeAt ?? 0);
+        const total = stores.reduce((sum, m) => sum + m.length, 0);
+        this.view.beginTransfer(this.core.text("StatusSendingBank"), total, startsAt);
+        try {
+            for (const store of stores) this.link.sendSysex(store);
+            const doneAt = this.link.sendShort(this.core.raw.programChange(this.channel, 1));
+            this.clock.after(doneAt - this.clock.now(), () => this.view.endTransfer());
+            return doneAt;
+        } catch {
+            this.view.endTransfer();
+            this.view.showOutcome(this.core.text("StatusSendFailed"));
+            void this.view.message(this.core.text("SysexSendFailed"), this.core.text("MidiErrorCaption"));
+            return null;
+        }
+    }
+
     // ---- Commands. ----
 
     choosePatch(program: number): void {
@@ -587,7 +612,7 @@ export class Editor {
 
     private async loadAll(bank: Uint8Array): Promise<void> {
         if (!(await this.view.confirmOverwriteAll())) return;
-        const doneAt = this.sendSysex(bank);
+        const doneAt = this.link?.sysexInPieces === false ? this.sendBankAsStores(bank) : this.sendSysex(bank);
         if (doneAt === null) return;
         this.view.setTitle(this.core.raw.programTitle(1));
         // As on the desktop, whose send returns once the bank is out: the line says it is being

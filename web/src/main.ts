@@ -48,6 +48,17 @@ function exposeTestHook(app: App): void {
         choosePatch: (program: number) => sim.choosePatch(program),
         awaitingAnswer: () => app.editor.awaitingAnswer,
         parameter: (member: string) => app.core.parameter(member),
+        decode: (bytes: number[]) => app.core.raw.decodeDump(Uint8Array.from(bytes)),
+        // A bank unlike the one given: every location holds the patch of the next.
+        rotatedBank: (bytes: number[]) => {
+            const bank = Uint8Array.from(bytes);
+            const last = app.core.raw.lastProgram();
+            const records = new Uint8Array(71 * last);
+            for (let n = 0; n < last; ++n) records.set(app.core.raw.bankRecord(bank, (n + 1) % last) ?? [], 71 * n);
+            const rotated = app.core.raw.bankDump(records, bank[7] ?? 0);
+            return rotated ? [...rotated] : null;
+        },
+        linkState: () => ({ open: app.link?.isOpen ?? false, pieces: app.link?.sysexInPieces ?? null }),
         text: (key: string, ...args: (string | number)[]) => app.core.text(key, ...args),
         programTitle: (program: number) => app.core.raw.programTitle(program),
         locationName: (location: number) => {

@@ -348,6 +348,24 @@ describe("patch commands", () => {
         assert.equal(link.requests, 1);
     });
 
+    test("where a SysEx goes only whole, Load ALL sends one store message per location at the cable's pace, then 1A", async () => {
+        const { view, editor, link, clock } = rig({ raw: files, channel: 2 });
+        Object.assign(link, { sysexInPieces: false });
+        link.out.wholeSysexOnly = true;
+        view.answers.push("all", true);
+        const opening = editor.openFile("bank.syx", fakeBank());
+        await clock.advance(600);
+        await opening;
+        const stores = link.messages.filter((m) => m.length === 152);
+        assert.deepEqual(stores.map((m) => m[7]), [0, 1, 2, 3, 4, 5, 6, 7, 8]);
+        assert.ok(link.messages.every((m) => m.length !== 5121));
+        assert.deepEqual(link.messages[9], [0xc2, 1]);
+        const times = link.out.sent.slice(0, 9).map((s) => s.at ?? 0);
+        times.forEach((at, n) => assert.ok(Math.abs(at - n * 152 * kByteMs) < 1e-6, `store ${n} at ${at}`));
+        assert.equal(view.outcome, "Bank sent to the POD");
+        assert.equal(link.requests, 1);
+    });
+
     test("Load ALL refused at the warning sends nothing", async () => {
         const { view, editor, link } = rig({ raw: files });
         view.answers.push("all", false);

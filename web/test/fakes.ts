@@ -283,6 +283,7 @@ export function fakeRawCore(): AmplixCore {
             };
         },
         recordOfDump: (dump: Uint8Array) => dump.slice(8, 79),
+        bankRecord: (bank: Uint8Array, n: number) => (bank.length === 5121 ? bank.slice(8 + 71 * n, 79 + 71 * n) : null),
         applyController: (record: Uint8Array, controller: number, value: number) => {
             const copy = record.slice();
             copy[22 + controller] = value;

@@ -22,6 +22,7 @@ export class CableOutput {
         freeAt = 0,
     ) {
         this.freeAt = freeAt;
+        this.wholeOnly = out.wholeSysexOnly ?? false;
     }
 
     get cableFreeAt(): number {

@@ -77,6 +77,11 @@ export class MidiLink {
         if (!this.cable) throw new Error("no MIDI output open");
         return this.cable.sendSysex(bytes);
     }
+    // Whether a long SysEx can go in pieces; if not, it goes whole and the browser's MIDI code
+    // hands it on at once, which overruns a small interface's buffer.
+    get sysexInPieces(): boolean {
+        return this.cable !== null && !this.cable.takesWholeSysexOnly;
+    }
     get cableFreeAt(): number {
         return this.cable?.cableFreeAt ?? this.clock.now();
     }

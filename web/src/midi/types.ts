@@ -8,6 +8,8 @@ export interface PortInfo {
 // An output as the browser has it: bytes handed on now, or at a time of the caller's clock.
 export interface RawOutput {
     send(bytes: Uint8Array, at?: number): void;
+    // Web MIDI in Chromium refuses a SysEx that does not end in the send() that begins it.
+    readonly wholeSysexOnly?: boolean;
 }
 
 export type InputHandler = (bytes: Uint8Array) => void;

@@ -36,6 +36,7 @@ export class WebMidiBackend implements MidiBackend {
         return {
             port: {
                 send: (bytes, at) => (at === undefined ? output.send(bytes) : output.send(bytes, at)),
+                wholeSysexOnly: true,
             },
         };
     }
