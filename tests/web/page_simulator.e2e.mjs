@@ -161,6 +161,18 @@ await step('Change Patch Name renames the patch on the device', async () => {
     assert.equal((await page.locator('#patch-name').textContent()).trim(), 'E2E NAME');
 });
 
+await step('Save and Save All offer the patch and the bank as files of their exact bytes', async () => {
+    await idle(page);
+    const [patch] = await Promise.all([page.waitForEvent('download'), page.click('#cmd-save')]);
+    assert.equal(patch.suggestedFilename(), 'E2E NAME.pod');
+    assert.deepEqual([...fs.readFileSync(await patch.path())], await hook(page, 'editBufferDump'));
+    await idle(page);
+    const [bank] = await Promise.all([page.waitForEvent('download', { timeout: 10000 }), page.click('#cmd-save-all')]);
+    assert.equal(bank.suggestedFilename(), `${await hook(page, 'text', 'SaveAllName')}.syx`);
+    assert.deepEqual([...fs.readFileSync(await bank.path())], await hook(page, 'bankDump'));
+    assert.equal(await outcome(page), await hook(page, 'text', 'StatusBankSaved', bank.suggestedFilename()));
+});
+
 await step('File > Open of a .pod file sends the patch to the device', async () => {
     await idle(page);
     const dump = await hook(page, 'singleDump', 'FROM FILE');
@@ -169,6 +181,20 @@ await step('File > Open of a .pod file sends the patch to the device', async () 
     await idle(page);
     assert.equal(await outcome(page), await hook(page, 'text', 'StatusPatchSent'));
     assert.equal((await page.locator('#patch-name').textContent()).trim(), 'FROM FILE');
+});
+
+await step('a patch file dropped on the page is opened as File > Open opens it', async () => {
+    await idle(page);
+    const dump = await hook(page, 'singleDump', 'DROPPED');
+    await page.evaluate((bytes) => {
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([Uint8Array.from(bytes)], 'dropped.pod'));
+        document.body.dispatchEvent(new DragEvent('dragover', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+        document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }, dump);
+    await page.waitForFunction(() => window.amplixTest.decodedEditBuffer().name.trim() === 'DROPPED');
+    await idle(page);
+    assert.equal((await page.locator('#patch-name').textContent()).trim(), 'DROPPED');
 });
 
 await step('Load ALL from a bank file asks, then the device takes the whole bank', async () => {
