@@ -18,8 +18,8 @@ interface WantedCore {
     timing?(): CoreTiming;
     podLayerAmpModel?(): number;
     connectionSummary?(inputName: string, outputName: string, channel: number): string;
+    bankListing?(bank: Uint8Array): string[];
     withControl?(dump: Uint8Array, member: string, state: number): Uint8Array;
-    simulatorName?(): string;
     guitarPortChoices?(): { compressor: number; modulation: number };
     bankStoreMessages?(bank: Uint8Array): Uint8Array[] | null;
 }
@@ -103,7 +103,6 @@ export class Core {
     }
 
     simulatorName(): string {
-        if (this.wanted.simulatorName) return this.wanted.simulatorName();
         return this.text("SimulatorName");
     }
 
@@ -144,9 +143,10 @@ export class Core {
         return messages;
     }
 
-    // The bank chooser's line for a patch, as the desktop's list shows it: "1A  Clean Sparkle".
-    bankLine(entry: SourceEntry): string {
-        return entry.label ? `${entry.label}  ${entry.name}` : entry.name;
+    // The bank chooser's lines, as the desktop's list shows them: "1A  Clean Sparkle".
+    bankLines(source: OpenedSource, bank: Uint8Array | null): string[] {
+        if (this.wanted.bankListing && bank) return this.wanted.bankListing(bank);
+        return source.entries.map((entry) => (entry.label ? `${entry.label}  ${entry.name}` : entry.name));
     }
 }
 

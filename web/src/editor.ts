@@ -548,7 +548,7 @@ export class Editor {
         }
         let entry = 0;
         if (source.kind === "Bank") {
-            const choice = await this.view.chooseFromBank(source.entries.map((e) => this.core.bankLine(e)));
+            const choice = await this.view.chooseFromBank(this.core.bankLines(source, this.core.bankOf(source, bytes)));
             if (choice === null) return;
             if (choice === "all") {
                 const bank = this.core.bankOf(source, bytes);
