@@ -154,6 +154,7 @@ await step('Change Patch Name renames the patch on the device', async () => {
     await page.click('#cmd-rename');
     await page.waitForSelector('#dialog-rename');
     await page.fill('#rename-name', 'E2E NAME');
+    await screenshot(page, 'page-1280-rename');
     await page.click('#dialog-rename #dialog-ok');
     await waitOutcome(page, await hook(page, 'text', 'StatusPatchRenamed'));
     await page.waitForTimeout(150);
@@ -201,6 +202,7 @@ await step('Load ALL from a bank file asks, then the device takes the whole bank
     await page.setInputFiles('#open-file', { name: 'bank.syx', mimeType: 'application/octet-stream', buffer: Buffer.from(firstBank) });
     await page.waitForSelector('#dialog-open-bank');
     assert.equal(await page.locator('#bank-entries option').count(), 36);
+    await screenshot(page, 'page-1280-open-bank');
     await page.click('#dialog-load-all');
     await page.waitForSelector('#dialog-overwrite');
     await screenshot(page, 'page-1280-overwrite');

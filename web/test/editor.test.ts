@@ -382,6 +382,37 @@ describe("patch commands", () => {
         assert.equal(link.requests, 1);
     });
 
+    const importCases: { kind: string; asks?: boolean; answer: number | null; expected: [number, number] | null }[] = [
+        { kind: "SoundDiver", answer: 2, expected: [2, 3] },
+        { kind: "Line6Edit", answer: 1, expected: [1, 3] },
+        { kind: "SoundDiver", answer: null, expected: null },
+        { kind: "GuitarPort", asks: true, answer: 0, expected: [0, 0] },
+        { kind: "GuitarPort", asks: false, answer: 3, expected: [0, 3] },
+        { kind: "GuitarPort", asks: true, answer: null, expected: null },
+    ];
+    for (const c of importCases)
+        test(`Import of a ${c.kind} file${c.asks ? " that asks COMP or MOD" : ""}: answer ${c.answer}`, async () => {
+            const taken: unknown[][] = [];
+            const raw = {
+                openImportFile: () => ({ ...bankSource(4), kind: c.kind, guitarPortAsks: c.asks ?? false }),
+                sourceDump: (...args: unknown[]) => {
+                    taken.push(args);
+                    return { dump: fakeDump("IMPORTED"), failure: { text: "", caption: "" } };
+                },
+            };
+            const { view, editor, link } = rig({ raw });
+            view.answers.push(c.answer);
+            await editor.importFile("patch.lib", new Uint8Array(10));
+            assert.deepEqual(view.asked, [c.kind === "GuitarPort" ? `guitarport:${c.asks}` : `${c.kind}:4`]);
+            if (!c.expected) {
+                assert.deepEqual([taken.length, link.messages.length], [0, 0]);
+                return;
+            }
+            assert.deepEqual(taken.map((a) => [a[1], a[2], a[3], a[4]]), [["patch.lib", true, ...c.expected]]);
+            assert.equal(view.patchName.trim(), "IMPORTED");
+            assert.equal(view.outcome, "Patch sent to the POD");
+        });
+
     test("a file that is no patch says why in the core's words; a dropped one the import's, unless it is named .pod", async () => {
         const { view, editor } = rig({ raw: files });
         await editor.openFile("x.pod", new Uint8Array(3));
