@@ -1,0 +1,104 @@
+// The page end to end through Chromium's own Web MIDI, on the ALSA sequencer model of a MIDI
+// interface with a POD behind it: found and connected by itself, the patch shown, a slider, Load
+// ALL arriving whole without overrunning the interface, and the interface unplugged and back.
+// Run: node tests/web/page_webmidi.e2e.mjs  (needs $AMPLIX_ALSASEQ_MODEL, the model library)
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import {
+    chromiumAvailable, kSkipExitCode, launchChromium, modelEnvironment, openPage, repoRoot, screenshot, serveStatic,
+} from './harness.mjs';
+
+const site = path.resolve(process.env.AMPLIX_WEB_DIR || path.join(repoRoot, 'build', 'web'));
+const library = process.env.AMPLIX_ALSASEQ_MODEL;
+const skip = (why) => {
+    console.log(`skipped: ${why}`);
+    process.exit(kSkipExitCode);
+};
+if (!library || !fs.existsSync(library)) skip('no sequencer model ($AMPLIX_ALSASEQ_MODEL)');
+if (!fs.existsSync(path.join(site, 'app', 'main.js')) || !fs.existsSync(path.join(site, 'amplix-core.js')))
+    skip(`the page is not built in ${site}`);
+if (!chromiumAvailable()) skip('no Chromium');
+
+const server = await serveStatic(site);
+const model = modelEnvironment(library);
+const browser = await launchChromium({ model });
+const session = await openPage(browser, `${server.url}index.html?test`);
+const { page } = session;
+const control = model.control;
+const hook = (fn, ...args) => page.evaluate(([fn, args]) => window.amplixTest[fn](...args), [fn, args]);
+const text = (key, ...args) => hook('text', key, ...args);
+const outcome = () => page.locator('#status-outcome').textContent();
+const idle = () => page.waitForFunction(() => !window.amplixTest.awaitingAnswer(), null, { timeout: 10000 });
+let failures = 0;
+const steps = [];
+async function step(name, body) {
+    try {
+        await body();
+        steps.push(`ok   ${name}`);
+    } catch (error) {
+        ++failures;
+        steps.push(`FAIL ${name}\n     ${String(error.stack || error).split('\n').slice(0, 6).join('\n     ')}`);
+    }
+}
+
+await step('finds the POD behind the interface and shows its patch, without asking', async () => {
+    await page.waitForFunction(() => document.body.dataset.state === 'connected', null, { timeout: 15000 });
+    await idle();
+    assert.equal(await page.locator('#dialog-midi-setup').count(), 0);
+    assert.match(await page.locator('#status-connection').textContent(), /USB MIDI Interface/);
+    const device = await hook('decode', [...(await control.editBuffer())]);
+    assert.equal(await page.locator('#patch-name').textContent(), device.name);
+    assert.deepEqual(await hook('linkState'), { open: true, pieces: false });
+});
+
+await step('a slider moved sends its controller to the device', async () => {
+    const bass = await hook('parameter', 'Bass');
+    await control.clearLog();
+    await page.locator('[data-member="Bass"]').focus();
+    await page.keyboard.press('End');
+    await control.idle(5000);
+    const messages = await control.deviceMessages();
+    assert.deepEqual([...messages.at(-1)].slice(0, 2), [0xb0, bass.controller]);
+});
+
+await step('Load ALL: the device takes every patch, and the interface never overruns', async () => {
+    const factory = [...(await control.bankDump())];
+    const bank = await hook('rotatedBank', factory);
+    assert.notDeepEqual(bank, factory);
+    const before = await control.stats();
+    await page.setInputFiles('#open-file', { name: 'bank.syx', mimeType: 'application/octet-stream', buffer: Buffer.from(bank) });
+    await page.waitForSelector('#dialog-open-bank');
+    await page.click('#dialog-load-all');
+    await page.click('#dialog-overwrite #dialog-ok');
+    await page.waitForFunction((t) => document.getElementById('status-outcome').textContent === t, await text('StatusBankSent'), { timeout: 10000 });
+    await control.idle(10000);
+    await idle();
+    const stats = await control.stats();
+    assert.equal(stats.overruns - before.overruns, 0);
+    assert.deepEqual([...(await control.bankDump())], bank);
+    assert.equal(await control.currentProgram(), 1);
+    await screenshot(page, 'page-webmidi');
+});
+
+await step('the interface unplugged is said, and once back the link opens again and reads the patch', async () => {
+    await control.unplug();
+    await page.waitForFunction(() => /not connected/.test(document.getElementById('status-outcome').textContent), null, { timeout: 5000 });
+    assert.deepEqual(await hook('linkState'), { open: false, pieces: false });
+    await control.plugIn();
+    await page.waitForFunction(() => window.amplixTest.linkState().open, null, { timeout: 5000 });
+    await idle();
+    assert.equal(await outcome(), await text('StatusPatchRead'));
+});
+
+await step('no page error', async () => {
+    session.assertNoPageErrors();
+    assert.deepEqual(await hook('errors'), []);
+});
+
+await session.close();
+await browser.close();
+await server.close();
+model.dispose();
+console.log(steps.join('\n'));
+process.exit(failures ? 1 : 0);

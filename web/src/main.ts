@@ -1,0 +1,78 @@
+// The page's entry: loads the core, builds the editor, finds the POD; reports every error it meets.
+import { App } from "./app.js";
+import { loadCore } from "./core.js";
+
+const testing = new URLSearchParams(location.search).has("test");
+let app: App | null = null;
+const early: string[] = [];
+
+function report(error: unknown): void {
+    if (app) app.reportError(error);
+    else {
+        const text = error instanceof Error ? error.message : String(error);
+        early.push(text);
+        const line = document.getElementById("status-outcome") ?? document.getElementById("boot-status");
+        if (line) line.textContent = text;
+    }
+}
+window.addEventListener("error", (event) => report(event.error ?? event.message));
+window.addEventListener("unhandledrejection", (event) => {
+    event.preventDefault();
+    report(event.reason);
+});
+
+async function start(): Promise<void> {
+    const core = await loadCore(import.meta.url);
+    app = new App(document, core);
+    if (testing) exposeTestHook(app);
+    const request = typeof navigator.requestMIDIAccess === "function"
+        ? () => navigator.requestMIDIAccess({ sysex: true })
+        : null;
+    document.body.dataset.ready = "true";
+    await app.connectMidi(request);
+}
+
+// Only with ?test in the address: the end-to-end tests' view of the built-in device and the page.
+function exposeTestHook(app: App): void {
+    const sim = app.simulator;
+    (window as unknown as { amplixTest: object }).amplixTest = {
+        errors: () => [...early, ...app.errors],
+        // Every message the device has taken, as plain arrays of bytes.
+        received: () => sim.received.map((m) => [...m]),
+        currentProgram: () => sim.device.currentProgram(),
+        deviceChannel: () => sim.device.channel(),
+        editBufferDump: () => [...sim.device.editBufferDump()],
+        bankDump: () => [...sim.device.bankDump()],
+        decodedEditBuffer: () => app.core.raw.decodeDump(sim.device.editBufferDump()),
+        turnKnob: (controller: number, value: number) => sim.turnKnob(controller, value),
+        choosePatch: (program: number) => sim.choosePatch(program),
+        awaitingAnswer: () => app.editor.awaitingAnswer,
+        parameter: (member: string) => app.core.parameter(member),
+        decode: (bytes: number[]) => app.core.raw.decodeDump(Uint8Array.from(bytes)),
+        // A bank unlike the one given: every location holds the patch of the next.
+        rotatedBank: (bytes: number[]) => {
+            const bank = Uint8Array.from(bytes);
+            const last = app.core.raw.lastProgram();
+            const records = new Uint8Array(71 * last);
+            for (let n = 0; n < last; ++n) records.set(app.core.raw.bankRecord(bank, (n + 1) % last) ?? [], 71 * n);
+            const rotated = app.core.raw.bankDump(records, bank[7] ?? 0);
+            return rotated ? [...rotated] : null;
+        },
+        linkState: () => ({ open: app.link?.isOpen ?? false, pieces: app.link?.sysexInPieces ?? null }),
+        text: (key: string, ...args: (string | number)[]) => app.core.text(key, ...args),
+        programTitle: (program: number) => app.core.raw.programTitle(program),
+        locationName: (location: number) => {
+            const record = app.core.raw.bankRecord(sim.device.bankDump(), location);
+            const dump = record && app.core.raw.singleDump(record, 0);
+            return dump ? app.core.raw.dumpName(dump) : null;
+        },
+        controlState: (member: string) => app.panel.state(member),
+        singleDump: (name: string) => {
+            const dump = app.editor.currentDump;
+            const renamed = dump && app.core.raw.renameDump(dump, name);
+            return renamed ? [...renamed] : null;
+        },
+    };
+}
+
+start().catch(report);

@@ -1,0 +1,151 @@
+// The built-in POD: the core's device model behind one input and one output, answering after its
+// reply has had its time on the cable, as a device at the end of a real cable does.
+import type { Clock } from "../clock.js";
+import type { PodDevice } from "../core.js";
+import type { InputHandler, MidiBackend, OpenOutcome, PortInfo, RawOutput } from "./types.js";
+
+export const kSimulatorPortId = "simulator";
+
+const kSysexStart = 0xf0;
+const kSysexEnd = 0xf7;
+
+// Pieces of a SysEx handed on one after another, joined into the message the device reads.
+export class MessageJoiner {
+    private pending: number[] | null = null;
+
+    push(bytes: Uint8Array): Uint8Array[] {
+        const whole: Uint8Array[] = [];
+        if (this.pending === null && bytes[0] !== kSysexStart) {
+            whole.push(bytes);
+            return whole;
+        }
+        for (const byte of bytes) {
+            if (byte === kSysexStart) this.pending = [];
+            if (this.pending === null) continue; // stray bytes between messages
+            this.pending.push(byte);
+            if (byte === kSysexEnd) {
+                whole.push(Uint8Array.from(this.pending));
+                this.pending = null;
+            }
+        }
+        return whole;
+    }
+}
+
+export class SimulatorBackend implements MidiBackend {
+    onStateChange: ((port: PortInfo) => void) | null = null;
+    readonly device: PodDevice;
+    private handler: InputHandler | null = null;
+    private readonly joiner = new MessageJoiner();
+    // When the device's own cable back to the page is free again.
+    private replyFreeAt = 0;
+    // When the cable to the device has carried everything handed to it.
+    private arrivalFreeAt = 0;
+    // Every message the device has taken, for the tests' view of the wire.
+    readonly received: Uint8Array[] = [];
+    private readonly toDevice: CableQueue;
+    private readonly toPage: CableQueue;
+
+    constructor(
+        private readonly name: string,
+        makeDevice: () => PodDevice,
+        private readonly cableTimeMs: (bytes: number) => number,
+        private readonly clock: Clock,
+    ) {
+        this.device = makeDevice();
+        this.toDevice = new CableQueue(clock, (bytes, at) => this.arrive(bytes, at));
+        this.toPage = new CableQueue(clock, (bytes) => this.handler?.(bytes));
+    }
+
+    private port(): PortInfo {
+        return { id: kSimulatorPortId, name: this.name, connected: true };
+    }
+    inputs(): PortInfo[] {
+        return [this.port()];
+    }
+    outputs(): PortInfo[] {
+        return [this.port()];
+    }
+    isSimulator(id: string): boolean {
+        return id === kSimulatorPortId;
+    }
+
+    async openOutput(id: string): Promise<OpenOutcome<RawOutput>> {
+        if (id !== kSimulatorPortId) return { error: "missing" };
+        return { port: { send: (bytes, at) => this.carryToDevice(bytes, at) } };
+    }
+
+    async openInput(id: string, handler: InputHandler): Promise<OpenOutcome<() => void>> {
+        if (id !== kSimulatorPortId) return { error: "missing" };
+        this.handler = handler;
+        return {
+            port: () => {
+                if (this.handler === handler) this.handler = null;
+            },
+        };
+    }
+
+    // What the user does on the device itself: a knob turned, a patch chosen.
+    turnKnob(controller: number, value: number): void {
+        this.reply(this.device.turnControl(controller, value), this.clock.now());
+    }
+    choosePatch(program: number): void {
+        this.reply(this.device.choosePatch(program), this.clock.now());
+    }
+
+    // Both cables keep their order: what is handed on first arrives first, whatever order the
+    // browser's timers fire in (it may run a short late timer before a long early one).
+    private carryToDevice(bytes: Uint8Array, at?: number): void {
+        this.arrivalFreeAt = Math.max(this.arrivalFreeAt, at ?? this.clock.now()) + this.cableTimeMs(bytes.length);
+        this.toDevice.push(this.arrivalFreeAt, Uint8Array.from(bytes));
+    }
+
+    private arrive(bytes: Uint8Array, at: number): void {
+        for (const message of this.joiner.push(bytes)) {
+            this.received.push(message);
+            for (const answer of this.device.receive(message)) this.reply(answer, at);
+        }
+    }
+
+    private reply(message: Uint8Array, from: number): void {
+        if (!message.length) return;
+        this.replyFreeAt = Math.max(this.replyFreeAt, from) + this.cableTimeMs(message.length);
+        this.toPage.push(this.replyFreeAt, Uint8Array.from(message));
+    }
+}
+
+// Messages due at rising times, handed on in that order by one timer at a time.
+class CableQueue {
+    private readonly items: { at: number; bytes: Uint8Array }[] = [];
+    private cancel: (() => void) | null = null;
+    private dueAt = Infinity;
+
+    constructor(
+        private readonly clock: Clock,
+        private readonly deliver: (bytes: Uint8Array, at: number) => void,
+    ) {}
+
+    push(at: number, bytes: Uint8Array): void {
+        this.items.push({ at, bytes });
+        this.schedule();
+    }
+
+    private schedule(): void {
+        const head = this.items[0];
+        if (!head || head.at >= this.dueAt) return;
+        this.cancel?.();
+        this.dueAt = head.at;
+        this.cancel = this.clock.after(head.at - this.clock.now(), () => this.drain());
+    }
+
+    private drain(): void {
+        this.cancel = null;
+        this.dueAt = Infinity;
+        const now = this.clock.now();
+        while (this.items.length && this.items[0]!.at <= now + 0.5) {
+            const item = this.items.shift()!;
+            this.deliver(item.bytes, item.at);
+        }
+        this.schedule();
+    }
+}

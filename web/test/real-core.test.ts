@@ -1,0 +1,106 @@
+// The page's logic on the built core under node: the panel plan from its real geometry, and the
+// editor talking to the built-in device through the simulator port, the cable paced as in the page.
+// Skipped when the core has not been built.
+import { describe, test } from "node:test";
+import assert from "node:assert/strict";
+import { existsSync, readFileSync } from "node:fs";
+import { pathToFileURL } from "node:url";
+import { Core, type AmplixCore } from "../src/core.js";
+import { Editor } from "../src/editor.js";
+import { MidiLink } from "../src/midi/link.js";
+import { SimulatorBackend, kSimulatorPortId } from "../src/midi/simulator.js";
+import { planPanel } from "../src/panel.js";
+import { FakeClock } from "./fakes.js";
+import { FakeView } from "./view-fake.js";
+
+const dir = process.env.AMPLIX_WEB_DIR
+    ? pathToFileURL(`${process.env.AMPLIX_WEB_DIR.replace(/\/$/, "")}/`)
+    : new URL("../../web/", import.meta.url);
+const built = existsSync(new URL("amplix-core.js", dir)) && existsSync(new URL("amplix-core.wasm", dir));
+
+async function load(): Promise<AmplixCore> {
+    const module = (await import(new URL("amplix-core.js", dir).href)) as { default: (o: object) => Promise<AmplixCore> };
+    return module.default({ wasmBinary: readFileSync(new URL("amplix-core.wasm", dir)) });
+}
+
+const skip = built ? false : "the core is not built (amplix-core.js beside the page)";
+const raw: AmplixCore | null = built ? await load() : null;
+const hasTables = raw !== null && typeof raw.panelLayout === "function" && typeof raw.texts === "function";
+
+describe("on the built core", { skip }, () => {
+    test("every control of the tone map stands once on the panel, inside its window", { skip: hasTables ? false : "no panelLayout()/texts() in this build" }, () => {
+        const core = new Core(raw!);
+        const plan = planPanel(raw!.panelLayout(), core.toneMap);
+        const members = core.toneMap.filter((p) => p.member && p.kind !== "None").map((p) => p.member);
+        const controls = plan.items.filter((i) => i.member);
+        for (const member of members)
+            assert.equal(controls.filter((i) => i.member === member).length, 1, member);
+        for (const item of plan.items) {
+            const window = plan.windows.find((w) => w.window === item.window)!;
+            assert.ok(item.x >= 0 && item.y >= 0 && item.x + item.w <= window.w + 1 && item.y + item.h <= window.h + 1, item.name);
+            if (item.member) assert.ok(item.label.length > 0, item.name);
+        }
+        assert.ok(plan.items.some((i) => i.name === "StaticChFeedback" && i.kind === "Static"));
+        assert.ok(plan.items.some((i) => i.name === "StaticDelayTime" && i.kind === "Static"));
+    });
+
+    // The editor, the link and the device, on a hand-turned clock.
+    async function session() {
+        const clock = new FakeClock();
+        const core = new Core(raw!);
+        const view = new FakeView();
+        const editor = new Editor(core, view, clock);
+        const sim = new SimulatorBackend("Amplix POD Simulator", () => new raw!.PodDevice(), (n) => raw!.cableTimeMs(n), clock);
+        const link = new MidiLink(sim, raw!, clock, { message: (b) => editor.receive(b), gone: () => {}, back: () => {} });
+        assert.equal(await link.open(kSimulatorPortId, kSimulatorPortId), "ok");
+        editor.setUp();
+        editor.attach(link, 0, "Simulator");
+        return { clock, core, view, editor, sim };
+    }
+
+    test("the device's patch is read into the panel within the request's time", async () => {
+        const { clock, view, editor, sim } = await session();
+        editor.readPatch();
+        await clock.advance(100);
+        const device = raw!.decodeDump(sim.device.editBufferDump())!;
+        assert.equal(view.patchName, device.name);
+        for (const c of device.controls) assert.equal(view.control(c.member), c.state, c.member);
+        assert.equal(editor.awaitingAnswer, false);
+    });
+
+    test("a control moved on the panel changes the device's edit buffer", async () => {
+        const { clock, view, editor, sim } = await session();
+        editor.readPatch();
+        await clock.advance(100);
+        view.setControl("Bass", 27); // 100 on the wire: the record holds even values only
+        editor.userChanged("Bass");
+        await clock.advance(10);
+        const bass = raw!.decodeDump(sim.device.editBufferDump())!.controls.find((c) => c.member === "Bass")!;
+        assert.equal(bass.state, 27);
+    });
+
+    test("Load ALL sends a bank the device takes whole, after its 1.6 s on the cable", async () => {
+        const { clock, view, editor, sim, core } = await session();
+        const other = new raw!.PodDevice();
+        const bank = other.bankDump();
+        // A bank whose first patch the device does not have yet: renamed through the core.
+        const first = raw!.renameDump(raw!.singleDump(raw!.bankRecord(bank, 0)!, 0)!, "LOADED ALL")!;
+        assert.ok(first);
+        view.answers.push("all", true);
+        const records = new Uint8Array(71 * 36);
+        for (let n = 0; n < 36; ++n) records.set(raw!.bankRecord(bank, n)!, 71 * n);
+        records.set(raw!.recordOfDump(first)!, 0);
+        const newBank = raw!.bankDump(records, 0)!;
+        const opening = editor.openFile("bank.syx", newBank);
+        const nameAt = (n: number) => raw!.decodeDump(raw!.singleDump(raw!.bankRecord(sim.device.bankDump(), n)!, 0)!)!.name.trim();
+        await clock.advance(1000);
+        assert.notEqual(nameAt(0), "LOADED ALL", "not before the cable has carried it");
+        await clock.advance(1500);
+        await opening;
+        assert.equal(nameAt(0), "LOADED ALL");
+        // Read back afterwards: the device plays 1A, and the status says what was sent.
+        assert.equal(view.patchName.trim(), "LOADED ALL");
+        assert.equal(view.outcome, core.text("StatusBankSent"));
+        other.delete();
+    });
+});

@@ -1,0 +1,108 @@
+// The built-in device behind its ports: pieces joined into messages, answers after their cable time.
+import { describe, test } from "node:test";
+import assert from "node:assert/strict";
+import { CableOutput } from "../src/midi/cable.js";
+import { MessageJoiner, SimulatorBackend, kSimulatorPortId } from "../src/midi/simulator.js";
+import { FakeClock, fakeDevice, fakePacer, kByteMs, kRequest } from "./fakes.js";
+
+describe("message joiner", () => {
+    const cases: [string, number[][], number[][]][] = [
+        ["a short message passes whole", [[0xb0, 1, 2]], [[0xb0, 1, 2]]],
+        ["a SysEx in one piece", [[0xf0, 1, 2, 0xf7]], [[0xf0, 1, 2, 0xf7]]],
+        ["a SysEx in three pieces", [[0xf0, 1], [2, 3], [4, 0xf7]], [[0xf0, 1, 2, 3, 4, 0xf7]]],
+        ["two SysEx in one piece", [[0xf0, 1, 0xf7, 0xf0, 2, 0xf7]], [[0xf0, 1, 0xf7], [0xf0, 2, 0xf7]]],
+        ["a new start drops a SysEx cut short", [[0xf0, 1, 2], [0xf0, 3, 0xf7]], [[0xf0, 3, 0xf7]]],
+    ];
+    for (const [name, pieces, expected] of cases)
+        test(name, () => {
+            const joiner = new MessageJoiner();
+            const whole = pieces.flatMap((p) => joiner.push(Uint8Array.from(p)).map((m) => [...m]));
+            assert.deepEqual(whole, expected);
+        });
+});
+
+describe("simulator port", () => {
+    const make = () => {
+        const clock = new FakeClock();
+        const device = fakeDevice();
+        const sim = new SimulatorBackend("Amplix POD Simulator", () => device, fakePacer.cableTimeMs, clock);
+        return { clock, device, sim };
+    };
+
+    test("lists one input and one output under its name, and knows them as itself", () => {
+        const { sim } = make();
+        assert.deepEqual(sim.inputs(), [{ id: kSimulatorPortId, name: "Amplix POD Simulator", connected: true }]);
+        assert.deepEqual(sim.outputs(), sim.inputs());
+        assert.ok(sim.isSimulator(kSimulatorPortId));
+    });
+
+    test("answers the edit-buffer request once request and dump have had their cable time", async () => {
+        const { clock, sim } = make();
+        const arrived: [number, number][] = [];
+        const input = await sim.openInput(kSimulatorPortId, (bytes) => arrived.push([clock.now(), bytes.length]));
+        const output = await sim.openOutput(kSimulatorPortId);
+        assert.ok("port" in input && "port" in output);
+        output.port.send(kRequest);
+        const due = kRequest.length * kByteMs + 151 * kByteMs;
+        await clock.advance(due - 0.01);
+        assert.deepEqual(arrived, []);
+        await clock.advance(0.02);
+        assert.deepEqual(arrived, [[due, 151]]);
+    });
+
+    test("takes a paced bank in pieces as one message, at the time its last byte arrives", async () => {
+        const { clock, device, sim } = make();
+        const output = await sim.openOutput(kSimulatorPortId);
+        assert.ok("port" in output);
+        const bank = new Uint8Array(5121);
+        bank[0] = 0xf0;
+        bank[5120] = 0xf7;
+        const doneAt = new CableOutput(output.port, fakePacer, clock).sendSysex(bank);
+        await clock.advance(doneAt - 1);
+        assert.equal(device.taken.length, 0);
+        await clock.advance(2);
+        assert.equal(device.taken.length, 1);
+        assert.equal(device.taken[0]!.length, 5121);
+        assert.equal(sim.received.length, 1);
+    });
+
+    test("a knob turned on the device arrives after its own cable time; a closed input hears nothing", async () => {
+        const { clock, sim } = make();
+        const heard: number[][] = [];
+        const input = await sim.openInput(kSimulatorPortId, (bytes) => heard.push([...bytes]));
+        assert.ok("port" in input);
+        sim.turnKnob(13, 90);
+        await clock.advance(3 * kByteMs);
+        assert.deepEqual(heard, [[0xb0, 13, 90]]);
+        input.port();
+        sim.choosePatch(4);
+        await clock.advance(10);
+        assert.equal(heard.length, 1);
+    });
+
+    test("what is handed on first arrives first, even when the browser runs a long timer late", async () => {
+        // Chromium may fire a timer set long ago after a short one set since.
+        const clock = new FakeClock();
+        const late: typeof clock.after = (ms, fn) => FakeClock.prototype.after.call(clock, ms > 100 ? ms + 90 : ms, fn);
+        const lateClock = { now: () => clock.now(), after: late };
+        const device = fakeDevice();
+        const sim = new SimulatorBackend("sim", () => device, fakePacer.cableTimeMs, lateClock);
+        const output = await sim.openOutput(kSimulatorPortId);
+        assert.ok("port" in output);
+        const cable = new CableOutput(output.port, fakePacer, lateClock);
+        const bank = new Uint8Array(5121);
+        bank[0] = 0xf0;
+        bank[5120] = 0xf7;
+        const doneAt = cable.sendSysex(bank);
+        await clock.advance(doneAt);
+        cable.sendSysex(kRequest);
+        await clock.advance(200);
+        assert.deepEqual(device.taken.map((m) => m.length), [5121, kRequest.length]);
+    });
+
+    test("any other port id is missing", async () => {
+        const { sim } = make();
+        assert.deepEqual(await sim.openOutput("elsewhere"), { error: "missing" });
+        assert.deepEqual(await sim.openInput("elsewhere", () => undefined), { error: "missing" });
+    });
+});
