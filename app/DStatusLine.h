@@ -2,6 +2,8 @@
 // the progress of a bank on its way.
 #pragma once
 
+#include "midi/CablePacing.h"
+
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QString>
@@ -15,8 +17,7 @@ class DStatusLine : public QFrame {
 
 public:
     static constexpr int kHeight = 24;
-    // A transfer shorter than this shows no progress: only the bank takes long enough.
-    static constexpr int kProgressDelayMs = 500;
+    static constexpr int kProgressDelayMs = amplix::kProgressDelayMs;
 
     DStatusLine(QWidget* parent, int top, int width);
 

@@ -149,6 +149,23 @@ inline constexpr std::string_view kMidiSetupNotConnected = "%1 is not connected.
 // The built-in device, last in both device lists.
 inline constexpr std::string_view kSimulatorName = "Amplix POD Simulator";
 
+// The amp model's label, as Options > Link Amp Model sets it (the first at start-up).
+inline constexpr std::string_view kAmpModelLinked = "Amp Model: (Linked)";
+inline constexpr std::string_view kAmpModelUnlinked = "Amp Model: (UnLinked)";
+
+// The browser edition's own words: what a page has to say that the desktop never does. The
+// first two take the simulator's name.
+inline constexpr std::string_view kWebMidiMissing =
+    "This browser has no Web MIDI. The built-in %1 is there to work without a device.";
+inline constexpr std::string_view kWebMidiRefused =
+    "This browser did not allow MIDI with SysEx for this page. The built-in %1 is there to work without a "
+    "device.";
+// A port of the link went away, and came back: they take the port's name.
+inline constexpr std::string_view kStatusDeviceGone = kMidiSetupNotConnected;
+inline constexpr std::string_view kStatusDeviceBack = "%1 is back.";
+// An error in the page's own code, with what the browser says of it.
+inline constexpr std::string_view kStatusPageError = "Something went wrong in the page: %1";
+
 // The status line (app/DStatusLine.cpp and the frame's transfers).
 inline constexpr std::string_view kStatusNotConnected = "Not connected (Options, Midi Setup)";
 // A bank's progress: the bytes the cable has carried and all of them.

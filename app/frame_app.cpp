@@ -213,10 +213,10 @@ void DFrame::customEvent(QEvent* event) {
 void DFrame::CmLinkAmp() {
     if (AmpModel_linked == 1) {
         AmpModel_linked = 0;
-        StaticAmpModel->setText(QStringLiteral("Amp Model: (UnLinked)"));
+        StaticAmpModel->setText(qtText(amplix::text::kAmpModelUnlinked));
     } else {
         AmpModel_linked = 1;
-        StaticAmpModel->setText(QStringLiteral("Amp Model: (Linked)"));
+        StaticAmpModel->setText(qtText(amplix::text::kAmpModelLinked));
     }
     if (QAction* item = menuAction(CM_LINKAMP))
         item->setChecked(AmpModel_linked == 1);

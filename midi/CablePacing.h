@@ -11,6 +11,9 @@
 
 namespace amplix {
 
+// A transfer shorter than this shows no progress: only the bank takes long enough.
+inline constexpr int kProgressDelayMs = 500;
+
 // 31250 baud and ten bits on the wire for every byte.
 inline constexpr std::chrono::microseconds kCableByteTime{320};
 // A SysEx longer than this goes out in pieces of this size: ALSA's own size for a SysEx event,

@@ -110,6 +110,21 @@ void makeStoreMessage(std::span<std::uint8_t> message, int location) {
     message[kStoreLocationOffset] = std::uint8_t(location);
 }
 
+std::vector<std::array<std::uint8_t, kStoreMessageSize>>
+bankStoreMessages(std::span<const std::uint8_t> bank) {
+    std::vector<std::array<std::uint8_t, kStoreMessageSize>> messages;
+    if (bank.size() < kBankDumpSize || classifyDump(bank) != DumpKind::Bank)
+        return messages;
+    for (std::size_t n = 0; n < kPatchLocations; ++n) {
+        const auto dump = buildSingleDump(readRecord(bank, bankPatchOffset(n)), bank[kDumpByte7]);
+        std::array<std::uint8_t, kStoreMessageSize> store{};
+        std::copy(dump.begin(), dump.end(), store.begin());
+        makeStoreMessage(store, int(n));
+        messages.push_back(store);
+    }
+    return messages;
+}
+
 std::string locationLabel(std::size_t location) {
     if (location >= kPatchLocations)
         return {};

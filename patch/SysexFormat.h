@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace amplix {
 
@@ -98,6 +99,13 @@ void writeDumpName(std::span<std::uint8_t> dump, std::string_view latin1Name);
 // in place: bytes 7 to 150 move up by one, byte 6 becomes 00 and byte 7 the location.
 // message must hold at least 152 bytes.
 void makeStoreMessage(std::span<std::uint8_t> message, int location);
+
+// A bank dump as the 36 store messages that put its patches into the device, location n from the
+// bank's patch n, each with the bank's byte 7; empty for anything but a whole bank dump. An output
+// that cannot pace one long SysEx (a browser's) sends a bank so: each message alone fits any
+// interface's buffer.
+std::vector<std::array<std::uint8_t, kStoreMessageSize>>
+bankStoreMessages(std::span<const std::uint8_t> bank);
 
 // "1A" .. "9D" for locations 0 .. 35.
 std::string locationLabel(std::size_t location);

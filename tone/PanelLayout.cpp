@@ -1,6 +1,8 @@
 // The one table of the panel's geometry and set-up texts, read by the desktop windows and the page.
 #include "tone/PanelLayout.h"
 
+#include "app/UiTexts.h"
+
 #include <algorithm>
 
 namespace amplix {
@@ -53,7 +55,7 @@ constexpr PanelItem kItems[] = {
     {W::Frame,      K::CheckBox,         "Bright",                "Bright",         {335, 170, 70, 25},   "Bright"},
     {W::Frame,      K::DropDown,         "AmpModel",              "AmpModel",       {20, 220, 150, 150},  ""},
     {W::Frame,      K::DropDown,         "CabSel",                "CabSel",         {220, 220, 175, 150}, ""},
-    {W::Frame,      K::Static,           "StaticAmpModel",        "",               {20, 202, 160, 17},   "Amp Model: (Linked)"},
+    {W::Frame,      K::Static,           "StaticAmpModel",        "",               {20, 202, 160, 17},   text::kAmpModelLinked},
     {W::Frame,      K::Static,           "StaticCabSel",          "",               {220, 202, 120, 17},  "Cabinet Type:"},
     {W::Frame,      K::HorizontalSlider, "Air",                   "Air",            {230, 270, 160, 32},  ""},
     {W::Frame,      K::Static,           "StaticAir",             "",               {230, 252, 100, 17},  "AIR Level"},

@@ -90,6 +90,7 @@ TEST(UiTexts, OnlyIntendedKeysShareATextAndNoneIsEmpty) {
         {"OpenBankLine1", "ImportSoundDiverLine1", "ImportLine6EditLine1"},
         {"PatchNameChange", "RenameTitle"},
         {"PatchNameLabel", "RenameLabel"},
+        {"MidiSetupNotConnected", "StatusDeviceGone"},
     };
     std::map<std::string, std::set<std::string>> keysOf;
     for (const UiText& t : uiTexts()) {

@@ -83,6 +83,7 @@ export type SourceKind = "SinglePatch" | "Bank" | "SoundDiver" | "Line6Edit" | "
 export interface SourceEntry { name: string; label: string; information: string[]; deviceCode: number; }
 export interface OpenedSource {
     kind: SourceKind;
+    bytes: Uint8Array | null; // the file's dump as Load ALL sends it (the editor's own files)
     failure: Failure | null;
     entries: SourceEntry[];
     guitarPortAsks: boolean; // the GuitarPort dialog offers COMP or MOD
@@ -128,6 +129,18 @@ export interface AmplixCore {
     lastProgram(): number; // 36
     // How long the device may take to answer, counted from when the request has had its cable time.
     timeouts(): { editBufferMs: number; bankMs: number };
+    // Every wait the desktop keeps: the time-outs above, the reads after a tap tempo and after a
+    // rotary depth outside the rotary, Find POD's waits for an answer and for each inquiry, and
+    // how long a transfer runs before it shows its progress.
+    timing(): {
+        editBufferTimeoutMs: number; bankTimeoutMs: number; tapTempoDelayMs: number;
+        rotaryDepthReadDelayMs: number; findAnswerMs: number; findInquiryMs: number;
+        progressDelayMs: number;
+    };
+    podLayerAmpModel(): number; // the amp model list's "POD Layer", the one with Drive2
+    guitarPortChoices(): { compressor: number; modulation: number }; // sourceDump's modOrComp
+    // The status line's connection part: "POD on USB MIDI Interface, channel 1", "Simulator", ...
+    connectionSummary(inputName: string, outputName: string, channel: number): string;
 
     // Controls.
     controllerMessages(member: string, state: number): ControllerMessage[];
@@ -147,6 +160,13 @@ export interface AmplixCore {
     bankRecord(bank: Uint8Array, location: number): Uint8Array | null;
     applyController(record: Uint8Array, controller: number, value: number): Uint8Array | null;
     singleDump(record: Uint8Array, byte7: number): Uint8Array | null;
+    // The dump with the control in that state, as the device stores what it sends; every other
+    // byte, byte 7 included, as it was.
+    withControl(dump: Uint8Array, member: string, state: number): Uint8Array | null;
+    // A bank as the 36 store messages of 152 bytes that put its patches into the device: what
+    // Web MIDI can pace, where it refuses a SysEx cut in pieces.
+    bankStoreMessages(bank: Uint8Array): Uint8Array[] | null;
+    bankListing(bank: Uint8Array): string[]; // the bank chooser's lines, "1A  Clean Sparkle"
     bankDump(records: Uint8Array, byte7: number): Uint8Array | null; // 36 records, 2556 bytes
     storeMessage(dump: Uint8Array, location: number): Uint8Array | null;
     dumpName(dump: Uint8Array): string;

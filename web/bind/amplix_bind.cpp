@@ -4,14 +4,17 @@
 #include "app/UiTexts.h"
 #include "device/PodDevice.h"
 #include "files/PatchFile.h"
+#include "import/GuitarPort.h"
 #include "import/PatchSource.h"
 #include "midi/CablePacing.h"
 #include "midi/DeviceInquiry.h"
+#include "midi/DeviceNames.h"
 #include "midi/MidiBytes.h"
 #include "midi/PodFinder.h"
 #include "patch/PatchDecode.h"
 #include "patch/PatchText.h"
 #include "patch/SysexFormat.h"
+#include "tone/PanelLayout.h"
 #include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
 
@@ -130,6 +133,56 @@ val toneMapRows() {
         row.set("maximum", controlMaximum(p));
         return row;
     });
+}
+
+const char* itemKindName(PanelItemKind kind) {
+    static constexpr std::array names = {"VerticalSlider", "HorizontalSlider", "CheckBox", "DropDown",
+                                         "Static"};
+    return names[std::size_t(kind)];
+}
+
+void setPlace(val& out, const PanelRect& place) {
+    out.set("x", place.x);
+    out.set("y", place.y);
+    out.set("w", place.w);
+    out.set("h", place.h);
+}
+
+val panelLayoutTable() {
+    val out = val::object();
+    out.set("width", kPanelWidth);
+    out.set("height", kPanelHeight);
+    out.set("windows", arrayOf(panelWindows(), [](const PanelWindow& w) {
+                val window = val::object();
+                window.set("window", windowName(w.window));
+                setPlace(window, w.place);
+                return window;
+            }));
+    out.set("items", arrayOf(panelItems(), [](const PanelItem& i) {
+                val item = val::object();
+                item.set("window", windowName(i.window));
+                item.set("kind", itemKindName(i.kind));
+                item.set("name", std::string(i.name));
+                item.set("member", std::string(i.member));
+                setPlace(item, i.place);
+                item.set("text", std::string(i.text));
+                return item;
+            }));
+    return out;
+}
+
+// The waits the desktop editor keeps, in milliseconds.
+val timingTable() {
+    const PodFinder::Timing find{};
+    val out = val::object();
+    out.set("editBufferTimeoutMs", kEditBufferTimeoutMs);
+    out.set("bankTimeoutMs", kBankTimeoutMs);
+    out.set("tapTempoDelayMs", kTapTempoDelayMs);
+    out.set("rotaryDepthReadDelayMs", kRotaryDepthReadDelayMs);
+    out.set("findAnswerMs", int(find.answerTime.count()));
+    out.set("findInquiryMs", int(find.inquiryTime.count()));
+    out.set("progressDelayMs", kProgressDelayMs);
+    return out;
 }
 
 // Every text the page shows, by its name in the core.
@@ -260,6 +313,35 @@ val applyControllerTo(const val& recordBytes, int controller, int value) {
     return byteArray(*record);
 }
 
+// The dump with a control's state in it, as the device would store the controllers the control
+// sends; every other byte, byte 7 included, stays as it was.
+val withControl(const val& dump, const std::string& member, int state) {
+    Bytes bytes = bytesOf(dump);
+    const ToneParameter* p = findParameter(member);
+    if (!isSingleDump(bytes) || !p)
+        return val::null();
+    PatchRecord record = readRecord(bytes, kDumpDataOffset);
+    for (const auto& [controller, value] : controllerMessages(*p, state))
+        applyController(record, controller, value);
+    writeRecord(bytes, kDumpDataOffset, record);
+    return byteArray(bytes);
+}
+
+val storeMessagesOfBank(const val& bank) {
+    const Bytes bytes = bytesOf(bank);
+    const auto messages = bankStoreMessages(bytes);
+    if (messages.empty())
+        return val::null();
+    return arrayOf(messages, [](const auto& m) { return byteArray(m); });
+}
+
+val listingOfBank(const val& bank) {
+    const Bytes bytes = bytesOf(bank);
+    if (bytes.size() < kBankDumpSize || classifyDump(bytes) != DumpKind::Bank)
+        return val::array();
+    return arrayOf(bankListing(bytes), [](const std::string& line) { return text(line); });
+}
+
 val singleDumpOf(const val& recordBytes, int byte7) {
     const std::optional<PatchRecord> record = recordFrom(recordBytes);
     if (!record)
@@ -357,6 +439,7 @@ val describeSource(const PatchSource& source) {
         entries.call<void>("push", e);
     }
     out.set("entries", entries);
+    out.set("bytes", source.ok() ? byteArray(source.bytes) : val::null());
     out.set("guitarPortAsks", source.guitarPort.offerEffectChoice);
     out.set("guitarPortInformation",
             arrayOf(source.guitarPort.information, [](const std::string& s) { return text(s); }));
@@ -500,6 +583,21 @@ EMSCRIPTEN_BINDINGS(amplix_core) {
     using emscripten::function;
     function("toneMap", &toneMapRows);
     function("texts", &textTable);
+    function("panelLayout", &panelLayoutTable);
+    function("timing", &timingTable);
+    function(
+        "podLayerAmpModel", +[] { return kPodLayerAmpModel; });
+    function(
+        "guitarPortChoices", +[] {
+            val out = val::object();
+            out.set("compressor", kLoadCompressor);
+            out.set("modulation", kLoadModulation);
+            return out;
+        });
+    function(
+        "connectionSummary", +[](const std::string& input, const std::string& output, int channel) {
+            return connectionSummary(input, output, channel);
+        });
     function("effectForIndex", &effectRow);
     function(
         "locationLabel", +[](int location) {
@@ -535,6 +633,9 @@ EMSCRIPTEN_BINDINGS(amplix_core) {
     function("bankRecord", &bankRecord);
     function("applyController", &applyControllerTo);
     function("singleDump", &singleDumpOf);
+    function("withControl", &withControl);
+    function("bankStoreMessages", &storeMessagesOfBank);
+    function("bankListing", &listingOfBank);
     function("bankDump", &bankDumpOf);
     function("storeMessage", &storeMessageOf);
     function("dumpName", &nameOfDump);

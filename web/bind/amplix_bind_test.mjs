@@ -35,6 +35,23 @@ test("the texts arrive by name, placeholders and all", () => {
     assert.ok(Object.keys(texts).length > 100);
 });
 
+test("the panel's layout names every control of the tone map, each in its own window", () => {
+    const layout = core.panelLayout();
+    assert.deepEqual([layout.width, layout.height], [700, 515]);
+    assert.equal(layout.windows.length, 10);
+    const map = core.toneMap().filter((p) => p.member && p.kind !== "None");
+    for (const p of map) {
+        const item = layout.items.find((i) => i.member === p.member);
+        assert.ok(item, p.member);
+        assert.equal(item.window, p.window, p.member);
+    }
+    const label = layout.items.find((i) => i.name === "StaticAmpModel");
+    assert.equal(label.text, core.texts().AmpModelLinked);
+    assert.deepEqual(layout.items.find((i) => i.name === "Drive"), {
+        window: "Frame", kind: "VerticalSlider", name: "Drive", member: "Drive", x: 20, y: 30, w: 32, h: 136, text: "",
+    });
+});
+
 test("controls send the core's controllers and read in its terms", () => {
     assert.deepEqual(core.controllerMessages("Drive", 0), [{ controller: 13, value: 127 }]);
     assert.equal(core.controllerMessages("DelayTime", 1250).length, 2);
@@ -104,6 +121,36 @@ test("files open with the core's choosers and messages", () => {
     assert.equal(core.openPatchFile(bank.subarray(0, 5000)).failure.text, "Error reading from file!");
     assert.ok(core.openImportFile(garbage, "x.lib").failure.text.length > 0);
     assert.equal(core.sourceDump(bank, "bank.syx", false, 36, core.noEffectChoice()).dump, null);
+    device.delete();
+});
+
+test("a bank goes as 36 store messages that leave the device holding that bank", () => {
+    const source = new core.PodDevice();
+    const target = new core.PodDevice();
+    const bank = core.bankDump(concat(Array.from({ length: 36 }, (_, n) => core.bankRecord(source.bankDump(), 35 - n))), 0x05);
+    const messages = core.bankStoreMessages(bank);
+    assert.equal(messages.length, 36);
+    messages.forEach((m, n) => assert.deepEqual([m.length, m[7], m[8]], [152, n, 0x05]));
+    for (const m of messages)
+        assert.deepEqual(target.receive(m), []);
+    for (let n = 0; n < 36; ++n)
+        assert.deepEqual(core.bankRecord(target.bankDump(), n), core.bankRecord(bank, n), `location ${n}`);
+    assert.equal(core.bankStoreMessages(source.editBufferDump()), null);
+    assert.equal(core.bankListing(bank)[0], "1A  " + core.dumpName(core.singleDump(core.bankRecord(bank, 0), 0)).replace(/\0.*$/, ""));
+    assert.deepEqual(core.openPatchFile(bank).bytes, bank);
+    source.delete();
+    target.delete();
+});
+
+test("a control stored into a dump keeps every other byte", () => {
+    const device = new core.PodDevice();
+    const dump = device.editBufferDump();
+    const changed = core.withControl(dump, "AmpModel", 12);
+    assert.equal(changed[7], dump[7]);
+    assert.equal(core.decodeDump(changed).controls.find((c) => c.member === "AmpModel").value, 12);
+    const differing = [...changed].flatMap((b, i) => (b === dump[i] ? [] : [i]));
+    assert.ok(differing.length > 0 && differing.length <= 2, `bytes ${differing}`);
+    assert.equal(core.withControl(dump, "NoSuchControl", 1), null);
     device.delete();
 });
 
