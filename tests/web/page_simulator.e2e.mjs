@@ -9,10 +9,11 @@ import path from 'node:path';
 import { chromiumAvailable, kSkipExitCode, launchChromium, openPage, repoRoot, screenshot, serveStatic } from './harness.mjs';
 
 const site = path.resolve(process.env.AMPLIX_WEB_DIR || path.join(repoRoot, 'build', 'web'));
+// A site that is not there is a build fault, not a reason to skip.
 for (const file of ['index.html', 'app/main.js', 'amplix-core.js', 'amplix-core.wasm']) {
     if (!fs.existsSync(path.join(site, file))) {
-        console.log(`skipped: ${file} is not in ${site}; build the page first`);
-        process.exit(kSkipExitCode);
+        console.log(`FAIL: ${file} is not in ${site}; scripts/build --web builds the site`);
+        process.exit(1);
     }
 }
 if (!chromiumAvailable()) {
