@@ -15,9 +15,14 @@ const skip = (why) => {
     console.log(`skipped: ${why}`);
     process.exit(kSkipExitCode);
 };
-if (!library || !fs.existsSync(library)) skip('no sequencer model ($AMPLIX_ALSASEQ_MODEL)');
-if (!fs.existsSync(path.join(site, 'app', 'main.js')) || !fs.existsSync(path.join(site, 'amplix-core.js')))
-    skip(`the page is not built in ${site}`);
+// A missing model or site is a build fault; only a missing Chromium skips.
+const fail = (why) => {
+    console.log(`FAIL: ${why}`);
+    process.exit(1);
+};
+if (!library || !fs.existsSync(library)) fail('no sequencer model ($AMPLIX_ALSASEQ_MODEL)');
+for (const file of ['index.html', 'app/main.js', 'amplix-core.js', 'amplix-core.wasm'])
+    if (!fs.existsSync(path.join(site, file))) fail(`${file} is not in ${site}; scripts/build --web builds the site`);
 if (!chromiumAvailable()) skip('no Chromium');
 
 const server = await serveStatic(site);

@@ -104,17 +104,21 @@ export class App {
         patch.setAttribute("aria-label", menuText(core, "MenuPatch"));
         patch.append(element(doc, "option", { value: "", textContent: menuText(core, "MenuPatch"), disabled: true, selected: true }));
         patch.append(element(doc, "option", { value: "0", textContent: menuText(core, "MenuPatchManual") }));
-        const last = core.raw.lastProgram();
-        for (let bank = 1; (bank - 1) * 4 < last; ++bank) {
-            const optgroup = element(doc, "optgroup", { label: menuText(core, "MenuPatchBank", bank) });
-            for (let letter = 0; letter < 4 && (bank - 1) * 4 + letter < last; ++letter) {
-                const program = (bank - 1) * 4 + letter + 1;
-                optgroup.append(element(doc, "option", {
-                    value: String(program),
-                    textContent: menuText(core, "MenuPatchLocation", bank, String.fromCharCode(65 + letter)),
-                }));
+        // The locations grouped by bank as the core labels them: "1A" is bank 1, letter A.
+        const banks = new Map<string, HTMLOptGroupElement>();
+        for (let program = 1; program <= core.raw.lastProgram(); ++program) {
+            const label = core.raw.locationLabel(program - 1);
+            const bank = label.slice(0, -1), letter = label.slice(-1);
+            let optgroup = banks.get(bank);
+            if (!optgroup) {
+                optgroup = element(doc, "optgroup", { label: menuText(core, "MenuPatchBank", bank) });
+                banks.set(bank, optgroup);
+                patch.append(optgroup);
             }
-            patch.append(optgroup);
+            optgroup.append(element(doc, "option", {
+                value: String(program),
+                textContent: menuText(core, "MenuPatchLocation", bank, letter),
+            }));
         }
         patch.addEventListener("change", () => {
             const program = Number(patch.value);
@@ -216,7 +220,7 @@ export class App {
     reportError(error: unknown): void {
         const text = error instanceof Error ? error.message : String(error);
         this.errors.push(text);
-        this.view.showOutcome(this.core.textOr("StatusPageError", "Something went wrong in the page: %1", text));
+        this.view.showOutcome(this.core.text("StatusPageError", text));
     }
 
     private async guard(run: () => void | Promise<void>): Promise<void> {
@@ -234,21 +238,17 @@ export class App {
             try {
                 this.webMidi = new WebMidiBackend(await requestAccess());
             } catch {
-                this.accessNote = this.core.textOr("WebMidiRefused",
-                    "This browser did not allow MIDI with SysEx for this page. The built-in %1 is there to work without a device.",
-                    this.core.simulatorName());
+                this.accessNote = this.core.text("WebMidiRefused", this.core.simulatorName());
             }
         } else {
-            this.accessNote = this.core.textOr("WebMidiMissing",
-                "This browser has no Web MIDI. The built-in %1 is there to work without a device.",
-                this.core.simulatorName());
+            this.accessNote = this.core.text("WebMidiMissing", this.core.simulatorName());
         }
         this.backend = new CombinedBackend(this.webMidi ? [this.webMidi, this.simulator] : [this.simulator]);
         this.link = new MidiLink(this.backend, this.core.raw, this.clock, {
             message: (bytes) => this.editor.receive(bytes),
-            gone: (name) => this.view.showOutcome(this.core.textOr("StatusDeviceGone", "%1 is not connected.", name)),
+            gone: (name) => this.view.showOutcome(this.core.text("StatusDeviceGone", name)),
             back: () => {
-                this.view.showOutcome(this.core.textOr("StatusDeviceBack", "%1 is back.", this.link.outputName));
+                this.view.showOutcome(this.core.text("StatusDeviceBack", this.link.outputName));
                 this.editor.readPatch();
             },
         });

@@ -234,7 +234,6 @@ export function askPatchName(doc: Document, core: Core, current: string): Promis
         input = doc.createElement("input");
         input.id = "rename-name";
         input.value = current.replace(/\s+$/, "");
-        input.maxLength = 16;
         input.spellcheck = false;
         // Names travel as the device's 8-bit characters: what it cannot hold is not taken.
         let last = input.value;

@@ -42,8 +42,6 @@ export interface EditorLink {
 
 const kControlChange = 0xb0;
 const kProgramChange = 0xc0;
-const kSingleDumpSize = 151;
-const kBankDumpSize = 5121;
 
 type RequestEnd = "SinglePatch" | "Bank" | "All";
 
@@ -204,10 +202,8 @@ export class Editor {
         this.ampLinked = !this.ampLinked;
         this.showAmpLink();
     }
-    // Until the core has both captions, the panel keeps the set-up text it was built with.
     private showAmpLink(): void {
-        const key = this.ampLinked ? "AmpModelLinked" : "AmpModelUnlinked";
-        if (this.core.hasText(key)) this.view.setStaticText("StaticAmpModel", this.core.text(key));
+        this.view.setStaticText("StaticAmpModel", this.core.text(this.ampLinked ? "AmpModelLinked" : "AmpModelUnlinked"));
     }
 
     private sendMember(member: string): void {
@@ -337,7 +333,7 @@ export class Editor {
             void this.view.message(this.core.text("SysexSendFailed"), this.core.text("MessageCaption"));
             return;
         }
-        if (bank) this.view.beginTransfer(this.core.text("StatusReadingBank"), kBankDumpSize, doneAt);
+        if (bank) this.view.beginTransfer(this.core.text("StatusReadingBank"), this.core.bankDumpSize, doneAt);
         // The time-out starts once the request is at the device, and carries its request's
         // number, so a late one never acts on a later request.
         const number = ++this.requestNumber;
@@ -375,11 +371,11 @@ export class Editor {
         if (!this.waiting) return;
         this.requestAnswered();
         const kind = this.core.raw.classifyDump(message);
-        if (kind === "SinglePatch" && message.length === kSingleDumpSize) {
+        if (kind === "SinglePatch" && this.core.raw.decodeDump(message)) {
             this.singlePatchArrived(Uint8Array.from(message));
             return;
         }
-        if (kind === "Bank" && message.length === kBankDumpSize) {
+        if (kind === "Bank" && this.core.raw.bankRecord(message, 0)) {
             this.view.showOutcome(this.core.text("StatusBankRead"));
             if (this.saveAllFlag) this.saveBankFile(Uint8Array.from(message));
         } else {
@@ -443,11 +439,12 @@ export class Editor {
             if (!this.link || !this.link.isOpen) throw new Error("no link");
             const startsAt = Math.max(this.clock.now(), (this.link as { cableFreeAt?: number }).cableFreeAt ?? 0);
             const doneAt = this.link.sendSysex(message);
-            if (message.length === kBankDumpSize) {
+            const kind = this.core.raw.classifyDump(message);
+            if (kind === "Bank") {
                 this.view.beginTransfer(this.core.text("StatusSendingBank"), message.length, startsAt);
                 this.clock.after(doneAt - this.clock.now(), () => this.view.endTransfer());
             }
-            if (message.length === kSingleDumpSize) this.dump = message;
+            if (kind === "SinglePatch") this.dump = message;
             return doneAt;
         } catch {
             this.view.showOutcome(this.core.text("StatusSendFailed"));
@@ -548,10 +545,10 @@ export class Editor {
         }
         let entry = 0;
         if (source.kind === "Bank") {
-            const choice = await this.view.chooseFromBank(this.core.bankLines(source, this.core.bankOf(source, bytes)));
+            const choice = await this.view.chooseFromBank(this.core.bankLines(source));
             if (choice === null) return;
             if (choice === "all") {
-                const bank = this.core.bankOf(source, bytes);
+                const bank = this.core.bankOf(source);
                 if (bank) await this.loadAll(bank);
                 return;
             }

@@ -1,6 +1,6 @@
 // The page's entry: loads the core, builds the editor, finds the POD; reports every error it meets.
 import { App } from "./app.js";
-import { loadCore } from "./core.js";
+import { loadCore, type Core, type PodDevice } from "./core.js";
 
 const testing = new URLSearchParams(location.search).has("test");
 let app: App | null = null;
@@ -49,23 +49,30 @@ function exposeTestHook(app: App): void {
         awaitingAnswer: () => app.editor.awaitingAnswer,
         parameter: (member: string) => app.core.parameter(member),
         decode: (bytes: number[]) => app.core.raw.decodeDump(Uint8Array.from(bytes)),
-        // A bank unlike the one given: every location holds the patch of the next.
-        rotatedBank: (bytes: number[]) => {
-            const bank = Uint8Array.from(bytes);
-            const last = app.core.raw.lastProgram();
-            const records = new Uint8Array(71 * last);
-            for (let n = 0; n < last; ++n) records.set(app.core.raw.bankRecord(bank, (n + 1) % last) ?? [], 71 * n);
-            const rotated = app.core.raw.bankDump(records, bank[7] ?? 0);
-            return rotated ? [...rotated] : null;
-        },
+        // A bank unlike the one given: every location holds the patch of the next. A scratch
+        // device holds the given bank and hands each patch to a second one, stored one down.
+        rotatedBank: (bytes: number[]) =>
+            withDevice(app.core, (from) =>
+                withDevice(app.core, (to) => {
+                    from.receive(Uint8Array.from(bytes));
+                    const last = app.core.raw.lastProgram();
+                    for (let n = 0; n < last; ++n) {
+                        from.choosePatch(((n + 1) % last) + 1);
+                        const store = app.core.raw.storeMessage(from.editBufferDump(), n);
+                        if (!store) return null;
+                        to.receive(store);
+                    }
+                    return [...to.bankDump()];
+                })),
         linkState: () => ({ open: app.link?.isOpen ?? false, pieces: app.link?.sysexInPieces ?? null }),
         text: (key: string, ...args: (string | number)[]) => app.core.text(key, ...args),
         programTitle: (program: number) => app.core.raw.programTitle(program),
-        locationName: (location: number) => {
-            const record = app.core.raw.bankRecord(sim.device.bankDump(), location);
-            const dump = record && app.core.raw.singleDump(record, 0);
-            return dump ? app.core.raw.dumpName(dump) : null;
-        },
+        locationName: (location: number) =>
+            withDevice(app.core, (scratch) => {
+                scratch.receive(sim.device.bankDump());
+                scratch.choosePatch(location + 1);
+                return app.core.raw.dumpName(scratch.editBufferDump());
+            }),
         controlState: (member: string) => app.panel.state(member),
         singleDump: (name: string) => {
             const dump = app.editor.currentDump;
@@ -73,6 +80,16 @@ function exposeTestHook(app: App): void {
             return renamed ? [...renamed] : null;
         },
     };
+}
+
+// A device model of its own for a test hook, deleted after.
+function withDevice<T>(core: Core, run: (device: PodDevice) => T): T {
+    const device = new core.raw.PodDevice();
+    try {
+        return run(device);
+    } finally {
+        device.delete();
+    }
 }
 
 start().catch(report);

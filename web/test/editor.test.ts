@@ -318,7 +318,7 @@ describe("patch commands", () => {
     });
 
     const bankSource = (entries: number): OpenedSource => ({
-        kind: "Bank", failure: null, guitarPortAsks: false, guitarPortInformation: [],
+        kind: "Bank", bytes: entries ? fakeBank() : null, failure: null, guitarPortAsks: false, guitarPortInformation: [],
         entries: Array.from({ length: entries }, (_, n) => ({ name: `P${n}`, label: "", information: [], deviceCode: 0 })),
     });
     const files = {
@@ -338,7 +338,7 @@ describe("patch commands", () => {
         assert.equal(link.requests, 0);
         await clock.advance(100);
         await opening;
-        assert.deepEqual(view.asked, ["bank:36", "overwrite"]);
+        assert.deepEqual(view.asked, ["bank:9", "overwrite"]);
         const pieces = link.out.sent.filter((s) => s.bytes[0] !== 0xf0 || s.bytes.length > 8);
         assert.equal(pieces.length, 21, "5121 bytes in pieces of 256");
         assert.equal(link.messages[0]!.length, 5121);

@@ -229,6 +229,16 @@ export const fakeTexts: Record<string, string> = {
     MidiErrorCaption: "Error!",
     SaveAllName: "POD bank",
     SimulatorName: "Amplix POD Simulator",
+    AmpModelLinked: "Amp Model: (Linked)",
+    AmpModelUnlinked: "Amp Model: (Unlinked)",
+    StatusDeviceGone: "%1 is not connected.",
+    StatusDeviceBack: "%1 is back.",
+    StatusPageError: "Something went wrong in the page: %1",
+};
+
+export const fakeTiming = {
+    editBufferTimeoutMs: 1000, bankTimeoutMs: 8000, tapTempoDelayMs: 1000, rotaryDepthReadDelayMs: 800,
+    findAnswerMs: 300, findInquiryMs: 100, progressDelayMs: 500,
 };
 
 const labels = ["1A", "1B", "1C", "1D", "2A", "2B", "2C", "2D", "3A"];
@@ -244,6 +254,33 @@ export function fakeRawCore(): AmplixCore {
         programTitle: (p: number) => (p === 0 ? "Manual Mode" : `Patch ${labels[p - 1]}`),
         lastProgram: () => 9,
         timeouts: () => ({ editBufferMs: 1000, bankMs: 8000 }),
+        timing: () => ({ ...fakeTiming }),
+        podLayerAmpModel: () => 4,
+        guitarPortChoices: () => ({ compressor: 0, modulation: 1 }),
+        connectionSummary: (input: string, output: string, channel: number) =>
+            `POD on ${input === output ? input : `${input} / ${output}`}, channel ${channel + 1}`,
+        bankListing: (bank: Uint8Array) =>
+            Array.from({ length: 9 }, (_, n) => `${labels[n]}  ${String.fromCharCode(...bank.slice(8 + 71 * n, 24 + 71 * n))}`),
+        withControl: (dump: Uint8Array, member: string, state: number) => {
+            if (dump.length !== 151) return null;
+            const copy = dump.slice();
+            const p = fakeToneMap.find((r) => r.member === member)!;
+            copy[30 + p.controller] = state;
+            return copy;
+        },
+        bankStoreMessages: (bank: Uint8Array) => {
+            if (bank.length !== 5121) return null;
+            return Array.from({ length: 9 }, (_, n) => {
+                const dump = fakeDump("");
+                dump.set(bank.slice(8 + 71 * n, 79 + 71 * n), 8);
+                dump[7] = bank[7]!;
+                return core.storeMessage(dump, n);
+            });
+        },
+        PodDevice: class {
+            bankDump() { return new Uint8Array(5121); }
+            delete() {}
+        },
         controllerMessages: (member: string, state: number) => {
             const p = fakeToneMap.find((r) => r.member === member)!;
             if (p.kind === "ReversedSlider") return [{ controller: p.controller, value: 127 - state }];

@@ -19,6 +19,7 @@ export class FakeView implements EditorView {
     // The answers the dialogs give, in the order asked.
     answers: unknown[] = [];
     asked: string[] = [];
+    bankLines: string[] = [];
 
     control(member: string): number {
         return this.states.get(member) ?? 0;
@@ -75,6 +76,7 @@ export class FakeView implements EditorView {
         return this.answer("overwrite");
     }
     chooseFromBank(lines: string[]): Promise<number | "all" | null> {
+        this.bankLines = lines;
         return this.answer(`bank:${lines.length}`);
     }
     chooseEntry(chooser: Chooser, entries: SourceEntry[]): Promise<number | null> {

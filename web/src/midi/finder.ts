@@ -9,6 +9,7 @@ import type { MidiBackend } from "./types.js";
 export interface FinderCore extends Pacer {
     editBufferRequest(): Uint8Array;
     classifyDump(message: Uint8Array): "SinglePatch" | "Bank" | "Other";
+    decodeDump(message: Uint8Array): unknown;
     deviceInquiry(channel: number): Uint8Array;
     readInquiryReply(message: Uint8Array): DeviceIdentity | null;
 }
@@ -27,7 +28,6 @@ export interface FoundPod {
 }
 
 const kChannels = 16;
-const kSingleDumpSize = 151;
 // Two channels answering means the device takes every channel: it is in omni mode.
 const kAnswersOfOmni = 2;
 
@@ -123,7 +123,7 @@ export async function findPod(
             const answer = await inbox.await(
                 clock,
                 doneAt + timing.answerMs,
-                (a) => a.bytes.length === kSingleDumpSize && core.classifyDump(a.bytes) === "SinglePatch",
+                (a) => core.classifyDump(a.bytes) === "SinglePatch" && core.decodeDump(a.bytes) !== null,
             );
             if (!answer) continue;
             result.outputId = output.id;
