@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kChannels = 16;
 // Two channels answering means the device takes every channel: it is in omni mode.
-constexpr int kAnswersOfOmni = 2;
 
 bool isSimulator(const std::string& name) {
     return name == SimulatorMidiService::kDeviceName;

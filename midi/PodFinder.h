@@ -13,6 +13,9 @@
 
 namespace amplix {
 
+// Two channels answering the device inquiry means the device takes every channel: omni mode.
+inline constexpr int kAnswersOfOmni = 2;
+
 struct PodSearch {
     enum class Outcome { Found, NoAnswer, Cancelled };
     Outcome outcome = Outcome::NoAnswer;

@@ -137,6 +137,12 @@ export interface AmplixCore {
         rotaryDepthReadDelayMs: number; findAnswerMs: number; findInquiryMs: number;
         progressDelayMs: number;
     };
+    // The device's message sizes; the channels a device inquiry goes through, and how many of them
+    // answering means a device in omni mode.
+    sizes(): {
+        record: number; singleDump: number; bankDump: number; storeMessage: number;
+        midiChannels: number; answersOfOmni: number;
+    };
     podLayerAmpModel(): number; // the amp model list's "POD Layer", the one with Drive2
     guitarPortChoices(): { compressor: number; modulation: number }; // sourceDump's modOrComp
     // The status line's connection part: "POD on USB MIDI Interface, channel 1", "Simulator", ...

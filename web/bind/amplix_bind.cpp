@@ -185,6 +185,18 @@ val timingTable() {
     return out;
 }
 
+// The sizes of the device's messages, and how many channels the device inquiry goes through.
+val sizeTable() {
+    val out = val::object();
+    out.set("record", int(kRecordSize));
+    out.set("singleDump", int(kSingleDumpSize));
+    out.set("bankDump", int(kBankDumpSize));
+    out.set("storeMessage", int(kStoreMessageSize));
+    out.set("midiChannels", int(kMidiChannels));
+    out.set("answersOfOmni", kAnswersOfOmni);
+    return out;
+}
+
 // Every text the page shows, by its name in the core.
 val textTable() {
     val out = val::object();
@@ -585,6 +597,7 @@ EMSCRIPTEN_BINDINGS(amplix_core) {
     function("texts", &textTable);
     function("panelLayout", &panelLayoutTable);
     function("timing", &timingTable);
+    function("sizes", &sizeTable);
     function(
         "podLayerAmpModel", +[] { return kPodLayerAmpModel; });
     function(

@@ -12,6 +12,7 @@ export class Core {
     readonly toneMap: ToneParameter[];
     readonly timing: CoreTiming;
     readonly effects: EffectRow[];
+    readonly sizes: ReturnType<AmplixCore["sizes"]>;
     // The size of the bank the device sends, as the core's device model sends it: the total of
     // the reading progress.
     readonly bankDumpSize: number;
@@ -29,12 +30,8 @@ export class Core {
         }
         this.textTable = raw.texts();
         this.timing = raw.timing();
-        const device = new raw.PodDevice();
-        try {
-            this.bankDumpSize = device.bankDump().length;
-        } finally {
-            device.delete();
-        }
+        this.sizes = raw.sizes();
+        this.bankDumpSize = this.sizes.bankDump;
         this.effects = [];
         for (let i = 0; ; ++i) {
             const row = raw.effectForIndex(i);

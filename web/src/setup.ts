@@ -15,7 +15,6 @@ export interface SetupPorts {
     outputs(): PortInfo[];
 }
 
-const kChannels = 16;
 // Devices plugged in or out while the dialog is open show within about a second.
 const kFollowDevicesMs = 1000;
 
@@ -63,7 +62,7 @@ export function runMidiSetup(
         channel = field("midi-channel", "MidiSetupChannel");
         fill(doc, input, connected(ports.inputs()), initial.inputId);
         fill(doc, output, connected(ports.outputs()), initial.outputId);
-        for (let n = 1; n <= kChannels; ++n) {
+        for (let n = 1; n <= core.sizes.midiChannels; ++n) {
             const option = doc.createElement("option");
             option.textContent = String(n);
             channel.appendChild(option);

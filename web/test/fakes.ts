@@ -255,6 +255,7 @@ export function fakeRawCore(): AmplixCore {
         lastProgram: () => 9,
         timeouts: () => ({ editBufferMs: 1000, bankMs: 8000 }),
         timing: () => ({ ...fakeTiming }),
+        sizes: () => ({ record: 71, singleDump: 151, bankDump: 5121, storeMessage: 152, midiChannels: 16, answersOfOmni: 2 }),
         podLayerAmpModel: () => 4,
         guitarPortChoices: () => ({ compressor: 0, modulation: 1 }),
         connectionSummary: (input: string, output: string, channel: number) =>

@@ -12,6 +12,7 @@ export interface FinderCore extends Pacer {
     decodeDump(message: Uint8Array): unknown;
     deviceInquiry(channel: number): Uint8Array;
     readInquiryReply(message: Uint8Array): DeviceIdentity | null;
+    sizes(): { midiChannels: number; answersOfOmni: number };
 }
 
 export interface FinderTiming {
@@ -27,9 +28,6 @@ export interface FoundPod {
     outputName: string;
 }
 
-const kChannels = 16;
-// Two channels answering means the device takes every channel: it is in omni mode.
-const kAnswersOfOmni = 2;
 
 interface Arrival {
     inputId: string;
@@ -138,7 +136,8 @@ export async function findPod(
             return result;
         }
         let answers = 0;
-        for (let channel = 0; channel < kChannels && answers < kAnswersOfOmni && !cancel.cancelled; ++channel) {
+        const { midiChannels, answersOfOmni } = core.sizes();
+        for (let channel = 0; channel < midiChannels && answers < answersOfOmni && !cancel.cancelled; ++channel) {
             inbox.clear();
             let identity: DeviceIdentity | null = null;
             const doneAt = found.sendSysex(core.deviceInquiry(channel));
