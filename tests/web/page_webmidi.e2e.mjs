@@ -1,6 +1,7 @@
 // The page end to end through Chromium's own Web MIDI, on the ALSA sequencer model of a MIDI
 // interface with a POD behind it: found and connected by itself, the patch shown, a slider, Load
-// ALL arriving whole without overrunning the interface, and the interface unplugged and back.
+// ALL arriving whole without overrunning the interface, a store, Save All equal to the device's
+// memory, and the interface unplugged and back.
 // Run: node tests/web/page_webmidi.e2e.mjs  (needs $AMPLIX_ALSASEQ_MODEL, the model library)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -84,6 +85,32 @@ await step('Load ALL: the device takes every patch, and the interface never over
     assert.deepEqual([...(await control.bankDump())], bank);
     assert.equal(await control.currentProgram(), 1);
     await screenshot(page, 'page-webmidi');
+});
+
+await step('Save Patch To POD stores the sound the device plays at the chosen location', async () => {
+    await page.locator('[data-member="Treble"]').focus();
+    await page.keyboard.press('Home');
+    await control.idle(5000);
+    const playing = [...(await control.editBuffer())];
+    await page.click('#cmd-save-to-pod');
+    await page.waitForSelector('#dialog-save-to-pod');
+    await page.selectOption('#save-location', { index: 9 });
+    await page.click('#dialog-save-to-pod #dialog-ok');
+    await page.waitForFunction((t) => document.getElementById('status-outcome').textContent === t, await text('StatusStored', '3B'), { timeout: 10000 });
+    await control.idle(5000);
+    await idle();
+    assert.equal(await control.currentProgram(), 10);
+    // Chosen again at the device, 3B plays exactly the sound that was stored there.
+    await control.choosePatch(0);
+    await control.choosePatch(10);
+    assert.deepEqual([...(await control.editBuffer())], playing);
+    await idle();
+});
+
+await step('Save All saves exactly what the device holds', async () => {
+    await idle();
+    const [download] = await Promise.all([page.waitForEvent('download', { timeout: 15000 }), page.click('#cmd-save-all')]);
+    assert.deepEqual([...fs.readFileSync(await download.path())], [...(await control.bankDump())]);
 });
 
 await step('the interface unplugged is said, and once back the link opens again and reads the patch', async () => {
