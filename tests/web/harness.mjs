@@ -13,11 +13,11 @@
 // Environment: AMPLIX_CHROMIUM (default /usr/bin/chromium), AMPLIX_WEB_NODE_MODULES (default
 // <repo>/web/node_modules), AMPLIX_WEB_SCREENSHOTS (screenshots are skipped when unset).
 import fs from 'node:fs';
-import http from 'node:http';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { serveFolder } from '../../web/tools/serve.mjs';
 
 export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 export const chromiumPath = process.env.AMPLIX_CHROMIUM || '/usr/bin/chromium';
@@ -37,67 +37,42 @@ export const chromiumFlags = [
     '--disable-sync',
 ];
 
-const kMimeTypes = {
-    '.html': 'text/html; charset=utf-8',
-    '.js': 'text/javascript; charset=utf-8',
-    '.mjs': 'text/javascript; charset=utf-8',
-    '.css': 'text/css; charset=utf-8',
-    '.wasm': 'application/wasm',
-    '.json': 'application/json; charset=utf-8',
-    '.svg': 'image/svg+xml',
-    '.png': 'image/png',
-};
-
-export function mimeType(file) {
-    return kMimeTypes[path.extname(file).toLowerCase()] ?? 'application/octet-stream';
-}
-
-// Serves folder as a static site on 127.0.0.1 at a free port, never cached, cross-origin
-// isolated (a threaded wasm core needs SharedArrayBuffer). Only files inside folder are served.
+// Serves folder as a static site on 127.0.0.1 at a free port, as any static host would: no
+// cross-origin isolation, so the page is seen to need none. Only files inside folder are served.
 export async function serveStatic(folder) {
-    const root = path.resolve(folder);
-    const server = http.createServer((request, response) => {
-        const headers = {
-            'Cache-Control': 'no-store',
-            'Cross-Origin-Opener-Policy': 'same-origin',
-            'Cross-Origin-Embedder-Policy': 'require-corp',
-        };
-        let file;
-        try {
-            const pathname = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-            file = path.resolve(root, '.' + pathname);
-            if (file !== root && !file.startsWith(root + path.sep)) throw new Error('outside');
-            if (fs.statSync(file).isDirectory()) file = path.join(file, 'index.html');
-        } catch {
-            file = null;
-        }
-        if (request.method !== 'GET' && request.method !== 'HEAD') {
-            response.writeHead(405, headers).end();
-            return;
-        }
-        fs.readFile(file ?? '', (error, body) => {
-            if (error) {
-                response.writeHead(404, { ...headers, 'Content-Type': 'text/plain' }).end('not found\n');
-                return;
-            }
-            response.writeHead(200, { ...headers, 'Content-Type': mimeType(file), 'Content-Length': body.length });
-            response.end(request.method === 'HEAD' ? undefined : body);
-        });
-    });
-    await new Promise((resolve, reject) => {
-        server.once('error', reject);
-        server.listen(0, '127.0.0.1', resolve);
-    });
+    const { server, url } = await serveFolder(folder);
     const { port } = server.address();
     return {
         port,
-        url: `http://127.0.0.1:${port}/`,
+        url,
         origin: `http://127.0.0.1:${port}`,
         close: () =>
             new Promise((resolve) => {
                 server.closeAllConnections?.();
                 server.close(() => resolve());
             }),
+    };
+}
+
+// Runs named steps one after the other, each failure kept with its stack; report() prints them
+// all and ends the process, failed when any step failed.
+export function stepRunner() {
+    const steps = [];
+    let failures = 0;
+    return {
+        async step(name, body) {
+            try {
+                await body();
+                steps.push(`ok   ${name}`);
+            } catch (error) {
+                ++failures;
+                steps.push(`FAIL ${name}\n     ${String(error.stack || error).split('\n').slice(0, 6).join('\n     ')}`);
+            }
+        },
+        report() {
+            console.log(steps.join('\n'));
+            process.exit(failures ? 1 : 0);
+        },
     };
 }
 

@@ -6,7 +6,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { chromiumAvailable, kSkipExitCode, launchChromium, openPage, repoRoot, screenshot, serveStatic } from './harness.mjs';
+import { stepRunner, chromiumAvailable, kSkipExitCode, launchChromium, openPage, repoRoot, screenshot, serveStatic } from './harness.mjs';
 
 const site = path.resolve(process.env.AMPLIX_WEB_DIR || path.join(repoRoot, 'build', 'web'));
 // A site that is not there is a build fault, not a reason to skip.
@@ -23,18 +23,7 @@ if (!chromiumAvailable()) {
 
 const server = await serveStatic(site);
 const browser = await launchChromium();
-let failures = 0;
-const steps = [];
-
-async function step(name, body) {
-    try {
-        await body();
-        steps.push(`ok   ${name}`);
-    } catch (error) {
-        ++failures;
-        steps.push(`FAIL ${name}\n     ${String(error.stack || error).split('\n').slice(0, 6).join('\n     ')}`);
-    }
-}
+const { step, report } = stepRunner();
 
 const hook = (page, fn, ...args) => page.evaluate(([fn, args]) => window.amplixTest[fn](...args), [fn, args]);
 const outcome = (page) => page.locator('#status-outcome').textContent();
@@ -318,5 +307,4 @@ await step('no page error, none reported in the status line', async () => {
 await session.close();
 await browser.close();
 await server.close();
-console.log(steps.join('\n'));
-process.exit(failures ? 1 : 0);
+report();

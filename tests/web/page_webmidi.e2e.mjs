@@ -7,6 +7,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import {
+    stepRunner,
     chromiumAvailable, kSkipExitCode, launchChromium, modelEnvironment, openPage, repoRoot, screenshot, serveStatic,
 } from './harness.mjs';
 
@@ -36,17 +37,7 @@ const hook = (fn, ...args) => page.evaluate(([fn, args]) => window.amplixTest[fn
 const text = (key, ...args) => hook('text', key, ...args);
 const outcome = () => page.locator('#status-outcome').textContent();
 const idle = () => page.waitForFunction(() => !window.amplixTest.awaitingAnswer(), null, { timeout: 10000 });
-let failures = 0;
-const steps = [];
-async function step(name, body) {
-    try {
-        await body();
-        steps.push(`ok   ${name}`);
-    } catch (error) {
-        ++failures;
-        steps.push(`FAIL ${name}\n     ${String(error.stack || error).split('\n').slice(0, 6).join('\n     ')}`);
-    }
-}
+const { step, report } = stepRunner();
 
 await step('finds the POD behind the interface and shows its patch, without asking', async () => {
     await page.waitForFunction(() => document.body.dataset.state === 'connected', null, { timeout: 15000 });
@@ -132,5 +123,4 @@ await session.close();
 await browser.close();
 await server.close();
 model.dispose();
-console.log(steps.join('\n'));
-process.exit(failures ? 1 : 0);
+report();
