@@ -233,6 +233,7 @@ export class App {
         if (requestAccess) {
             try {
                 this.webMidi = new WebMidiBackend(await requestAccess());
+                performance.mark("amplix:midi-access"); // read by bench/web_bench.mjs
             } catch {
                 this.accessNote = this.core.textOr("WebMidiRefused",
                     "This browser did not allow MIDI with SysEx for this page. The built-in %1 is there to work without a device.",
