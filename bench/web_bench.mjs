@@ -70,7 +70,8 @@ function probe({ watchPatchName }) {
             });
         };
     }
-    addEventListener('keydown', (event) => bench.keys.push(event.timeStamp), true);
+    // The key's own time stamp (when the browser took it) and when the page first sees it.
+    addEventListener('keydown', (event) => bench.keys.push([event.timeStamp, performance.now()]), true);
     addEventListener('click', (event) => bench.clicks.push([performance.timeOrigin + event.timeStamp, event.target?.id ?? '']), true);
     if (watchPatchName) {
         const watcher = new MutationObserver(() => {
@@ -160,7 +161,8 @@ async function measureSliderLatency(page) {
     for (let n = 0; n < runs.keys; ++n) await page.keyboard.press(n % 2 ? 'ArrowLeft' : 'ArrowRight');
     await page.waitForTimeout(50);
     const keyed = await page.evaluate(() => ({ keys: window.amplixBench.keys, sends: window.amplixBench.sends }));
-    const keys = sendLatencies(keyed.keys, keyed.sends);
+    const keys = sendLatencies(keyed.keys.map(([stamped]) => stamped), keyed.sends);
+    const handled = sendLatencies(keyed.keys.map(([, seen]) => seen), keyed.sends);
     // Input events dispatched in the page, as a dragged slider fires them.
     const dispatched = await page.evaluate(async (count) => {
         const input = document.querySelector('[data-member="Drive"]');
@@ -176,7 +178,7 @@ async function measureSliderLatency(page) {
         return { moments, sends: window.amplixBench.sends };
     }, runs.inputs);
     const inputs = sendLatencies(dispatched.moments, dispatched.sends);
-    for (const [name, result] of [['key', keys], ['input', inputs]]) {
+    for (const [name, result] of [['key', keys], ['key_in_page', handled], ['input', inputs]]) {
         const s = summary(result.latencies);
         put(`send_${name}_samples`, `${s.n} (missed ${result.missed})`);
         put(`send_${name}_p50_ms`, fixed(s.median));
