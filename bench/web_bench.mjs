@@ -10,7 +10,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { chromiumAvailable, launchChromium, modelEnvironment, openPage, repoRoot, serveStatic } from '../tests/web/harness.mjs';
-import { bankStores, sendLatencies, siteSizes, summary } from './web_figures.mjs';
+import { bankStores, probe, sendLatencies, siteSizes, summary } from './web_figures.mjs';
 
 const args = process.argv.slice(2);
 const outAt = args.indexOf('--out');
@@ -48,41 +48,6 @@ function measureSite() {
 
 // ---- The probe every measured page carries, set up before the page's own scripts. ----
 
-// Runs in the page. Records every MIDIOutput.send() (when, status byte, length), every key down
-// and click (the event's own time stamp), and marks where requestMIDIAccess resolves and where
-// the patch name first shows, for a page that has no marks of its own.
-function probe({ watchPatchName }) {
-    const bench = { sends: [], keys: [], clicks: [] };
-    Object.defineProperty(window, 'amplixBench', { value: bench });
-    if (typeof MIDIOutput === 'function') {
-        const send = MIDIOutput.prototype.send;
-        MIDIOutput.prototype.send = function (data, timestamp) {
-            bench.sends.push([performance.now(), data[0], data.length]);
-            return timestamp === undefined ? send.call(this, data) : send.call(this, data, timestamp);
-        };
-    }
-    if (typeof Navigator.prototype.requestMIDIAccess === 'function') {
-        const request = Navigator.prototype.requestMIDIAccess;
-        Navigator.prototype.requestMIDIAccess = function (...options) {
-            return request.apply(this, options).then((access) => {
-                performance.mark('bench:midi-access');
-                return access;
-            });
-        };
-    }
-    // The key's own time stamp (when the browser took it) and when the page first sees it.
-    addEventListener('keydown', (event) => bench.keys.push([event.timeStamp, performance.now()]), true);
-    addEventListener('click', (event) => bench.clicks.push([performance.timeOrigin + event.timeStamp, event.target?.id ?? '']), true);
-    if (watchPatchName) {
-        const watcher = new MutationObserver(() => {
-            const name = document.getElementById('patch-name')?.textContent?.trim();
-            if (!name || !performance.getEntriesByName('bench:midi-access').length) return;
-            performance.mark('bench:patch-name');
-            watcher.disconnect();
-        });
-        watcher.observe(document, { subtree: true, childList: true, characterData: true });
-    }
-}
 const probeScript = (options) => `(${probe})(${JSON.stringify(options)});`;
 
 // ---- 2. Navigation to the patch on screen, each run in a fresh browser context. ----

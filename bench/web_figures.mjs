@@ -1,5 +1,6 @@
 // The arithmetic of the browser figures (bench/web_bench.mjs), apart from the browser: the site's
-// size, percentiles, which send answers which input, and what of a Load ALL was the bank.
+// size, percentiles, which send answers which input, and what of a Load ALL was the bank; and the
+// probe the measured page carries (it runs in the page, from its source text).
 import fs from 'node:fs';
 import path from 'node:path';
 import { gzipSync } from 'node:zlib';
@@ -66,4 +67,40 @@ export function bankStores(lengths, stores = 36, storeBytes = 152) {
         bytes: bank.reduce((sum, length) => sum + length, 0),
         whole: bank.length === stores && bank.every((length) => length === storeBytes),
     };
+}
+
+// Runs in the page. Records every MIDIOutput.send() (when, status byte, length), every key down
+// and click (the event's own time stamp), and marks where requestMIDIAccess resolves and where
+// the patch name first shows, for a page that has no marks of its own.
+export function probe({ watchPatchName }) {
+    const bench = { sends: [], keys: [], clicks: [] };
+    Object.defineProperty(window, 'amplixBench', { value: bench });
+    if (typeof MIDIOutput === 'function') {
+        const send = MIDIOutput.prototype.send;
+        MIDIOutput.prototype.send = function (data, timestamp) {
+            bench.sends.push([performance.now(), data[0], data.length]);
+            return timestamp === undefined ? send.call(this, data) : send.call(this, data, timestamp);
+        };
+    }
+    if (typeof Navigator.prototype.requestMIDIAccess === 'function') {
+        const request = Navigator.prototype.requestMIDIAccess;
+        Navigator.prototype.requestMIDIAccess = function (...options) {
+            return request.apply(this, options).then((access) => {
+                performance.mark('bench:midi-access');
+                return access;
+            });
+        };
+    }
+    // The key's own time stamp (when the browser took it) and when the page first sees it.
+    addEventListener('keydown', (event) => bench.keys.push([event.timeStamp, performance.now()]), true);
+    addEventListener('click', (event) => bench.clicks.push([performance.timeOrigin + event.timeStamp, event.target?.id ?? '']), true);
+    if (watchPatchName) {
+        const watcher = new MutationObserver(() => {
+            const name = document.getElementById('patch-name')?.textContent?.trim();
+            if (!name || !performance.getEntriesByName('bench:midi-access').length) return;
+            performance.mark('bench:patch-name');
+            watcher.disconnect();
+        });
+        watcher.observe(document, { subtree: true, childList: true, characterData: true });
+    }
 }

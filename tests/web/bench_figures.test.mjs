@@ -1,13 +1,15 @@
 // The browser figures' arithmetic: nearest-rank percentiles, the site's size, each input paired
-// with the send that answered it, and the bank told apart from the read-back after it.
+// with the send that answered it, the bank told apart from the read-back after it, and the page's
+// probe, which must hand every send on as the page made it.
 // Run: node --test tests/web/bench_figures.test.mjs
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
+import vm from 'node:vm';
 import { gzipSync } from 'node:zlib';
-import { bankStores, sendLatencies, siteSizes, summary } from '../../bench/web_figures.mjs';
+import { bankStores, probe, sendLatencies, siteSizes, summary } from '../../bench/web_figures.mjs';
 
 test('summary: nearest-rank median and p99 of unsorted samples, the samples left as they were', () => {
     const samples = Array.from({ length: 100 }, (_, n) => 100 - n); // 100 .. 1
@@ -75,4 +77,53 @@ test('bankStores: the bank is the first 36 SysEx, whole only when each is a 152-
     const cut = [...stores];
     cut[17] = 128; // a store cut short
     assert.equal(bankStores(cut).whole, false);
+});
+
+test('probe: every send handed on unchanged and recorded, MIDI access passed through and marked, keys and clicks stamped', async () => {
+    // A page's globals, as far as the probe touches them, run from the probe's source text as the
+    // init script is.
+    let clock = 100;
+    const handedOn = [], marks = [], listeners = {};
+    class MIDIOutput {
+        send(...args) {
+            handedOn.push(args);
+        }
+    }
+    const access = { inputs: new Map(), outputs: new Map() };
+    class Navigator {
+        requestMIDIAccess(options) {
+            return options?.sysex ? Promise.resolve(access) : Promise.reject(new Error('refused'));
+        }
+    }
+    const page = vm.createContext({
+        MIDIOutput, Navigator, navigator: new Navigator(),
+        performance: { timeOrigin: 1e12, now: () => clock, mark: (name) => marks.push([name, clock]), getEntriesByName: () => [] },
+        addEventListener: (type, listener, capture) => (listeners[type] = { listener, capture }),
+    });
+    page.window = page;
+    vm.runInContext(`(${probe})(${JSON.stringify({ watchPatchName: false })});`, page);
+    // The probe's arrays come from the page's realm: compared as plain data.
+    const recorded = (key) => JSON.parse(JSON.stringify(page.amplixBench[key]));
+
+    const output = new MIDIOutput();
+    const message = Uint8Array.of(0xb0, 13, 64);
+    output.send(message);
+    clock = 101.5;
+    output.send([0xf0, 0, 1, 0xf7], 250.25);
+    // The page's own call is kept as it was: without a time stamp, one argument.
+    assert.deepEqual(handedOn, [[message], [[0xf0, 0, 1, 0xf7], 250.25]]);
+    assert.equal(handedOn[0][0], message);
+    assert.deepEqual(recorded('sends'), [[100, 0xb0, 3], [101.5, 0xf0, 4]]);
+
+    clock = 120;
+    assert.equal(await page.navigator.requestMIDIAccess({ sysex: true }), access);
+    assert.deepEqual(marks, [['bench:midi-access', 120]]);
+    await assert.rejects(page.navigator.requestMIDIAccess({}), /refused/);
+    assert.equal(marks.length, 1, 'a refusal marks nothing');
+
+    assert.equal(listeners.keydown.capture, true);
+    listeners.keydown.listener({ timeStamp: 119.25 });
+    listeners.click.listener({ timeStamp: 121, target: { id: 'dialog-ok' } });
+    assert.deepEqual(recorded('keys'), [[119.25, 120]]);
+    assert.deepEqual(recorded('clicks'), [[1e12 + 121, 'dialog-ok']]);
 });
