@@ -126,9 +126,11 @@ export async function launchChromium({ model = null, args = [], env = {} } = {})
 
 // A new context and page with midi and midi-sysex granted for url's origin. Every uncaught page
 // error and every console error is collected; a test calls assertNoPageErrors() at its end.
-export async function openPage(browser, url, { permissions = ['midi', 'midi-sysex'] } = {}) {
+// initScript (a function or source text) runs in every document of the page before its own scripts.
+export async function openPage(browser, url, { permissions = ['midi', 'midi-sysex'], initScript = null } = {}) {
     const context = await browser.newContext();
     await context.grantPermissions(permissions, { origin: new URL(url).origin });
+    if (initScript) await context.addInitScript(initScript);
     const page = await context.newPage();
     const pageErrors = [];
     const consoleErrors = [];

@@ -49,6 +49,13 @@ await step('finds the POD behind the interface and shows its patch, without aski
     assert.deepEqual(await hook('linkState'), { open: true, pieces: false });
 });
 
+await step('the page marks where MIDI access resolved and where the patch first showed, in that order', async () => {
+    const [access, shown] = await page.evaluate(() => ['amplix:midi-access', 'amplix:patch-shown']
+        .map((name) => performance.getEntriesByName(name, 'mark')[0]?.startTime ?? null));
+    assert.ok(access !== null && shown !== null, `marks: ${access}, ${shown}`);
+    assert.ok(access < shown, `access at ${access} ms, patch at ${shown} ms`);
+});
+
 await step('a slider moved sends its controller to the device', async () => {
     const bass = await hook('parameter', 'Bass');
     await control.clearLog();

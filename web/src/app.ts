@@ -237,6 +237,7 @@ export class App {
         if (requestAccess) {
             try {
                 this.webMidi = new WebMidiBackend(await requestAccess());
+                performance.mark("amplix:midi-access"); // read by bench/web_bench.mjs
             } catch {
                 this.accessNote = this.core.text("WebMidiRefused", this.core.simulatorName());
             }

@@ -431,6 +431,7 @@ export class Editor {
             else if (p.extra === "FeedbackLabel")
                 this.view.setStaticText(`Static${p.member}`, this.core.raw.chorusFeedbackLabel(control.state));
         }
+        performance.mark("amplix:patch-shown"); // read by bench/web_bench.mjs
     }
 
     // A SysEx of the editor's own; a bank shows its progress while the cable carries it.

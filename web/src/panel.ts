@@ -195,10 +195,12 @@ export function buildPanel(doc: Document, plan: PanelPlan, handlers: PanelHandle
                 input.value = String(Math.max(0, item.initial));
                 const vertical = item.kind === "VerticalSlider";
                 input.className = vertical ? "slider vertical" : "slider horizontal";
+                // The change goes to the device first; the title and the tip, which make the
+                // browser lay the panel out again, follow it.
                 input.addEventListener("input", () => {
+                    handlers.changed(item.member);
                     describe(item.member);
                     showTip(item, input);
-                    handlers.changed(item.member);
                 });
                 input.addEventListener("keydown", (event) => {
                     if (event.altKey || event.ctrlKey || event.metaKey) return;
@@ -208,9 +210,9 @@ export function buildPanel(doc: Document, plan: PanelPlan, handlers: PanelHandle
                     const clamped = Math.max(0, Math.min(item.maximum, next));
                     if (clamped === Number(input.value)) return;
                     input.value = String(clamped);
+                    handlers.changed(item.member);
                     describe(item.member);
                     showTip(item, input);
-                    handlers.changed(item.member);
                 });
                 controls.set(item.member, input);
                 el = input;
