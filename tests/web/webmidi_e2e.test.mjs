@@ -200,7 +200,8 @@ describe('a bank from the page to the device', () => {
     });
 
     // Chromium cuts a send into 256-byte sequencer events and writes them all at once, whatever
-    // the timestamp: the interface's 4096-byte buffer takes 16 of them and drops the other 5.
+    // the timestamp: the interface's 4096-byte buffer takes about 16 of them and drops the rest
+    // (how many it drains meanwhile depends on how fast Chromium writes).
     for (const [what, later] of [
         ['in one send()', 0],
         ['in one send() with a timestamp', 200],
@@ -218,9 +219,10 @@ describe('a bank from the page to the device', () => {
             const events = Math.ceil(kBankDumpSize / kPiece);
             assert.equal(stats.eventsToPort - before.eventsToPort, events);
             assert.equal(stats.largestEventToPort, kPiece);
-            assert.equal(stats.overruns - before.overruns, events - kInterfaceBuffer / kPiece);
+            const overruns = stats.overruns - before.overruns;
+            assert.ok(overruns > 0 && overruns <= events - kInterfaceBuffer / kPiece, `${overruns} overruns`);
             assert.equal(stats.largestBufferFill, kInterfaceBuffer);
-            assert.equal(stats.bytesToDevice - before.bytesToDevice, kInterfaceBuffer);
+            assert.ok(stats.bytesToDevice - before.bytesToDevice < kBankDumpSize);
             assert.deepEqual(await model.control.deviceMessages(), []); // cut short: never a message
             assert.equal(toHex(await model.control.bankDump()), toHex(factory));
             console.log(`# bank ${what}: ${stats.overruns - before.overruns} overruns, ` +

@@ -135,21 +135,23 @@ export async function findPod(
             search.outcome = cancel.cancelled ? "Cancelled" : "NoAnswer";
             return result;
         }
-        let answers = 0;
+        // The inquiry for every channel at once, back to back on the cable, then one wait: the
+        // device answers the one for its own channel, naming it, or every one in omni mode.
         const { midiChannels, answersOfOmni } = core.sizes();
-        for (let channel = 0; channel < midiChannels && answers < answersOfOmni && !cancel.cancelled; ++channel) {
-            inbox.clear();
-            let identity: DeviceIdentity | null = null;
-            const doneAt = found.sendSysex(core.deviceInquiry(channel));
-            await inbox.await(clock, doneAt + timing.inquiryMs, (a) => {
-                if (a.inputId !== result.inputId) return false;
-                identity = core.readInquiryReply(a.bytes);
-                return identity !== null;
-            });
-            if (!identity) continue;
-            ++answers;
-            search.identity = identity;
-            search.channel = channel;
+        inbox.clear();
+        let doneAt = 0;
+        for (let channel = 0; channel < midiChannels; ++channel)
+            doneAt = found.sendSysex(core.deviceInquiry(channel));
+        const replies: DeviceIdentity[] = [];
+        await inbox.await(clock, doneAt + timing.inquiryMs, (a) => {
+            const identity = a.inputId === result.inputId ? core.readInquiryReply(a.bytes) : null;
+            if (identity && identity.channel < midiChannels) replies.push(identity);
+            return replies.length >= answersOfOmni || cancel.cancelled;
+        });
+        const answers = replies.length;
+        if (answers > 0) {
+            search.identity = replies[0];
+            search.channel = replies[0].channel;
         }
         if (answers !== 1) search.channel = null;
         search.outcome = cancel.cancelled ? "Cancelled" : "Found";
