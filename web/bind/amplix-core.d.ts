@@ -1,10 +1,10 @@
 // The interface of the core as the page sees it: amplix-core.js (an ES module built by
-// emscripten from amplix_bind.cpp) and its amplix-core.wasm. Every byte rule, table, label, list
+// emscripten from the bind_*.cpp files here) and its amplix-core.wasm. Every byte rule, table, label, list
 // and message text lives in the core; the page only shows and moves what it gets here.
 //
-// Bytes travel as Uint8Array both ways. Patch records are 71 bytes, single-patch dumps 151,
-// bank dumps 5121, store messages 152. Strings are UTF-8 in JavaScript; patch names are the
-// device's 8-bit (Latin-1) characters, one character per byte.
+// Bytes travel as Uint8Array both ways; sizes() gives the size of each kind of message. Strings
+// are UTF-8 in JavaScript; patch names are the device's 8-bit (Latin-1) characters, one character
+// per byte.
 
 export type WindowName =
     | "Frame" | "Chorus" | "Rotary" | "Tremolo" | "Swell" | "Compressor" | "Delay" | "Reverb"
@@ -127,9 +127,8 @@ export interface AmplixCore {
     locationLabel(location: number): string; // "1A" .. "9D"
     programTitle(program: number): string; // "Manual Mode", "Patch 1A", ...
     lastProgram(): number; // 36
-    // How long the device may take to answer, counted from when the request has had its cable time.
-    timeouts(): { editBufferMs: number; bankMs: number };
-    // Every wait the desktop keeps: the time-outs above, the reads after a tap tempo and after a
+    // Every wait the desktop keeps: how long the device may take to answer the edit-buffer and bank
+    // requests (counted from when the request has had its cable time), the reads after a tap tempo and after a
     // rotary depth outside the rotary, Find POD's waits for an answer and for each inquiry, and
     // how long a transfer runs before it shows its progress.
     timing(): {
@@ -162,18 +161,18 @@ export interface AmplixCore {
     // Records and messages. A wrong size or kind of input gives null, never a guess.
     classifyDump(message: Uint8Array): "SinglePatch" | "Bank" | "Other";
     decodeDump(dump: Uint8Array): DecodedPatch | null; // a single-patch dump; null for anything else
-    recordOfDump(dump: Uint8Array): Uint8Array | null; // the 71-byte record of a single-patch dump
+    recordOfDump(dump: Uint8Array): Uint8Array | null; // the patch record of a single-patch dump
     bankRecord(bank: Uint8Array, location: number): Uint8Array | null;
     applyController(record: Uint8Array, controller: number, value: number): Uint8Array | null;
     singleDump(record: Uint8Array, byte7: number): Uint8Array | null;
     // The dump with the control in that state, as the device stores what it sends; every other
     // byte, byte 7 included, as it was.
     withControl(dump: Uint8Array, member: string, state: number): Uint8Array | null;
-    // A bank as the 36 store messages of 152 bytes that put its patches into the device: what
+    // A bank as the store messages, one a location, that put its patches into the device: what
     // Web MIDI can pace, where it refuses a SysEx cut in pieces.
     bankStoreMessages(bank: Uint8Array): Uint8Array[] | null;
     bankListing(bank: Uint8Array): string[]; // the bank chooser's lines, "1A  Clean Sparkle"
-    bankDump(records: Uint8Array, byte7: number): Uint8Array | null; // 36 records, 2556 bytes
+    bankDump(records: Uint8Array, byte7: number): Uint8Array | null; // every location's record, one after the other
     storeMessage(dump: Uint8Array, location: number): Uint8Array | null;
     dumpName(dump: Uint8Array): string;
     renameDump(dump: Uint8Array, name: string): Uint8Array | null; // null: not a dump, or a name acceptsName refuses

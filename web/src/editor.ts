@@ -454,10 +454,10 @@ export class Editor {
         }
     }
 
-    // A browser that takes a SysEx only whole hands a 5121-byte bank to the interface at once,
-    // more than its buffer holds, and the device gets a bank cut short. Store messages of 152
-    // bytes, each at the cable's pace, arrive whole; then 1A is chosen, where a bank leaves the
-    // device.
+    // A browser that takes a SysEx only whole hands a bank dump to the interface at once, more
+    // than its buffer holds, and the device gets a bank cut short. The store messages, one a
+    // location, each at the cable's pace, arrive whole; then 1A is chosen, where a bank leaves
+    // the device.
     private sendBankAsStores(bank: Uint8Array): number | null {
         const stores = this.core.bankStoreMessages(bank);
         if (!stores || !this.link || !this.link.isOpen) return this.sendSysex(bank);

@@ -253,7 +253,6 @@ export function fakeRawCore(): AmplixCore {
         locationLabel: (n: number) => labels[n] ?? "?",
         programTitle: (p: number) => (p === 0 ? "Manual Mode" : `Patch ${labels[p - 1]}`),
         lastProgram: () => 9,
-        timeouts: () => ({ editBufferMs: 1000, bankMs: 8000 }),
         timing: () => ({ ...fakeTiming }),
         sizes: () => ({ record: 71, singleDump: 151, bankDump: 5121, storeMessage: 152, midiChannels: 16, answersOfOmni: 2 }),
         podLayerAmpModel: () => 4,

@@ -88,8 +88,10 @@ describe("on the built core", { skip }, () => {
         const first = raw!.renameDump(raw!.singleDump(raw!.bankRecord(bank, 0)!, 0)!, "LOADED ALL")!;
         assert.ok(first);
         view.answers.push("all", true);
-        const records = new Uint8Array(71 * 36);
-        for (let n = 0; n < 36; ++n) records.set(raw!.bankRecord(bank, n)!, 71 * n);
+        const { record } = raw!.sizes();
+        const locations = raw!.lastProgram();
+        const records = new Uint8Array(record * locations);
+        for (let n = 0; n < locations; ++n) records.set(raw!.bankRecord(bank, n)!, record * n);
         records.set(raw!.recordOfDump(first)!, 0);
         const newBank = raw!.bankDump(records, 0)!;
         const opening = editor.openFile("bank.syx", newBank);
