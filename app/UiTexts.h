@@ -153,6 +153,24 @@ inline constexpr std::string_view kSimulatorName = "Amplix POD Simulator";
 inline constexpr std::string_view kAmpModelLinked = "Amp Model: (Linked)";
 inline constexpr std::string_view kAmpModelUnlinked = "Amp Model: (UnLinked)";
 
+// The effect windows as help names them. Where controls are listed apart from their window (the
+// compare list, amplix-patch diff, the undo steps) an effect window's control is named "%1 > %2",
+// the window, then the label beside the control; where one window labels two controls alike,
+// the kind of control follows the label.
+inline constexpr std::string_view kWindowChorus = "Chorus";
+inline constexpr std::string_view kWindowRotary = "Rotary";
+inline constexpr std::string_view kWindowTremolo = "Tremolo";
+inline constexpr std::string_view kWindowSwell = "Volume Swell";
+inline constexpr std::string_view kWindowCompressor = "Compressor";
+inline constexpr std::string_view kWindowDelay = "Delay";
+inline constexpr std::string_view kWindowReverb = "Reverb";
+inline constexpr std::string_view kWindowGate = "Noise Gate";
+inline constexpr std::string_view kWindowPedals = "Pedals";
+inline constexpr std::string_view kControlInWindow = "%1 > %2";
+inline constexpr std::string_view kControlSlider = "%1 (slider)";
+inline constexpr std::string_view kControlCheckBox = "%1 (check box)";
+inline constexpr std::string_view kControlList = "%1 (list)";
+
 // The browser edition's own words: what a page has to say that the desktop never does. The
 // first two take the simulator's name.
 inline constexpr std::string_view kWebMidiMissing =

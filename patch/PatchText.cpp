@@ -1,7 +1,9 @@
 // Turns a decoded patch into the panel's values and writes them as text or JSON.
 #include "patch/PatchText.h"
 
+#include "app/UiTexts.h"
 #include "patch/PatchDecode.h"
+#include "tone/PanelLayout.h"
 #include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
 
@@ -24,6 +26,9 @@ constexpr int kSwitchOnFrom = 64;                 // a box is checked from this 
 constexpr char kUnknown = '?';
 constexpr const char* kNotUsed = "(not used)";
 constexpr const char* kNoSelection = "(none)";
+constexpr const char* kNameMember = "name";
+constexpr const char* kAmpModelMember = "AmpModel";
+constexpr const char* kDrive2Member = "Drive2"; // only the POD Layer model has a second drive
 
 bool isControl(unsigned char c) {
     return c < kFirstPrintable || (c >= kDelete && c < kFirstNonControl);
@@ -83,19 +88,32 @@ const ShownValue* findMember(const std::vector<ShownValue>& values, const std::s
     return found == values.end() ? nullptr : &*found;
 }
 
-// Each member whose value differs, in a's order and then b's own, with both values as text.
-std::vector<PatchDifference> differingMembers(const std::vector<ShownValue>& a,
-                                              const std::vector<ShownValue>& b) {
+bool playsPodLayer(const std::vector<ShownValue>& values) {
+    const ShownValue* amp = findMember(values, kAmpModelMember);
+    return amp && amp->number == kPodLayerAmpModel;
+}
+
+// A value as the lists name it: the patch name by the strip's label, a control as its panel does.
+std::string listedName(const std::string& member) {
+    return member == kNameMember ? std::string(labelName(text::kPatchNameLabel)) : controlName(member);
+}
+
+// Each setting that differs, in a's order and then b's own, with both values as text. The second
+// drive counts only where one of the two plays the amp model that has it.
+std::vector<PatchDifference> differingSettings(const std::vector<ShownValue>& a,
+                                               const std::vector<ShownValue>& b) {
     const auto text = [](const ShownValue* v) { return v ? shownText(*v) : std::string(kNotUsed); };
+    const bool drive2 = playsPodLayer(a) || playsPodLayer(b);
+    const auto listed = [drive2](const ShownValue& v) { return drive2 || v.member != kDrive2Member; };
     std::vector<PatchDifference> out;
     for (const ShownValue& value : a) {
         const ShownValue* other = findMember(b, value.member);
-        if (!other || !value.sameValue(*other))
-            out.push_back({value.member, text(&value), text(other)});
+        if (listed(value) && (!other || !value.sameValue(*other)))
+            out.push_back({listedName(value.member), text(&value), text(other)});
     }
     for (const ShownValue& value : b)
-        if (!findMember(a, value.member))
-            out.push_back({value.member, text(nullptr), text(&value)});
+        if (listed(value) && !findMember(a, value.member))
+            out.push_back({listedName(value.member), text(nullptr), text(&value)});
     return out;
 }
 
@@ -110,7 +128,7 @@ std::vector<ShownValue> shownPatch(std::span<const std::uint8_t> dump) {
     const DecodedPatch patch = decodeSingleDump(dump);
     std::vector<ShownValue> values;
     ShownValue name;
-    name.member = "name";
+    name.member = kNameMember;
     name.name = patch.name;
     values.push_back(name);
 
@@ -172,18 +190,13 @@ std::string shownJson(const std::vector<ShownValue>& values) {
 
 std::vector<std::string> differences(const std::vector<ShownValue>& a, const std::vector<ShownValue>& b) {
     std::vector<std::string> lines;
-    for (const PatchDifference& d : differingMembers(a, b))
+    for (const PatchDifference& d : differingSettings(a, b))
         lines.push_back(d.control + '\t' + d.a + '\t' + d.b);
     return lines;
 }
 
 std::vector<PatchDifference> comparePatches(const PatchRecord& a, const PatchRecord& b) {
-    std::vector<PatchDifference> out = differingMembers(shownRecord(a), shownRecord(b));
-    for (PatchDifference& d : out) {
-        const ToneParameter* p = findParameter(d.control);
-        d.control = d.control == "name" ? "Name" : p ? std::string(p->label) : d.control;
-    }
-    return out;
+    return differingSettings(shownRecord(a), shownRecord(b));
 }
 
 std::string textFromLatin1(std::string_view latin1) {

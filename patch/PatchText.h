@@ -40,13 +40,13 @@ std::string shownText(const ShownValue& value);
 // lists as their index or null.
 std::string shownJson(const std::vector<ShownValue>& values);
 
-// The lines "MEMBER<TAB>A<TAB>B" for every value that differs; a control only one of the two
-// patches uses shows "(not used)" for the other.
+// The lines "NAME<TAB>A<TAB>B" for every setting that differs, as comparePatches gives them.
 std::vector<std::string> differences(const std::vector<ShownValue>& a, const std::vector<ShownValue>& b);
 
-// One setting in which two patches differ: the control's name as the user knows it ("Bass",
-// "Effect", "Name") and both values as the panel shows them, "(not used)" where a patch has no
-// such control.
+// One setting in which two patches differ: the control's name as the panel labels it, in an
+// effect window after the window's name ("Bass", "Effects", "Chorus > Depth", "Patch Name"; see
+// controlName), and both values as the panel shows them, "(not used)" where a patch has no such
+// control. The second drive is listed only where one of the two plays "POD Layer".
 struct PatchDifference {
     std::string control;
     std::string a, b;

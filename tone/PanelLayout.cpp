@@ -19,17 +19,17 @@ constexpr PanelRect sliderAt(int x, int y) {
 
 // clang-format off
 constexpr PanelWindow kWindows[] = {
-    {W::Frame,      {0, 0, kPanelWidth, kPanelHeight}},
-    {W::Pedals,     {420, 165, 280, 165}},
-    {W::Gate,       {250, 330, 170, 135}},
-    {W::Reverb,     {420, 0, 280, 165}},
-    {W::Delay,      {420, 330, 280, 135}},
+    {W::Frame,      {0, 0, kPanelWidth, kPanelHeight}, ""},
+    {W::Pedals,     {420, 165, 280, 165},              text::kWindowPedals},
+    {W::Gate,       {250, 330, 170, 135},              text::kWindowGate},
+    {W::Reverb,     {420, 0, 280, 165},                text::kWindowReverb},
+    {W::Delay,      {420, 330, 280, 135},              text::kWindowDelay},
     // The modulation slot: one window at a time, the one of the chosen effect.
-    {W::Compressor, {0, 330, 250, 135}},
-    {W::Swell,      {0, 330, 250, 135}},
-    {W::Tremolo,    {0, 330, 250, 135}},
-    {W::Rotary,     {0, 330, 250, 135}},
-    {W::Chorus,     {0, 330, 250, 135}},
+    {W::Compressor, {0, 330, 250, 135},                text::kWindowCompressor},
+    {W::Swell,      {0, 330, 250, 135},                text::kWindowSwell},
+    {W::Tremolo,    {0, 330, 250, 135},                text::kWindowTremolo},
+    {W::Rotary,     {0, 330, 250, 135},                text::kWindowRotary},
+    {W::Chorus,     {0, 330, 250, 135},                text::kWindowChorus},
 };
 
 constexpr PanelItem kItems[] = {
@@ -140,6 +140,32 @@ constexpr PanelItem kItems[] = {
 };
 // clang-format on
 
+constexpr std::string_view kStaticPrefix = "Static";
+
+// A text with its "%1" and "%2" filled in.
+std::string filled(std::string_view format, std::string_view first, std::string_view second = {}) {
+    std::string out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && (format[i + 1] == '1' || format[i + 1] == '2')) {
+            out += format[++i] == '1' ? first : second;
+            continue;
+        }
+        out += format[i];
+    }
+    return out;
+}
+
+std::string_view kindFormat(PanelItemKind kind) {
+    switch (kind) {
+    case K::CheckBox:
+        return text::kControlCheckBox;
+    case K::DropDown:
+        return text::kControlList;
+    default:
+        return text::kControlSlider;
+    }
+}
+
 } // namespace
 
 std::span<const PanelItem> panelItems() {
@@ -161,6 +187,40 @@ const PanelWindow& panelWindow(ToneWindow window) {
                                   [window](const PanelWindow& w) { return w.window == window; });
     // Every ToneWindow has its row (the layout test holds the table to it).
     return it == std::end(kWindows) ? kWindows[0] : *it;
+}
+
+std::string_view labelName(std::string_view text) {
+    return text.substr(0, text.find(':'));
+}
+
+std::string_view controlLabel(std::string_view member) {
+    const PanelItem* control = member.empty() ? nullptr : findPanelItem(member);
+    if (!control || control->kind == K::Static)
+        return {};
+    if (control->kind == K::CheckBox)
+        return control->text;
+    const PanelItem* label = findPanelItem(std::string(kStaticPrefix) + std::string(member));
+    return label ? labelName(label->text) : std::string_view();
+}
+
+std::string controlName(std::string_view member) {
+    const std::string_view label = controlLabel(member);
+    if (label.empty())
+        return {};
+    const PanelItem& control = *findPanelItem(member);
+    std::string name(label);
+    const bool labelledAlike = std::any_of(std::begin(kItems), std::end(kItems), [&](const PanelItem& other) {
+        return other.window == control.window && other.kind != K::Static && other.name != member &&
+               controlLabel(other.member) == label;
+    });
+    if (labelledAlike)
+        name = filled(kindFormat(control.kind), name);
+    const std::string_view window = panelWindow(control.window).name;
+    return window.empty() ? name : filled(text::kControlInWindow, window, name);
+}
+
+std::string namedValueText(const ToneParameter& p, int state) {
+    return controlName(p.member) + ": " + valueText(p, state);
 }
 
 } // namespace amplix

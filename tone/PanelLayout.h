@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace amplix {
@@ -30,7 +31,8 @@ struct PanelItem {
 
 struct PanelWindow {
     ToneWindow window;
-    PanelRect place; // effect windows: their place in the main window; the frame: its panel area
+    PanelRect place;       // effect windows: their place in the main window; the frame: its panel area
+    std::string_view name; // how help and the lists of controls name it; empty for the frame
 };
 
 // The main window's panel area; the status line adds its own height below it.
@@ -44,5 +46,17 @@ std::span<const PanelWindow> panelWindows();
 // nullptr for a name the panel does not have.
 const PanelItem* findPanelItem(std::string_view name);
 const PanelWindow& panelWindow(ToneWindow window);
+
+// What a label says a control is: its text up to a colon ("Cabinet Type:" is "Cabinet Type").
+std::string_view labelName(std::string_view text);
+// The control's name as the panel shows it beside the control at set-up: a check box's caption,
+// else its label's name ("Middle", "Amp Model"). Empty for a member the panel has no control of.
+std::string_view controlLabel(std::string_view member);
+// The control's name where it is listed apart from its window: in an effect window the window's
+// name first ("Chorus > Depth"); where its window labels another control alike, the kind of
+// control after it ("Presence (check box)"). Unique over the panel.
+std::string controlName(std::string_view member);
+// controlName and the control's state as valueText reads it: "Rotary > Speed: Fast".
+std::string namedValueText(const ToneParameter& p, int state);
 
 } // namespace amplix

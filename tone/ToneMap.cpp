@@ -1,6 +1,7 @@
 // The one table of device parameters, and the conversions every part of the editor reads from it.
 #include "tone/ToneMap.h"
 
+#include "tone/PanelLayout.h"
 #include "tone/ToneLists.h"
 
 #include <algorithm>
@@ -25,57 +26,57 @@ constexpr int kNoSelection = -1;
 
 // clang-format off
 constexpr ToneParameter kToneMap[] = {
-//   CC  member             label                    window      kind              list        receive          focus     extra              init  byte record             layout      2nd
-    { 1, "RotaryDepth",     "Rotary Depth",          W::Rotary,  K::ReversedSlider, L::None,   Rx::RotaryDepth, kNoFocus, X::ChecksTremChor,  127, 47, R::Half,           E::Any,       0},
-    { 4, "WahLevel",        "Wah Pedal",             W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::ChecksWah,         0, 18, R::Full,           E::Any,       0},
-    { 7, "VolLevel",        "Volume Pedal",          W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,              0, 22, R::Full,           E::Any,       0},
-    {12, "AmpModel",        "Amp Model",             W::Frame,   K::IndexedList,    L::None,   Rx::AmpModel,    kFocus,   X::None,   kNoSelection,  8, R::Index,          E::Any,       0},
-    {13, "Drive",           "Drive",                 W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::PairedDrive2,     64,  9, R::Half,           E::Any,       0},
-    {14, "Bass",            "Bass",                  W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 11, R::Half,           E::Any,       0},
-    {15, "Mid",             "Mid",                   W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 12, R::Half,           E::Any,       0},
-    {16, "Treble",          "Treble",                W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 13, R::Half,           E::Any,       0},
-    {17, "ChVol",           "Channel Volume",        W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 15, R::Half,           E::Any,       0},
-    {18, "ReverbLevel",     "Reverb Level",          W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::ChecksReverb,     63, 43, R::Half,           E::Any,       0},
-    {19, "EffectSel",       "Effect",                W::Frame,   K::MappedList,     L::Effect, Rx::EffectType,  kFocus,   X::None,   kNoSelection, 46, R::EffectCode,     E::Any,       0},
-    {20, "Drive2",          "Drive 2",               W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             64, 10, R::Half,           E::Any,       0},
-    {21, "Presence",        "Presence",              W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 14, R::Half,           E::Any,       0},
-    {22, "NoiseGate",       "Noise Gate",            W::Gate,    K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  6, R::Flag,           E::Any,       0},
-    {23, "GateThreshold",   "Gate Threshold",        W::Gate,    K::DirectSlider,   L::None,   Rx::Ignored,     kNoFocus, X::None,            127, 16, R::GateThreshold,  E::Any,       0},
-    {24, "GateDecayTime",   "Gate Decay",            W::Gate,    K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 17, R::Half,           E::Any,       0},
-    {25, "Distortion",      "Distortion",            W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  0, R::Flag,           E::Any,       0},
-    {26, "DriveBoost",      "Vol Boost",             W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  1, R::Flag,           E::Any,       0},
-    {27, "PresBoost",       "Presence Boost",        W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  2, R::Flag,           E::Any,       0},
-    {28, "Delay",           "Delay",                 W::Delay,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  3, R::Flag,           E::Any,       0},
-    {30, "DelayTime",       "Delay Time",            W::Delay,   K::DelayTime,      L::None,   Rx::Ignored,     kNoFocus, X::DelayTimeLabel,    0, 27, R::DelayTime,      E::Any,      62},
-    {32, "DelayFeedback",   "Delay Feedback",        W::Delay,   K::DirectSlider,   L::None,   Rx::Direct,      kFocus,   X::None,              0, 34, R::Half,           E::Any,       0},
-    {34, "DelayLevel",      "Delay Level",           W::Delay,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,            127, 36, R::Half,           E::Any,       0},
-    {36, "Reverb",          "Reverb",                W::Reverb,  K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              1,  5, R::Flag,           E::Any,       0},
-    {37, "ReverbType",      "Reverb Type",           W::Reverb,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 38, R::NibbleTwoEntry, E::Any,       0},
-    {38, "ReverbDecay",     "Reverb Decay",          W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             63, 39, R::Half,           E::Any,       0},
-    {39, "ReverbTone",      "Reverb Tone",           W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 40, R::Half,           E::Any,       0},
-    {40, "ReverbDiffusion", "Reverb Diffusion",      W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 41, R::Half,           E::Any,       0},
-    {41, "ReverbDensity",   "Reverb Density",        W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 42, R::Half,           E::Any,       0},
-    {42, "CRatio",          "Compression Ratio",     W::Compressor, K::MappedList,  L::CompressionRatio, Rx::RatioSteps, kNoFocus, X::None, kNoSelection, 48, R::RatioIndex, E::Compressor, 0},
-    {43, "Wah",             "Wah",                   W::Pedals,  K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
-    {44, "WahBottom",       "Wah Bottom",            W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 19, R::Full,           E::Any,       0},
-    {45, "WahTop",          "Wah Top",               W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,              0, 20, R::Full,           E::Any,       0},
-    {46, "VolMin",          "Volume Pedal Minimum",  W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 23, R::Full,           E::Any,       0},
-    {47, "VolPosition",     "Volume Pedal Location", W::Pedals,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 24, R::NibbleTwoEntry, E::Any,       0},
-    {49, "Swell",           "Swell Attack",          W::Swell,   K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 48, R::Half,           E::Swell,     0},
-    {50, "TremChor",        "Trem/Chorus",           W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  4, R::Flag,           E::Any,       0},
-    {51, "ChSpeed",         "Chorus Speed",          W::Chorus,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::None,            127, 48, R::ChorusSpeed,    E::Chorus,    0},
-    {52, "ChDepth",         "Chorus Depth",          W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 50, R::ChorusDepth,    E::Chorus,    0},
-    {53, "ChFeedback",      "Chorus Feedback",       W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::FeedbackLabel,   127, 52, R::Full,           E::Chorus,    0},
-    {54, "ChPreDelay",      "Chorus Pre-Delay",      W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 53, R::ChorusPreDelay, E::Chorus,    0},
-    {55, "RotarySpeed",     "Rotary Speed",          W::Rotary,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 48, R::NibbleTwoEntry, E::Rotary,    0},
-    {56, "RotaryMax",       "Rotary Fast",           W::Rotary,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::FastNotAboveSlow, 127, 49, R::RotaryRate,     E::Rotary,    0},
-    {57, "RotaryMin",       "Rotary Slow",           W::Rotary,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::FastNotAboveSlow, 127, 51, R::RotaryRate,     E::Rotary,    0},
-    {58, "TremSpeed",       "Tremolo Speed",         W::Tremolo, K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::None,            127, 48, R::TremoloSpeed,   E::Tremolo,   0},
-    {59, "TremDepth",       "Tremolo Depth",         W::Tremolo, K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 50, R::Full,           E::Tremolo,   0},
-    {kTapTempoController, "", "Tap Tempo",  W::Frame,   K::None,           L::None,   Rx::TapTempo,    kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
-    {71, "CabSel",          "Cabinet",               W::Frame,   K::IndexedList,    L::None,   Rx::Index,       kFocus,   X::None,   kNoSelection, 44, R::NibbleIndex,    E::Any,       0},
-    {72, "Air",             "Air",                   W::Frame,   K::DirectSlider,   L::None,   Rx::Ignored,     kNoFocus, X::None,             64, 45, R::Half,           E::Any,       0},
-    {73, "Bright",          "Bright",                W::Frame,   K::Switch,         L::None,   Rx::Ignored,     kNoFocus, X::None,              1,  7, R::Flag,           E::Any,       0},
+//   CC  member             window      kind              list        receive          focus     extra              init  byte record             layout      2nd
+    { 1, "RotaryDepth",     W::Rotary,  K::ReversedSlider, L::None,   Rx::RotaryDepth, kNoFocus, X::ChecksTremChor,  127, 47, R::Half,           E::Any,       0},
+    { 4, "WahLevel",        W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::ChecksWah,         0, 18, R::Full,           E::Any,       0},
+    { 7, "VolLevel",        W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,              0, 22, R::Full,           E::Any,       0},
+    {12, "AmpModel",        W::Frame,   K::IndexedList,    L::None,   Rx::AmpModel,    kFocus,   X::None,   kNoSelection,  8, R::Index,          E::Any,       0},
+    {13, "Drive",           W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::PairedDrive2,     64,  9, R::Half,           E::Any,       0},
+    {14, "Bass",            W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 11, R::Half,           E::Any,       0},
+    {15, "Mid",             W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 12, R::Half,           E::Any,       0},
+    {16, "Treble",          W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 13, R::Half,           E::Any,       0},
+    {17, "ChVol",           W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 15, R::Half,           E::Any,       0},
+    {18, "ReverbLevel",     W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::ChecksReverb,     63, 43, R::Half,           E::Any,       0},
+    {19, "EffectSel",       W::Frame,   K::MappedList,     L::Effect, Rx::EffectType,  kFocus,   X::None,   kNoSelection, 46, R::EffectCode,     E::Any,       0},
+    {20, "Drive2",          W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             64, 10, R::Half,           E::Any,       0},
+    {21, "Presence",        W::Frame,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             64, 14, R::Half,           E::Any,       0},
+    {22, "NoiseGate",       W::Gate,    K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  6, R::Flag,           E::Any,       0},
+    {23, "GateThreshold",   W::Gate,    K::DirectSlider,   L::None,   Rx::Ignored,     kNoFocus, X::None,            127, 16, R::GateThreshold,  E::Any,       0},
+    {24, "GateDecayTime",   W::Gate,    K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 17, R::Half,           E::Any,       0},
+    {25, "Distortion",      W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  0, R::Flag,           E::Any,       0},
+    {26, "DriveBoost",      W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  1, R::Flag,           E::Any,       0},
+    {27, "PresBoost",       W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  2, R::Flag,           E::Any,       0},
+    {28, "Delay",           W::Delay,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  3, R::Flag,           E::Any,       0},
+    {30, "DelayTime",       W::Delay,   K::DelayTime,      L::None,   Rx::Ignored,     kNoFocus, X::DelayTimeLabel,    0, 27, R::DelayTime,      E::Any,      62},
+    {32, "DelayFeedback",   W::Delay,   K::DirectSlider,   L::None,   Rx::Direct,      kFocus,   X::None,              0, 34, R::Half,           E::Any,       0},
+    {34, "DelayLevel",      W::Delay,   K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,            127, 36, R::Half,           E::Any,       0},
+    {36, "Reverb",          W::Reverb,  K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              1,  5, R::Flag,           E::Any,       0},
+    {37, "ReverbType",      W::Reverb,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 38, R::NibbleTwoEntry, E::Any,       0},
+    {38, "ReverbDecay",     W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kFocus,   X::None,             63, 39, R::Half,           E::Any,       0},
+    {39, "ReverbTone",      W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 40, R::Half,           E::Any,       0},
+    {40, "ReverbDiffusion", W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 41, R::Half,           E::Any,       0},
+    {41, "ReverbDensity",   W::Reverb,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,             63, 42, R::Half,           E::Any,       0},
+    {42, "CRatio",          W::Compressor, K::MappedList,  L::CompressionRatio, Rx::RatioSteps, kNoFocus, X::None, kNoSelection, 48, R::RatioIndex, E::Compressor, 0},
+    {43, "Wah",             W::Pedals,  K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
+    {44, "WahBottom",       W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 19, R::Full,           E::Any,       0},
+    {45, "WahTop",          W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,              0, 20, R::Full,           E::Any,       0},
+    {46, "VolMin",          W::Pedals,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 23, R::Full,           E::Any,       0},
+    {47, "VolPosition",     W::Pedals,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 24, R::NibbleTwoEntry, E::Any,       0},
+    {49, "Swell",           W::Swell,   K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 48, R::Half,           E::Swell,     0},
+    {50, "TremChor",        W::Frame,   K::Switch,         L::None,   Rx::Switch,      kNoFocus, X::None,              0,  4, R::Flag,           E::Any,       0},
+    {51, "ChSpeed",         W::Chorus,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::None,            127, 48, R::ChorusSpeed,    E::Chorus,    0},
+    {52, "ChDepth",         W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 50, R::ChorusDepth,    E::Chorus,    0},
+    {53, "ChFeedback",      W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::FeedbackLabel,   127, 52, R::Full,           E::Chorus,    0},
+    {54, "ChPreDelay",      W::Chorus,  K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 53, R::ChorusPreDelay, E::Chorus,    0},
+    {55, "RotarySpeed",     W::Rotary,  K::MappedList,     L::TwoEntry, Rx::TwoEntry,  kNoFocus, X::None,   kNoSelection, 48, R::NibbleTwoEntry, E::Rotary,    0},
+    {56, "RotaryMax",       W::Rotary,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::FastNotAboveSlow, 127, 49, R::RotaryRate,     E::Rotary,    0},
+    {57, "RotaryMin",       W::Rotary,  K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::FastNotAboveSlow, 127, 51, R::RotaryRate,     E::Rotary,    0},
+    {58, "TremSpeed",       W::Tremolo, K::DirectSlider,   L::None,   Rx::Direct,      kNoFocus, X::None,            127, 48, R::TremoloSpeed,   E::Tremolo,   0},
+    {59, "TremDepth",       W::Tremolo, K::ReversedSlider, L::None,   Rx::Reversed,    kNoFocus, X::None,            127, 50, R::Full,           E::Tremolo,   0},
+    {kTapTempoController, "", W::Frame,   K::None,           L::None,   Rx::TapTempo,    kNoFocus, X::None,              0, -1, R::None,           E::Any,       0},
+    {71, "CabSel",          W::Frame,   K::IndexedList,    L::None,   Rx::Index,       kFocus,   X::None,   kNoSelection, 44, R::NibbleIndex,    E::Any,       0},
+    {72, "Air",             W::Frame,   K::DirectSlider,   L::None,   Rx::Ignored,     kNoFocus, X::None,             64, 45, R::Half,           E::Any,       0},
+    {73, "Bright",          W::Frame,   K::Switch,         L::None,   Rx::Ignored,     kNoFocus, X::None,              1,  7, R::Flag,           E::Any,       0},
 };
 
 // List index, effect code, Delay box, Trem/Chorus box, modulation-slot window.
@@ -266,7 +267,7 @@ std::string valueText(const ToneParameter& p, int state) {
 }
 
 std::string labelledValueText(const ToneParameter& p, int state) {
-    return std::string(p.label) + ": " + valueText(p, state);
+    return std::string(controlLabel(p.member)) + ": " + valueText(p, state);
 }
 
 int positionForValue(const ToneParameter& p, int value) {

@@ -128,8 +128,7 @@ enum class EffectLayout : std::uint8_t { Any, None, Chorus, Rotary, Tremolo, Com
 
 struct ToneParameter {
     std::uint8_t controller;
-    std::string_view member;
-    std::string_view label; // the name the editor shows the user for the parameter, wherever it names one
+    std::string_view member; // the panel names the control (tone/PanelLayout.h controlLabel)
     ToneWindow window;
     ControlKind kind;
     ListMap list;
@@ -163,7 +162,7 @@ std::vector<std::pair<std::uint8_t, std::uint8_t>> controllerMessages(const Tone
 // A control's state as the user reads it, in the device's terms: a slider's value as sent
 // ("127" for a reversed slider at the top), the delay time in milliseconds ("1250 ms"), a switch
 // "On" or "Off", a list's entry ("(none)" without a selection). labelledValueText puts the
-// row's label first: "Bass: 127".
+// control's label first: "Bass: 127".
 std::string valueText(const ToneParameter& p, int state);
 std::string labelledValueText(const ToneParameter& p, int state);
 

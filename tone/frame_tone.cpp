@@ -11,6 +11,7 @@
 #include "tone/DRotary.h"
 #include "tone/DSwell.h"
 #include "tone/DTremolo.h"
+#include "tone/PanelLayout.h"
 #include "tone/ToneControls.h"
 #include "tone/ToneLists.h"
 
@@ -170,7 +171,7 @@ void DFrame::UpdateAmpModel() {
     if (AmpModel_linked)
         SendParameter(row("AmpModel"));
     else {
-        noteUserReload(labelledValueText(row("AmpModel"), index));
+        noteUserReload(namedValueText(row("AmpModel"), index));
         AmpModel_flag = index;
     }
     CmFileRead();

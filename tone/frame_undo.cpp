@@ -3,6 +3,7 @@
 #include "app/DFrame.h"
 
 #include "app/CommandIds.h"
+#include "tone/PanelLayout.h"
 #include "tone/ToneControls.h"
 
 #include <QAbstractButton>
@@ -16,7 +17,7 @@ using namespace amplix;
 
 namespace {
 
-// A list's step is named by the choice made ("Effect: Delay"); any other by its control.
+// A list's step is named by the choice made ("Effects: Delay"); any other by its control.
 bool namedByChoice(const ToneParameter& p) {
     return p.kind == ControlKind::IndexedList || p.kind == ControlKind::MappedList;
 }
@@ -96,8 +97,8 @@ void DFrame::noteUserController(std::uint8_t controller, const std::optional<Pat
     // return to any more.
     endCompare();
     const std::string member(p->member);
-    const std::string text = namedByChoice(*p) ? labelledValueText(*p, controlState(control))
-                                               : std::string(p->label.empty() ? p->member : p->label);
+    const std::string text =
+        namedByChoice(*p) ? namedValueText(*p, controlState(control)) : controlName(p->member);
     const auto now = EditHistory::Clock::now();
     if (reloads(*p))
         history_.recordReload(text, *before, now, currentAction());

@@ -45,8 +45,9 @@ Commands:
             one "MEMBER<TAB>VALUE" line each
   convert   writes OUT as the 151-byte single-patch file the editor would send to
             the device for that patch
-  diff      the parameters that differ, "MEMBER<TAB>A<TAB>B" each; exit status 0
-            when there are none, 1 when there are
+  diff      the settings that differ, "NAME<TAB>A<TAB>B" each, named as the panel
+            labels the controls and the Library's compare lists them ("Bass",
+            "Chorus > Depth"); exit status 0 when there are none, 1 when there are
   bank      rearranges the bank file FILE into OUT, a bank file as the editor saves
             it, one step after the other, each printed as it is done:
               swap L1 L2      the patches at two locations (1A to 9D) change places

@@ -114,10 +114,12 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
             EXPECT_EQ(n, expected++) << t.key << ": placeholders skip a number";
         filled += used.empty() ? 0 : 1;
     }
-    // Those the frame fills (a location, file names, ports, devices, counts) and the page's five.
-    EXPECT_EQ(filled, 15u);
+    // Those the frame fills (a location, file names, ports, devices, counts), the page's five and
+    // the four that name a control apart from its window.
+    EXPECT_EQ(filled, 19u);
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
+    EXPECT_EQ(placeholders(kControlInWindow), (std::set<int>{1, 2}));
 }
 
 TEST(UiTexts, TextsArePrintableAsciiWithoutStrayBlanks) {

@@ -133,7 +133,7 @@ TEST(PatchCompare, DifferencesAreNamedAsTheControlsAndValuedAsThePanelShowsThem)
     writeDumpName(dump, "Lead");
     b = readRecord(dump, kDumpDataOffset);
     EXPECT_EQ(comparePatches(a, b), (std::vector<PatchDifference>{
-                                        {"Name", "", "Lead            "},
+                                        {"Patch Name", "", "Lead            "},
                                         {"Amp Model", "Brit Hi Gain", "Rectified"},
                                         {"Bass", "0", "80"},
                                     }));
@@ -143,9 +143,9 @@ TEST(PatchCompare, DifferencesAreNamedAsTheControlsAndValuedAsThePanelShowsThem)
     storeRecordField("EffectSel", kRotaryEffectCode, rotary);
     const auto differences = comparePatches(a, rotary);
     ASSERT_FALSE(differences.empty());
-    EXPECT_EQ(differences[0], (PatchDifference{"Effect", "Chorus 1", "Rotary"}));
+    EXPECT_EQ(differences[0], (PatchDifference{"Effects", "Chorus 1", "Rotary"}));
     EXPECT_TRUE(std::any_of(differences.begin(), differences.end(), [](const PatchDifference& d) {
-        return d.control == "Chorus Speed" && d.b == "(not used)";
+        return d.control == "Chorus > Speed" && d.b == "(not used)";
     }));
 }
 

@@ -6,7 +6,9 @@
 #include "device/PodDevice.h"
 #include "midi/SimulatorMidiService.h"
 #include "support/FrameHarness.h"
+#include "support/PanelLabels.h"
 #include "support/QtTestSupport.h"
+#include "tone/PanelLayout.h"
 #include "tone/ToneControls.h"
 #include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
@@ -15,10 +17,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QSlider>
 
 using namespace amplix;
 using testsupport::FrameHarness;
+using testsupport::labelBeside;
 
 namespace {
 
@@ -112,14 +116,21 @@ private slots:
         DFrame& f = startWith(h, start);
         QWidget* control = f.toneControl(p.member);
         const int before = controlState(control);
+        const QString beside = labelBeside(control->parentWidget(), member);
         userStep(control, up);
         QCOMPARE(h.sentHex(), change);
-        // Named by the control, a list by the choice made too ("Cabinet: 2x12 AC30").
-        const QString name = QString::fromLatin1(p.label.empty() ? p.member.data() : p.label.data());
+        // Named by the words beside the control, after its effect window's name, a list by the
+        // choice made too ("Reverb > Reverb Type: Room Reverb").
+        const QString text = f.menuAction(CM_EDITUNDO)->text();
+        const QString name = text.section(QLatin1Char(':'), 0, 0).mid(int(qstrlen("&Undo ")));
+        QVERIFY2(text.startsWith(QStringLiteral("&Undo ")), qPrintable(text));
+        QCOMPARE(name, QString::fromStdString(controlName(p.member)));
+        QString own = name.section(QStringLiteral(" > "), -1);
+        own.remove(QRegularExpression(QStringLiteral(" \\((slider|check box)\\)$")));
+        QCOMPARE(own, beside);
+        QCOMPARE(name.contains(QStringLiteral(" > ")), p.window != ToneWindow::Frame);
         const bool list = qobject_cast<QComboBox*>(control) != nullptr;
-        QCOMPARE(f.menuAction(CM_EDITUNDO)->text().section(QLatin1Char(':'), 0, 0),
-                 QStringLiteral("&Undo ") + name);
-        QCOMPARE(f.menuAction(CM_EDITUNDO)->text().contains(QLatin1Char(':')), list);
+        QCOMPARE(text.contains(QLatin1Char(':')), list);
         h.midi.clearLog();
         f.menuAction(CM_EDITUNDO)->trigger();
         FrameHarness::settle();
@@ -164,7 +175,7 @@ private slots:
         QTest::keyClick(f.EffectSel, effect + 1 < f.EffectSel->count() ? Qt::Key_Down : Qt::Key_Up);
         FrameHarness::settle();
         QVERIFY(f.EffectSel->currentIndex() != effect);
-        QVERIFY(f.menuAction(CM_EDITUNDO)->text().startsWith(QStringLiteral("&Undo Effect: ")));
+        QVERIFY(f.menuAction(CM_EDITUNDO)->text().startsWith(QStringLiteral("&Undo Effects: ")));
         h.midi.clearLog();
         f.menuAction(CM_EDITUNDO)->trigger();
         FrameHarness::settle();

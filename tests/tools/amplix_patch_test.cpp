@@ -140,23 +140,30 @@ TEST_F(AmplixPatchTest, ShowGivesWhatThePanelShows) {
     }
 }
 
+// Named as the Library's compare list names them: by the panel's labels, under their windows.
 TEST_F(AmplixPatchTest, DiffListsWhatDiffersAndSaysSoByItsStatus) {
     auto other = kChorus;
-    other.insert(other.end(), {{9, 20}, {46, 11}, {48, 3}}); // Drive 40, the compressor at 3:1
+    // Drive 40, the compressor at 3:1, and a second drive that Brit Hi Gain does not have.
+    other.insert(other.end(), {{9, 20}, {10, 20}, {46, 11}, {48, 3}});
     const std::string a = write("a.pod", patch("Caf\xE9", kChorus)), banked = write("bank.syx", bank(0));
     const Outcome differ = run({"diff", a, write("b.pod", patch("Other", other))});
-    EXPECT_EQ(
-        std::tuple(differ.status, differ.out),
-        std::tuple(
-            1, "name\tCafé\tOther\nEffectSel\tChorus 1\tCompressor\nDrive\t96\t40\nChSpeed\t10\t(not used)\n"
-               "ChDepth\t0\t(not used)\nChFeedback\t0\t(not used)\nChPreDelay\t0\t(not used)\n"
-               "CRatio\t(not used)\t3:1\n"));
+    EXPECT_EQ(std::tuple(differ.status, differ.out),
+              std::tuple(1, "Patch Name\tCafé\tOther\nEffects\tChorus 1\tCompressor\nDrive\t96\t40\n"
+                            "Chorus > Speed\t10\t(not used)\nChorus > Depth\t0\t(not used)\n"
+                            "Chorus > Feedback\t0\t(not used)\nChorus > Delay\t0\t(not used)\n"
+                            "Compressor > Compression Ratio\t(not used)\t3:1\n"));
+    // With POD Layer on one side the second drive is part of the sound.
+    other.push_back({8, 4});
+    const Outcome layer = run({"diff", a, write("c.pod", patch("Caf\xE9", other))});
+    EXPECT_EQ(layer.out.substr(0, layer.out.find("Chorus >")),
+              "Effects\tChorus 1\tCompressor\nAmp Model\tBrit Hi Gain\tPOD Layer\nDrive\t96\t40\n"
+              "Drive2\t127\t40\n");
     const Outcome same = run({"diff", a, a});
     EXPECT_EQ(std::tuple(same.status, same.out + same.err), std::tuple(0, ""));
     EXPECT_EQ(run({"diff", banked, banked, "-i", "7", "-j", "7"}).status, 0);
     const Outcome entries = run({"diff", banked, banked, "-j", "1"});
     EXPECT_EQ(std::tuple(entries.status, entries.out.substr(0, entries.out.find('\n'))),
-              std::tuple(1, "name\tBank 0\tBank 1"));
+              std::tuple(1, "Patch Name\tBank 0\tBank 1"));
 }
 
 // Status 2 and the message alone on standard error; nothing written. A mistake in the command

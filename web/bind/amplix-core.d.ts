@@ -26,7 +26,7 @@ export type ToneExtra =
 export interface ToneParameter {
     controller: number;
     member: string; // "Drive", "ChSpeed", ...; empty for tap tempo
-    label: string; // the control's name as the user reads it: "Drive", "Middle", ...
+    label: string; // the control's name as the panel labels it: "Drive", "Middle", ...; empty for tap tempo
     window: WindowName;
     kind: ControlKind;
     receive: ReceiveRule;

@@ -63,7 +63,7 @@ val toneMapRows() {
         val row = val::object();
         row.set("controller", p.controller);
         row.set("member", std::string(p.member));
-        row.set("label", std::string(p.label));
+        row.set("label", std::string(controlLabel(p.member)));
         row.set("window", windowName(p.window));
         row.set("kind", kindName(p.kind));
         row.set("receive", receiveName(p.receive));
