@@ -6,6 +6,7 @@
 #include "app/DialogTemplate.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "files/BoundedRead.h"
 #include "files/PatchFile.h"
 #include "files/SafeSave.h"
@@ -45,7 +46,7 @@ void DLibraryWindow::openBank() {
 }
 
 bool DLibraryWindow::openBankFile(const QString& path) {
-    if (busy() || !mayReplaceChanges())
+    if (busy())
         return false;
     const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kPatchFileReadLimit));
     if (!bytes) {
@@ -58,13 +59,14 @@ bool DLibraryWindow::openBankFile(const QString& path) {
         return false;
     }
     if (source.kind != SourceKind::Bank) {
-        ShowMessage(this,
-                    QStringLiteral("%1 holds a single patch, not a bank. Open it in the file pane to copy "
-                                   "it into a location.")
-                        .arg(QFileInfo(path).fileName()),
-                    QStringLiteral("Library"));
-        return false;
+        // One patch fills no bank: it goes where patches are dragged from, the device pane stays.
+        if (!openPatchFile(path))
+            return false;
+        showMessage(qtText(text::kLibrarySinglePatchOpened).arg(QFileInfo(path).fileName()));
+        return true;
     }
+    if (!mayReplaceChanges())
+        return false;
     PatchLibrary::Records records{};
     for (std::size_t n = 0; n < kPatchLocations; ++n)
         records[n] = readRecord(source.bytes, bankPatchOffset(n));
