@@ -139,6 +139,11 @@ private slots:
         QVERIFY(!rig.w->DeviceTable->isEnabled());
         QTRY_VERIFY(rig.w->Progress->isVisible() && rig.w->Progress->value() > 0);
         QCOMPARE(rig.w->Progress->maximum(), int(kBankDumpSize));
+        // The bar holds its longest text whole, with room to spare on both sides.
+        QVERIFY(rig.w->Progress->text().endsWith(QStringLiteral(" of 5121 bytes")));
+        const QFontMetrics metrics = rig.w->Progress->fontMetrics();
+        QVERIFY(rig.w->Progress->width() >= metrics.horizontalAdvance(QStringLiteral("5121 of 5121 bytes")) +
+                                                2 * metrics.averageCharWidth());
         QTRY_VERIFY_WITH_TIMEOUT(!rig.w->busy(), 10000);
         QVERIFY(!rig.w->Progress->isVisible());
         QCOMPARE(rig.w->StaticMessage->text(), QStringLiteral("Bank read"));
@@ -315,6 +320,79 @@ private slots:
         QTRY_VERIFY(!rig.w->isVisible()); // once the device confirmed
         QCOMPARE(rig.device(0), second);
         QCOMPARE(rig.device(1), first);
+    }
+
+    // The editor's own close, answered Send: it waits for the read-back, then closes by itself.
+    void quittingAnsweredSendQuitsOnceTheDeviceConfirms() {
+        Rig rig;
+        rig.read();
+        const PatchRecord first = rig.device(0), second = rig.device(1);
+        dropOnRow(rig.w->DeviceTable, 1, dragRow(rig.w->DeviceTable, 0));
+        MessageBoxWatcher boxes;
+        boxes.answerWith(QStringLiteral("Send"));
+        QVERIFY(!rig.frame->close()); // not yet: the device has not confirmed them
+        QVERIFY(rig.frame->isVisible());
+        QVERIFY(rig.w->busy());
+        QTRY_VERIFY(!rig.frame->isVisible());
+        QVERIFY(!rig.w->isVisible());
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(
+            boxes.seen()[0].text,
+            QStringLiteral("2 changed patches are not on the POD yet. Send the changes before closing?"));
+        QCOMPARE(rig.device(0), second);
+        QCOMPARE(rig.device(1), first);
+    }
+
+    // A send or a read-back that fails keeps the editor open, and a box says why; a later close
+    // asks again.
+    void quittingStaysOpenWhenTheSendIsNotConfirmed() {
+        const auto device = patchfiles::bankRecords();
+        constexpr std::uint8_t byte7 = 0x05;
+        const struct {
+            const char* what;
+            bool sendFails;
+            QString box, message;
+        } cases[] = {
+            {"the read-back differs", false,
+             QStringLiteral(
+                 "The POD does not hold what was sent to 1A, 2B. These stay marked; send them again."),
+             QStringLiteral("Not confirmed: 1A, 2B")},
+            {"the store is not sent", true, QStringLiteral("Failed to send sysex message!"),
+             QStringLiteral("Sending stopped at 1A")},
+        };
+        for (const auto& c : cases) {
+            FrameHarness h;
+            DFrame& f = h.startPanel(0);
+            f.menuAction(CM_LIBRARY)->trigger();
+            DLibraryWindow* w = f.LibraryWindow;
+            w->ButtonReadFromPod->click();
+            h.midi.deliver(patchfiles::bank(byte7, device));
+            FrameHarness::settle();
+            dropOnRow(w->DeviceTable, 5, dragRow(w->DeviceTable, 0));
+            h.midi.sysexSendResult = c.sendFails ? MidiResult::Error : MidiResult::Ok;
+            MessageBoxWatcher boxes;
+            boxes.answerInTurn({QStringLiteral("Send"), QStringLiteral("OK")});
+            QVERIFY2(!f.close(), c.what);
+            if (!c.sendFails) {
+                const auto stored = buildSingleDump(w->library().record(5), byte7);
+                h.midi.deliver(Bytes(stored.begin(), stored.end())); // the panel's read after storing
+                FrameHarness::settle();
+                h.midi.deliver(patchfiles::bank(byte7, device)); // nothing was taken
+            }
+            FrameHarness::settle(50);
+            QTRY_COMPARE_WITH_TIMEOUT(boxes.seen().size(), 2, 2000);
+            QCOMPARE(boxes.seen()[1].text, c.box);
+            QCOMPARE(w->StaticMessage->text(), c.message);
+            FrameHarness::settle(50);
+            QVERIFY2(f.isVisible(), c.what);
+            QVERIFY2(w->isVisible(), c.what);
+            QCOMPARE(w->library().changedLocations(), (std::vector<std::size_t>{0, 5}));
+
+            h.midi.sysexSendResult = MidiResult::Ok;
+            boxes.answerWith(QStringLiteral("Discard"));
+            QVERIFY2(f.close(), c.what);
+            QCOMPARE(boxes.seen().size(), 3);
+        }
     }
 
     // The exact store messages, then the read-back: a location the device did not take keeps its
