@@ -244,6 +244,8 @@ void DLibraryWindow::connectCommands() {
             [this](const QModelIndex& index) { listenToFile(index.row()); });
     connect(DeviceTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { showComparison(); });
+    connect(FileTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { showComparison(); });
     connect(deviceModel_, &QAbstractItemModel::dataChanged, this, [this] { showLibrary(); });
     // A comparison of patches that are no longer there would tell an untruth.
     connect(deviceModel_, &LibraryTableModel::libraryChanged, this, &DLibraryWindow::clearComparison);
@@ -472,6 +474,15 @@ void DLibraryWindow::showComparison() {
         showComparison(rowTitle(a), library_.record(a), rowTitle(b), library_.record(b));
         return;
     }
+    // One row beside a patch of the file: what putting it there would change.
+    const auto fileRow = selectedFileRow();
+    if (rows.size() == 1 && loaded_ && fileRow) {
+        const auto a = std::size_t(rows[0]);
+        const QString fileTitle = QStringLiteral("%1 (%2)").arg(
+            latin1(fileModel_->patches()[std::size_t(*fileRow)].name).trimmed(), fileName_);
+        showComparison(rowTitle(a), library_.record(a), fileTitle, *fileModel_->record(*fileRow));
+        return;
+    }
     clearComparison();
 }
 
@@ -555,6 +566,13 @@ std::vector<int> DLibraryWindow::selectedRows() const {
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+std::optional<int> DLibraryWindow::selectedFileRow() const {
+    const QModelIndexList rows = FileTable->selectionModel()->selectedRows();
+    if (rows.size() != 1 || !fileModel_->record(rows.front().row()))
+        return std::nullopt;
+    return rows.front().row();
 }
 
 std::optional<int> DLibraryWindow::selectedRow() const {

@@ -158,6 +158,7 @@ private:
     void afterVerify(const amplix::PatchLibrary::Records& readBack);
     std::vector<int> selectedRows() const;
     std::optional<int> selectedRow() const;
+    std::optional<int> selectedFileRow() const;
     QString rowTitle(std::size_t location) const;
     static QString latin1(const std::string& text);
     static QString labelOf(std::size_t location);
@@ -171,6 +172,7 @@ private:
     std::uint8_t byte7_;
     bool loaded_ = false;
     QString origin_;
+    QString fileName_; // of the file pane's file
     QString lastSent_;
     std::vector<std::size_t> sent_;
     // Locations skipped when sending: they keep the user's patch, not sent.

@@ -123,6 +123,8 @@ bool DLibraryWindow::openPatchFile(const QString& path) {
                                                      count == 1 ? QStringLiteral("1 patch")
                                                                 : QStringLiteral("%1 patches").arg(count)));
     StaticFile->setToolTip(QFileInfo(path).absoluteFilePath());
+    fileName_ = QFileInfo(path).fileName();
+    showComparison(); // a file row compared is gone
     showMessage(QStringLiteral("Drag a patch from the file onto a location to copy it there"));
     return true;
 }

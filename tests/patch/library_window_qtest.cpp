@@ -743,6 +743,24 @@ private slots:
             QVERIFY2(emptied(), what);
         }
 
+        // One row beside a patch of the file: headed with its name and the file's; another file
+        // opened takes it away.
+        const PatchRecord fromFile = patchfiles::record("Filed", 71);
+        QVERIFY(rig.w->openPatchFile(
+            writeFileBytes(rig.scratch.dir.filePath("filed.pod"), patchfiles::singlePatch(fromFile, 1))));
+        rig.select({4});
+        QVERIFY(emptied());
+        rig.w->FileTable->selectRow(0);
+        QCOMPARE(headers(rig.w->CompareList), (QStringList{"Setting", title(4), "Filed (filed.pod)"}));
+        QCOMPARE(compareRows(rig.w->CompareList), expectedRows(rig.w->library().record(4), fromFile));
+        rig.select({4, 9}); // two rows: those two
+        QCOMPARE(headers(rig.w->CompareList), (QStringList{"Setting", title(4), title(9)}));
+        rig.select({4});
+        QCOMPARE(headers(rig.w->CompareList).last(), QStringLiteral("Filed (filed.pod)"));
+        QVERIFY(rig.w->openPatchFile(
+            writeFileBytes(rig.scratch.dir.filePath("other.pod"), patchfiles::singlePatch(fromFile, 1))));
+        QVERIFY(emptied());
+
         // Compared with the current sound, it empties once another sound is heard.
         rig.select({2});
         rig.w->ButtonCompareCurrent->click();
