@@ -19,113 +19,46 @@ struct Case {
     ScreenRect area;
     FrameMargins margins;
     WindowPlace wanted;
-    int minWidth, minHeight;
     std::optional<ScreenRect> centreOver;
     WindowPlace expected;
+    int minWidth = 600, minHeight = 400;
 };
+
+// A main window of 644 x 480 at 0,0, in its frame.
+constexpr ScreenRect kMain{0, 0, 646, 508};
 
 } // namespace
 
 TEST(WindowFit, TheFrameLiesInTheAreaAndTheSizeShrinksOnlyWhereItMust) {
+    // clang-format off
     const Case cases[] = {
-        // The library's first opening over a main window of 644 x 480 at 0,0.
         {"fits: centred over the main window, moved in from the left edge",
-         kScale1,
-         kOpenbox,
-         {0, 0, 1000, 700},
-         600,
-         400,
-         ScreenRect{0, 0, 646, 508},
-         {0, 0, 1000, 700}},
+         kScale1, kOpenbox, {0, 0, 1000, 700}, kMain, {0, 0, 1000, 700}},
         {"fits: centred over a main window in the middle",
-         kScale1,
-         kOpenbox,
-         {0, 0, 1000, 700},
-         600,
-         400,
-         ScreenRect{300, 250, 646, 508},
-         {122, 140, 1000, 700}},
+         kScale1, kOpenbox, {0, 0, 1000, 700}, ScreenRect{300, 250, 646, 508}, {122, 140, 1000, 700}},
         {"the bottom and the right would be cut: moved in, not shrunk",
-         kScale1,
-         kOpenbox,
-         {280, 339, 1000, 700},
-         600,
-         400,
-         std::nullopt,
-         {278, 296, 1000, 700}},
+         kScale1, kOpenbox, {280, 339, 1000, 700}, std::nullopt, {278, 296, 1000, 700}},
         {"too wide and too tall at scale 2: shrunk to the area less the frame",
-         kScale2,
-         kOpenbox,
-         {0, 0, 1000, 700},
-         600,
-         400,
-         ScreenRect{0, 0, 646, 508},
-         {0, 0, 798, 572}},
+         kScale2, kOpenbox, {0, 0, 1000, 700}, kMain, {0, 0, 798, 572}},
         {"a remembered size that fits is kept where it is",
-         kScale2,
-         kOpenbox,
-         {40, 20, 700, 500},
-         600,
-         400,
-         std::nullopt,
-         {40, 20, 700, 500}},
+         kScale2, kOpenbox, {40, 20, 700, 500}, std::nullopt, {40, 20, 700, 500}},
         {"exactly the area's size less the frame",
-         kScale2,
-         kOpenbox,
-         {5, 5, 798, 572},
-         600,
-         400,
-         std::nullopt,
-         {0, 0, 798, 572}},
+         kScale2, kOpenbox, {5, 5, 798, 572}, std::nullopt, {0, 0, 798, 572}},
         {"past the right edge: moved left",
-         kScale1,
-         kOpenbox,
-         {900, 100, 1000, 700},
-         600,
-         400,
-         std::nullopt,
-         {278, 100, 1000, 700}},
+         kScale1, kOpenbox, {900, 100, 1000, 700}, std::nullopt, {278, 100, 1000, 700}},
         {"above a panel at the top: moved down below it",
-         kBelowPanel,
-         kOpenbox,
-         {10, 0, 1000, 700},
-         600,
-         400,
-         std::nullopt,
-         {10, 30, 1000, 700}},
+         kBelowPanel, kOpenbox, {10, 0, 1000, 700}, std::nullopt, {10, 30, 1000, 700}},
         {"taller than the area below the panel: shrunk to it",
-         kBelowPanel,
-         kOpenbox,
-         {0, 0, 1000, 990},
-         600,
-         400,
-         std::nullopt,
-         {0, 30, 1000, 966}},
+         kBelowPanel, kOpenbox, {0, 0, 1000, 990}, std::nullopt, {0, 30, 1000, 966}},
         {"larger than the area even at its minimum: the title bar stays on",
-         kScale2,
-         kOpenbox,
-         {100, 100, 1000, 700},
-         900,
-         650,
-         std::nullopt,
-         {0, 0, 900, 650}},
+         kScale2, kOpenbox, {100, 100, 1000, 700}, std::nullopt, {0, 0, 900, 650}, 900, 650},
         {"no frame known: the client area alone fits",
-         kScale2,
-         FrameMargins{},
-         {0, 0, 1000, 700},
-         600,
-         400,
-         std::nullopt,
-         {0, 0, 800, 600}},
+         kScale2, FrameMargins{}, {0, 0, 1000, 700}, std::nullopt, {0, 0, 800, 600}},
         {"a second screen to the right: the area's own origin",
-         ScreenRect{1280, 0, 1024, 768},
-         kOpenbox,
-         {0, 0, 1000, 700},
-         600,
-         400,
-         ScreenRect{1280, 0, 646, 508},
+         ScreenRect{1280, 0, 1024, 768}, kOpenbox, {0, 0, 1000, 700}, ScreenRect{1280, 0, 646, 508},
          {1280, 0, 1000, 700}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const WindowPlace got = fitWindow(c.area, c.margins, c.wanted, c.minWidth, c.minHeight, c.centreOver);
         EXPECT_EQ(got, c.expected) << c.what << ": got " << got.frameX << "," << got.frameY << " "
@@ -147,43 +80,20 @@ TEST(WindowFit, TheFirstOpeningGoesBesideTheMainWindowWhereItFits) {
     struct Beside {
         const char* what;
         ScreenRect area, mainFrame;
-        int width, height;
         WindowPlace expected;
     };
+    constexpr ScreenRect kWide{0, 0, 1920, 1080}, kFrame{0, 0, 702, 578};
+    // clang-format off
     const Beside cases[] = {
-        {"room to the right: level with the main window's top",
-         {0, 0, 1920, 1080},
-         {0, 0, 702, 578},
-         1000,
-         700,
-         {702, 0, 1000, 700}},
-        {"no room to the right at 1280: centred on the screen",
-         kScale1,
-         {0, 0, 702, 578},
-         1000,
-         700,
-         {139, 148, 1000, 700}},
-        {"one pixel short of room: centred",
-         {0, 0, 1703, 1080},
-         {0, 0, 702, 578},
-         1000,
-         700,
-         {350, 176, 1000, 700}},
-        {"exactly room", {0, 0, 1704, 1080}, {0, 0, 702, 578}, 1000, 700, {702, 0, 1000, 700}},
-        {"at scale 2 nothing is beside: shrunk and filling the area",
-         kScale2,
-         {0, 0, 702, 578},
-         1000,
-         700,
-         {0, 0, 798, 572}},
-        {"a main window low on the screen: the frame stays inside",
-         {0, 0, 1920, 1080},
-         {100, 700, 702, 578},
-         1000,
-         700,
+        {"room to the right: level with the main window's top", kWide, kFrame, {702, 0, 1000, 700}},
+        {"no room to the right at 1280: centred on the screen", kScale1, kFrame, {139, 148, 1000, 700}},
+        {"one pixel short of room: centred", {0, 0, 1703, 1080}, kFrame, {350, 176, 1000, 700}},
+        {"exactly room", {0, 0, 1704, 1080}, kFrame, {702, 0, 1000, 700}},
+        {"at scale 2 nothing is beside: shrunk, filling the area", kScale2, kFrame, {0, 0, 798, 572}},
+        {"a main window low on the screen: the frame stays inside", kWide, {100, 700, 702, 578},
          {802, 352, 1000, 700}},
     };
+    // clang-format on
     for (const Beside& c : cases)
-        EXPECT_EQ(placeBeside(c.area, kOpenbox, c.mainFrame, c.width, c.height, 600, 400), c.expected)
-            << c.what;
+        EXPECT_EQ(placeBeside(c.area, kOpenbox, c.mainFrame, 1000, 700, 600, 400), c.expected) << c.what;
 }
