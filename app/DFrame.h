@@ -236,6 +236,8 @@ private:
     void requestForLibrary(LibraryRequest what);
     // The awaited answer of the window's read is here: it goes to the window.
     void answerLibrary(amplix::DumpKind kind);
+    // The device is at this program now (0: Manual Mode): the window marks its row.
+    void devicePlays(int program);
 
     void createPanel(QWidget* client);
     void createChildWindows(QWidget* client);
@@ -327,4 +329,8 @@ private:
     LibraryRequest libraryRequest_ = LibraryRequest::None;
     // A read the window asked for while another request was awaited: it follows that one.
     LibraryRequest queuedLibraryRequest_ = LibraryRequest::None;
+    // The program the device was last set to or heard at; -1 while not known.
+    int programPlaying_ = -1;
+    // Closing waits for the library's changes, sent on the way out, to be confirmed.
+    bool closeAfterLibrary_ = false;
 };

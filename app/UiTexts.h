@@ -170,6 +170,20 @@ inline constexpr std::string_view kControlInWindow = "%1 > %2";
 inline constexpr std::string_view kControlSlider = "%1 (slider)";
 inline constexpr std::string_view kControlCheckBox = "%1 (check box)";
 inline constexpr std::string_view kControlList = "%1 (list)";
+// The Library window (patch/DLibraryWindow*.cpp): the mark of the patch the device is at, and
+// the messages of arranging from the keyboard. Those with %1 take a location, "1A", or for
+// kLibrarySinglePatchOpened the file's name.
+inline constexpr std::string_view kLibraryPlayingTip = "The POD is at this patch";
+inline constexpr std::string_view kLibraryCopied =
+    "%1 copied: select another row and press Ctrl+V to copy it there";
+inline constexpr std::string_view kLibraryCut = "%1 cut: select another row and press Ctrl+V to swap the two";
+inline constexpr std::string_view kLibraryFileCopied =
+    "%1 copied from the file: select a row and press Ctrl+V to put it there";
+inline constexpr std::string_view kLibraryPasteWhere = "Select one row to paste onto";
+inline constexpr std::string_view kLibraryNothingHeld = "Nothing to paste: Ctrl+C or Ctrl+X a row first";
+inline constexpr std::string_view kLibraryHeldChanged = "%1 changed since it was copied: copy it again";
+inline constexpr std::string_view kLibrarySinglePatchOpened =
+    "%1 holds a single patch, not a bank: it is in the file pane, to drag onto a location";
 
 // The browser edition's own words: what a page has to say that the desktop never does. The
 // first two take the simulator's name.

@@ -259,6 +259,8 @@ void DFrame::closeEvent(QCloseEvent* event) {
     // The library's changes not on the device are not lost without a word. A library in the
     // middle of a transfer does not hold the editor open: closing the ports ends it.
     if (LibraryWindow && LibraryWindow->isVisible() && !LibraryWindow->busy() && !LibraryWindow->close()) {
+        // Answered Send: the editor closes once the device has confirmed them.
+        closeAfterLibrary_ = LibraryWindow->closingAfterSend();
         event->ignore();
         return;
     }

@@ -1,6 +1,8 @@
 // The Library window: its panes, buttons and keys, and the device conversations behind them.
 #include "patch/DLibraryWindow.h"
 
+#include "app/UiTextsQt.h"
+#include "app/WindowFit.h"
 #include "device/PodDevice.h"
 #include "midi/CablePacing.h"
 #include "patch/DChangePatchNameDialog.h"
@@ -19,6 +21,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStyledItemDelegate>
@@ -27,6 +30,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <chrono>
 
 using namespace amplix;
@@ -96,7 +100,7 @@ DLibraryWindow::DLibraryWindow(QWidget* parent, LibraryLink& link)
     connectCommands();
     connect(transferTick_, &QTimer::timeout, this, &DLibraryWindow::showTransfer);
     restoreSettings();
-    showLibrary();
+    showComparison();
 }
 
 DLibraryWindow::~DLibraryWindow() = default;
@@ -204,7 +208,11 @@ void DLibraryWindow::buildLayout() {
     StaticMessage->setObjectName(QStringLiteral("StaticMessage"));
     Progress = new QProgressBar(this);
     Progress->setObjectName(QStringLiteral("Progress"));
-    Progress->setMaximumWidth(240);
+    // The longest text the bar shows, in full.
+    Progress->setMinimumWidth(
+        Progress->fontMetrics().horizontalAdvance(QStringLiteral("%1 of %1 bytes").arg(kBankDumpSize)) +
+        4 * Progress->fontMetrics().averageCharWidth());
+    Progress->setMaximumWidth(std::max(240, Progress->minimumWidth()));
     Progress->hide();
     bottom->addWidget(StaticMessage, 1);
     bottom->addWidget(Progress);
@@ -236,9 +244,13 @@ void DLibraryWindow::connectCommands() {
             [this](const QModelIndex& index) { listenToFile(index.row()); });
     connect(DeviceTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { showComparison(); });
+    connect(FileTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { showComparison(); });
     connect(deviceModel_, &QAbstractItemModel::dataChanged, this, [this] { showLibrary(); });
+    // A comparison of patches that are no longer there would tell an untruth.
+    connect(deviceModel_, &LibraryTableModel::libraryChanged, this, &DLibraryWindow::clearComparison);
 
-    const auto key = [this](const QKeySequence& keys, void (DLibraryWindow::*command)()) {
+    const auto key = [this](const QKeySequence& keys, auto command) {
         auto* action = new QAction(this);
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
@@ -248,6 +260,9 @@ void DLibraryWindow::connectCommands() {
     key(QKeySequence(Qt::CTRL | Qt::Key_Z), &DLibraryWindow::undo);
     key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &DLibraryWindow::redo);
     key(QKeySequence(Qt::Key_F2), &DLibraryWindow::renameSelected);
+    key(QKeySequence(Qt::CTRL | Qt::Key_C), [this] { holdRow(false); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_X), [this] { holdRow(true); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_V), &DLibraryWindow::pasteRow);
 }
 
 void DLibraryWindow::restoreSettings() {
@@ -266,6 +281,41 @@ void DLibraryWindow::restoreSettings() {
     widths(QStringLiteral("deviceColumns"), DeviceTable, {60, 140, 140, 120, 100});
     widths(QStringLiteral("fileColumns"), FileTable, {140, 120, 100});
     settings.endGroup();
+}
+
+void DLibraryWindow::setVisible(bool visible) {
+    if (visible && !isVisible())
+        fitToScreen();
+    QWidget::setVisible(visible);
+}
+
+void DLibraryWindow::fitToScreen() {
+    QWidget* main = parentWidget();
+    const bool beside = main && main->isVisible();
+    QScreen* screen = beside ? main->screen() : this->screen();
+    if (!screen)
+        return;
+    const auto marginsOf = [](const QWidget* w) {
+        const QRect frame = w->frameGeometry(), client = w->geometry();
+        return FrameMargins{client.left() - frame.left(), client.top() - frame.top(),
+                            frame.right() - client.right(), frame.bottom() - client.bottom()};
+    };
+    // Until the window has had a frame of its own, the main window's tells what the window
+    // manager puts around it.
+    const bool framed = placed_ && frameGeometry().size() != size();
+    const FrameMargins margins = framed ? marginsOf(this) : beside ? marginsOf(main) : FrameMargins{};
+    const auto rect = [](const QRect& r) { return ScreenRect{r.x(), r.y(), r.width(), r.height()}; };
+    const ScreenRect area = rect(screen->availableGeometry());
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
+    // The first time beside the main window; later where the user left it, while it fits.
+    const WindowPlace place =
+        placed_  ? fitWindow(area, margins, {x(), y(), width(), height()}, least.width(), least.height())
+        : beside ? placeBeside(area, margins, rect(main->frameGeometry()), width(), height(), least.width(),
+                               least.height())
+                 : fitWindow(area, margins, {0, 0, width(), height()}, least.width(), least.height(), area);
+    resize(place.width, place.height);
+    move(place.frameX, place.frameY); // a window's position is its frame's
+    placed_ = true;
 }
 
 void DLibraryWindow::saveSettings() const {
@@ -292,6 +342,67 @@ void DLibraryWindow::renameSelected() {
     const QModelIndex name = deviceModel_->index(*row, LibraryTableModel::NameColumn);
     DeviceTable->setCurrentIndex(name);
     DeviceTable->edit(name);
+}
+
+void DLibraryWindow::holdRow(bool cut) {
+    if (busy())
+        return;
+    if (FileTable->hasFocus()) {
+        // A file's patch is copied in; it has no place here to swap with.
+        const QModelIndex current = FileTable->currentIndex();
+        if (cut || !current.isValid() || !fileModel_->record(current.row()))
+            return;
+        held_.reset(fileModel_->mimeData({current}));
+        heldAction_ = Qt::CopyAction;
+        showMessage(qtText(text::kLibraryFileCopied)
+                        .arg(latin1(fileModel_->patches()[std::size_t(current.row())].name).trimmed()));
+        return;
+    }
+    const auto row = selectedRow();
+    if (!loaded_ || !row)
+        return;
+    held_.reset(deviceModel_->mimeData({deviceModel_->index(*row, LibraryTableModel::LocationColumn)}));
+    heldAction_ = cut ? Qt::MoveAction : Qt::CopyAction;
+    showMessage(qtText(cut ? text::kLibraryCut : text::kLibraryCopied).arg(labelOf(std::size_t(*row))));
+}
+
+void DLibraryWindow::pasteRow() {
+    if (busy() || !loaded_)
+        return;
+    if (!held_) {
+        showMessage(qtText(text::kLibraryNothingHeld));
+        return;
+    }
+    const auto row = selectedRow();
+    const QString locationMime = QString::fromLatin1(LibraryTableModel::kLocationMime);
+    if (held_->hasFormat(locationMime)) {
+        // A row is taken as it was when held, or not at all.
+        const auto from = std::size_t(held_->data(locationMime).toUInt());
+        const PatchRecord& now = library_.record(from);
+        if (held_->data(QString::fromLatin1(LibraryTableModel::kRecordMime)) !=
+            QByteArray(reinterpret_cast<const char*>(now.data()), qsizetype(now.size()))) {
+            held_.reset();
+            showMessage(qtText(text::kLibraryHeldChanged).arg(labelOf(from)));
+            return;
+        }
+        if (row && std::size_t(*row) == from) {
+            showMessage(qtText(text::kLibraryPasteWhere));
+            return;
+        }
+    }
+    if (!row) {
+        showMessage(qtText(text::kLibraryPasteWhere));
+        return;
+    }
+    const PatchLibrary::Records before = library_.records();
+    // The drop a drag of the held row onto this one makes: the same step, undone the same way.
+    deviceModel_->dropMimeData(held_.get(), heldAction_, -1, -1,
+                               deviceModel_->index(*row, LibraryTableModel::NameColumn));
+    if (library_.records() == before)
+        return;
+    showMessage(latin1(library_.doneText()));
+    if (heldAction_ == Qt::MoveAction)
+        held_.reset(); // swapped: the row cut is where the other was
 }
 
 void DLibraryWindow::undo() {
@@ -358,11 +469,25 @@ QString DLibraryWindow::rowTitle(std::size_t location) const {
 void DLibraryWindow::showComparison() {
     showLibrary();
     const std::vector<int> rows = selectedRows();
-    if (rows.size() == 2) {
+    if (rows.size() == 2 && loaded_) {
         const auto a = std::size_t(rows[0]), b = std::size_t(rows[1]);
         showComparison(rowTitle(a), library_.record(a), rowTitle(b), library_.record(b));
         return;
     }
+    // One row beside a patch of the file: what putting it there would change.
+    const auto fileRow = selectedFileRow();
+    if (rows.size() == 1 && loaded_ && fileRow) {
+        const auto a = std::size_t(rows[0]);
+        const QString fileTitle = QStringLiteral("%1 (%2)").arg(
+            latin1(fileModel_->patches()[std::size_t(*fileRow)].name).trimmed(), fileName_);
+        showComparison(rowTitle(a), library_.record(a), fileTitle, *fileModel_->record(*fileRow));
+        return;
+    }
+    clearComparison();
+}
+
+void DLibraryWindow::clearComparison() {
+    comparedCurrent_ = false;
     CompareList->clear();
     CompareList->setHeaderLabels({QStringLiteral("Setting"), QString(), QString()});
     StaticCompare->setText(QStringLiteral("Select two patches to compare them, or one to compare with the "
@@ -371,6 +496,7 @@ void DLibraryWindow::showComparison() {
 
 void DLibraryWindow::showComparison(const QString& aTitle, const PatchRecord& a, const QString& bTitle,
                                     const PatchRecord& b) {
+    comparedCurrent_ = false;
     CompareList->clear();
     CompareList->setHeaderLabels({QStringLiteral("Setting"), aTitle, bTitle});
     const std::vector<PatchDifference> differences = comparePatches(a, b);
@@ -440,6 +566,13 @@ std::vector<int> DLibraryWindow::selectedRows() const {
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+std::optional<int> DLibraryWindow::selectedFileRow() const {
+    const QModelIndexList rows = FileTable->selectionModel()->selectedRows();
+    if (rows.size() != 1 || !fileModel_->record(rows.front().row()))
+        return std::nullopt;
+    return rows.front().row();
 }
 
 std::optional<int> DLibraryWindow::selectedRow() const {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,6 +21,7 @@
 class FilePatchModel;
 class LibraryTableModel;
 class QLabel;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -61,6 +63,8 @@ public:
     void deviceStored(std::size_t location, const amplix::PatchRecord& record,
                       amplix::PatchLibrary::DeviceChange how);
     void deviceRead(const amplix::PatchLibrary::Records& records);
+    // The device is at this program now (0: Manual Mode, -1: not known): its row is marked.
+    void devicePlays(int program);
 
     // Fills the panes from files, as the Open buttons do after their file dialogs.
     bool openBankFile(const QString& path);
@@ -68,6 +72,8 @@ public:
 
     // Closing with changes not on the device asks first; false when the user kept it open.
     bool mayClose();
+    // A close answered Send waits for the device to confirm what was sent.
+    bool closingAfterSend() const { return closeAfterSend_ && busy(); }
 
     const amplix::PatchLibrary& library() const { return library_; }
     bool busy() const { return state_ != State::Idle; }
@@ -94,6 +100,13 @@ public:
     QTableView* FileTable = nullptr;
     QTreeWidget* CompareList = nullptr;
 
+    void setVisible(bool visible) override;
+
+signals:
+    // A close that waited for the changes to be sent has ended: closed once the device confirmed
+    // them, or not (a send or the read-back failed, and the window said why).
+    void closeAfterSendEnded(bool closed);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -104,6 +117,9 @@ private:
     void connectCommands();
     void restoreSettings();
     void saveSettings() const;
+    // The remembered size while it fits the screen's free area, frame included; the first time
+    // centred over the main window.
+    void fitToScreen();
 
     // The commands, as the buttons and keys run them.
     void readFromPod();
@@ -120,6 +136,9 @@ private:
     void listenToFile(int row);
     void undo();
     void redo();
+    // Ctrl+C, Ctrl+X, Ctrl+V: a row held, then dropped onto the selected row as a drag drops it.
+    void holdRow(bool cut);
+    void pasteRow();
 
     // Unsent changes are given up only when the user agrees.
     bool mayReplaceChanges();
@@ -130,6 +149,8 @@ private:
     void showComparison();
     void showComparison(const QString& aTitle, const amplix::PatchRecord& a, const QString& bTitle,
                         const amplix::PatchRecord& b);
+    void clearComparison();
+    void endCloseAfterSend(bool closed);
     void showMessage(const QString& text);
     void beginWait(State state, const QString& text, int total);
     void endWait();
@@ -137,6 +158,7 @@ private:
     void afterVerify(const amplix::PatchLibrary::Records& readBack);
     std::vector<int> selectedRows() const;
     std::optional<int> selectedRow() const;
+    std::optional<int> selectedFileRow() const;
     QString rowTitle(std::size_t location) const;
     static QString latin1(const std::string& text);
     static QString labelOf(std::size_t location);
@@ -150,12 +172,19 @@ private:
     std::uint8_t byte7_;
     bool loaded_ = false;
     QString origin_;
+    QString fileName_; // of the file pane's file
     QString lastSent_;
     std::vector<std::size_t> sent_;
     // Locations skipped when sending: they keep the user's patch, not sent.
     std::vector<std::size_t> skipped_;
     std::size_t copyTarget_ = 0;
     bool closeAfterSend_ = false;
+    bool placed_ = false;
+    // The comparison shown holds the current sound, which listening changes.
+    bool comparedCurrent_ = false;
+    // What Ctrl+C or Ctrl+X took, as a drag of it carries it, and the drop it makes.
+    std::unique_ptr<QMimeData> held_;
+    Qt::DropAction heldAction_ = Qt::CopyAction;
     // A transfer's progress, by the time its bytes take on the cable.
     QTimer* transferTick_ = new QTimer(this);
     QElapsedTimer transferClock_;

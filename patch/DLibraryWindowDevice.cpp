@@ -14,6 +14,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <utility>
 
 using namespace amplix;
 
@@ -51,9 +52,12 @@ void DLibraryWindow::currentSoundArrived(const PatchRecord& record) {
             deviceModel_->refresh();
         showMessage(QStringLiteral("Current sound copied to %1").arg(labelOf(copyTarget_)));
     } else if (state == State::FetchingToCompare) {
-        if (const auto row = selectedRow())
+        showMessage(QString()); // the read is done; the comparison says the rest
+        if (const auto row = selectedRow()) {
             showComparison(rowTitle(std::size_t(*row)), library_.record(std::size_t(*row)),
                            QStringLiteral("Current sound"), record);
+            comparedCurrent_ = true;
+        }
     }
 }
 
@@ -61,12 +65,12 @@ void DLibraryWindow::requestFailed(const QString& why) {
     const State state = state_;
     endWait();
     if (state == State::Verifying) {
-        closeAfterSend_ = false;
         showMessage(QStringLiteral("Sent, but not confirmed: %1").arg(why));
         ShowMessage(this,
                     QStringLiteral("The patches were sent, but the POD's bank could not be read back to "
                                    "confirm them. They stay marked; read from the POD to check."),
                     QStringLiteral("Library"));
+        endCloseAfterSend(false);
         return;
     }
     if (state != State::Idle)
@@ -87,6 +91,14 @@ void DLibraryWindow::deviceRead(const PatchLibrary::Records& records) {
     for (std::size_t n = 0; n < kPatchLocations; ++n)
         library_.deviceHolds(n, records[n], PatchLibrary::DeviceChange::Read);
     deviceModel_->refresh();
+}
+
+void DLibraryWindow::devicePlays(int program) {
+    deviceModel_->setPlaying(program >= 1 && program <= int(kPatchLocations)
+                                 ? std::optional<std::size_t>(std::size_t(program - 1))
+                                 : std::nullopt);
+    if (comparedCurrent_)
+        clearComparison(); // the current sound is another one now
 }
 
 void DLibraryWindow::copyCurrentSound() {
@@ -149,9 +161,9 @@ void DLibraryWindow::sendChanges() {
         stored);
     Progress->hide();
     if (!ok) {
-        closeAfterSend_ = false;
         showMessage(QStringLiteral("Sending stopped at %1")
                         .arg(labelOf(stores[std::min(stored, stores.size() - 1)].first)));
+        endCloseAfterSend(false);
         return;
     }
     sent_ = changed;
@@ -210,23 +222,28 @@ void DLibraryWindow::afterVerify(const PatchLibrary::Records& readBack) {
             QStringLiteral("Sent and confirmed: %1")
                 .arg(sent_.size() == kPatchLocations ? QStringLiteral("the whole bank") : labelsOf(sent_)));
         if (closeAfterSend_) {
-            closeAfterSend_ = false;
             // Closing, a location skipped keeps what the device holds: the user chose it.
             if (!skipped_.empty()) {
                 library_.discardChanges();
                 deviceModel_->refresh();
             }
-            close();
+            endCloseAfterSend(close());
         }
         return;
     }
-    closeAfterSend_ = false;
     showMessage(QStringLiteral("Not confirmed: %1").arg(labelsOf(mismatches)));
     ShowMessage(this,
                 QStringLiteral("The POD does not hold what was sent to %1. These stay marked; send them "
                                "again.")
                     .arg(labelsOf(mismatches)),
                 QStringLiteral("Library"));
+    endCloseAfterSend(false);
+}
+
+void DLibraryWindow::endCloseAfterSend(bool closed) {
+    if (!std::exchange(closeAfterSend_, false))
+        return;
+    emit closeAfterSendEnded(closed);
 }
 
 // ---- Listening ----
@@ -235,6 +252,8 @@ void DLibraryWindow::listenToDevice(int row) {
     if (busy() || !loaded_ || row < 0 || std::size_t(row) >= kPatchLocations)
         return;
     const auto location = std::size_t(row);
+    if (comparedCurrent_)
+        clearComparison(); // what is heard is the current sound from now on
     if (library_.onDevice(location)) {
         link_.selectLocation(location);
         showMessage(QStringLiteral("%1 chosen on the POD").arg(labelOf(location)));
@@ -248,6 +267,8 @@ void DLibraryWindow::listenToFile(int row) {
     const PatchRecord* record = fileModel_->record(row);
     if (busy() || !record)
         return;
+    if (comparedCurrent_)
+        clearComparison();
     link_.sendSound(*record, byte7_);
     showMessage(QStringLiteral("%1 sent to the POD to be heard")
                     .arg(latin1(fileModel_->patches()[std::size_t(row)].name).trimmed()));

@@ -6,6 +6,7 @@
 #include "app/DialogTemplate.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "files/BoundedRead.h"
 #include "files/PatchFile.h"
 #include "files/SafeSave.h"
@@ -45,7 +46,7 @@ void DLibraryWindow::openBank() {
 }
 
 bool DLibraryWindow::openBankFile(const QString& path) {
-    if (busy() || !mayReplaceChanges())
+    if (busy())
         return false;
     const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kPatchFileReadLimit));
     if (!bytes) {
@@ -58,13 +59,14 @@ bool DLibraryWindow::openBankFile(const QString& path) {
         return false;
     }
     if (source.kind != SourceKind::Bank) {
-        ShowMessage(this,
-                    QStringLiteral("%1 holds a single patch, not a bank. Open it in the file pane to copy "
-                                   "it into a location.")
-                        .arg(QFileInfo(path).fileName()),
-                    QStringLiteral("Library"));
-        return false;
+        // One patch fills no bank: it goes where patches are dragged from, the device pane stays.
+        if (!openPatchFile(path))
+            return false;
+        showMessage(qtText(text::kLibrarySinglePatchOpened).arg(QFileInfo(path).fileName()));
+        return true;
     }
+    if (!mayReplaceChanges())
+        return false;
     PatchLibrary::Records records{};
     for (std::size_t n = 0; n < kPatchLocations; ++n)
         records[n] = readRecord(source.bytes, bankPatchOffset(n));
@@ -121,6 +123,8 @@ bool DLibraryWindow::openPatchFile(const QString& path) {
                                                      count == 1 ? QStringLiteral("1 patch")
                                                                 : QStringLiteral("%1 patches").arg(count)));
     StaticFile->setToolTip(QFileInfo(path).absoluteFilePath());
+    fileName_ = QFileInfo(path).fileName();
+    showComparison(); // a file row compared is gone
     showMessage(QStringLiteral("Drag a patch from the file onto a location to copy it there"));
     return true;
 }

@@ -1,10 +1,15 @@
 // The library's device pane as a table model.
 #include "patch/LibraryTableModel.h"
 
+#include "app/UiTextsQt.h"
 #include "tone/ToneLists.h"
 #include "tone/ToneMap.h"
 
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
 #include <QMimeData>
+#include <QStyle>
 
 using namespace amplix;
 
@@ -63,13 +68,29 @@ int LibraryTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant LibraryTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return {};
     const auto location = std::size_t(index.row());
+    if (playing_ == location) {
+        if (role == Qt::FontRole) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        if (role == Qt::DecorationRole && index.column() == LocationColumn)
+            return QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
+        if (role == Qt::ToolTipRole && index.column() == LocationColumn)
+            return qtText(text::kLibraryPlayingTip);
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    if (index.column() == LocationColumn)
+        return latin1(locationLabel(location));
+    // Nothing is known of the patches before they are read or opened.
+    if (!library_.loaded())
+        return {};
     const PatchRecord& record = library_.record(location);
     switch (index.column()) {
-    case LocationColumn:
-        return latin1(locationLabel(location));
     case NameColumn:
         return latin1(library_.name(location));
     case AmpModelColumn:
@@ -177,4 +198,19 @@ QString LibraryTableModel::effectText(const PatchRecord& record) {
 
 void LibraryTableModel::refresh() {
     emit dataChanged(index(0, 0), index(int(kPatchLocations) - 1, ColumnCount - 1));
+    emit libraryChanged();
+}
+
+void LibraryTableModel::setPlaying(std::optional<std::size_t> location) {
+    if (location && *location >= kPatchLocations)
+        location.reset();
+    if (location == playing_)
+        return;
+    const std::optional<std::size_t> before = playing_;
+    playing_ = location;
+    // Only the two rows repaint; the library itself did not change.
+    for (const auto row : {before, location})
+        if (row)
+            emit dataChanged(index(int(*row), 0), index(int(*row), ColumnCount - 1),
+                             {Qt::FontRole, Qt::DecorationRole, Qt::ToolTipRole});
 }

@@ -1,11 +1,14 @@
 // The library's device pane as a table: one row per location, its name, amp model, effect and
-// a mark while it differs from the device. Rows are dragged onto rows to swap them (a copy with
-// Ctrl), patches from elsewhere are dropped in, names are edited in place.
+// a mark while it differs from the device; the row of the location the device is at is marked
+// too. Before patches are loaded a row shows its location alone. Rows are dragged onto rows to
+// swap them (a copy with Ctrl), patches from elsewhere are dropped in, names are edited in place.
 #pragma once
 
 #include "patch/PatchLibrary.h"
 
 #include <QAbstractTableModel>
+
+#include <optional>
 
 class LibraryTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -35,11 +38,19 @@ public:
 
     // The library changed outside the table (undo, redo, a load, a send): show it again.
     void refresh();
+    // The location the device is at, or none (Manual Mode, or not known).
+    void setPlaying(std::optional<std::size_t> location);
+    std::optional<std::size_t> playing() const { return playing_; }
 
     // What the amp model and effect columns show of a record; the file pane shows the same.
     static QString ampModelText(const amplix::PatchRecord& record);
     static QString effectText(const amplix::PatchRecord& record);
 
+signals:
+    // What the library holds changed (a step, a load, a send): not merely a mark moved.
+    void libraryChanged();
+
 private:
     amplix::PatchLibrary& library_;
+    std::optional<std::size_t> playing_;
 };

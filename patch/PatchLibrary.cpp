@@ -5,6 +5,7 @@ namespace amplix {
 
 void PatchLibrary::load(const Records& records, bool onDevice) {
     records_ = device_ = records;
+    loaded_ = true;
     known_.fill(onDevice);
     conflict_.fill(std::nullopt);
     steps_.clear();
@@ -82,6 +83,10 @@ std::string PatchLibrary::undoText() const {
 
 std::string PatchLibrary::redoText() const {
     return canRedo() ? "Redo " + steps_[done_].text : std::string();
+}
+
+std::string PatchLibrary::doneText() const {
+    return canUndo() ? steps_[done_ - 1].text : std::string();
 }
 
 bool PatchLibrary::undo() {

@@ -21,6 +21,8 @@ public:
     // nothing is marked changed and there is nothing to undo. onDevice: they were read from the
     // device, so each location is known to be there until it changes.
     void load(const Records& records, bool onDevice = true);
+    // Patches were loaded: before, the library knows the locations and nothing of their patches.
+    bool loaded() const { return loaded_; }
 
     const PatchRecord& record(std::size_t location) const { return records_.at(location); }
     // What the device was last known to hold there (a file's patch until then).
@@ -47,6 +49,8 @@ public:
     // "Rename 2A"; empty when there is nothing.
     std::string undoText() const;
     std::string redoText() const;
+    // What the last step done did, "Copy 1A to 3C"; empty when there is none.
+    std::string doneText() const;
     bool undo();
     bool redo();
 
@@ -90,6 +94,7 @@ private:
     // A location back as the device has it is no conflict any more.
     void settleConflicts();
 
+    bool loaded_ = false;
     Records records_{};
     Records device_{};
     std::array<bool, kPatchLocations> known_{}; // device_ is what the device holds, not a file's

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 using namespace amplix;
 
@@ -55,6 +56,7 @@ public:
         // Storing selects the location on the device, as a store from the main window does: the
         // title names the last one and the panel shows it.
         frame_.setWindowTitle(QString::fromStdString(programTitle(int(stores[stored - 1].first) + 1)));
+        frame_.devicePlays(int(stores[stored - 1].first) + 1);
         frame_.readBackAfter(qtText(text::kStatusStored).arg(labels.join(QStringLiteral(", "))));
         return stored == stores.size();
     }
@@ -74,10 +76,22 @@ void DFrame::CmLibrary() {
     if (!LibraryWindow) {
         libraryBridge_ = std::make_unique<LibraryBridge>(*this);
         LibraryWindow = new DLibraryWindow(this, *libraryBridge_);
+        LibraryWindow->devicePlays(programPlaying_);
+        connect(LibraryWindow, &DLibraryWindow::closeAfterSendEnded, this, [this](bool closed) {
+            // Confirmed, the editor's own close goes on; otherwise the window has said why not.
+            if (std::exchange(closeAfterLibrary_, false) && closed)
+                QTimer::singleShot(0, this, [this] { close(); });
+        });
     }
     LibraryWindow->show();
     LibraryWindow->raise();
     LibraryWindow->activateWindow();
+}
+
+void DFrame::devicePlays(int program) {
+    programPlaying_ = program;
+    if (LibraryWindow)
+        LibraryWindow->devicePlays(program);
 }
 
 void DFrame::requestForLibrary(LibraryRequest what) {

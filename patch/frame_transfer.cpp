@@ -14,6 +14,8 @@ void DFrame::CmPatchChange(int id) {
     const int program = programOfPatchCommand(id);
     notePatchChange(program == 0 ? "Manual Mode" : "Patch " + locationLabel(std::size_t(program - 1)));
     SendShortMessage(std::uint8_t(kProgramChange | PODMidiChannel), std::uint8_t(programOfPatchCommand(id)));
+    if (HPODMidiOut != kNoHandle)
+        devicePlays(program);
 }
 
 int DFrame::WmSaveToPod() {
@@ -42,6 +44,7 @@ void DFrame::WriteToPOD() {
     showOutcome(
         qtText(text::kStatusStored).arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
     setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
+    devicePlays(POD_location + 1);
 }
 
 bool DFrame::SendBankToPod() {
@@ -58,6 +61,7 @@ bool DFrame::SendBankToPod() {
             LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)),
                                         PatchLibrary::DeviceChange::BankSent);
     setWindowTitle(QString::fromStdString(programTitle(1)));
+    devicePlays(1);
     readBackAfter(qtText(text::kStatusBankSent));
     return true;
 }

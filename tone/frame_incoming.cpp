@@ -98,6 +98,7 @@ void DFrame::receiveProgram(int program) {
     if (program > kLastProgram)
         return;
     setWindowTitle(QString::fromStdString(programTitle(program)));
+    devicePlays(program);
     // The patch read next is the one stored there; a comparison ends with the patch.
     storedFollows_ = true;
     edited_.reset();

@@ -115,8 +115,8 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
         filled += used.empty() ? 0 : 1;
     }
     // Those the frame fills (a location, file names, ports, devices, counts), the page's five and
-    // the four that name a control apart from its window.
-    EXPECT_EQ(filled, 19u);
+    // the four that name a control apart from its window, and the Library window's five.
+    EXPECT_EQ(filled, 24u);
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kControlInWindow), (std::set<int>{1, 2}));

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFont>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -242,6 +243,13 @@ private slots:
             QVERIFY2(window->library().onDevice(n), locationLabel(n).c_str());
         QVERIFY(!window->ButtonSendChanges->isEnabled());
         QVERIFY(!window->StaticOrigin->text().contains(QStringLiteral("not on the POD")));
+        // Storing left podsim at 3C, and its row says so; a patch chosen on podsim moves the mark.
+        const auto atRow = [device] { return static_cast<LibraryTableModel*>(device->model())->playing(); };
+        QCOMPARE(atRow(), std::optional<std::size_t>(10));
+        QVERIFY(podsim_.command("pc 5"));
+        QVERIFY2(e2e::waitUntil([&] { return atRow() == std::optional<std::size_t>(4); }, milliseconds(3000)),
+                 context());
+        QVERIFY(QFont(device->model()->index(4, 1).data(Qt::FontRole).value<QFont>()).bold());
 
         // The editor goes; a peer of its own asks podsim for its bank on other ports.
         editor.reset();

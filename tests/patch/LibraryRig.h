@@ -62,12 +62,15 @@ struct Rig {
                 out << cell(row, LibraryTableModel::LocationColumn);
         return out;
     }
-    // As clicks on the rows would, the first plain, the others with Ctrl.
+    // As clicks on the rows would, the first plain, the others with Ctrl. Whatever keys a test
+    // pressed before, the first click clears what was selected.
     void select(std::initializer_list<int> rows) {
-        w->DeviceTable->setCurrentIndex(w->DeviceTable->model()->index(*rows.begin(), 0));
+        QItemSelectionModel* selection = w->DeviceTable->selectionModel();
+        selection->setCurrentIndex(w->DeviceTable->model()->index(*rows.begin(), 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         for (const int row : rows)
-            w->DeviceTable->selectionModel()->select(w->DeviceTable->model()->index(row, 0),
-                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            selection->select(w->DeviceTable->model()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 
     FrameHarness scratch;

@@ -8,10 +8,15 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFont>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <functional>
+#include <tuple>
 
 using namespace librarytest;
 using testsupport::DialogWatcher;
@@ -191,6 +196,82 @@ private slots:
                                                       "after you changed it here. Send yours over it?"));
         QCOMPARE(rig.device(4), records[4]);
         QCOMPARE(rig.w->library().record(4), records[4]);
+    }
+
+    // The row of the location the device is at: chosen from the Patch menu or on the device,
+    // stored to, sent a bank, stored from the library, listened to; none in Manual Mode.
+    void theRowTheDeviceIsAtIsMarked() {
+        Rig rig;
+        const auto marked = [&rig] {
+            QStringList rows;
+            for (int row = 0; row < 36; ++row)
+                if (rig.w->DeviceTable->model()
+                        ->index(row, LibraryTableModel::NameColumn)
+                        .data(Qt::FontRole)
+                        .value<QFont>()
+                        .bold())
+                    rows << rig.cell(row, LibraryTableModel::LocationColumn);
+            return rows;
+        };
+        QCOMPARE(marked(), QStringList{}); // not known yet
+        rig.read();
+        QCOMPARE(marked(), QStringList{});
+        const auto store = [&rig](int location) {
+            FileDialogAnswers answers;
+            answers.other = [location](QWidget* d) {
+                d->findChild<QComboBox*>(QStringLiteral("PatchLocationName"))->setCurrentIndex(location);
+                pressButton(d, "OK");
+            };
+            rig.frame->WmSaveToPod();
+            QTRY_COMPARE(rig.frame->StatusLine->StaticOutcome->text().left(9), QStringLiteral("Stored to"));
+        };
+        const std::vector<std::tuple<const char*, std::function<void()>, QStringList>> steps = {
+            {"Patch menu 2B", [&] { rig.frame->CmPatchChange(CM_PATCHMANUAL + 6); }, {"2B"}},
+            {"chosen on the POD",
+             [&] { rig.midi.operateDevice([](PodDevice& pod) { return pod.choosePatch(36); }); },
+             {"9D"}},
+            {"Manual Mode", [&] { rig.frame->CmPatchChange(CM_PATCHMANUAL); }, {}},
+            {"stored to 3A from the main window", [&] { store(8); }, {"3A"}},
+            {"Listen to a row as read",
+             [&] {
+                 rig.select({20});
+                 rig.w->ButtonListen->click();
+             },
+             {"6A"}},
+            {"Send changes, the last stored 5D",
+             [&] {
+                 dropOnRow(rig.w->DeviceTable, 19, dragRow(rig.w->DeviceTable, 2));
+                 dropOnRow(rig.w->DeviceTable, 14, dragRow(rig.w->DeviceTable, 3), Qt::ControlModifier);
+                 rig.w->ButtonSendChanges->click();
+                 QTRY_VERIFY(!rig.w->busy());
+             },
+             {"5D"}},
+            {"Send all",
+             [&] {
+                 DialogWatcher ok([](QWidget* d) { pressButton(d, "OK"); });
+                 rig.w->ButtonSendAll->click();
+                 QTRY_VERIFY(!rig.w->busy());
+             },
+             {"1A"}},
+        };
+        for (const auto& [what, step, expected] : steps) {
+            step();
+            QTRY_COMPARE_WITH_TIMEOUT(marked(), expected, 2000);
+            FrameHarness::settle(20); // an echo from the device moves nothing
+            QVERIFY2(marked() == expected, what);
+        }
+        const QModelIndex row1A = rig.w->DeviceTable->model()->index(0, LibraryTableModel::LocationColumn);
+        QCOMPARE(row1A.data(Qt::ToolTipRole).toString(), QStringLiteral("The POD is at this patch"));
+        QVERIFY(!row1A.data(Qt::DecorationRole).value<QIcon>().isNull());
+
+        // A window opened after the program is known marks it from the start.
+        FrameHarness h;
+        DFrame& f = h.startPanel(0);
+        f.CmPatchChange(CM_PATCHMANUAL + 3);
+        f.CmLibrary();
+        QCOMPARE(f.LibraryWindow->DeviceTable->model()->index(2, 0).data(Qt::FontRole).value<QFont>().bold(),
+                 true);
+        f.LibraryWindow->hide();
     }
 
 private:

@@ -3,6 +3,8 @@
 #include "tests/support/TestPatchFiles.h"
 #include "tone/ToneMap.h"
 
+#include <QFont>
+#include <QIcon>
 #include <QMimeData>
 #include <QTest>
 
@@ -92,6 +94,77 @@ private slots:
         QMimeData text;
         text.setText(QStringLiteral("1A"));
         QVERIFY(!model.canDropMimeData(&text, Qt::CopyAction, -1, -1, model.index(3, 0)));
+    }
+
+    // Nothing is made up before patches are known: a row shows its location alone.
+    void beforeALoadARowShowsItsLocationAlone() {
+        PatchLibrary library;
+        LibraryTableModel model(library);
+        QCOMPARE(row(model, 0), (QStringList{"1A", "", "", "", ""}));
+        QCOMPARE(row(model, 35), (QStringList{"9D", "", "", "", ""}));
+        library.load(deviceBank());
+        model.refresh();
+        QCOMPARE(row(model, 0), (QStringList{"1A", "Bank 0", "Tube Preamp", "Rotary", ""}));
+    }
+
+    // The location the device is at: bold, with the mark and its tip beside the location; moving
+    // it repaints two rows and is no change of the library.
+    void theRowTheDeviceIsAtIsMarked() {
+        PatchLibrary library;
+        library.load(deviceBank());
+        LibraryTableModel model(library);
+        QList<int> repainted;
+        int libraryChanges = 0;
+        connect(&model, &QAbstractItemModel::dataChanged, this,
+                [&](const QModelIndex& from, const QModelIndex& to) {
+                    for (int r = from.row(); r <= to.row(); ++r)
+                        repainted << r;
+                });
+        connect(&model, &LibraryTableModel::libraryChanged, this, [&] { ++libraryChanges; });
+        // The rows marked; each row's font, icon and tip agree, or it counts as marked twice.
+        const auto marked = [&model] {
+            QList<int> rows;
+            for (int r = 0; r < model.rowCount(); ++r) {
+                const bool bold = model.data(model.index(r, LibraryTableModel::NameColumn), Qt::FontRole)
+                                      .value<QFont>()
+                                      .bold();
+                const bool icon =
+                    !model.data(model.index(r, LibraryTableModel::LocationColumn), Qt::DecorationRole)
+                         .value<QIcon>()
+                         .isNull();
+                const QString tip =
+                    model.data(model.index(r, LibraryTableModel::LocationColumn), Qt::ToolTipRole).toString();
+                const bool agree =
+                    icon == bold && tip == (bold ? QStringLiteral("The POD is at this patch") : QString()) &&
+                    model.data(model.index(r, LibraryTableModel::NameColumn), Qt::DecorationRole).isNull();
+                if (bold || !agree)
+                    rows << r;
+                if (!agree)
+                    rows << r;
+            }
+            return rows;
+        };
+        QCOMPARE(marked(), QList<int>{});
+        const struct {
+            std::optional<std::size_t> at;
+            QList<int> marked, repainted;
+        } steps[] = {
+            {4, {4}, {4}},           // 2A
+            {35, {35}, {4, 35}},     // to 9D: the old row and the new one
+            {35, {35}, {}},          // no move, no repaint
+            {36, {}, {35}},          // past 9D: none
+            {0, {0}, {0}},           // 1A
+            {std::nullopt, {}, {0}}, // Manual Mode
+        };
+        for (const auto& step : steps) {
+            repainted.clear();
+            model.setPlaying(step.at);
+            QCOMPARE(marked(), step.marked);
+            QCOMPARE(repainted, step.repainted);
+        }
+        QCOMPARE(libraryChanges, 0);
+        model.refresh();
+        QCOMPARE(libraryChanges, 1);
     }
 };
 
