@@ -54,7 +54,7 @@ public:
             return false;
         // Storing selects the location on the device, as a store from the main window does: the
         // title names the last one and the panel shows it.
-        frame_.setWindowTitle(QString::fromStdString(programTitle(int(stores[stored - 1].first) + 1)));
+        frame_.atLocation(int(stores[stored - 1].first) + 1);
         frame_.readBackAfter(qtText(text::kStatusStored).arg(labels.join(QStringLiteral(", "))));
         return stored == stores.size();
     }
@@ -98,9 +98,15 @@ void DFrame::answerLibrary(DumpKind kind) {
     const LibraryRequest request = libraryRequest_;
     libraryRequest_ = LibraryRequest::None;
     PatchLibrary::Records records{};
-    if (kind == DumpKind::Bank)
+    if (kind == DumpKind::Bank) {
         for (std::size_t n = 0; n < kPatchLocations; ++n)
             records[n] = readRecord(sysEx, bankPatchOffset(n));
+        // The bank tells what the device's location holds (Manual Mode has no place in it).
+        if (program_ >= 1 && std::size_t(program_) <= kPatchLocations) {
+            stored_ = records[std::size_t(program_ - 1)];
+            showEditedMark();
+        }
+    }
     // A bank read for another reason (Save All) tells the window what the device holds too.
     if (LibraryWindow && kind == DumpKind::Bank && request != LibraryRequest::Bank)
         LibraryWindow->deviceRead(records);

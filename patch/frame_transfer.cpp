@@ -41,7 +41,7 @@ void DFrame::WriteToPOD() {
         LibraryWindow->deviceStored(std::size_t(POD_location), stored, PatchLibrary::DeviceChange::Stored);
     showOutcome(
         qtText(text::kStatusStored).arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
-    setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
+    atLocation(POD_location + 1);
 }
 
 bool DFrame::SendBankToPod() {
@@ -57,7 +57,7 @@ bool DFrame::SendBankToPod() {
         for (std::size_t n = 0; n < kPatchLocations; ++n)
             LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)),
                                         PatchLibrary::DeviceChange::BankSent);
-    setWindowTitle(QString::fromStdString(programTitle(1)));
+    atLocation(1);
     readBackAfter(qtText(text::kStatusBankSent));
     return true;
 }
