@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +54,7 @@ pid_t spawn(const std::vector<std::string>& args) {
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
+        prctl(PR_SET_PDEATHSIG, SIGTERM); // gone with the case, however it ends
         // Their chatter is not the test's.
         if (std::freopen("/dev/null", "w", stderr) && std::freopen("/dev/null", "w", stdout))
             execvp(argv[0], argv.data());
