@@ -153,6 +153,8 @@ public:
     QWidget* toneControl(std::string_view member) const;
     // Sends a control's current state by its row of the tone map.
     void SendParameter(const amplix::ToneParameter& parameter);
+    // Shown the first time, the window's outer frame goes to the screen's top left.
+    void setVisible(bool visible) override;
 
     // ---- State, in plain members as the editor has always kept it. ----
     std::shared_ptr<amplix::SysexBuffer> midiHdr; // the armed receive buffer, null while idle
@@ -236,8 +238,6 @@ private:
     void requestForLibrary(LibraryRequest what);
     // The awaited answer of the window's read is here: it goes to the window.
     void answerLibrary(amplix::DumpKind kind);
-    // The device is at this program now (0: Manual Mode): the window marks its row.
-    void devicePlays(int program);
 
     void createPanel(QWidget* client);
     void createChildWindows(QWidget* client);
@@ -279,6 +279,7 @@ private:
     QHash<QString, QWidget*> toneControls_;
     std::uint64_t requestNumber_ = 0;
     bool closeRequested_ = false;
+    bool placed_ = false;
     int sending_ = 0;
     bool closeAfterSending_ = false;
     std::vector<std::unique_ptr<QEvent>> deferred_;
@@ -314,12 +315,19 @@ private:
     QHash<QString, int> shownStates_;
     void rememberShownStates();
     void updateEditMenu();
-    // The patch last read from a location or loaded from a file; the next dump is one when a
-    // patch was just chosen. While comparing, edited_ holds the edited sound to return to.
+    // What the device holds at its location: read after a program change (the next dump is it
+    // then), stored there, sent with a bank, or read with the bank; nothing while not known.
+    // While comparing, edited_ holds the edited sound to return to.
     std::optional<amplix::PatchRecord> stored_;
     bool storedFollows_ = false;
     std::optional<amplix::PatchRecord> edited_;
-    // The title marks a sound that differs from the stored patch: "Amplix 32 - Patch 3B *".
+    // The location the device is at, as a program (0 Manual Mode), once its program change, a
+    // store or a bank sent tells; the Patch menu checks it.
+    int program_ = amplix::EditHistory::kNoPatch;
+    void atLocation(int program);
+    void updatePatchMenu();
+    // The title names the patch whose sound plays and marks a sound that differs from what the
+    // device's location holds: "Amplix 32 - Patch 3B *".
     void showEditedMark();
     void playRecord(const amplix::PatchRecord& record);
     void endCompare();
@@ -329,8 +337,6 @@ private:
     LibraryRequest libraryRequest_ = LibraryRequest::None;
     // A read the window asked for while another request was awaited: it follows that one.
     LibraryRequest queuedLibraryRequest_ = LibraryRequest::None;
-    // The program the device was last set to or heard at; -1 while not known.
-    int programPlaying_ = -1;
     // Closing waits for the library's changes, sent on the way out, to be confirmed.
     bool closeAfterLibrary_ = false;
 };

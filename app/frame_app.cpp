@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 const QString kHelpCaption = qtText(amplix::text::kHelpTitle);
@@ -86,7 +87,17 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
     connectPanelHandlers();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(0, 0);
+}
+
+void DFrame::setVisible(bool visible) {
+    QMainWindow::setVisible(visible);
+    if (!visible || placed_ || !windowHandle())
+        return;
+    placed_ = true;
+    // The outer frame, title bar included, at the screen's top left. A widget's position is its
+    // client area's (X11's static gravity), which a window manager honours by putting the title
+    // above the screen; the frame's position holds only when set on the window once shown.
+    windowHandle()->setFramePosition(QPoint(0, 0));
 }
 
 DFrame::~DFrame() {

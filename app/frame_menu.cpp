@@ -39,12 +39,13 @@ void DFrame::createMenu() {
     add(edit, qtText(kMenuEditCompare), CM_EDITCOMPARE)->setCheckable(true);
 
     QMenu* patch = bar->addMenu(qtText(kMenuPatch));
-    add(patch, qtText(kMenuPatchManual), CM_PATCHMANUAL);
+    add(patch, qtText(kMenuPatchManual), CM_PATCHMANUAL)->setCheckable(true);
     for (int bank = 1; bank <= 9; ++bank) {
         QMenu* banks = patch->addMenu(qtText(kMenuPatchBank).arg(bank));
         for (int letter = 0; letter < 4; ++letter)
             add(banks, qtText(kMenuPatchLocation).arg(QString::number(bank), QChar('A' + letter)),
-                CM_PATCHMANUAL + 1 + 4 * (bank - 1) + letter);
+                CM_PATCHMANUAL + 1 + 4 * (bank - 1) + letter)
+                ->setCheckable(true);
     }
     patch->addSeparator();
     add(patch, qtText(kMenuPatchLibrary), CM_LIBRARY)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -108,8 +109,17 @@ void DFrame::dispatchCommand(int id) {
         CmEditCompare();
         break;
     default:
-        if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST)
+        if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST) {
             CmPatchChange(id);
+            // The check mark moves when the device says it is there, not with the click.
+            updatePatchMenu();
+        }
         break;
     }
+}
+
+void DFrame::updatePatchMenu() {
+    for (int id = CM_PATCHMANUAL; id <= CM_PATCHLAST; ++id)
+        if (QAction* action = menuAction(id))
+            action->setChecked(programOfPatchCommand(id) == program_);
 }

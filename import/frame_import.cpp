@@ -85,7 +85,6 @@ void DFrame::finishImport(const ImportResult& result) {
     name.erase(name.find_last_not_of(' ') + 1); // the device pads names with spaces
     noteUserReload("Load " + name);
     endCompare();
-    stored_ = readRecord(sysEx, kDumpDataOffset); // what the file holds is what edits differ from
     UpdateAmplixFromSysex();
     repaint();
     if (!SendSysexMessage(int(kSingleDumpSize)))

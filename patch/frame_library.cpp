@@ -55,8 +55,7 @@ public:
             return false;
         // Storing selects the location on the device, as a store from the main window does: the
         // title names the last one and the panel shows it.
-        frame_.setWindowTitle(QString::fromStdString(programTitle(int(stores[stored - 1].first) + 1)));
-        frame_.devicePlays(int(stores[stored - 1].first) + 1);
+        frame_.atLocation(int(stores[stored - 1].first) + 1);
         frame_.readBackAfter(qtText(text::kStatusStored).arg(labels.join(QStringLiteral(", "))));
         return stored == stores.size();
     }
@@ -76,7 +75,7 @@ void DFrame::CmLibrary() {
     if (!LibraryWindow) {
         libraryBridge_ = std::make_unique<LibraryBridge>(*this);
         LibraryWindow = new DLibraryWindow(this, *libraryBridge_);
-        LibraryWindow->devicePlays(programPlaying_);
+        LibraryWindow->devicePlays(program_);
         connect(LibraryWindow, &DLibraryWindow::closeAfterSendEnded, this, [this](bool closed) {
             // Confirmed, the editor's own close goes on; otherwise the window has said why not.
             if (std::exchange(closeAfterLibrary_, false) && closed)
@@ -88,11 +87,6 @@ void DFrame::CmLibrary() {
     LibraryWindow->activateWindow();
 }
 
-void DFrame::devicePlays(int program) {
-    programPlaying_ = program;
-    if (LibraryWindow)
-        LibraryWindow->devicePlays(program);
-}
 
 void DFrame::requestForLibrary(LibraryRequest what) {
     // One request at a time: the window's waits for the one under way.
@@ -112,9 +106,15 @@ void DFrame::answerLibrary(DumpKind kind) {
     const LibraryRequest request = libraryRequest_;
     libraryRequest_ = LibraryRequest::None;
     PatchLibrary::Records records{};
-    if (kind == DumpKind::Bank)
+    if (kind == DumpKind::Bank) {
         for (std::size_t n = 0; n < kPatchLocations; ++n)
             records[n] = readRecord(sysEx, bankPatchOffset(n));
+        // The bank tells what the device's location holds (Manual Mode has no place in it).
+        if (program_ >= 1 && std::size_t(program_) <= kPatchLocations) {
+            stored_ = records[std::size_t(program_ - 1)];
+            showEditedMark();
+        }
+    }
     // A bank read for another reason (Save All) tells the window what the device holds too.
     if (LibraryWindow && kind == DumpKind::Bank && request != LibraryRequest::Bank)
         LibraryWindow->deviceRead(records);

@@ -14,8 +14,6 @@ void DFrame::CmPatchChange(int id) {
     const int program = programOfPatchCommand(id);
     notePatchChange(program == 0 ? "Manual Mode" : "Patch " + locationLabel(std::size_t(program - 1)));
     SendShortMessage(std::uint8_t(kProgramChange | PODMidiChannel), std::uint8_t(programOfPatchCommand(id)));
-    if (HPODMidiOut != kNoHandle)
-        devicePlays(program);
 }
 
 int DFrame::WmSaveToPod() {
@@ -43,8 +41,7 @@ void DFrame::WriteToPOD() {
         LibraryWindow->deviceStored(std::size_t(POD_location), stored, PatchLibrary::DeviceChange::Stored);
     showOutcome(
         qtText(text::kStatusStored).arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
-    setWindowTitle(QString::fromStdString(programTitle(POD_location + 1)));
-    devicePlays(POD_location + 1);
+    atLocation(POD_location + 1);
 }
 
 bool DFrame::SendBankToPod() {
@@ -60,8 +57,7 @@ bool DFrame::SendBankToPod() {
         for (std::size_t n = 0; n < kPatchLocations; ++n)
             LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)),
                                         PatchLibrary::DeviceChange::BankSent);
-    setWindowTitle(QString::fromStdString(programTitle(1)));
-    devicePlays(1);
+    atLocation(1);
     readBackAfter(qtText(text::kStatusBankSent));
     return true;
 }

@@ -33,7 +33,7 @@ void EditHistory::recordController(const std::string& member, int beforeState, c
         return;
     }
     steps_.resize(done_);
-    steps_.push_back(Step{text, {member}, {beforeState}, {}, false, before, {}, at, action});
+    steps_.push_back(Step{text, {member}, {beforeState}, {}, false, before, {}, at, action, playingPatch_});
     done_ = steps_.size();
 }
 
@@ -45,7 +45,7 @@ void EditHistory::recordReload(const std::string& text, const PatchRecord& befor
         return;
     }
     steps_.resize(done_);
-    steps_.push_back(Step{text, {}, {}, {}, true, before, {}, at, action});
+    steps_.push_back(Step{text, {}, {}, {}, true, before, {}, at, action, playingPatch_});
     done_ = steps_.size();
 }
 
@@ -67,6 +67,7 @@ EditHistory::Step* EditHistory::undo(const PatchRecord& now) {
         return nullptr;
     Step& step = steps_[--done_];
     step.after = now;
+    step.afterPatch = playingPatch_;
     return &step;
 }
 

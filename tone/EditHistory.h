@@ -15,6 +15,8 @@ namespace amplix {
 class EditHistory {
 public:
     using Clock = std::chrono::steady_clock;
+    // No stored patch is named: the device's location is not known.
+    static constexpr int kNoPatch = -1;
     // Key presses on one control closer together than this are one step.
     static constexpr std::chrono::milliseconds kMergeWindow{500};
 
@@ -39,6 +41,10 @@ public:
         PatchRecord after{}; // what redo restores; taken when the step is undone
         Clock::time_point at{};
         Action action{};
+        // The patch whose sound played before and after it, as the title names it (a program):
+        // undoing a patch chosen plays that patch's sound again. After: taken when undone.
+        int beforePatch = kNoPatch;
+        int afterPatch = kNoPatch;
     };
 
     // A user's controller change of member, the device playing `before` until then. It joins the
@@ -63,6 +69,11 @@ public:
     Step* undo(const PatchRecord& now);
     const Step* redo();
 
+    // The program whose sound the device plays, as the title names it: a new step returns to it
+    // when undone, an undone step comes back to it when redone.
+    void setPlayingPatch(int program) { playingPatch_ = program; }
+    int playingPatch() const { return playingPatch_; }
+
     // The device changed by itself (a knob, a patch chosen on it): what could be redone is gone.
     void deviceChanged() { steps_.resize(done_); }
     void clear();
@@ -73,6 +84,7 @@ private:
 
     std::vector<Step> steps_;
     std::size_t done_ = 0;
+    int playingPatch_ = kNoPatch;
 };
 
 } // namespace amplix

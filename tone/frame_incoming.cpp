@@ -97,13 +97,12 @@ void DFrame::receiveController(int controller, int v) {
 void DFrame::receiveProgram(int program) {
     if (program > kLastProgram)
         return;
-    setWindowTitle(QString::fromStdString(programTitle(program)));
-    devicePlays(program);
     // The patch read next is the one stored there; a comparison ends with the patch.
+    stored_.reset();
     storedFollows_ = true;
     edited_.reset();
     history_.deviceChanged();
-    updateEditMenu();
+    atLocation(program);
     // A patch the user chose stays one step until this read has ended, however it ends.
     patchAwaitsReadBack_ = patchAction_ != 0;
     CmFileRead();

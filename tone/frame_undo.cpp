@@ -166,6 +166,8 @@ void DFrame::applyStep(const EditHistory::Step& step, bool forward) {
     replaying_ = true;
     const PatchRecord& record = forward ? step.after : step.before;
     if (step.reload) {
+        // The patch that played then plays again, wherever the device is now.
+        history_.setPlayingPatch(forward ? step.afterPatch : step.beforePatch);
         playRecord(record); // the device's whole patch as it was
         replaying_ = true;
     } else {
@@ -200,16 +202,6 @@ void DFrame::updateEditMenu() {
     }
 }
 
-void DFrame::showEditedMark() {
-    static const QString kMark = QStringLiteral(" *");
-    QString title = windowTitle();
-    if (title.endsWith(kMark))
-        title.chop(kMark.size());
-    const bool edited = stored_ && shadow_ && *stored_ != *shadow_ && !comparing();
-    setWindowTitle(edited ? title + kMark : title);
-    updateEditMenu();
-}
-
 void DFrame::playRecord(const PatchRecord& record) {
     // Sent as File > Open sends a patch, shown as the dump it is; no step of its own.
     replaying_ = true;
@@ -224,7 +216,9 @@ void DFrame::playRecord(const PatchRecord& record) {
 void DFrame::endCompare() {
     if (!edited_)
         return;
+    // The stored patch plays: what comes next starts from it.
     edited_.reset();
+    history_.setPlayingPatch(program_);
     showEditedMark();
 }
 
