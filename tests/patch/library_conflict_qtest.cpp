@@ -268,6 +268,8 @@ private slots:
         FrameHarness h;
         DFrame& f = h.startPanel(0);
         f.CmPatchChange(CM_PATCHMANUAL + 3);
+        h.midi.deliver({0xC0, 3}); // the device's answer: the choice alone moves no mark
+        QTRY_COMPARE(f.windowTitle(), QStringLiteral("Amplix 32 - Patch 1C"));
         f.CmLibrary();
         QCOMPARE(f.LibraryWindow->DeviceTable->model()->index(2, 0).data(Qt::FontRole).value<QFont>().bold(),
                  true);
