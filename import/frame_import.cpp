@@ -85,7 +85,7 @@ void DFrame::importFile(const QString& path) {
 
 void DFrame::finishImport(const ImportResult& result) {
     if (!result.ok()) {
-        // An entry out of the listing comes with no text: nothing is shown, nothing said.
+        // An entry out of the listing fails without a text: there is nothing to name.
         if (!result.failure.text.empty() && !importName_.empty())
             tellFileFailure(importerReason(importName_, result.failure));
         showFailure(this, result.failure);

@@ -82,6 +82,7 @@ void DeviceWatch::gone(MidiHandle port, const QString& label) {
     if (port == kNoHandle || (port != input_ && port != output_))
         return; // a port closed meanwhile
     gone_.insert(port, label);
+    heardChannel_.reset(); // what comes back may be set otherwise
     back_.clear();
     backShown_.stop();
     changed_();

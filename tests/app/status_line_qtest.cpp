@@ -162,6 +162,10 @@ private slots:
         QCOMPARE(connection(), ports);
         h.midi.clearLog();
         const int looks = h.midi.looks;
+        // What was heard of the device's channel goes with it: it may come back set otherwise.
+        h.midi.deliver({0xB4, 13, 100});
+        FrameHarness::settle();
+        QVERIFY(connection().startsWith(QStringLiteral("The POD answers on channel 5")));
 
         h.midi.inputs = h.midi.outputs = {through};
         QTRY_COMPARE_WITH_TIMEOUT(connection(), gone, 3 * DeviceWatch::kLookIntervalMs);

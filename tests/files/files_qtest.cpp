@@ -213,6 +213,23 @@ private slots:
             QCOMPARE(wholeOutcome(f), QString::fromLatin1(c.status));
         }
         QVERIFY(h.midi.sent.empty());
+
+        // An entry chosen that its importer cannot convert: the importer's message after the name.
+        const QString library =
+            writeFileBytes(h.dir.filePath("c.lib"),
+                           soundDiver({{"Clean", soundDiverTail(1)}, {"Bad", soundDiverTail(4, 0x38)}}));
+        MessageBoxWatcher boxes;
+        DialogWatcher chooser([](QWidget* d) {
+            d->findChild<QListWidget*>(QStringLiteral("PatchSelect"))->setCurrentRow(1);
+            pressButton(d, "OK");
+        });
+        f.importFile(library);
+        FrameHarness::settle();
+        QCOMPARE(chooser.count(), 1);
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen()[0].text, QStringLiteral("Error, invalid patch data."));
+        QCOMPARE(wholeOutcome(f), QStringLiteral("c.lib: Error, invalid patch data."));
+        QVERIFY(h.midi.sent.empty());
     }
 
     void aFailedSaveLeavesTheOldFileAsItWas() {
