@@ -141,6 +141,7 @@ constexpr std::array kTexts = {
     AMPLIX_TEXT(kFileNoEnd),
     AMPLIX_TEXT(kFileShortImport),
     AMPLIX_TEXT(kFileTooLarge),
+    AMPLIX_TEXT(kFileEndsTooSoon),
     AMPLIX_TEXT(kFileNotImportable),
     AMPLIX_TEXT(kFileImporterSays),
     AMPLIX_TEXT(kFileUnreadable),

@@ -208,6 +208,8 @@ inline constexpr std::string_view kFileNoEnd = "%1: the byte at offset %2 is %3,
 inline constexpr std::string_view kFileShortImport =
     "%1: %2 bytes; too short for a SoundDiver, Line 6 Edit or GuitarPort file";
 inline constexpr std::string_view kFileTooLarge = "%1: more than %2 bytes";
+// A reader ran past the end: the file was cut short.
+inline constexpr std::string_view kFileEndsTooSoon = "%1: %2 bytes; the file ends too soon";
 inline constexpr std::string_view kFileNotImportable = "%1: not a SoundDiver, Line 6 Edit or GuitarPort file";
 // What the importer itself says of the file.
 inline constexpr std::string_view kFileImporterSays = "%1: %2";

@@ -86,6 +86,8 @@ std::string fileFailureReason(std::string_view name, std::span<const std::uint8_
         break;
     case SourceKind::Line6Edit:
     case SourceKind::GuitarPort:
+        if (failure.text == kReadError.text)
+            return fillText(text::kFileEndsTooSoon, {name, number(bytes.size())});
         break;
     }
     return importerReason(name, failure);

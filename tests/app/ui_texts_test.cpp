@@ -115,7 +115,7 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
         filled += used.empty() ? 0 : 1;
     }
     // Those the frame fills (a location, file names, ports, devices, counts) and the page's five.
-    EXPECT_EQ(filled, 29u);
+    EXPECT_EQ(filled, 30u);
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
 }

@@ -2,6 +2,7 @@
 // Python POD peer, the editor against amplix-podsim, and transport faults.
 #include "E2eHarness.h"
 
+#include "app/CommandIds.h"
 #include "app/DStatusLine.h"
 #include "device/FactoryPatches.h"
 #include "midi/DeviceWatch.h"
@@ -499,6 +500,32 @@ private slots:
         f.CmFileRead();
         QVERIFY(e2e::waitUntil([&] { return f.Waiting_for_sysex == 0; }, kEditTimeoutLimit));
         QCOMPARE(f.StatusLine->StaticOutcome->text(), QStringLiteral("Patch read"));
+        QVERIFY(boxes_.seen().isEmpty());
+    }
+
+    // amplix-podsim set to channel 5, the editor to channel 1: the patch chosen is not followed,
+    // the device inquiry goes out once on every channel, the editor's first, podsim answers on
+    // channel 5 and the status line says so.
+    void aDeviceOnAnotherChannelIsFoundByTheInquiry() {
+        std::string whyNot;
+        e2e::JackServer jack;
+        QVERIFY2(jack.start(whyNot), whyNot.c_str());
+        e2e::PodPeer podsim("podsim-ch5-" + std::to_string(getpid()), Lines{"--channel", "5"}, true);
+        QVERIFY2(podsim.start(whyNot), whyNot.c_str());
+        e2e::EditorOnMidi editor(podsim.outputPort(), podsim.inputPort());
+        DFrame& f = *editor.frame;
+        QVERIFY(editor.started()); // the dump request has no channel: it is answered
+        const std::size_t from = podsim.mark();
+        f.CmPatchChange(CM_PATCHMANUAL + 3);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            f.StatusLine->StaticConnection->text(),
+            QStringLiteral("The POD answers on channel 5; the editor uses channel 1: Options, Midi Setup"),
+            DFrame::kEditBufferTimeoutMs + 2000);
+        Lines expected{"c003"};
+        for (int channel : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
+            expected.push_back(
+                QStringLiteral("f07e%1%2").arg(channel, 2, 16, QLatin1Char('0')).arg("0601f7").toStdString());
+        QTRY_COMPARE_WITH_TIMEOUT(podsim.messages("recv", from), expected, 2000);
         QVERIFY(boxes_.seen().isEmpty());
     }
 

@@ -45,6 +45,10 @@ class FilesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        qputenv("AMPLIX_MIDI_TRACE", "1"); // before the first line of the trace
+    }
+
     // Saved: exactly what the device sent. Opened: a bank lists the device's names, OK leaves
     // "1A" in the edit buffer, "Load ALL" asks first and then sends the whole bank; a single
     // patch goes out exactly as saved and is read back.
@@ -202,6 +206,7 @@ private slots:
             MessageBoxWatcher boxes;
             Answers answers;
             answers.paths = {path};
+            testsupport::StderrCapture trace;
             if (c.command)
                 f.menuAction(c.command)->trigger();
             else
@@ -211,6 +216,7 @@ private slots:
             QCOMPARE(boxes.seen()[0].text, QString::fromLatin1(c.box));
             QCOMPARE(boxes.seen()[0].caption, QString::fromLatin1(c.caption));
             QCOMPARE(wholeOutcome(f), QString::fromLatin1(c.status));
+            QVERIFY2(trace.has(std::string("amplix32: ") + c.status + "\n"), trace.text().c_str());
         }
         QVERIFY(h.midi.sent.empty());
 

@@ -62,6 +62,9 @@ TEST(FileFailure, FileOpenSaysWhatTheFileLacks) {
 }
 
 TEST(FileFailure, ImportSaysWhichFormatsItReadsOrWhatTheImporterFound) {
+    Bytes cutGuitarPort = guitarPort(false, true), laterGuitarPort = cutGuitarPort;
+    cutGuitarPort.resize(100);
+    laterGuitarPort[23] = 0x64; // version 100, not 99
     const struct {
         const char* name;
         Bytes bytes;
@@ -76,6 +79,8 @@ TEST(FileFailure, ImportSaysWhichFormatsItReadsOrWhatTheImporterFound) {
          "xt.l6t: AMLPIX 32 can only open patches created for POD 2, Flextone II, or the original POD Pro. "
          "Line 6 Edit patches created for Vetta II, Flextone III, HD 147, or the POD XT series are not "
          "compatible with AMPLIX 32."},
+        {"later.gpt", laterGuitarPort, "later.gpt: AMPLIX 32 doesn't recognize this patch file."},
+        {"cut.gpt", cutGuitarPort, "cut.gpt: 100 bytes; the file ends too soon"},
     };
     for (const auto& c : cases) {
         const PatchSource source = openImportFile(c.bytes, c.name);
