@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,7 @@ class BusyCursor;
 class DChorus;
 class DEffectWindow;
 class DCompressor;
+class DeviceWatch;
 class DDelay;
 class DGate;
 class DLibraryWindow;
@@ -49,6 +51,8 @@ class DFrame : public QMainWindow {
 public:
     // How long the device may take to answer an edit-buffer request or a program change.
     static constexpr int kEditBufferTimeoutMs = amplix::kEditBufferTimeoutMs;
+    // How long the replies to the device inquiry on every channel are gathered.
+    static constexpr int kInquiryWaitMs = 300;
 
     explicit DFrame(amplix::MidiService& midi, QWidget* parent = nullptr);
     ~DFrame() override;
@@ -251,6 +255,7 @@ private:
     std::array<DEffectWindow*, amplix::kEffectWindows.size()> effectWindows() const;
     void receiveController(int controller, int value);
     void receiveProgram(int program);
+    void noteDeviceChannel(int status, int data1);
     void setupPanel();
     void requestDump(const amplix::Request& request, int timeoutMs, bool bank);
     // Which request's flags end with it: those riding on an edit-buffer dump, on a bank dump,
@@ -339,4 +344,20 @@ private:
     LibraryRequest queuedLibraryRequest_ = LibraryRequest::None;
     // Closing waits for the library's changes, sent on the way out, to be confirmed.
     bool closeAfterLibrary_ = false;
+
+    // A file not taken: the status line and the trace say which and why, beside the message box.
+    static std::string fileNameOf(const QString& path);
+    void tellFileFailure(const std::string& reason);
+    // The file the patch being taken comes from, for the reason an entry's conversion fails.
+    std::string importName_;
+    // Devices gone and back, and the channel the device is heard on, for the status line.
+    DeviceWatch* deviceWatch_ = nullptr;
+    // The device did not answer or follow: the device inquiry on every channel says where it is.
+    void askWhichChannel();
+    void takeInquiryReply(const amplix::SysexBuffer& buffer);
+    void endInquiry();
+    bool channelAsked_ = false;
+    bool inquiring_ = false;
+    std::vector<int> inquiryAnswers_;
+    std::uint64_t programsHeard_ = 0;
 };

@@ -8,11 +8,15 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
 
 constexpr int kConnectionWidth = 260;
+// What the left part grows by at most: the outcome keeps this much, and the frame's margins.
+constexpr int kOutcomeMinWidth = 200;
+constexpr int kTextMargin = 4;
 constexpr int kProgressWidth = 170;
 constexpr int kTickMs = 50;
 
@@ -60,10 +64,18 @@ DStatusLine::DStatusLine(QWidget* parent, int top, int width) : QFrame(parent) {
 }
 
 void DStatusLine::showConnection(const QString& text) {
+    // A word on the device (gone, on another channel) matters more than the outcome beside it:
+    // the left part grows to show it whole, and the outcome is fitted again into what is left.
+    const int wanted = StaticConnection->fontMetrics().horizontalAdvance(text) + kTextMargin;
+    const int widest = std::max(kConnectionWidth, width() - kOutcomeMinWidth);
+    StaticConnection->setFixedWidth(std::clamp(wanted, kConnectionWidth, widest));
+    layout()->activate();
     setFittingText(StaticConnection, text);
+    setFittingText(StaticOutcome, outcome_);
 }
 
 void DStatusLine::showOutcome(const QString& text) {
+    outcome_ = text;
     // The label's width is known only once the layout has run.
     layout()->activate();
     setFittingText(StaticOutcome, text);

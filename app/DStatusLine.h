@@ -37,6 +37,7 @@ public:
 private:
     void showProgress();
 
+    QString outcome_; // whole, as it was given
     QTimer tick_;
     QElapsedTimer elapsed_;
     int total_ = 0;

@@ -220,6 +220,34 @@ inline constexpr std::string_view kStatusNotStored = "Not stored: no location wa
 inline constexpr std::string_view kStatusStored = "Stored to %1";          // the location: "1A"
 inline constexpr std::string_view kStatusPatchSaved = "Patch saved to %1"; // the file's name
 inline constexpr std::string_view kStatusBankSaved = "Bank saved to %1";   // the file's name
+// The device of a port in use went away (kStatusDeviceGone) or came back (kStatusDeviceBack);
+// or it answers on another channel than the one set: its channel and the editor's, 1 to 16.
+inline constexpr std::string_view kStatusWrongChannel =
+    "The POD answers on channel %1; the editor uses channel %2: Options, Midi Setup";
+
+// Why a file was not taken, for the status line and the trace beside the message box: each
+// starts with the file's name.
+inline constexpr std::string_view kFileEmpty = "%1: the file is empty";
+inline constexpr std::string_view kFileShortPatch = "%1: %2 bytes; a patch has %3";
+inline constexpr std::string_view kFileShortBank = "%1: %2 bytes; a bank has %3";
+inline constexpr std::string_view kFileNotPatchOrBank = "%1: not a patch or bank file";
+// A byte of a dump the device could not have sent: where it is and what it holds (0x55).
+inline constexpr std::string_view kFileStatusByte =
+    "%1: the byte at offset %2 is %3, a status byte inside the SysEx";
+inline constexpr std::string_view kFileBigNibble =
+    "%1: the byte at offset %2 is %3, more than a nibble (%4) holds";
+inline constexpr std::string_view kFileNoEnd = "%1: the byte at offset %2 is %3, not the closing %4";
+inline constexpr std::string_view kFileShortImport =
+    "%1: %2 bytes; too short for a SoundDiver, Line 6 Edit or GuitarPort file";
+inline constexpr std::string_view kFileTooLarge = "%1: more than %2 bytes";
+// A reader ran past the end: the file was cut short.
+inline constexpr std::string_view kFileEndsTooSoon = "%1: %2 bytes; the file ends too soon";
+inline constexpr std::string_view kFileNotImportable = "%1: not a SoundDiver, Line 6 Edit or GuitarPort file";
+// What the importer itself says of the file.
+inline constexpr std::string_view kFileImporterSays = "%1: %2";
+// The system's own words for a file it could not open or write.
+inline constexpr std::string_view kFileUnreadable = "%1: cannot be read: %2";
+inline constexpr std::string_view kFileUnwritable = "%1: cannot be written: %2";
 
 // Message boxes: the caption a box without its own has, then the frame's boxes with theirs.
 inline constexpr std::string_view kMessageCaption = "Error";

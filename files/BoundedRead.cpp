@@ -9,10 +9,13 @@ namespace {
 constexpr qint64 kReadPieceSize = 64 * 1024;
 } // namespace
 
-std::optional<QByteArray> readFileBounded(const QString& path, qint64 limit) {
+std::optional<QByteArray> readFileBounded(const QString& path, qint64 limit, QString* error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
         return std::nullopt;
+    }
     QByteArray data;
     while (data.size() < limit) {
         const QByteArray piece = file.read(std::min(kReadPieceSize, limit - data.size()));

@@ -10,8 +10,8 @@
 
 // The first `limit` bytes of the file (all of it when shorter), read in pieces and closed before
 // returning, so that a device or a pipe without a size is bounded too. Nothing when the file
-// cannot be opened for reading.
-std::optional<QByteArray> readFileBounded(const QString& path, qint64 limit);
+// cannot be opened for reading; error then takes the system's reason, when asked for.
+std::optional<QByteArray> readFileBounded(const QString& path, qint64 limit, QString* error = nullptr);
 
 // The bytes of a file read, for the core readers.
 inline std::span<const std::uint8_t> byteSpan(const QByteArray& bytes) {

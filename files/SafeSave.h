@@ -7,5 +7,5 @@
 
 // Writes beside the old file and moves the new one over it only once every byte is out.
 // False when the file cannot be created or not every byte could be written; the old file is
-// then as it was.
-bool saveWholeFile(const QString& path, const std::uint8_t* data, qint64 size);
+// then as it was, and error takes the system's reason, when asked for.
+bool saveWholeFile(const QString& path, const std::uint8_t* data, qint64 size, QString* error = nullptr);

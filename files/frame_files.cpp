@@ -9,7 +9,9 @@
 #include "files/DOpenAllDialog.h"
 #include "files/PatchFile.h"
 #include "files/SafeSave.h"
+#include "import/FileFailure.h"
 #include "import/PatchSource.h"
+#include "midi/MidiTrace.h"
 
 #include <QFileInfo>
 
@@ -27,22 +29,36 @@ constexpr qint64 kReadLimit = qint64(kPatchFileReadLimit);
 
 } // namespace
 
+std::string DFrame::fileNameOf(const QString& path) {
+    return QFileInfo(path).fileName().toStdString();
+}
+
+void DFrame::tellFileFailure(const std::string& reason) {
+    midiTrace(reason);
+    showOutcome(QString::fromStdString(reason));
+}
+
 void DFrame::CmFileOpen_() {
     int patch_index = -1;
     const QString path = askOpenFileName(this, kOpenFilter);
     if (path.isEmpty())
         return;
-    const std::optional<QByteArray> bytes = readFileBounded(path, kReadLimit);
+    const std::string name = fileNameOf(path);
+    QString why;
+    const std::optional<QByteArray> bytes = readFileBounded(path, kReadLimit, &why);
     if (!bytes) {
+        tellFileFailure(unreadableReason(name, why.toStdString()));
         ShowMessage(this, qtText(text::kFileOpenFailed), kErrorCaption);
         return;
     }
     const PatchSource source = openPatchFile(byteSpan(*bytes));
     if (!source.ok()) {
+        tellFileFailure(fileFailureReason(name, byteSpan(*bytes), source));
         ShowMessage(this, QString::fromStdString(source.failure->text),
                     QString::fromStdString(source.failure->caption));
         return;
     }
+    importName_ = name;
     std::size_t entry = 0;
     if (source.kind == SourceKind::Bank) {
         // The chooser reads its names from the bank in the buffer, "Load ALL" sends it from there.
@@ -79,9 +95,11 @@ int DFrame::WmPodSave(std::int64_t) {
                                          QString::fromLatin1(name.data(), qsizetype(name.size())));
     if (path.isEmpty())
         return 0;
-    if (!saveWholeFile(path, sysEx.data(), qint64(kSingleDumpSize)))
+    QString why;
+    if (!saveWholeFile(path, sysEx.data(), qint64(kSingleDumpSize), &why)) {
+        tellFileFailure(unwritableReason(fileNameOf(path), why.toStdString()));
         ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
-    else
+    } else
         showOutcome(qtText(text::kStatusPatchSaved).arg(QFileInfo(path).fileName()));
     return 0;
 }
@@ -91,9 +109,11 @@ int DFrame::WmPodSaveAll(std::int64_t) {
         askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"), qtText(text::kSaveAllName));
     if (path.isEmpty())
         return 0;
-    if (!saveWholeFile(path, sysEx.data(), qint64(kBankDumpSize)))
+    QString why;
+    if (!saveWholeFile(path, sysEx.data(), qint64(kBankDumpSize), &why)) {
+        tellFileFailure(unwritableReason(fileNameOf(path), why.toStdString()));
         ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
-    else
+    } else
         showOutcome(qtText(text::kStatusBankSaved).arg(QFileInfo(path).fileName()));
     return 0;
 }

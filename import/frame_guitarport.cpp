@@ -21,6 +21,7 @@ void chooseGuitarPortEntry(DFrame& frame, const PatchSource& source) {
 }
 
 void DFrame::ImportLine6GPortFile(std::span<const std::uint8_t> file, const QString& fileName) {
+    importName_ = fileNameOf(fileName);
     // Patch names are 8-bit Latin-1.
     chooseGuitarPortEntry(*this, openGuitarPort(file, fileName.toLatin1().toStdString()));
 }

@@ -6,6 +6,7 @@
 #include "app/MessageBox.h"
 #include "app/UiTextsQt.h"
 #include "import/DPatchImportDialog.h"
+#include "import/FileFailure.h"
 #include "import/ImportChoosers.h"
 
 #include "files/BoundedRead.h"
@@ -44,18 +45,25 @@ void DFrame::CmFileImport() {
 
 void DFrame::importFile(const QString& path) {
     PatchSource source;
+    importName_ = fileNameOf(path);
+    std::string reason;
     {
         // A library may be large; the choosers and messages come after the busy cursor.
         const BusyNow busy;
         // Read whole and closed at once; the readers then work on the bytes alone. One byte past
         // the limit is enough to refuse a file that is too large.
-        const std::optional<QByteArray> data = readFileBounded(path, kReadLimit + 1);
-        if (!data)
+        QString why;
+        const std::optional<QByteArray> data = readFileBounded(path, kReadLimit + 1, &why);
+        if (!data) {
             source.failure = kCouldNotOpen;
-        else // patch names are 8-bit Latin-1, GuitarPort's are taken from the path
+            reason = unreadableReason(importName_, why.toStdString());
+        } else { // patch names are 8-bit Latin-1, GuitarPort's are taken from the path
             source = openImportFile(byteSpan(*data), path.toLatin1().toStdString());
+            reason = fileFailureReason(importName_, byteSpan(*data), source);
+        }
     }
     if (!source.ok()) {
+        tellFileFailure(reason);
         showFailure(this, *source.failure);
         return;
     }
@@ -77,6 +85,9 @@ void DFrame::importFile(const QString& path) {
 
 void DFrame::finishImport(const ImportResult& result) {
     if (!result.ok()) {
+        // An entry out of the listing fails without a text: there is nothing to name.
+        if (!result.failure.text.empty() && !importName_.empty())
+            tellFileFailure(importerReason(importName_, result.failure));
         showFailure(this, result.failure);
         return;
     }

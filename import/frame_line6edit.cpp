@@ -19,5 +19,6 @@ void chooseLine6EditEntry(DFrame& frame, const PatchSource& source) {
 }
 
 void DFrame::ImportLine6EditFile(std::span<const std::uint8_t> file, int patch_type) {
+    importName_.clear(); // bytes without a file's name
     chooseLine6EditEntry(*this, openLine6Edit(file, patch_type));
 }

@@ -16,6 +16,18 @@ unsigned outputsOf(MidiService* service) {
 }
 } // namespace
 
+void CombinedMidiService::setDeviceListener(MidiDeviceListener* listener) {
+    for (MidiService* service : {primary_.get(), last_.get()})
+        if (service)
+            service->setDeviceListener(listener);
+}
+
+void CombinedMidiService::lookAtDevices() {
+    for (MidiService* service : {primary_.get(), last_.get()})
+        if (service)
+            service->lookAtDevices();
+}
+
 unsigned CombinedMidiService::inputCount() {
     return inputsOf(primary_.get()) + inputsOf(last_.get());
 }

@@ -21,6 +21,8 @@ public:
     MidiService* primary() const { return primary_.get(); }
     MidiService* last() const { return last_.get(); }
 
+    void setDeviceListener(MidiDeviceListener* listener) override;
+    void lookAtDevices() override;
     unsigned inputCount() override;
     std::string inputName(unsigned index) override;
     unsigned outputCount() override;

@@ -37,6 +37,24 @@ std::optional<std::uint8_t> inquiryChannel(std::span<const std::uint8_t> message
     return message[kChannelAt];
 }
 
+std::vector<std::array<std::uint8_t, kInquiryRequestSize>> channelInquiries(int editorChannel) {
+    std::vector<std::array<std::uint8_t, kInquiryRequestSize>> inquiries;
+    const int first = editorChannel & kLargestChannel;
+    inquiries.push_back(deviceInquiry(std::uint8_t(first)));
+    for (int channel = 0; channel <= kLargestChannel; ++channel)
+        if (channel != first)
+            inquiries.push_back(deviceInquiry(std::uint8_t(channel)));
+    return inquiries;
+}
+
+std::optional<int> answeringChannel(const std::vector<int>& answered, int editorChannel) {
+    if (answered.empty())
+        return std::nullopt;
+    if (std::find(answered.begin(), answered.end(), editorChannel) != answered.end())
+        return editorChannel;
+    return answered.front();
+}
+
 std::array<std::uint8_t, kInquiryReplySize> inquiryReply(const DeviceIdentity& identity) {
     std::array<std::uint8_t, kInquiryReplySize> reply = {kSysexStart, kNonRealTime, identity.channel,
                                                          kGeneralInformation, kIdentityReply};

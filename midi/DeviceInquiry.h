@@ -18,6 +18,14 @@ std::array<std::uint8_t, kInquiryRequestSize> deviceInquiry(std::uint8_t channel
 // The channel a device inquiry asks, or nothing when the message is none.
 std::optional<std::uint8_t> inquiryChannel(std::span<const std::uint8_t> message);
 
+// Finding out which channel the device listens on, when it did not do what the editor asked on
+// its own: the inquiry for each channel, the editor's first (a device in omni mode answers
+// every one, and a reply can be missed while the next buffer is armed), then the others in order.
+std::vector<std::array<std::uint8_t, kInquiryRequestSize>> channelInquiries(int editorChannel);
+// The channel the replies came on (channels 0..15 in the order they came): the editor's own when
+// it was among them, else the first; nothing when none came.
+std::optional<int> answeringChannel(const std::vector<int>& answered, int editorChannel);
+
 // The POD family's members, as their identity replies name them.
 inline constexpr std::uint16_t kPodFamily = 0x0000;
 inline constexpr std::uint16_t kPodMember = 0x0100;

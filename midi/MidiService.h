@@ -26,9 +26,26 @@ public:
     virtual void midiLongError(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) = 0;
 };
 
+// Hears that the device of an open port went away or came back. Backends call these from
+// whichever thread looked at the devices, so an implementation only copies and posts.
+class MidiDeviceListener {
+public:
+    virtual ~MidiDeviceListener() = default;
+    // device: the port's name as the device list shows it.
+    virtual void deviceGone(MidiHandle port, const std::string& device) = 0;
+    virtual void deviceBack(MidiHandle port, const std::string& device) = 0;
+};
+
 class MidiService {
 public:
     virtual ~MidiService() = default;
+
+    // Who hears of the open ports' devices; null for nobody. Once this returns, the listener
+    // set before is never called again. A backend whose devices cannot go away never calls it.
+    virtual void setDeviceListener(MidiDeviceListener* listener) { (void)listener; }
+    // Looks at the system's devices now, as every listing does; what changed for an open port
+    // reaches the listener. For a caller that wants to know without sending or listing.
+    virtual void lookAtDevices() {}
 
     virtual unsigned inputCount() = 0;
     virtual std::string inputName(unsigned index) = 0;

@@ -15,11 +15,33 @@ namespace amplix {
 void RtMidiService::dropClientsOfGoneServer() {
     if (!listers_ || !listers_->jackWatch.serverGone())
         return;
+    const auto drop = [this](MidiHandle handle, auto& entry) {
+        entry.midi.reset();
+        if (!entry.absent && listener_)
+            listener_->deviceGone(handle, entry.device);
+        entry.absent = true;
+    };
     for (auto& [handle, entry] : inputs_)
-        entry->midi.reset();
+        drop(handle, *entry);
     for (auto& [handle, entry] : outputs_)
-        entry->midi.reset();
+        drop(handle, *entry);
     listers_.reset();
+}
+
+void RtMidiService::setDeviceListener(MidiDeviceListener* listener) {
+    std::lock_guard lock(mutex_);
+    listener_ = listener;
+}
+
+void RtMidiService::lookAtDevices() {
+    std::lock_guard lock(mutex_);
+    if (inputs_.empty() && outputs_.empty())
+        return;
+    try {
+        ensureListers();
+    } catch (...) {
+        // A listing that throws finds nothing new; the next look asks again.
+    }
 }
 
 // A connection ends for good when either end goes: an interface unplugged, a program with
@@ -33,19 +55,22 @@ void RtMidiService::followDevices() {
     const auto outputs = visiblePorts(*listers_->output);
     const auto inputs = visiblePorts(*listers_->input);
     for (auto& [handle, entry] : outputs_)
-        follow(*entry, outputs, kOutputPortName, [](RtMidiOut&) {});
+        follow(handle, *entry, outputs, kOutputPortName, [](RtMidiOut&) {});
     for (auto& [handle, entry] : inputs_)
-        follow(*entry, inputs, kInputPortName,
+        follow(handle, *entry, inputs, kInputPortName,
                [&port = entry->port](RtMidiIn& in) { prepareInput(in, port); });
 }
 
 template <typename Entry, typename Prepare>
-void RtMidiService::follow(Entry& entry, const std::vector<std::string>& names, const char* portName,
-                           Prepare prepare) {
+void RtMidiService::follow(MidiHandle handle, Entry& entry, const std::vector<std::string>& names,
+                           const char* portName, Prepare prepare) {
     const auto at = findDevice(entry.device, names);
     if (!at) {
-        if (!entry.absent)
+        if (!entry.absent) {
             midiTrace("\"" + entry.device + "\" is gone; sending to it fails until it is back");
+            if (listener_)
+                listener_->deviceGone(handle, entry.device);
+        }
         entry.absent = true;
         entry.midi.reset();
         return;
@@ -56,13 +81,18 @@ void RtMidiService::follow(Entry& entry, const std::vector<std::string>& names, 
     using Midi = typename decltype(entry.midi)::element_type;
     auto midi = openOn<Midi>(listers_->api, listed, entry.trap, portName, prepare);
     if (!midi) {
+        if (!entry.absent && listener_)
+            listener_->deviceGone(handle, entry.device);
         entry.absent = true;
         return; // listed but refusing: tried again on the next look
     }
     std::swap(entry.midi, midi); // the old object goes here, its client with it
     entry.device = listed;
+    const bool wasAbsent = entry.absent;
     entry.absent = false;
     midiTrace("\"" + listed + "\" is back; " + portName + " connected to it again");
+    if (wasAbsent && listener_)
+        listener_->deviceBack(handle, listed);
 }
 
 } // namespace amplix

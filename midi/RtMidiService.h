@@ -41,6 +41,9 @@ public:
     // "alsa", "jack", or "none" when no MIDI system could be chosen.
     std::string apiName() const;
 
+    void setDeviceListener(MidiDeviceListener* listener) override;
+    // Costs a listing of both directions while a port is open, nothing otherwise.
+    void lookAtDevices() override;
     unsigned inputCount() override;
     std::string inputName(unsigned index) override;
     unsigned outputCount() override;
@@ -69,7 +72,8 @@ private:
     bool ensureListers(bool askNow = false);
     void followDevices();
     template <typename Entry, typename Prepare>
-    void follow(Entry& entry, const std::vector<std::string>& names, const char* portName, Prepare prepare);
+    void follow(MidiHandle handle, Entry& entry, const std::vector<std::string>& names, const char* portName,
+                Prepare prepare);
     void dropClientsOfGoneServer();
     std::vector<std::string> inputNames();
     std::vector<std::string> outputNames();
@@ -91,6 +95,7 @@ private:
     // Short sends look after the devices at most this often; a drag sends dozens a second.
     static constexpr std::chrono::milliseconds kShortSendLookInterval{250};
     Clock::time_point lastLook_{};
+    MidiDeviceListener* listener_ = nullptr; // under mutex_
     // One input and one output object kept only for listing devices.
     std::unique_ptr<Listers> listers_;
     std::map<MidiHandle, std::unique_ptr<InputEntry>> inputs_;

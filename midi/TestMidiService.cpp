@@ -1,6 +1,8 @@
 // The test double of the MIDI service.
 #include "midi/TestMidiService.h"
 
+#include <algorithm>
+
 namespace amplix {
 
 void TestMidiService::deliver(const std::vector<std::uint8_t>& bytes) {
@@ -66,6 +68,7 @@ MidiResult TestMidiService::openOutput(unsigned index, MidiHandle& output) {
         return MidiResult::BadDeviceId;
     output = nextMidiHandle();
     outputsOpen_[output] = index;
+    devices_[output] = outputs[index];
     return MidiResult::Ok;
 }
 
@@ -80,6 +83,7 @@ MidiResult TestMidiService::openInput(unsigned index, MidiInputSink& sink, MidiH
     input = nextMidiHandle();
     inputsOpen_[input] = std::make_unique<MidiInputPort>(input, sink);
     inputIndexes_[input] = index;
+    devices_[input] = inputs[index];
     return MidiResult::Ok;
 }
 
@@ -114,6 +118,8 @@ MidiResult TestMidiService::closeInput(MidiHandle input) {
     it->second->close();
     inputsOpen_.erase(it);
     inputIndexes_.erase(input);
+    devices_.erase(input);
+    absent_.erase(input);
     return MidiResult::Ok;
 }
 
@@ -124,7 +130,25 @@ MidiResult TestMidiService::resetOutput(MidiHandle output) {
 
 MidiResult TestMidiService::closeOutput(MidiHandle output) {
     log("closeOutput");
+    devices_.erase(output);
+    absent_.erase(output);
     return outputsOpen_.erase(output) ? MidiResult::Ok : MidiResult::InvalidHandle;
+}
+
+void TestMidiService::lookAtDevices() {
+    ++looks;
+    for (const auto& [handle, device] : devices_) {
+        const auto& listed = inputIndexes_.count(handle) ? inputs : outputs;
+        const bool there = std::find(listed.begin(), listed.end(), device) != listed.end();
+        if (there == !absent_.count(handle))
+            continue;
+        if (there)
+            absent_.erase(handle);
+        else
+            absent_.insert(handle);
+        if (listener_)
+            there ? listener_->deviceBack(handle, device) : listener_->deviceGone(handle, device);
+    }
 }
 
 MidiResult TestMidiService::addBuffer(MidiHandle input, std::shared_ptr<SysexBuffer> buffer) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,12 @@ public:
     std::vector<std::uint32_t> sentShort() const;
     void clearLog();
 
+    // Devices taken out of inputs or outputs are gone for the ports open on them, and back
+    // once listed again under the same name; a look tells the listener. Not logged in calls.
+    void setDeviceListener(MidiDeviceListener* listener) override { listener_ = listener; }
+    void lookAtDevices() override;
+    int looks = 0;
+
     unsigned inputCount() override;
     std::string inputName(unsigned index) override;
     unsigned outputCount() override;
@@ -71,6 +78,9 @@ private:
     std::map<MidiHandle, std::unique_ptr<MidiInputPort>> inputsOpen_;
     std::map<MidiHandle, unsigned> inputIndexes_;
     std::map<MidiHandle, unsigned> outputsOpen_;
+    MidiDeviceListener* listener_ = nullptr;
+    std::map<MidiHandle, std::string> devices_; // each open port's device, by name
+    std::set<MidiHandle> absent_;
 };
 
 } // namespace amplix

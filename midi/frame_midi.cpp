@@ -6,6 +6,7 @@
 #include "app/MessageBox.h"
 #include "app/UiTextsQt.h"
 #include "midi/DeviceNames.h"
+#include "midi/DeviceWatch.h"
 #include "midi/MidiTrace.h"
 
 #include <vector>
@@ -60,6 +61,10 @@ void DFrame::OpenPodMidiPorts() {
         return;
     midi_.startInput(HPODMidiIn);
     PODMidiSet = 1;
+    if (!deviceWatch_)
+        deviceWatch_ = new DeviceWatch(midi_, this, [this] { showConnection(); });
+    deviceWatch_->start(HPODMidiIn, HPODMidiOut);
+    channelAsked_ = false;
     showConnection();
     midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" +
               midi_.outputName(PODMidiOutPort) + "\", channel " + std::to_string(PODMidiChannel + 1));
@@ -77,16 +82,28 @@ void DFrame::ClosePodMidiPorts() {
         midi_.resetInput(HPODMidiIn);
     if (Waiting_for_sysex)
         endRequest(RequestEnd::All);
+    if (inquiring_) { // what it found so far is of ports no longer open
+        inquiring_ = false;
+        midiHdr.reset();
+    }
     if (HPODMidiIn != kNoHandle)
         midi_.closeInput(HPODMidiIn);
     HPODMidiIn = kNoHandle;
     PODMidiSet = 0;
+    if (deviceWatch_)
+        deviceWatch_->stop();
     showConnection();
 }
 
 void DFrame::showConnection() {
     if (!PODMidiSet) {
         StatusLine->showConnection(qtText(text::kStatusNotConnected));
+        return;
+    }
+    if (const QString notice = deviceWatch_ ? deviceWatch_->notice(PODMidiChannel) : QString();
+        !notice.isEmpty()) {
+        StatusLine->showConnection(notice);
+        midiTrace(notice.toStdString());
         return;
     }
     StatusLine->showConnection(QString::fromStdString(

@@ -30,6 +30,7 @@ void DFrame::ReadPODAll() {
 
 void DFrame::endRequest(RequestEnd which) {
     requestAnswered();
+    inquiring_ = false;
     if (patchAwaitsReadBack_)
         endPatchStep();
     readOutcome_.clear();
@@ -45,6 +46,8 @@ void DFrame::endRequest(RequestEnd which) {
 }
 
 void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
+    if (inquiring_)
+        endInquiry();
     // One request at a time: a later caller's flags ride on the dump already awaited.
     if (Waiting_for_sysex)
         return;
@@ -89,6 +92,10 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
 }
 
 int DFrame::WmChkRecSysex(std::uint64_t requestNumber) {
+    if (inquiring_ && requestNumber == requestNumber_) {
+        endInquiry();
+        return 0;
+    }
     if (Waiting_for_sysex && requestNumber == requestNumber_) {
         // The reset hands back what has arrived so far; it then goes the usual way.
         midiTrace("no answer in time");
@@ -116,6 +123,10 @@ void DFrame::requestAnswered() {
 int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBuffer>& lparam) {
     if (!lparam || wparam != HPODMidiIn || lparam != midiHdr)
         return 0; // a buffer of a port closed meanwhile
+    if (inquiring_) {
+        takeInquiryReply(*lparam);
+        return 0;
+    }
     requestAnswered();
     std::copy(lparam->data.begin(), lparam->data.end(), sysEx.begin());
     const std::size_t recorded = lparam->bytesRecorded;
@@ -173,12 +184,18 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
     if (kind == DumpKind::Bank)
         answerLibrary(kind);
     endRequest(RequestEnd::All);
+    if (timedOut_ && recorded == 0)
+        askWhichChannel();
     return 0;
 }
 
 int DFrame::ProcessSysexError(MidiHandle wparam, const std::shared_ptr<SysexBuffer>& lparam) {
     if (!lparam || wparam != HPODMidiIn || lparam != midiHdr)
         return 0;
+    if (inquiring_) {
+        takeInquiryReply(*lparam);
+        return 0;
+    }
     endRequest(RequestEnd::All);
     CmFileRead();
     return 0;

@@ -51,6 +51,8 @@ void DFrame::CmSetupMidi() {
 
     if (PODMidiSet == 1 && tempMidiIn == PODMidiInPort && tempMidiOut == PODMidiOutPort) {
         PODMidiChannel = tempMidiCh;
+        channelAsked_ = false;
+        showConnection(); // the channel it names, or the word on the device's channel
     } else {
         PODMidiChannel = tempMidiCh;
         PODMidiInPort = tempMidiIn;

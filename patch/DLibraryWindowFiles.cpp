@@ -11,6 +11,8 @@
 #include "files/PatchFile.h"
 #include "files/SafeSave.h"
 #include "import/DPatchImportGPTDialog.h"
+#include "import/FileFailure.h"
+#include "midi/MidiTrace.h"
 #include "patch/FilePatchModel.h"
 #include "patch/LibraryTableModel.h"
 
@@ -35,6 +37,16 @@ void showFailure(QWidget* parent, const ImportFailure& failure) {
     ShowMessage(parent, QString::fromStdString(failure.text), QString::fromStdString(failure.caption));
 }
 
+std::string fileNameOf(const QString& path) {
+    return QFileInfo(path).fileName().toStdString();
+}
+
+// Which file and why goes to the trace; the window's message line says it too.
+QString traced(const std::string& reason) {
+    midiTrace(reason);
+    return QString::fromStdString(reason);
+}
+
 } // namespace
 
 void DLibraryWindow::openBank() {
@@ -48,13 +60,16 @@ void DLibraryWindow::openBank() {
 bool DLibraryWindow::openBankFile(const QString& path) {
     if (busy())
         return false;
-    const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kPatchFileReadLimit));
+    QString why;
+    const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kPatchFileReadLimit), &why);
     if (!bytes) {
+        showMessage(traced(unreadableReason(fileNameOf(path), why.toStdString())));
         showFailure(this, kCouldNotOpen);
         return false;
     }
     const PatchSource source = amplix::openPatchFile(byteSpan(*bytes));
     if (!source.ok()) {
+        showMessage(traced(fileFailureReason(fileNameOf(path), byteSpan(*bytes), source)));
         showFailure(this, *source.failure);
         return false;
     }
@@ -94,16 +109,22 @@ bool DLibraryWindow::openPatchFile(const QString& path) {
     if (busy())
         return false;
     PatchSource source;
+    std::string reason;
     {
         const BusyNow wait;
         // One byte past the import limit is enough to refuse a file that is too large.
-        const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kMaxImportFileSize) + 1);
-        if (!bytes)
+        QString why;
+        const std::optional<QByteArray> bytes = readFileBounded(path, qint64(kMaxImportFileSize) + 1, &why);
+        if (!bytes) {
             source.failure = kCouldNotOpen;
-        else
+            reason = unreadableReason(fileNameOf(path), why.toStdString());
+        } else {
             source = openAnyPatchFile(byteSpan(*bytes), path.toLatin1().toStdString());
+            reason = fileFailureReason(fileNameOf(path), byteSpan(*bytes), source);
+        }
     }
     if (!source.ok()) {
+        showMessage(traced(reason));
         showFailure(this, *source.failure);
         return false;
     }

@@ -8,12 +8,19 @@
 #include "patch/DOWWarningDialog.h"
 #include "patch/DSaveToPODDialog.h"
 
+#include <QTimer>
+
 using namespace amplix;
 
 void DFrame::CmPatchChange(int id) {
     const int program = programOfPatchCommand(id);
     notePatchChange(program == 0 ? "Manual Mode" : "Patch " + locationLabel(std::size_t(program - 1)));
     SendShortMessage(std::uint8_t(kProgramChange | PODMidiChannel), std::uint8_t(programOfPatchCommand(id)));
+    // The device answers a program change on its channel with its own; silence may mean another channel.
+    QTimer::singleShot(kEditBufferTimeoutMs, this, [this, heard = programsHeard_] {
+        if (programsHeard_ == heard)
+            askWhichChannel();
+    });
 }
 
 int DFrame::WmSaveToPod() {

@@ -1,6 +1,7 @@
 // Knobs turned and patches chosen on the device: the panel follows without sending anything back.
 #include "app/DFrame.h"
 
+#include "midi/DeviceWatch.h"
 #include "midi/MidiTrace.h"
 #include "tone/DChorus.h"
 #include "tone/ToneControls.h"
@@ -21,12 +22,23 @@ int DFrame::ProcessMidiMessage(MidiHandle wparam, std::uint32_t lparam) {
                                        std::uint8_t(data_byte2)};
         midiTrace("received", bytes, shortMessageLength(std::uint8_t(status_byte)));
     }
+    noteDeviceChannel(status_byte, data_byte1);
     if (status_byte == (kControlChange | PODMidiChannel)) {
         receiveController(data_byte1, data_byte2);
         rememberShownStates();
     } else if (status_byte == (kProgramChange | PODMidiChannel))
         receiveProgram(data_byte1);
     return 0;
+}
+
+// The device's own messages on another channel are not acted on, but the status line says where
+// the device is heard: controllers of the tone map and programs the device has.
+void DFrame::noteDeviceChannel(int status, int data1) {
+    const int type = status & kMessageTypeMask;
+    const bool devices = (type == kControlChange && findController(std::uint8_t(data1))) ||
+                         (type == kProgramChange && data1 <= kLastProgram);
+    if (devices && deviceWatch_)
+        deviceWatch_->heardOnChannel(status - type);
 }
 
 void DFrame::receiveController(int controller, int v) {
@@ -97,6 +109,7 @@ void DFrame::receiveController(int controller, int v) {
 void DFrame::receiveProgram(int program) {
     if (program > kLastProgram)
         return;
+    ++programsHeard_;
     // The patch read next is the one stored there; a comparison ends with the patch.
     stored_.reset();
     storedFollows_ = true;

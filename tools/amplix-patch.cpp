@@ -1,4 +1,5 @@
 // amplix-patch: the librarian on the command line: list, show, convert and compare patch files.
+#include "import/FileFailure.h"
 #include "import/PatchSource.h"
 #include "midi/MidiTrace.h"
 #include "patch/PatchLibrary.h"
@@ -65,8 +66,8 @@ Options:
   --version          show the version
 
 A file that cannot be read gives the editor's message on standard error and exit
-status 2; so does an index past the listing. For the editor's own file with a byte
-no device sends, a second line gives its offset.
+status 2; so does an index past the listing. When the file was read, a second line
+names it and says why, such as the offset of a byte no device sends.
 )";
 
 enum class Command { List, Show, Convert, Diff, Bank };
@@ -196,37 +197,14 @@ struct Failure {
     std::string text;
 };
 
-std::string hexByte(std::uint8_t value) {
-    return "0x" + hexBytes(&value, 1);
-}
-
-// Where the editor's message alone would leave the user searching the file by hand.
-std::string invalidByteText(const std::string& path, const InvalidDumpByte& invalid, std::uint8_t value) {
-    std::string text =
-        path + ": the byte at offset " + std::to_string(invalid.offset) + " is " + hexByte(value);
-    switch (invalid.fault) {
-    case DumpByteFault::StatusByte:
-        return text + ", a status byte inside the SysEx.";
-    case DumpByteFault::BigNibble:
-        return text + ", more than a nibble (" + hexByte(kNibbleMax) + ") holds.";
-    case DumpByteFault::NoEnd:
-        return text + ", not the closing " + hexByte(kSysexEnd) + ".";
-    }
-    return text + ".";
-}
-
 PatchSource openSource(const std::string& path) {
     const auto bytes = readFile(path);
     if (!bytes)
         throw Failure{kCouldNotOpen.text};
     PatchSource source = openAnyPatchFile(*bytes, latin1FromUtf8(path));
-    if (!source.ok()) {
-        const auto& invalid = source.invalidByte;
-        if (invalid && invalid->offset < bytes->size())
-            throw Failure{source.failure->text + "\n" +
-                          invalidByteText(path, *invalid, (*bytes)[invalid->offset])};
-        throw Failure{source.failure->text};
-    }
+    // Where the editor's message alone would leave the user searching the file by hand.
+    if (!source.ok())
+        throw Failure{source.failure->text + "\n" + fileFailureReason(path, *bytes, source) + "."};
     // The editor's own file is one dump. Another message right after it (two banks joined) would
     // be passed over without a word; the editor reads no further than one dump, the tool says so.
     const bool native = source.kind == SourceKind::SinglePatch || source.kind == SourceKind::Bank;

@@ -1,7 +1,10 @@
 // The status line as a user meets it: the ports in use, and what came of each request, silent
 // time-outs and silent no-ops included; the MIDI trace that goes with it.
+#include "app/CommandIds.h"
 #include "app/DFrame.h"
 #include "app/DStatusLine.h"
+#include "midi/DeviceInquiry.h"
+#include "midi/DeviceWatch.h"
 #include "patch/DPatchName.h"
 #include "support/FrameHarness.h"
 #include "support/QtTestSupport.h"
@@ -12,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 
 using namespace amplix;
@@ -143,6 +147,158 @@ private slots:
     }
 
     // Saving proposes the patch's name and says where it went.
+    // Nobody touches anything: the periodic look finds the interface gone and back again; the
+    // ports are named again a moment after. A port closed meanwhile is not reported.
+    void theLineSaysWhenTheDeviceGoesAndComesBack() {
+        FrameHarness h;
+        const std::string through = "Midi Through:Midi Through Port-0 14:0";
+        h.midi.inputs = h.midi.outputs = {through, kInterface};
+        h.writeConfig({0, 1, 1, 0});
+        DFrame& f = h.start();
+        h.releaseRequest();
+        const auto connection = [&] { return f.StatusLine->StaticConnection->text(); };
+        const QString ports = QStringLiteral("POD on USB MIDI Interface, channel 1");
+        const QString gone = QStringLiteral("USB MIDI Interface MIDI 1 is not connected.");
+        QCOMPARE(connection(), ports);
+        h.midi.clearLog();
+        const int looks = h.midi.looks;
+        // What was heard of the device's channel goes with it: it may come back set otherwise.
+        h.midi.deliver({0xB4, 13, 100});
+        FrameHarness::settle();
+        QVERIFY(connection().startsWith(QStringLiteral("The POD answers on channel 5")));
+
+        h.midi.inputs = h.midi.outputs = {through};
+        QTRY_COMPARE_WITH_TIMEOUT(connection(), gone, 3 * DeviceWatch::kLookIntervalMs);
+        QVERIFY(h.midi.looks > looks);
+        h.midi.inputs = h.midi.outputs = {through, kInterface};
+        QTRY_COMPARE_WITH_TIMEOUT(connection(), QStringLiteral("USB MIDI Interface MIDI 1 is back."),
+                                  3 * DeviceWatch::kLookIntervalMs);
+        QTRY_COMPARE_WITH_TIMEOUT(connection(), ports,
+                                  DeviceWatch::kBackShownMs + 2 * DeviceWatch::kLookIntervalMs);
+        QVERIFY(h.midi.sent.empty()); // looking sends nothing
+
+        // Only the output gone is said once; it stays said while the input is back.
+        h.midi.outputs = {through};
+        QTRY_COMPARE_WITH_TIMEOUT(connection(), gone, 3 * DeviceWatch::kLookIntervalMs);
+        h.midi.inputs = {through};
+        h.midi.lookAtDevices();
+        FrameHarness::settle();
+        QCOMPARE(connection(), gone);
+
+        f.ClosePodMidiPorts();
+        h.midi.lookAtDevices();
+        FrameHarness::settle();
+        QCOMPARE(connection(), QStringLiteral("Not connected (Options, Midi Setup)"));
+    }
+
+    // The device's own controllers and program changes on another channel change nothing on the
+    // panel, but the line says where the device is; heard on the editor's channel, it names the
+    // ports again. Messages the device does not send say nothing.
+    void aDeviceOnAnotherChannelIsSaid() {
+        FrameHarness h;
+        DFrame& f = h.startPanel(0);
+        const auto connection = [&] { return f.StatusLine->StaticConnection->text(); };
+        const int drive = f.Drive->value();
+        for (const Bytes& notTheDevice : {Bytes{0x94, 60, 100}, Bytes{0xB4, 127, 1}, Bytes{0xC4, 37}}) {
+            h.midi.deliver(notTheDevice);
+            FrameHarness::settle();
+        }
+        const QString before = connection();
+        QVERIFY(!before.contains(QStringLiteral("answers")));
+        const struct {
+            Bytes message;
+            const char* said; // empty: the ports
+        } cases[] = {
+            {{0xB4, 13, 100}, "The POD answers on channel 5; the editor uses channel 1: Options, Midi Setup"},
+            {{0xCF, 3}, "The POD answers on channel 16; the editor uses channel 1: Options, Midi Setup"},
+            {{0xB0, 13, 90}, ""},
+            {{0xC1, 0}, "The POD answers on channel 2; the editor uses channel 1: Options, Midi Setup"},
+        };
+        for (const auto& c : cases) {
+            h.midi.deliver(c.message);
+            FrameHarness::settle();
+            QCOMPARE(connection(), *c.said ? QString::fromLatin1(c.said) : before);
+        }
+        QCOMPARE(f.Drive->value(), 127 - 90); // from channel 1 alone
+        QVERIFY(f.Drive->value() != drive);
+    }
+
+    // A patch chosen that the device does not follow, or a request it does not answer: the
+    // device inquiry goes out once on every channel, the editor's first, and the line says
+    // where the device answered. A device that follows adds nothing to the wire.
+    void aDeviceThatDoesNotFollowIsAskedForItsChannelOnce() {
+        FrameHarness h;
+        DFrame& f = h.startPanel(0);
+        const auto connection = [&] { return f.StatusLine->StaticConnection->text(); };
+        const QString ports = connection();
+        int deviceChannel = 4;
+        h.midi.onSysexSent = [&](const std::vector<std::uint8_t>& sent) {
+            if (inquiryChannel(sent) == deviceChannel)
+                h.midi.deliver(patchfiles::cat({Bytes{0xF0, 0x7E, std::uint8_t(deviceChannel), 0x06, 0x02,
+                                                      0x00, 0x01, 0x0C, 0x00, 0x00, 0x00, 0x01},
+                                                "0100", Bytes{0xF7}}));
+        };
+
+        // Followed: the program change comes back and the patch is read; no inquiry.
+        h.midi.onSysexSent = [&, answer = h.midi.onSysexSent](const std::vector<std::uint8_t>& sent) {
+            if (sent == Bytes(kEditBufferRequest.begin(), kEditBufferRequest.end()))
+                h.midi.deliver(dumpNamed("Echoed"));
+            answer(sent);
+        };
+        f.dispatchCommand(CM_PATCHMANUAL + 3);
+        h.midi.deliver({0xC0, 3});
+        QTest::qWait(DFrame::kEditBufferTimeoutMs + 400);
+        QCOMPARE(h.sentHex(), (QStringList{"C0 03 00", "F0 00 01 0C 01 00 01 F7"}));
+        QCOMPARE(connection(), ports);
+
+        // Not followed: after the time a program change takes, the sixteen inquiries.
+        h.midi.clearLog();
+        f.dispatchCommand(CM_PATCHMANUAL + 5);
+        QTRY_COMPARE_WITH_TIMEOUT(connection(),
+                                  QStringLiteral("The POD answers on channel 5; the editor uses channel 1: "
+                                                 "Options, Midi Setup"),
+                                  DFrame::kEditBufferTimeoutMs + 1000);
+        QStringList expected = {"C0 05 00"};
+        for (int channel : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
+            expected << QStringLiteral("F0 7E %1 06 01 F7").arg(channel, 2, 16, QLatin1Char('0')).toUpper();
+        QCOMPARE(h.sentHex(), expected);
+
+        // Once: another patch not followed asks nothing more.
+        h.midi.clearLog();
+        f.dispatchCommand(CM_PATCHMANUAL + 6);
+        QTest::qWait(DFrame::kEditBufferTimeoutMs + DFrame::kInquiryWaitMs + 200);
+        QCOMPARE(h.sentHex(), QStringList{"C0 06 00"});
+    }
+
+    // After a request without an answer the inquiry finds the device on the editor's channel:
+    // nothing to say. A request made while the inquiry waits goes out and is answered at once.
+    void anUnansweredRequestAsksTheChannelAndARequestEndsTheSearch() {
+        FrameHarness h;
+        DFrame& f = h.startPanel(2);
+        const auto connection = [&] { return f.StatusLine->StaticConnection->text(); };
+        const QString ports = connection();
+        bool deviceAnswersDumps = false;
+        h.midi.onSysexSent = [&](const std::vector<std::uint8_t>& sent) {
+            if (inquiryChannel(sent) == 2)
+                h.midi.deliver(patchfiles::cat(
+                    {Bytes{0xF0, 0x7E, 0x02, 0x06, 0x02, 0x00, 0x01, 0x0C, 0x00, 0x00, 0x00, 0x01}, "0100",
+                     Bytes{0xF7}}));
+            if (deviceAnswersDumps && sent == Bytes(kEditBufferRequest.begin(), kEditBufferRequest.end()))
+                h.midi.deliver(dumpNamed("Answer"));
+        };
+        f.CmFileRead();
+        QTRY_COMPARE_WITH_TIMEOUT(outcome(f), kNoAnswer, DFrame::kEditBufferTimeoutMs + 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(h.midi.sentSysex().size(), std::size_t(17), 1000);
+        QCOMPARE(h.midi.sentSysex()[1], (Bytes{0xF0, 0x7E, 0x02, 0x06, 0x01, 0xF7}));
+        deviceAnswersDumps = true;
+        f.CmFileRead(); // within the inquiry's wait
+        FrameHarness::settle();
+        QCOMPARE(outcome(f), QStringLiteral("Patch read"));
+        QCOMPARE(f.Waiting_for_sysex, 0);
+        FrameHarness::settle(DFrame::kInquiryWaitMs + 100);
+        QCOMPARE(connection(), ports);
+    }
+
     void aSaveProposesThePatchNameAndSaysWhereItWent() {
         FrameHarness h;
         DFrame& f = h.startConnected();

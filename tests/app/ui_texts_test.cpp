@@ -114,9 +114,9 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
             EXPECT_EQ(n, expected++) << t.key << ": placeholders skip a number";
         filled += used.empty() ? 0 : 1;
     }
-    // Those the frame fills (a location, file names, ports, devices, counts), the page's five and
-    // the four that name a control apart from its window, and the Library window's five.
-    EXPECT_EQ(filled, 24u);
+    // Those the frame fills (a location, file names, ports, devices, counts, reasons), the page's
+    // five, the four that name a control apart from its window and the Library window's five.
+    EXPECT_EQ(filled, 39u);
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kControlInWindow), (std::set<int>{1, 2}));

@@ -8,6 +8,7 @@
 #include "support/FrameHarness.h"
 #include "tests/support/TestPatchFiles.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 using namespace amplix;
@@ -31,12 +33,22 @@ namespace {
 
 using Answers = testsupport::FileDialogAnswers;
 
+// What the outcome says, whole: a text too long for the line is its tooltip.
+QString wholeOutcome(const DFrame& f) {
+    const QLabel* label = f.StatusLine->StaticOutcome;
+    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
+}
+
 } // namespace
 
 class FilesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        qputenv("AMPLIX_MIDI_TRACE", "1"); // before the first line of the trace
+    }
+
     // Saved: exactly what the device sent. Opened: a bank lists the device's names, OK leaves
     // "1A" in the edit buffer, "Load ALL" asks first and then sends the whole bank; a single
     // patch goes out exactly as saved and is read back.
@@ -143,7 +155,87 @@ private slots:
         }
         QCOMPARE(choosers, (QStringList{"DOpenAllDialog", "DOWWarningDialog"}));
         QVERIFY(h.midi.sent.empty());
-        QCOMPARE(f.StatusLine->StaticOutcome->text(), outcome);
+        QVERIFY(f.StatusLine->StaticOutcome->text() != outcome);
+        QCOMPARE(
+            wholeOutcome(f),
+            QStringLiteral("corrupt.pod: the byte at offset 77 is 0x10, more than a nibble (0x0F) holds"));
+    }
+
+    // Every refused file keeps its message box as it was; the status line names the file and
+    // says why, and nothing goes to the device.
+    void aRefusedFileIsNamedWithItsReason() {
+        FrameHarness h;
+        DFrame& f = h.startConnected();
+        h.answerWithSingleDump();
+        FrameHarness::settle();
+        h.midi.clearLog();
+        Bytes shortBank = bank(0x7F), shortPatch = singlePatch(record("Lead", 3), 0);
+        shortBank.resize(100);
+        shortPatch.resize(150);
+        const std::string words = "Amp: Brit Hi Gain, Drive 7, then the delay a bit longer for the solo";
+        const Bytes notes(words.begin(), words.end());
+        QDir(h.dir.path()).mkdir(QStringLiteral("folder.pod"));
+        const struct {
+            int command;
+            const char* file;
+            std::optional<Bytes> bytes; // none: the file is not there
+            const char* box;
+            const char* caption;
+            const char* status;
+        } cases[] = {
+            {CM_FILEOPEN, "bank1.syx", shortBank, "Error reading from file!", "Error!!",
+             "bank1.syx: 100 bytes; a bank has 5121"},
+            {CM_FILEOPEN, "cut.pod", shortPatch, "Error reading from file!", "Error!!",
+             "cut.pod: 150 bytes; a patch has 151"},
+            {CM_FILEOPEN, "notes.txt", notes, "Error reading from file!", "Error!!",
+             "notes.txt: not a patch or bank file"},
+            {CM_FILEOPEN, "empty.pod", Bytes{}, "Error reading from file!", "Error!!",
+             "empty.pod: the file is empty"},
+            {CM_FILEIMPORT, "empty.lib", Bytes{}, "Error reading from file!", "Error!!",
+             "empty.lib: the file is empty"},
+            {CM_FILEIMPORT, "notes.txt", notes, "Not a valid patch file.", "Error!",
+             "notes.txt: not a SoundDiver, Line 6 Edit or GuitarPort file"},
+            // The file dialog itself refuses a file that is not there: handed on without it.
+            {0, "gone.l6t", std::nullopt, "Error: Couldn't open file.", "Error!!",
+             "gone.l6t: cannot be read: No such file or directory"},
+        };
+        for (const auto& c : cases) {
+            const QString path = h.dir.filePath(QString::fromLatin1(c.file));
+            if (c.bytes)
+                writeFileBytes(path, *c.bytes);
+            MessageBoxWatcher boxes;
+            Answers answers;
+            answers.paths = {path};
+            testsupport::StderrCapture trace;
+            if (c.command)
+                f.menuAction(c.command)->trigger();
+            else
+                f.importFile(path);
+            FrameHarness::settle();
+            QCOMPARE(boxes.seen().size(), 1);
+            QCOMPARE(boxes.seen()[0].text, QString::fromLatin1(c.box));
+            QCOMPARE(boxes.seen()[0].caption, QString::fromLatin1(c.caption));
+            QCOMPARE(wholeOutcome(f), QString::fromLatin1(c.status));
+            QVERIFY2(trace.has(std::string("amplix32: ") + c.status + "\n"), trace.text().c_str());
+        }
+        QVERIFY(h.midi.sent.empty());
+
+        // An entry chosen that its importer cannot convert: the importer's message after the name.
+        const QString library =
+            writeFileBytes(h.dir.filePath("c.lib"),
+                           soundDiver({{"Clean", soundDiverTail(1)}, {"Bad", soundDiverTail(4, 0x38)}}));
+        MessageBoxWatcher boxes;
+        DialogWatcher chooser([](QWidget* d) {
+            d->findChild<QListWidget*>(QStringLiteral("PatchSelect"))->setCurrentRow(1);
+            pressButton(d, "OK");
+        });
+        f.importFile(library);
+        FrameHarness::settle();
+        QCOMPARE(chooser.count(), 1);
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen()[0].text, QStringLiteral("Error, invalid patch data."));
+        QCOMPARE(wholeOutcome(f), QStringLiteral("c.lib: Error, invalid patch data."));
+        QVERIFY(h.midi.sent.empty());
     }
 
     void aFailedSaveLeavesTheOldFileAsItWas() {
@@ -172,6 +264,7 @@ private slots:
         QCOMPARE(boxes.seen()[1].text, QStringLiteral("Error writing to file!"));
         QCOMPARE(boxes.seen()[1].caption, QStringLiteral("Error!!"));
         QCOMPARE(readFileBytes(path), old);
+        QCOMPARE(wholeOutcome(f), QStringLiteral("keep.pod: cannot be written: File too large"));
 
         // A file that cannot be created at all fails the same way, and nothing is written.
         const QString nowhere = h.dir.filePath("no such folder/x.pod");

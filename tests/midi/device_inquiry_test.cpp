@@ -88,3 +88,34 @@ TEST(DeviceInquiry, TheDeviceAnswersOnItsChannelAllChannelsOrInOmniMode) {
         EXPECT_EQ(answers[0], reply(std::uint8_t(asked), 0x00, 0x01));
     }
 }
+
+// The editor's own channel is asked first, every other once after it, in order.
+TEST(DeviceInquiry, TheChannelSearchAsksTheEditorsChannelFirstAndEachOnce) {
+    for (const int editor : {0, 4, 15}) {
+        const auto inquiries = channelInquiries(editor);
+        ASSERT_EQ(inquiries.size(), 16u);
+        std::vector<int> asked;
+        for (const auto& inquiry : inquiries)
+            asked.push_back(*inquiryChannel(inquiry));
+        std::vector<int> expected = {editor};
+        for (int channel = 0; channel < 16; ++channel)
+            if (channel != editor)
+                expected.push_back(channel);
+        EXPECT_EQ(asked, expected) << editor;
+    }
+    EXPECT_EQ(channelInquiries(2)[0], (std::array<std::uint8_t, 6>{0xF0, 0x7E, 0x02, 0x06, 0x01, 0xF7}));
+}
+
+TEST(DeviceInquiry, TheAnsweringChannelIsTheEditorsWhenItAnsweredElseTheFirst) {
+    const struct {
+        std::vector<int> answered;
+        int editor;
+        std::optional<int> channel;
+    } cases[] = {
+        {{}, 0, std::nullopt}, {{4}, 0, 4},
+        {{0}, 0, 0},           {{2, 5, 7}, 5, 5}, // omni: the editor's own channel works
+        {{2, 7}, 5, 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(answeringChannel(c.answered, c.editor), c.channel) << c.answered.size() << " " << c.editor;
+}

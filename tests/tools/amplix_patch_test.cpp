@@ -252,6 +252,25 @@ TEST_F(AmplixPatchTest, AByteNoDeviceSendsIsNamedByItsOffset) {
                                  std::to_string(offset) + "; a patch or bank file holds one dump.\n"))
             << file;
     }
+    // Every file that was read and refused: the editor's message, then the file and why.
+    Bytes shortBank = bank(0x01);
+    shortBank.resize(100);
+    write("bank1.syx", shortBank);
+    write("notes.txt", Bytes(200, 'x'));
+    write("notes.lib", Bytes(200, 'x'));
+    write("empty.pod", Bytes{});
+    const std::pair<std::string, std::string> refused[] = {
+        {"bank1.syx", "Error reading from file!\nbank1.syx: 100 bytes; a bank has 5121.\n"},
+        {"notes.txt", invalid + "notes.txt: not a patch or bank file.\n"},
+        {"notes.lib",
+         "Not a valid patch file.\nnotes.lib: not a SoundDiver, Line 6 Edit or GuitarPort file.\n"},
+        {"empty.pod", "Error reading from file!\nempty.pod: the file is empty.\n"},
+    };
+    for (const auto& [file, message] : refused) {
+        const Outcome r = run({"list", file});
+        EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(2, "", message)) << file;
+    }
+
     write("stray.syx", cat({bank(0x01), Bytes{0x55, 0x00}}));
     const Outcome stray = run({"list", "stray.syx"}), first = run({"list", write("first.syx", bank(0x01))});
     EXPECT_EQ(std::tuple(stray.status, stray.out, stray.err), std::tuple(0, first.out, ""));
