@@ -87,7 +87,6 @@ void DFrame::CmLibrary() {
     LibraryWindow->activateWindow();
 }
 
-
 void DFrame::requestForLibrary(LibraryRequest what) {
     // One request at a time: the window's waits for the one under way.
     if (Waiting_for_sysex) {
