@@ -40,9 +40,6 @@ export interface EditorLink {
     readonly sysexInPieces?: boolean;
 }
 
-const kControlChange = 0xb0;
-const kProgramChange = 0xc0;
-
 type RequestEnd = "SinglePatch" | "Bank" | "All";
 
 export class Editor {
@@ -236,13 +233,14 @@ export class Editor {
 
     receive(bytes: Uint8Array): void {
         if (!bytes.length) return;
-        if (bytes[0] === 0xf0) {
+        const { sysexStart, controlChange, programChange } = this.core.status;
+        if (bytes[0] === sysexStart) {
             this.receiveSysex(bytes);
             return;
         }
         const status = bytes[0]!;
-        if (status === (kControlChange | this.channel) && bytes.length >= 3) this.receiveController(bytes[1]!, bytes[2]!);
-        else if (status === (kProgramChange | this.channel) && bytes.length >= 2) this.receiveProgram(bytes[1]!);
+        if (status === (controlChange | this.channel) && bytes.length >= 3) this.receiveController(bytes[1]!, bytes[2]!);
+        else if (status === (programChange | this.channel) && bytes.length >= 2) this.receiveProgram(bytes[1]!);
     }
 
     private receiveController(controller: number, value: number): void {
