@@ -118,6 +118,18 @@ export interface PodDevice {
     delete(): void;
 }
 
+// The status bytes the page tells messages by: a SysEx from its start, a channel message by
+// its type with the channel in the low four bits.
+export interface StatusBytes { sysexStart: number; sysexEnd: number; controlChange: number; programChange: number; }
+
+// The desktop's input parser: bytes as a cable carries them in, whole messages out. A SysEx in
+// pieces comes out once its end is in; stray data bytes, a SysEx broken off and one longer than
+// the receive buffer never do. Call delete() when done with it.
+export interface MessageJoiner {
+    feed(bytes: Uint8Array): Uint8Array[];
+    delete(): void;
+}
+
 export interface AmplixCore {
     // Tables.
     toneMap(): ToneParameter[];
@@ -200,6 +212,10 @@ export interface AmplixCore {
     // outputs were asked without an answer.
     describeSearch(search: PodSearch, inputName: string, outputName: string): string;
     PodDevice: { new (): PodDevice };
+
+    // MIDI's own bytes.
+    statusBytes(): StatusBytes;
+    MessageJoiner: { new (): MessageJoiner };
 }
 
 // In the browser the module fetches amplix-core.wasm beside itself; under node pass its bytes.

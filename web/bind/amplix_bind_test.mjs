@@ -179,3 +179,56 @@ test("the simulator answers as the device does", () => {
     assert.equal(core.programTitle(9), "Amplix 32 - Patch 3A");
     device.delete();
 });
+
+test("the status bytes are the ones the core's messages start with", () => {
+    const status = core.statusBytes();
+    assert.deepEqual(status, { sysexStart: 0xf0, sysexEnd: 0xf7, controlChange: 0xb0, programChange: 0xc0 });
+    const request = core.editBufferRequest();
+    assert.deepEqual([request[0], request.at(-1)], [status.sysexStart, status.sysexEnd]);
+    assert.equal(core.controlChange(5, 13, 1)[0], status.controlChange | 5);
+    assert.equal(core.programChange(15, 2)[0], status.programChange | 15);
+});
+
+test("the joiner hands on whole messages, whatever the pieces", () => {
+    const request = [...core.editBufferRequest()];
+    const big = new Uint8Array(5300).fill(0x01);
+    big[0] = 0xf0;
+    big[big.length - 1] = 0xf7;
+    const cases = [
+        ["a short message passes through", [[0xb0, 13, 100]], [[0xb0, 13, 100]]],
+        ["a SysEx in three pieces", [request.slice(0, 2), request.slice(2, 5), request.slice(5)], [request]],
+        ["stray bytes between messages are dropped", [[0xf0, 1, 0xf7, 0x40, 0x41], [0x42, 0xf0, 2, 0xf7]], [[0xf0, 1, 0xf7], [0xf0, 2, 0xf7]]],
+        ["a short message and a SysEx in one piece", [[0xc0, 5, ...request]], [[0xc0, 5], request]],
+        ["running status", [[0xb0, 13, 100, 14], [101]], [[0xb0, 13, 100], [0xb0, 14, 101]]],
+        ["a clock byte inside a SysEx comes out on its own", [[0xf0, 1, 0xf8, 2, 0xf7]], [[0xf8], [0xf0, 1, 2, 0xf7]]],
+        ["a new start drops a SysEx cut short", [[0xf0, 1, 2], [0xf0, 3, 0xf7]], [[0xf0, 3, 0xf7]]],
+        ["a control change breaks one off and gets through", [[0xf0, 1, 2], [0xb0, 7, 9], [3, 0xf7]], [[0xb0, 7, 9]]],
+        ["one longer than the receive buffer never does", [[...big], [0xc0, 1]], [[0xc0, 1]]],
+        ["an empty piece gives nothing", [[]], []],
+    ];
+    for (const [what, pieces, expected] of cases) {
+        const joiner = new core.MessageJoiner();
+        const whole = pieces.flatMap((p) => joiner.feed(Uint8Array.from(p)).map((m) => [...m]));
+        assert.deepEqual(whole, expected, what);
+        joiner.delete();
+    }
+});
+
+test("a bank paced in pieces comes out of the joiner as the bank, once its last piece is in", () => {
+    const device = new core.PodDevice();
+    const bank = device.bankDump();
+    const joiner = new core.MessageJoiner();
+    const pieces = core.pacedSend(bank, 0, 0).pieces.map((p) => joiner.feed(p.bytes));
+    assert.deepEqual(pieces.slice(0, -1).flat(), []);
+    assert.equal(pieces.at(-1).length, 1);
+    assert.ok(pieces.at(-1)[0] instanceof Uint8Array);
+    assert.deepEqual(pieces.at(-1)[0], bank);
+    // Each joiner keeps its own SysEx in progress.
+    const other = new core.MessageJoiner();
+    assert.deepEqual(joiner.feed(Uint8Array.of(0xf0, 1)), []);
+    assert.deepEqual(other.feed(Uint8Array.of(0xf7)), []);
+    assert.deepEqual(joiner.feed(Uint8Array.of(0xf7)), [Uint8Array.of(0xf0, 1, 0xf7)]);
+    joiner.delete();
+    other.delete();
+    device.delete();
+});

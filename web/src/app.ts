@@ -79,7 +79,7 @@ export class App {
         this.editor.onError = (e) => this.reportError(e);
         this.editor.setUp();
         this.simulator = new SimulatorBackend(core.simulatorName(), () => new core.raw.PodDevice(),
-            (n) => core.raw.cableTimeMs(n), clock);
+            () => new core.raw.MessageJoiner(), (n) => core.raw.cableTimeMs(n), clock);
 
         this.wireFiles();
         this.fitPanel();

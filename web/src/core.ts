@@ -1,6 +1,6 @@
 // The core module as the page uses it: loading it at run time, its texts by key, and its tables
 // indexed the way the page looks them up.
-import type { AmplixCore, EffectRow, OpenedSource, ToneParameter } from "../bind/amplix-core.js";
+import type { AmplixCore, EffectRow, OpenedSource, StatusBytes, ToneParameter } from "../bind/amplix-core.js";
 
 export type * from "../bind/amplix-core.js";
 
@@ -13,6 +13,7 @@ export class Core {
     readonly timing: CoreTiming;
     readonly effects: EffectRow[];
     readonly sizes: ReturnType<AmplixCore["sizes"]>;
+    readonly status: StatusBytes;
     // The size of the bank the device sends, as the core's device model sends it: the total of
     // the reading progress.
     readonly bankDumpSize: number;
@@ -31,6 +32,7 @@ export class Core {
         this.textTable = raw.texts();
         this.timing = raw.timing();
         this.sizes = raw.sizes();
+        this.status = raw.statusBytes();
         this.bankDumpSize = this.sizes.bankDump;
         this.effects = [];
         for (let i = 0; ; ++i) {

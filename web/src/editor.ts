@@ -2,6 +2,7 @@
 // reports, the dump requests and their time-outs, the patch commands and the files. No DOM here:
 // the view is an interface, so the tests drive the editor as the page does.
 import type { Clock } from "./clock.js";
+import { chooseFromImport, chooseFromOwnFile, type FileChoice } from "./choosing.js";
 import type { Core, EffectRow, OpenedSource, SourceDump, SourceEntry, ToneParameter, WindowName } from "./core.js";
 
 export type Chooser = "SoundDiver" | "Line6Edit";
@@ -39,9 +40,6 @@ export interface EditorLink {
     // False where a long SysEx can only go whole (Web MIDI): a bank then goes as store messages.
     readonly sysexInPieces?: boolean;
 }
-
-const kControlChange = 0xb0;
-const kProgramChange = 0xc0;
 
 type RequestEnd = "SinglePatch" | "Bank" | "All";
 
@@ -236,13 +234,14 @@ export class Editor {
 
     receive(bytes: Uint8Array): void {
         if (!bytes.length) return;
-        if (bytes[0] === 0xf0) {
+        const { sysexStart, controlChange, programChange } = this.core.status;
+        if (bytes[0] === sysexStart) {
             this.receiveSysex(bytes);
             return;
         }
         const status = bytes[0]!;
-        if (status === (kControlChange | this.channel) && bytes.length >= 3) this.receiveController(bytes[1]!, bytes[2]!);
-        else if (status === (kProgramChange | this.channel) && bytes.length >= 2) this.receiveProgram(bytes[1]!);
+        if (status === (controlChange | this.channel) && bytes.length >= 3) this.receiveController(bytes[1]!, bytes[2]!);
+        else if (status === (programChange | this.channel) && bytes.length >= 2) this.receiveProgram(bytes[1]!);
     }
 
     private receiveController(controller: number, value: number): void {
@@ -539,52 +538,16 @@ export class Editor {
 
     // File > Open: a single patch goes to the device; a bank offers its patches and Load ALL.
     async openFile(fileName: string, bytes: Uint8Array): Promise<void> {
-        const source = this.core.raw.openPatchFile(bytes);
-        if (source.failure) {
-            await this.view.message(source.failure.text, source.failure.caption);
-            return;
-        }
-        let entry = 0;
-        if (source.kind === "Bank") {
-            const choice = await this.view.chooseFromBank(this.core.bankLines(source));
-            if (choice === null) return;
-            if (choice === "all") {
-                const bank = this.core.bankOf(source);
-                if (bank) await this.loadAll(bank);
-                return;
-            }
-            entry = choice;
-        }
-        await this.finishImport(this.core.raw.sourceDump(bytes, fileName, false, entry, this.core.raw.noEffectChoice()));
+        await this.take(await chooseFromOwnFile(this.core, this.view, fileName, bytes));
     }
-
-    // File > Import: the format is told by the content; each has its chooser.
+    // File > Import: the patch chosen goes to the device.
     async importFile(fileName: string, bytes: Uint8Array): Promise<void> {
-        const source = this.core.raw.openImportFile(bytes, fileName);
-        if (source.failure) {
-            await this.view.message(source.failure.text, source.failure.caption);
-            return;
-        }
-        let entry = 0;
-        let modOrComp = this.core.raw.noEffectChoice();
-        switch (source.kind) {
-            case "SoundDiver":
-            case "Line6Edit": {
-                const chosen = await this.view.chooseEntry(source.kind, source.entries);
-                if (chosen === null || chosen < 0 || chosen >= source.entries.length) return;
-                entry = chosen;
-                break;
-            }
-            case "GuitarPort": {
-                const chosen = await this.view.chooseGuitarPortEffect(source);
-                if (chosen === null) return;
-                modOrComp = chosen;
-                break;
-            }
-            default:
-                return; // File > Open's, never an import's
-        }
-        await this.finishImport(this.core.raw.sourceDump(bytes, fileName, true, entry, modOrComp));
+        await this.take(await chooseFromImport(this.core, this.view, fileName, bytes));
+    }
+    private async take(choice: FileChoice): Promise<void> {
+        if (!choice) return;
+        if ("bank" in choice) await this.loadAll(choice.bank);
+        else await this.finishImport(choice.dump);
     }
 
     // A file dropped on the page: the editor's own files open, anything else is imported.

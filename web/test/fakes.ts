@@ -351,6 +351,7 @@ export function fakeRawCore(): AmplixCore {
         bankRequest: () => kBankRequest,
         programChange: (channel: number, program: number) => Uint8Array.of(0xc0 | channel, program),
         controlChange: (channel: number, controller: number, value: number) => Uint8Array.of(0xb0 | channel, controller, value),
+        statusBytes: () => ({ sysexStart: 0xf0, sysexEnd: 0xf7, controlChange: 0xb0, programChange: 0xc0 }),
         fileNameForPatch: (name: string) => name.trim().replace(/[^A-Za-z0-9 ]/g, ""),
         acceptsName: (name: string) => name.length <= 16,
         noEffectChoice: () => 3,

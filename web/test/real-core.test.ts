@@ -3,30 +3,14 @@
 // Skipped when the core has not been built, unless AMPLIX_WEB_DIR names where it must be (CI).
 import { describe, test } from "node:test";
 import assert from "node:assert/strict";
-import { existsSync, readFileSync } from "node:fs";
-import { pathToFileURL } from "node:url";
-import { Core, type AmplixCore } from "../src/core.js";
+import { Core } from "../src/core.js";
 import { Editor } from "../src/editor.js";
 import { MidiLink } from "../src/midi/link.js";
 import { SimulatorBackend, kSimulatorPortId } from "../src/midi/simulator.js";
 import { planPanel } from "../src/panel.js";
-import { FakeClock } from "./fakes.js";
+import { builtCore as raw, skipWithoutCore as skip } from "./built-core.js";
+import { FakeClock, fakeRawCore } from "./fakes.js";
 import { FakeView } from "./view-fake.js";
-
-const dir = process.env.AMPLIX_WEB_DIR
-    ? pathToFileURL(`${process.env.AMPLIX_WEB_DIR.replace(/\/$/, "")}/`)
-    : new URL("../../web/", import.meta.url);
-const built = existsSync(new URL("amplix-core.js", dir)) && existsSync(new URL("amplix-core.wasm", dir));
-
-async function load(): Promise<AmplixCore> {
-    const module = (await import(new URL("amplix-core.js", dir).href)) as { default: (o: object) => Promise<AmplixCore> };
-    return module.default({ wasmBinary: readFileSync(new URL("amplix-core.wasm", dir)) });
-}
-
-if (!built && process.env.AMPLIX_WEB_DIR)
-    throw new Error(`no amplix-core.js and amplix-core.wasm in ${process.env.AMPLIX_WEB_DIR}`);
-const skip = built ? false : "the core is not built (amplix-core.js beside the page)";
-const raw: AmplixCore | null = built ? await load() : null;
 
 describe("on the built core", { skip }, () => {
     test("every control of the tone map stands once on the panel, inside its window", () => {
@@ -45,13 +29,18 @@ describe("on the built core", { skip }, () => {
         assert.ok(plan.items.some((i) => i.name === "StaticDelayTime" && i.kind === "Static"));
     });
 
+    test("the fake core of the other tests tells messages by the core's status bytes", () => {
+        assert.deepEqual(fakeRawCore().statusBytes(), raw!.statusBytes());
+    });
+
     // The editor, the link and the device, on a hand-turned clock.
     async function session() {
         const clock = new FakeClock();
         const core = new Core(raw!);
         const view = new FakeView();
         const editor = new Editor(core, view, clock);
-        const sim = new SimulatorBackend("Amplix POD Simulator", () => new raw!.PodDevice(), (n) => raw!.cableTimeMs(n), clock);
+        const sim = new SimulatorBackend("Amplix POD Simulator", () => new raw!.PodDevice(), () => new raw!.MessageJoiner(),
+            (n) => raw!.cableTimeMs(n), clock);
         const link = new MidiLink(sim, raw!, clock, { message: (b) => editor.receive(b), gone: () => {}, back: () => {} });
         assert.equal(await link.open(kSimulatorPortId, kSimulatorPortId), "ok");
         editor.setUp();

@@ -1,42 +1,18 @@
 // The built-in POD: the core's device model behind one input and one output, answering after its
 // reply has had its time on the cable, as a device at the end of a real cable does.
 import type { Clock } from "../clock.js";
-import type { PodDevice } from "../core.js";
+import type { MessageJoiner, PodDevice } from "../core.js";
 import type { InputHandler, MidiBackend, OpenOutcome, PortInfo, RawOutput } from "./types.js";
 
 export const kSimulatorPortId = "simulator";
-
-const kSysexStart = 0xf0;
-const kSysexEnd = 0xf7;
-
-// Pieces of a SysEx handed on one after another, joined into the message the device reads.
-export class MessageJoiner {
-    private pending: number[] | null = null;
-
-    push(bytes: Uint8Array): Uint8Array[] {
-        const whole: Uint8Array[] = [];
-        if (this.pending === null && bytes[0] !== kSysexStart) {
-            whole.push(bytes);
-            return whole;
-        }
-        for (const byte of bytes) {
-            if (byte === kSysexStart) this.pending = [];
-            if (this.pending === null) continue; // stray bytes between messages
-            this.pending.push(byte);
-            if (byte === kSysexEnd) {
-                whole.push(Uint8Array.from(this.pending));
-                this.pending = null;
-            }
-        }
-        return whole;
-    }
-}
 
 export class SimulatorBackend implements MidiBackend {
     onStateChange: ((port: PortInfo) => void) | null = null;
     readonly device: PodDevice;
     private handler: InputHandler | null = null;
-    private readonly joiner = new MessageJoiner();
+    // The core's input parser, so the device reads what the desktop's would: a SysEx in pieces
+    // whole, nothing of one broken off.
+    private readonly joiner: MessageJoiner;
     // When the device's own cable back to the page is free again.
     private replyFreeAt = 0;
     // When the cable to the device has carried everything handed to it.
@@ -49,10 +25,12 @@ export class SimulatorBackend implements MidiBackend {
     constructor(
         private readonly name: string,
         makeDevice: () => PodDevice,
+        makeJoiner: () => MessageJoiner,
         private readonly cableTimeMs: (bytes: number) => number,
         private readonly clock: Clock,
     ) {
         this.device = makeDevice();
+        this.joiner = makeJoiner();
         this.toDevice = new CableQueue(clock, (bytes, at) => this.arrive(bytes, at));
         this.toPage = new CableQueue(clock, (bytes) => this.handler?.(bytes));
     }
@@ -101,7 +79,7 @@ export class SimulatorBackend implements MidiBackend {
     }
 
     private arrive(bytes: Uint8Array, at: number): void {
-        for (const message of this.joiner.push(bytes)) {
+        for (const message of this.joiner.feed(bytes)) {
             this.received.push(message);
             for (const answer of this.device.receive(message)) this.reply(answer, at);
         }
