@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -25,6 +26,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QSlider;
 class BusyCursor;
 class DChorus;
@@ -142,6 +144,10 @@ public:
     void CmFileSave_All();
     int WmPodSave(std::int64_t bytesRecorded);
     int WmPodSaveAll(std::int64_t bytesRecorded);
+    // File > Recent Files' item (0 the most recent), and files dropped onto the window: each
+    // goes to File > Open or to Import, as its content says.
+    void openRecentFile(int index);
+    void openFileAsItsCommand(const QString& path);
 
     // Import. The file is read whole into memory and handed to the reader of its format.
     void CmFileImport();
@@ -350,6 +356,13 @@ private:
     void tellFileFailure(const std::string& reason);
     // The file the patch being taken comes from, for the reason an entry's conversion fails.
     std::string importName_;
+    // File > Open once its dialog has a file.
+    void openPatchFilePath(const QString& path);
+    void noteRecentFile(const QString& path);
+    void acceptFileDrops();
+    void updateRecentMenu();
+    QMenu* recentMenu_ = nullptr;
+    QStringList recentShown_; // as the menu lists them
     // Devices gone and back, and the channel the device is heard on, for the status line.
     DeviceWatch* deviceWatch_ = nullptr;
     // The device did not answer or follow: the device inquiry on every channel says where it is.

@@ -37,6 +37,11 @@ inline constexpr std::string_view kMenuFileSave = "&Save...";
 inline constexpr std::string_view kMenuFileSaveAll = "Save &All...";
 inline constexpr std::string_view kMenuFileImport = "&Import...";
 inline constexpr std::string_view kMenuFileRead = "&Read POD settings";
+// File > Recent Files: an item takes its number (its access key) and the file's name; an empty
+// list shows the one item below, greyed.
+inline constexpr std::string_view kMenuFileRecent = "Recent &Files";
+inline constexpr std::string_view kMenuFileRecentEntry = "&%1 %2";
+inline constexpr std::string_view kRecentFilesNone = "No recent files";
 inline constexpr std::string_view kMenuFileExit = "E&xit";
 inline constexpr std::string_view kMenuEdit = "&Edit";
 inline constexpr std::string_view kMenuEditUndo = "&Undo";
@@ -220,6 +225,10 @@ inline constexpr std::string_view kStatusNotStored = "Not stored: no location wa
 inline constexpr std::string_view kStatusStored = "Stored to %1";          // the location: "1A"
 inline constexpr std::string_view kStatusPatchSaved = "Patch saved to %1"; // the file's name
 inline constexpr std::string_view kStatusBankSaved = "Bank saved to %1";   // the file's name
+// A Recent Files item whose file is gone (its name), and files dropped together (how many, and
+// the name of the one opened).
+inline constexpr std::string_view kStatusRecentGone = "%1 is not there any more: removed from Recent Files";
+inline constexpr std::string_view kStatusDropFirstOnly = "%1 files dropped: only the first, %2, is opened";
 // The device of a port in use went away (kStatusDeviceGone) or came back (kStatusDeviceBack);
 // or it answers on another channel than the one set: its channel and the editor's, 1 to 16.
 inline constexpr std::string_view kStatusWrongChannel =

@@ -82,6 +82,7 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
     createPanel(client);
     createChildWindows(client);
     createMenu();
+    acceptFileDrops();
     updateEditMenu();
     collectToneControls();
     connectPanelHandlers();

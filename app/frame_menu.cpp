@@ -29,6 +29,11 @@ void DFrame::createMenu() {
     file->addSeparator();
     add(file, qtText(kMenuFileRead), CM_FILEREAD)->setShortcut(QKeySequence(Qt::Key_F5));
     file->addSeparator();
+    recentMenu_ = file->addMenu(qtText(kMenuFileRecent));
+    // The Library window adds to the list too.
+    connect(recentMenu_, &QMenu::aboutToShow, this, &DFrame::updateRecentMenu);
+    updateRecentMenu();
+    file->addSeparator();
     add(file, qtText(kMenuFileExit), CM_FILEEXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* edit = bar->addMenu(qtText(kMenuEdit));
@@ -109,7 +114,9 @@ void DFrame::dispatchCommand(int id) {
         CmEditCompare();
         break;
     default:
-        if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST) {
+        if (id >= CM_FILERECENT && id <= CM_FILERECENTLAST)
+            openRecentFile(id - CM_FILERECENT);
+        else if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST) {
             CmPatchChange(id);
             // The check mark moves when the device says it is there, not with the click.
             updatePatchMenu();

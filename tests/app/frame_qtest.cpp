@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(top[0]->text(), QStringLiteral("&File"));
         QCOMPARE(menuTexts(top[0]->menu()),
                  (QStringList{"&Open...=106", "&Save...=105", "Save &All...=145", "&Import...=107", "-",
-                              "&Read POD settings=104", "-", "E&xit=101"}));
+                              "&Read POD settings=104", "-", "Recent &Files=", "-", "E&xit=101"}));
         // Undo and redo of the sound, between File and Patch.
         QCOMPARE(top[1]->text(), QStringLiteral("&Edit"));
         QCOMPARE(menuTexts(top[1]->menu()),
