@@ -55,6 +55,7 @@ void DFrame::createMenu() {
     QAction* link = add(options, qtText(kMenuOptionsLinkAmp), CM_LINKAMP);
     link->setCheckable(true);
     link->setChecked(true);
+    add(options, qtText(kMenuOptionsMidiMonitor), CM_MIDIMONITOR);
 
     QMenu* help = bar->addMenu(qtText(kMenuHelp));
     add(help, qtText(kMenuHelpTopics), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
@@ -107,6 +108,9 @@ void DFrame::dispatchCommand(int id) {
         break;
     case CM_EDITCOMPARE:
         CmEditCompare();
+        break;
+    case CM_MIDIMONITOR:
+        CmMidiMonitor();
         break;
     default:
         if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST) {
