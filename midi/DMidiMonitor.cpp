@@ -101,13 +101,17 @@ void DMidiMonitor::showWaiting() {
     if (entries.size() >= std::size_t(kMaxLines))
         first = entries.size() - std::size_t(kMaxLines) + 1;
     dropped += first;
+    // One append for all that waits: a line at a time would lay the text out for each.
+    QStringList batch;
     if (dropped)
-        lines_->appendPlainText(qtText(text::kMonitorDropped).arg(dropped));
+        batch << qtText(text::kMonitorDropped).arg(dropped);
     for (std::size_t i = first; i < entries.size(); ++i) {
         const MonitorEntry& entry = entries[i];
         const int msOfDay = QDateTime::fromMSecsSinceEpoch(entry.msSinceEpoch).time().msecsSinceStartOfDay();
         // Patch names are Latin-1, the rest ASCII.
         const std::string line = monitorLine(msOfDay, entry.direction, entry.bytes);
-        lines_->appendPlainText(QString::fromLatin1(line.data(), qsizetype(line.size())));
+        batch << QString::fromLatin1(line.data(), qsizetype(line.size()));
     }
+    if (!batch.isEmpty())
+        lines_->appendPlainText(batch.join(QLatin1Char('\n')));
 }
