@@ -18,6 +18,7 @@ inline constexpr int CM_LIBRARY = 148;
 inline constexpr int CM_EDITUNDO = 149;
 inline constexpr int CM_EDITREDO = 150;
 inline constexpr int CM_EDITCOMPARE = 151;
+inline constexpr int CM_MIDIMONITOR = 152;
 // File > Recent Files' items, the most recent first.
 inline constexpr int CM_FILERECENT = 160;
 inline constexpr int CM_FILERECENTLAST = CM_FILERECENT + 7;

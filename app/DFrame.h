@@ -3,6 +3,7 @@
 
 #include "app/FrameEvents.h"
 #include "import/ImportCommon.h"
+#include "midi/MidiMonitor.h"
 #include "midi/MidiService.h"
 #include "patch/SysexFormat.h"
 #include "tone/EditHistory.h"
@@ -36,6 +37,7 @@ class DeviceWatch;
 class DDelay;
 class DGate;
 class DLibraryWindow;
+class DMidiMonitor;
 class LibraryLink;
 class DPatchName;
 class DPedals;
@@ -84,6 +86,8 @@ public:
     void CmEditRedo();
     // Edit > Compare with stored: the device plays the stored patch, then the edited sound again.
     void CmEditCompare();
+    // Options > MIDI Monitor: the window of every message in and out, made on first use.
+    void CmMidiMonitor();
     bool comparing() const { return edited_.has_value(); }
     const amplix::EditHistory& editHistory() const { return history_; }
 
@@ -102,6 +106,8 @@ public:
     void UpdateMidiSettings();
 
     amplix::MidiService& midiService() const { return midi_; }
+    // What the MIDI monitor shows: written by every send and by the input, read while it is open.
+    amplix::MidiMonitorLog& midiMonitorLog() { return monitorLog_; }
     // The record the device plays, as far as the editor knows it: set by every single-patch dump
     // received or sent (and by a store or bank, which select a patch on the device), changed by
     // every controller sent or received as the device changes it. Nothing before the first dump.
@@ -233,6 +239,7 @@ public:
     DPatchName* PatchWindow = nullptr;
     DStatusLine* StatusLine = nullptr;
     DLibraryWindow* LibraryWindow = nullptr;
+    DMidiMonitor* MonitorWindow = nullptr;
 
 protected:
     void customEvent(QEvent* event) override;
@@ -285,6 +292,7 @@ private:
     void releaseDeferred();
 
     amplix::MidiService& midi_;
+    amplix::MidiMonitorLog monitorLog_;
     std::unique_ptr<amplix::MidiInputSink> inputSink_;
     QHash<int, QAction*> actions_;
     QHash<QString, QWidget*> toneControls_;

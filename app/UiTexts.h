@@ -55,6 +55,7 @@ inline constexpr std::string_view kMenuPatchLibrary = "&Library...";
 inline constexpr std::string_view kMenuOptions = "&Options";
 inline constexpr std::string_view kMenuOptionsMidiSetup = "&Midi Setup";
 inline constexpr std::string_view kMenuOptionsLinkAmp = "&Link Amp Model";
+inline constexpr std::string_view kMenuOptionsMidiMonitor = "MIDI M&onitor";
 inline constexpr std::string_view kMenuHelp = "&Help";
 inline constexpr std::string_view kMenuHelpTopics = "Help &Topics";
 inline constexpr std::string_view kMenuHelpAbout = "&About...";
@@ -157,6 +158,41 @@ inline constexpr std::string_view kSimulatorName = "Amplix POD Simulator";
 // The amp model's label, as Options > Link Amp Model sets it (the first at start-up).
 inline constexpr std::string_view kAmpModelLinked = "Amp Model: (Linked)";
 inline constexpr std::string_view kAmpModelUnlinked = "Amp Model: (UnLinked)";
+
+// Options > MIDI Monitor (midi/DMidiMonitor.cpp) and what its lines say of each message
+// (midi/MidiMonitor.cpp); a line starts with MidiPortIn or MidiPortOut. MonitorController takes
+// the controller's number, the control's name and the value, MonitorControllerEntry also what
+// the value selects; MonitorSysexMeaning the size and one of the texts after it.
+inline constexpr std::string_view kMonitorTitle = "MIDI Monitor";
+inline constexpr std::string_view kMonitorPause = "Pause";
+inline constexpr std::string_view kMonitorClear = "Clear";
+inline constexpr std::string_view kMonitorCopy = "Copy";
+inline constexpr std::string_view kMonitorDropped = "(%1 messages not shown: they came faster than shown)";
+inline constexpr std::string_view kMonitorController = "CC %1 %2 %3";
+inline constexpr std::string_view kMonitorControllerEntry = "CC %1 %2 %3 (%4)";
+inline constexpr std::string_view kMonitorControllerUnknown = "CC %1 %2";
+inline constexpr std::string_view kMonitorHighBits = "%1 (high bits)";
+inline constexpr std::string_view kMonitorLowBits = "%1 (low bits)";
+inline constexpr std::string_view kMonitorTapTempo = "Tap Tempo";
+inline constexpr std::string_view kMonitorProgram = "Program %1";
+inline constexpr std::string_view kMonitorProgramAt = "Program %1 (%2)";
+inline constexpr std::string_view kMonitorManualMode = "Manual Mode";
+inline constexpr std::string_view kMonitorShort = "Message %1";
+inline constexpr std::string_view kMonitorStray = "Data byte %1 without a status byte";
+inline constexpr std::string_view kMonitorSysex = "SysEx %1 bytes";
+inline constexpr std::string_view kMonitorSysexMeaning = "SysEx %1 bytes: %2";
+inline constexpr std::string_view kMonitorEditBufferRequest = "edit buffer request";
+inline constexpr std::string_view kMonitorBankRequest = "bank request";
+inline constexpr std::string_view kMonitorPatch = "patch '%1'";
+inline constexpr std::string_view kMonitorBank = "bank of 36 patches, 1A '%1'";
+inline constexpr std::string_view kMonitorStore = "store to %1, patch '%2'";
+inline constexpr std::string_view kMonitorPatchCut = "patch cut short";
+inline constexpr std::string_view kMonitorBankCut = "bank cut short";
+inline constexpr std::string_view kMonitorInquiry = "device inquiry on channel %1";
+inline constexpr std::string_view kMonitorInquiryAll = "device inquiry on every channel";
+inline constexpr std::string_view kMonitorInquiryReply = "inquiry reply from %1 on channel %2";
+inline constexpr std::string_view kMonitorInquiryReplyAll = "inquiry reply from %1 for every channel";
+inline constexpr std::string_view kMonitorNotEnded = "not ended";
 
 // The effect windows as help names them. Where controls are listed apart from their window (the
 // compare list, amplix-patch diff, the undo steps) an effect window's control is named "%1 > %2",

@@ -60,6 +60,7 @@ void DFrame::createMenu() {
     QAction* link = add(options, qtText(kMenuOptionsLinkAmp), CM_LINKAMP);
     link->setCheckable(true);
     link->setChecked(true);
+    add(options, qtText(kMenuOptionsMidiMonitor), CM_MIDIMONITOR);
 
     QMenu* help = bar->addMenu(qtText(kMenuHelp));
     add(help, qtText(kMenuHelpTopics), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
@@ -112,6 +113,9 @@ void DFrame::dispatchCommand(int id) {
         break;
     case CM_EDITCOMPARE:
         CmEditCompare();
+        break;
+    case CM_MIDIMONITOR:
+        CmMidiMonitor();
         break;
     default:
         if (id >= CM_FILERECENT && id <= CM_FILERECENTLAST)

@@ -70,6 +70,7 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
     }
 
     midiTrace("request", request.data(), request.size());
+    monitorLog_.note(MidiDirection::Out, request.data(), request.size());
     err = midi_.sendSysex(HPODMidiOut, request.data(), request.size());
     if (err != MidiResult::Ok) {
         // Take the armed buffer back; it returns as a stale buffer and is ignored.

@@ -115,9 +115,9 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
         filled += used.empty() ? 0 : 1;
     }
     // Those the frame fills (a location, file names, ports, devices, counts, reasons), the page's
-    // five, the four that name a control apart from its window, the Library window's five and
-    // the three of Recent Files and dropped files.
-    EXPECT_EQ(filled, 42u);
+    // five, the four that name a control apart from its window, the Library window's five, the
+    // three of Recent Files and dropped files and the MIDI monitor's eighteen.
+    EXPECT_EQ(filled, 60u);
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kControlInWindow), (std::set<int>{1, 2}));
