@@ -18,6 +18,8 @@ inline constexpr int CM_LIBRARY = 148;
 inline constexpr int CM_EDITUNDO = 149;
 inline constexpr int CM_EDITREDO = 150;
 inline constexpr int CM_EDITCOMPARE = 151;
+// Patch > Save Patch To 3A: the current sound into the location the device is at.
+inline constexpr int CM_SAVETOLOCATION = 152;
 
 // The program a Patch menu command chooses.
 constexpr int programOfPatchCommand(int id) {

@@ -72,8 +72,12 @@ void DFrame::CmSetupMidi() {
     if (!written)
         ShowMessage(this, qtText(text::kConfigWriteFailed), qtText(text::kConfigErrorCaption));
 
-    if (change_midi_ports)
+    if (change_midi_ports) {
+        // Another device may hold other patches.
+        devicePatches_.forget();
+        showPatchNames();
         OpenPodMidiPorts();
+    }
 }
 
 void DFrame::UpdateMidiSettings() {

@@ -116,7 +116,7 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
     }
     // Those the frame fills (a location, file names, ports, devices, counts, reasons), the page's
     // five, the four that name a control apart from its window and the Library window's five.
-    EXPECT_EQ(filled, 39u);
+    EXPECT_EQ(filled, 41u);
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kControlInWindow), (std::set<int>{1, 2}));
