@@ -5,6 +5,8 @@
 #include "import/ImportCommon.h"
 #include "midi/MidiMonitor.h"
 #include "midi/MidiService.h"
+#include "patch/DevicePatches.h"
+#include "patch/PatchLibrary.h"
 #include "patch/SysexFormat.h"
 #include "tone/EditHistory.h"
 #include "tone/ToneMap.h"
@@ -143,6 +145,11 @@ public:
     bool AddPatchName();
     // Sends the bank dump standing in sysEx after the overwrite warning; true when it went out.
     bool SendBankToPod();
+    // Patch > Save Patch To 3A: after the question, the current sound is read and stored into
+    // the location the device is at, as Save Patch To POD stores it there.
+    void CmSaveToLocation();
+    // What the device holds at each location, as far as the editor knows.
+    const amplix::DevicePatches& devicePatches() const { return devicePatches_; }
 
     // Patch files.
     void CmFileOpen_();
@@ -352,6 +359,17 @@ private:
     void endCompare();
     // What a SysEx sent makes the device play.
     void shadowSentSysex(std::span<const std::uint8_t> message);
+    // The one record of what the device holds where: every store, bank sent and bank read goes
+    // through these, which name the locations in the Patch menu and tell the Library window of
+    // changes it did not make itself (how), so both know the same.
+    amplix::DevicePatches devicePatches_;
+    void devicePatchChanged(std::size_t location, const amplix::PatchRecord& record,
+                            std::optional<amplix::PatchLibrary::DeviceChange> how);
+    void deviceBankKnown(const amplix::DevicePatches::Records& records,
+                         std::optional<amplix::PatchLibrary::DeviceChange> how);
+    void showPatchNames();
+    // The location Save Patch To 3A stores into without the chooser; -1: the chooser asks.
+    int saveToLocation_ = -1;
     std::unique_ptr<LibraryLink> libraryBridge_;
     LibraryRequest libraryRequest_ = LibraryRequest::None;
     // A read the window asked for while another request was awaited: it follows that one.

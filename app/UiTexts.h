@@ -52,6 +52,9 @@ inline constexpr std::string_view kMenuPatchManual = "&Manual Mode";
 inline constexpr std::string_view kMenuPatchBank = "Bank &%1";
 inline constexpr std::string_view kMenuPatchLocation = "%1&%2";
 inline constexpr std::string_view kMenuPatchLibrary = "&Library...";
+// The location the device is at ("3A"), or kPatchNoLocation while there is none.
+inline constexpr std::string_view kMenuPatchSaveTo = "&Save Patch To %1";
+inline constexpr std::string_view kPatchNoLocation = "Current Location";
 inline constexpr std::string_view kMenuOptions = "&Options";
 inline constexpr std::string_view kMenuOptionsMidiSetup = "&Midi Setup";
 inline constexpr std::string_view kMenuOptionsLinkAmp = "&Link Amp Model";
@@ -96,6 +99,10 @@ inline constexpr std::string_view kSaveToPodLine2 = "would like to save this pat
 inline constexpr std::string_view kSaveToPodLine3 = "WARNING! This operation will overwrite the";
 inline constexpr std::string_view kSaveToPodLine4 = "patch that is currently saved on the POD.";
 inline constexpr std::string_view kSaveToPodLocation = "POD Patch Location:";
+// Patch > Save Patch To 3A asks first: the location with its name, "3A  Brit Crunch".
+inline constexpr std::string_view kSaveToLocationQuestion =
+    "Save the current sound to %1? The patch saved there on the POD is overwritten.";
+inline constexpr std::string_view kSaveToLocationYes = "Save";
 
 // The warning before a bank overwrites the device's patches (patch/DOWWarningDialog.cpp).
 inline constexpr std::string_view kOverwriteTitle = "Overwrite POD patches!";

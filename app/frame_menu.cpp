@@ -54,6 +54,8 @@ void DFrame::createMenu() {
     }
     patch->addSeparator();
     add(patch, qtText(kMenuPatchLibrary), CM_LIBRARY)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    add(patch, QString(), CM_SAVETOLOCATION)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    showPatchNames();
 
     QMenu* options = bar->addMenu(qtText(kMenuOptions));
     add(options, qtText(kMenuOptionsMidiSetup), CM_SETUPMIDI);
@@ -117,6 +119,9 @@ void DFrame::dispatchCommand(int id) {
     case CM_MIDIMONITOR:
         CmMidiMonitor();
         break;
+    case CM_SAVETOLOCATION:
+        CmSaveToLocation();
+        break;
     default:
         if (id >= CM_FILERECENT && id <= CM_FILERECENTLAST)
             openRecentFile(id - CM_FILERECENT);
@@ -133,4 +138,5 @@ void DFrame::updatePatchMenu() {
     for (int id = CM_PATCHMANUAL; id <= CM_PATCHLAST; ++id)
         if (QAction* action = menuAction(id))
             action->setChecked(programOfPatchCommand(id) == program_);
+    showPatchNames(); // Save Patch To follows the location
 }

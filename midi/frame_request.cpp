@@ -40,6 +40,7 @@ void DFrame::endRequest(RequestEnd which) {
         Save_All_flag = 0;
     if (which != RequestEnd::Bank) {
         Save_flag = Name_flag = SaveToPod_flag = 0;
+        saveToLocation_ = -1;
         AmpModel_flag = -1;
     }
     answerLibrary(DumpKind::Other);

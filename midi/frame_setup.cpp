@@ -84,8 +84,12 @@ void DFrame::CmSetupMidi() {
                                                !saveWholeFile(copy, bytes.data(), qint64(bytes.size())))
         midiTrace("settings not copied to the user's configuration folder: \"" + copy.toStdString() + "\"");
 
-    if (change_midi_ports)
+    if (change_midi_ports) {
+        // Another device may hold other patches.
+        devicePatches_.forget();
+        showPatchNames();
         OpenPodMidiPorts();
+    }
 }
 
 void DFrame::UpdateMidiSettings() {

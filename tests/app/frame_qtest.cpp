@@ -190,10 +190,11 @@ private slots:
                  (QStringList{"&Undo=149", "&Redo=150", "-", "&Compare with stored=151"}));
         QCOMPARE(top[2]->text(), QStringLiteral("&Patch"));
         QMenu* patch = top[2]->menu();
-        // The library follows the banks, after a separator.
-        QCOMPARE(patch->actions().size(), 12);
+        // The library follows the banks, after a separator, then the store into where the device is.
+        QCOMPARE(patch->actions().size(), 13);
         QCOMPARE(menuTexts(patch).first(), QStringLiteral("&Manual Mode=108"));
-        QCOMPARE(menuTexts(patch).mid(10), (QStringList{"-", "&Library...=148"}));
+        QCOMPARE(menuTexts(patch).mid(10),
+                 (QStringList{"-", "&Library...=148", "&Save Patch To Current Location=153"}));
         QCOMPARE(patch->actions()[1]->text(), QStringLiteral("Bank &1"));
         QCOMPARE(menuTexts(patch->actions()[1]->menu()),
                  (QStringList{"1&A=109", "1&B=110", "1&C=111", "1&D=112"}));
