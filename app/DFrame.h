@@ -48,6 +48,7 @@ class DRotary;
 class DStatusLine;
 class DSwell;
 class DTremolo;
+class SimulatorStore;
 
 // Every command, notification and MIDI event arrives here. The methods are implemented in the
 // folders of the subsystems they belong to: app/frame_*.cpp, midi/frame_*.cpp, tone/, patch/ ...
@@ -90,6 +91,11 @@ public:
     void CmEditCompare();
     // Options > MIDI Monitor: the window of every message in and out, made on first use.
     void CmMidiMonitor();
+    // Options > Reset Simulator: the built-in simulator's factory patches back, once confirmed.
+    void CmResetSimulator();
+    // Who keeps the built-in simulator's patches between runs (the application); its start-up
+    // notice goes to the status line. Before SetupWindow.
+    void setSimulatorStore(SimulatorStore* store);
     bool comparing() const { return edited_.has_value(); }
     const amplix::EditHistory& editHistory() const { return history_; }
 
@@ -376,6 +382,14 @@ private:
     LibraryRequest queuedLibraryRequest_ = LibraryRequest::None;
     // Closing waits for the library's changes, sent on the way out, to be confirmed.
     bool closeAfterLibrary_ = false;
+
+    // Working without the device.
+    bool hasSimulator() const;
+    bool onSimulator() const;
+    SimulatorStore* simulatorStore_ = nullptr;
+    QString simulatorNotice_;
+    // File > Save's read got no answer: the sound as the editor last knew it may be saved instead.
+    void offerLastKnownSave();
 
     // A file not taken: the status line and the trace say which and why, beside the message box.
     static std::string fileNameOf(const QString& path);

@@ -63,6 +63,8 @@ void DFrame::createMenu() {
     link->setCheckable(true);
     link->setChecked(true);
     add(options, qtText(kMenuOptionsMidiMonitor), CM_MIDIMONITOR);
+    options->addSeparator();
+    add(options, qtText(kMenuOptionsResetSimulator), CM_RESETSIMULATOR)->setEnabled(hasSimulator());
 
     QMenu* help = bar->addMenu(qtText(kMenuHelp));
     add(help, qtText(kMenuHelpTopics), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
@@ -121,6 +123,9 @@ void DFrame::dispatchCommand(int id) {
         break;
     case CM_SAVETOLOCATION:
         CmSaveToLocation();
+        break;
+    case CM_RESETSIMULATOR:
+        CmResetSimulator();
         break;
     default:
         if (id >= CM_FILERECENT && id <= CM_FILERECENTLAST)
