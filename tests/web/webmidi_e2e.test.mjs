@@ -223,7 +223,10 @@ describe('a bank from the page to the device', () => {
             assert.ok(overruns > 0 && overruns <= events - kInterfaceBuffer / kPiece, `${overruns} overruns`);
             assert.equal(stats.largestBufferFill, kInterfaceBuffer);
             assert.ok(stats.bytesToDevice - before.bytesToDevice < kBankDumpSize);
-            assert.deepEqual(await model.control.deviceMessages(), []); // cut short: never a message
+            // Cut short: never the bank. When the interface has drained by the time the last
+            // piece (the F7 alone) comes, the device sees the first 4096 bytes ended by it.
+            for (const message of await model.control.deviceMessages())
+                assert.ok(message.length < kBankDumpSize, `a ${message.length}-byte message reached the device`);
             assert.equal(toHex(await model.control.bankDump()), toHex(factory));
             console.log(`# bank ${what}: ${stats.overruns - before.overruns} overruns, ` +
                 `${stats.bytesToDevice - before.bytesToDevice} of ${kBankDumpSize} bytes reached the device`);
