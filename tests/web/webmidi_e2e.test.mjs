@@ -221,7 +221,9 @@ describe('a bank from the page to the device', () => {
             assert.equal(stats.largestEventToPort, kPiece);
             const overruns = stats.overruns - before.overruns;
             assert.ok(overruns > 0 && overruns <= events - kInterfaceBuffer / kPiece, `${overruns} overruns`);
-            assert.equal(stats.largestBufferFill, kInterfaceBuffer);
+            // Full up to less than a piece: the interface drains while the next piece arrives.
+            assert.ok(stats.largestBufferFill > kInterfaceBuffer - kPiece && stats.largestBufferFill <= kInterfaceBuffer,
+                `largest buffer fill ${stats.largestBufferFill}`);
             assert.ok(stats.bytesToDevice - before.bytesToDevice < kBankDumpSize);
             // Cut short: never the bank. When the interface has drained by the time the last
             // piece (the F7 alone) comes, the device sees the first 4096 bytes ended by it.
