@@ -50,15 +50,6 @@ QStringList headers(QTreeWidget* list) {
     return out;
 }
 
-// The whole window, its frame included, lies in the screen's free area.
-bool insideScreen(QWidget* window) {
-    const QRect area = window->screen()->availableGeometry();
-    if (area.contains(window->frameGeometry()))
-        return true;
-    qWarning() << "frame" << window->frameGeometry() << "outside" << area;
-    return false;
-}
-
 } // namespace
 
 class LibraryArrangeTest : public QObject {
