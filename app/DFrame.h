@@ -386,6 +386,7 @@ private:
     // Working without the device.
     bool hasSimulator() const;
     bool onSimulator() const;
+    void learnSimulatorPatches();
     SimulatorStore* simulatorStore_ = nullptr;
     QString simulatorNotice_;
     // File > Save's read got no answer: the sound as the editor last knew it may be saved instead.

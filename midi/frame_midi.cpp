@@ -66,6 +66,7 @@ void DFrame::OpenPodMidiPorts() {
     deviceWatch_->start(HPODMidiIn, HPODMidiOut);
     channelAsked_ = false;
     showConnection();
+    learnSimulatorPatches();
     midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" +
               midi_.outputName(PODMidiOutPort) + "\", channel " + std::to_string(PODMidiChannel + 1));
 }

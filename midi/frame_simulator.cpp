@@ -9,7 +9,6 @@
 #include "midi/MidiServiceFactory.h"
 #include "midi/SimulatorMidiService.h"
 #include "midi/SimulatorStore.h"
-#include "patch/DLibraryWindow.h"
 
 #include <QAction>
 
@@ -30,6 +29,16 @@ void DFrame::setSimulatorStore(SimulatorStore* store) {
         connect(store, &SimulatorStore::writeFailed, this, &DFrame::showOutcome);
 }
 
+// The built-in simulator's patches are at hand without a read: their names show from the start.
+void DFrame::learnSimulatorPatches() {
+    SimulatorMidiService* simulator = builtInSimulator(midi_);
+    if (!simulator || !onSimulator())
+        return;
+    std::vector<std::uint8_t> bank;
+    simulator->withDevice([&bank](PodDevice& pod) { bank = pod.bankDump(); });
+    deviceBankKnown(bankRecords(bank), std::nullopt);
+}
+
 void DFrame::CmResetSimulator() {
     SimulatorMidiService* simulator = builtInSimulator(midi_);
     if (!simulator || !askQuestion(this, qtText(text::kResetSimulatorQuestion), false))
@@ -41,7 +50,8 @@ void DFrame::CmResetSimulator() {
     simulator->operateDevice(resetSimulator);
     if (simulatorStore_)
         simulatorStore_->flush();
-    if (LibraryWindow && onSimulator())
-        LibraryWindow->deviceRead(factoryPatches());
+    // The names in the Patch menu and the Library's table are the factory's again.
+    if (onSimulator())
+        deviceBankKnown(factoryPatches(), PatchLibrary::DeviceChange::Read);
     showOutcome(outcome);
 }

@@ -8,6 +8,7 @@
 #include "midi/SimulatorMidiService.h"
 #include "midi/SimulatorStore.h"
 #include "patch/DPatchName.h"
+#include "patch/DevicePatches.h"
 #include "support/FrameHarness.h"
 #include "tone/ToneMap.h"
 
@@ -120,6 +121,9 @@ private slots:
 
         Run second(folder.path());
         QCOMPARE(second.store->notice(), QString());
+        // Names from the simulator's own memory, offline, without a read.
+        QCOMPARE(second.frame->menuAction(CM_PATCHMANUAL + 1 + 14)->text(),
+                 QStringLiteral("4&C  Offline Lead"));
         QCOMPARE(second.outcome(), QStringLiteral("Patch read")); // the start-up read of the kept edit buffer
         QCOMPARE(second.device(), left);
         QCOMPARE(second.frame->deviceShadow().value(), left.second);
@@ -196,13 +200,17 @@ private slots:
     // editor follows the simulator to 1A.
     void resetSimulatorAsksThenBringsBackTheFactoryPatches() {
         QTemporaryDir folder;
+        {
+            Run first(folder.path());
+            first.storeInto(namedRecord("Gone Soon", 77), 0);
+            QTRY_COMPARE(first.frame->Waiting_for_sysex, 0);
+        }
         Run run(folder.path(), 60 * 1000);
-        run.storeInto(namedRecord("Gone Soon", 77), 0);
-        QTRY_COMPARE(run.frame->Waiting_for_sysex, 0);
-        QVERIFY(run.store->flush());
         const auto changed = run.device();
         QAction* reset = run.frame->menuAction(CM_RESETSIMULATOR);
         QVERIFY(reset->isEnabled());
+        QAction* at1A = run.frame->menuAction(CM_PATCHMANUAL + 1);
+        QCOMPARE(at1A->text(), QStringLiteral("1&A  Gone Soon"));
 
         MessageBoxWatcher boxes;
         boxes.answerWith(QStringLiteral("&No"));
@@ -224,6 +232,9 @@ private slots:
         QTRY_COMPARE(run.frame->windowTitle(), QStringLiteral("Amplix 32 - Patch 1A"));
         QTRY_COMPARE(run.frame->deviceShadow().value(), factoryPatches()[0]);
         QCOMPARE(run.outcome(), QStringLiteral("Simulator reset to its factory patches"));
+        DevicePatches factory;
+        factory.holdAll(factoryPatches());
+        QCOMPARE(at1A->text(), QString::fromLatin1(factory.menuEntry(0)));
     }
 
     // A folder that cannot be written loses no work silently: the status line says so.
