@@ -18,6 +18,14 @@ inline constexpr int CM_LIBRARY = 148;
 inline constexpr int CM_EDITUNDO = 149;
 inline constexpr int CM_EDITREDO = 150;
 inline constexpr int CM_EDITCOMPARE = 151;
+inline constexpr int CM_MIDIMONITOR = 152;
+// Patch > Save Patch To 3A: the current sound into the location the device is at.
+inline constexpr int CM_SAVETOLOCATION = 153;
+// Options > Reset Simulator...
+inline constexpr int CM_RESETSIMULATOR = 154;
+// File > Recent Files' items, the most recent first.
+inline constexpr int CM_FILERECENT = 160;
+inline constexpr int CM_FILERECENTLAST = CM_FILERECENT + 7;
 
 // The program a Patch menu command chooses.
 constexpr int programOfPatchCommand(int id) {

@@ -3,7 +3,10 @@
 
 #include "app/FrameEvents.h"
 #include "import/ImportCommon.h"
+#include "midi/MidiMonitor.h"
 #include "midi/MidiService.h"
+#include "patch/DevicePatches.h"
+#include "patch/PatchLibrary.h"
 #include "patch/SysexFormat.h"
 #include "tone/EditHistory.h"
 #include "tone/ToneMap.h"
@@ -11,6 +14,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -25,6 +29,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QSlider;
 class BusyCursor;
 class DChorus;
@@ -34,6 +39,7 @@ class DeviceWatch;
 class DDelay;
 class DGate;
 class DLibraryWindow;
+class DMidiMonitor;
 class LibraryLink;
 class DPatchName;
 class DPedals;
@@ -42,6 +48,7 @@ class DRotary;
 class DStatusLine;
 class DSwell;
 class DTremolo;
+class SimulatorStore;
 
 // Every command, notification and MIDI event arrives here. The methods are implemented in the
 // folders of the subsystems they belong to: app/frame_*.cpp, midi/frame_*.cpp, tone/, patch/ ...
@@ -82,6 +89,13 @@ public:
     void CmEditRedo();
     // Edit > Compare with stored: the device plays the stored patch, then the edited sound again.
     void CmEditCompare();
+    // Options > MIDI Monitor: the window of every message in and out, made on first use.
+    void CmMidiMonitor();
+    // Options > Reset Simulator: the built-in simulator's factory patches back, once confirmed.
+    void CmResetSimulator();
+    // Who keeps the built-in simulator's patches between runs (the application); its start-up
+    // notice goes to the status line. Before SetupWindow.
+    void setSimulatorStore(SimulatorStore* store);
     bool comparing() const { return edited_.has_value(); }
     const amplix::EditHistory& editHistory() const { return history_; }
 
@@ -100,6 +114,8 @@ public:
     void UpdateMidiSettings();
 
     amplix::MidiService& midiService() const { return midi_; }
+    // What the MIDI monitor shows: written by every send and by the input, read while it is open.
+    amplix::MidiMonitorLog& midiMonitorLog() { return monitorLog_; }
     // The record the device plays, as far as the editor knows it: set by every single-patch dump
     // received or sent (and by a store or bank, which select a patch on the device), changed by
     // every controller sent or received as the device changes it. Nothing before the first dump.
@@ -135,6 +151,11 @@ public:
     bool AddPatchName();
     // Sends the bank dump standing in sysEx after the overwrite warning; true when it went out.
     bool SendBankToPod();
+    // Patch > Save Patch To 3A: after the question, the current sound is read and stored into
+    // the location the device is at, as Save Patch To POD stores it there.
+    void CmSaveToLocation();
+    // What the device holds at each location, as far as the editor knows.
+    const amplix::DevicePatches& devicePatches() const { return devicePatches_; }
 
     // Patch files.
     void CmFileOpen_();
@@ -142,6 +163,10 @@ public:
     void CmFileSave_All();
     int WmPodSave(std::int64_t bytesRecorded);
     int WmPodSaveAll(std::int64_t bytesRecorded);
+    // File > Recent Files' item (0 the most recent), and files dropped onto the window: each
+    // goes to File > Open or to Import, as its content says.
+    void openRecentFile(int index);
+    void openFileAsItsCommand(const QString& path);
 
     // Import. The file is read whole into memory and handed to the reader of its format.
     void CmFileImport();
@@ -227,6 +252,7 @@ public:
     DPatchName* PatchWindow = nullptr;
     DStatusLine* StatusLine = nullptr;
     DLibraryWindow* LibraryWindow = nullptr;
+    DMidiMonitor* MonitorWindow = nullptr;
 
 protected:
     void customEvent(QEvent* event) override;
@@ -279,6 +305,7 @@ private:
     void releaseDeferred();
 
     amplix::MidiService& midi_;
+    amplix::MidiMonitorLog monitorLog_;
     std::unique_ptr<amplix::MidiInputSink> inputSink_;
     QHash<int, QAction*> actions_;
     QHash<QString, QWidget*> toneControls_;
@@ -338,6 +365,17 @@ private:
     void endCompare();
     // What a SysEx sent makes the device play.
     void shadowSentSysex(std::span<const std::uint8_t> message);
+    // The one record of what the device holds where: every store, bank sent and bank read goes
+    // through these, which name the locations in the Patch menu and tell the Library window of
+    // changes it did not make itself (how), so both know the same.
+    amplix::DevicePatches devicePatches_;
+    void devicePatchChanged(std::size_t location, const amplix::PatchRecord& record,
+                            std::optional<amplix::PatchLibrary::DeviceChange> how);
+    void deviceBankKnown(const amplix::DevicePatches::Records& records,
+                         std::optional<amplix::PatchLibrary::DeviceChange> how);
+    void showPatchNames();
+    // The location Save Patch To 3A stores into without the chooser; -1: the chooser asks.
+    int saveToLocation_ = -1;
     std::unique_ptr<LibraryLink> libraryBridge_;
     LibraryRequest libraryRequest_ = LibraryRequest::None;
     // A read the window asked for while another request was awaited: it follows that one.
@@ -345,11 +383,27 @@ private:
     // Closing waits for the library's changes, sent on the way out, to be confirmed.
     bool closeAfterLibrary_ = false;
 
+    // Working without the device.
+    bool hasSimulator() const;
+    bool onSimulator() const;
+    void learnSimulatorPatches();
+    SimulatorStore* simulatorStore_ = nullptr;
+    QString simulatorNotice_;
+    // File > Save's read got no answer: the sound as the editor last knew it may be saved instead.
+    void offerLastKnownSave();
+
     // A file not taken: the status line and the trace say which and why, beside the message box.
     static std::string fileNameOf(const QString& path);
     void tellFileFailure(const std::string& reason);
     // The file the patch being taken comes from, for the reason an entry's conversion fails.
     std::string importName_;
+    // File > Open once its dialog has a file.
+    void openPatchFilePath(const QString& path);
+    void noteRecentFile(const QString& path);
+    void acceptFileDrops();
+    void updateRecentMenu();
+    QMenu* recentMenu_ = nullptr;
+    QStringList recentShown_; // as the menu lists them
     // Devices gone and back, and the channel the device is heard on, for the status line.
     DeviceWatch* deviceWatch_ = nullptr;
     // The device did not answer or follow: the device inquiry on every channel says where it is.

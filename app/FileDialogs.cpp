@@ -1,8 +1,10 @@
-// File dialogs with the editor's filters, started in the current directory.
+// File dialogs with the editor's filters, each started in the last folder of its kind of file.
 #include "app/FileDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 #include <QStringList>
 
 QString qtFileFilter(const QString& filter) {
@@ -28,22 +30,49 @@ QFileDialog::Options dialogOptions() {
     // programs need on every platform; a native one may not.
     return QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails;
 }
+
+QString folderKey(FileKind kind) {
+    switch (kind) {
+    case FileKind::Patch:
+        return QStringLiteral("FileDialogs/patchFolder");
+    case FileKind::Bank:
+        return QStringLiteral("FileDialogs/bankFolder");
+    case FileKind::Import:
+        return QStringLiteral("FileDialogs/importFolder");
+    }
+    return {};
+}
+
+// The dialog ended with a file: its folder is where the next one of the kind starts, and, as it
+// has always been, the current directory.
+QString chosen(const QFileDialog& dialog, FileKind kind) {
+    const QString path = dialog.selectedFiles().first();
+    const QString folder = QFileInfo(path).absolutePath();
+    QSettings().setValue(folderKey(kind), folder);
+    QDir::setCurrent(folder);
+    return path;
+}
 } // namespace
 
-QString askOpenFileName(QWidget* parent, const QString& filter) {
-    QFileDialog dialog(parent, QString(), QDir::currentPath(), qtFileFilter(filter));
+QString startFolder(FileKind kind) {
+    // A folder since removed or unmounted would open the dialog somewhere arbitrary.
+    const QString folder = QSettings().value(folderKey(kind)).toString();
+    return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::currentPath();
+}
+
+QString askOpenFileName(QWidget* parent, FileKind kind, const QString& filter) {
+    QFileDialog dialog(parent, QString(), startFolder(kind), qtFileFilter(filter));
     dialog.setOptions(dialogOptions() | QFileDialog::ReadOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    QDir::setCurrent(dialog.directory().absolutePath());
-    return dialog.selectedFiles().first();
+    return chosen(dialog, kind);
 }
 
-QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+QString askSaveFileName(QWidget* parent, FileKind kind, const QString& filter, const QString& defaultSuffix,
                         const QString& proposedName) {
-    QFileDialog dialog(parent, QString(), QDir::currentPath(), qtFileFilter(filter));
+    QFileDialog dialog(parent, QString(), startFolder(kind), qtFileFilter(filter));
     dialog.setOptions(dialogOptions());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -52,6 +81,5 @@ QString askSaveFileName(QWidget* parent, const QString& filter, const QString& d
         dialog.selectFile(proposedName + QLatin1Char('.') + defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    QDir::setCurrent(dialog.directory().absolutePath());
-    return dialog.selectedFiles().first();
+    return chosen(dialog, kind);
 }

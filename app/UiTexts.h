@@ -37,6 +37,11 @@ inline constexpr std::string_view kMenuFileSave = "&Save...";
 inline constexpr std::string_view kMenuFileSaveAll = "Save &All...";
 inline constexpr std::string_view kMenuFileImport = "&Import...";
 inline constexpr std::string_view kMenuFileRead = "&Read POD settings";
+// File > Recent Files: an item takes its number (its access key) and the file's name; an empty
+// list shows the one item below, greyed.
+inline constexpr std::string_view kMenuFileRecent = "Recent &Files";
+inline constexpr std::string_view kMenuFileRecentEntry = "&%1 %2";
+inline constexpr std::string_view kRecentFilesNone = "No recent files";
 inline constexpr std::string_view kMenuFileExit = "E&xit";
 inline constexpr std::string_view kMenuEdit = "&Edit";
 inline constexpr std::string_view kMenuEditUndo = "&Undo";
@@ -47,9 +52,13 @@ inline constexpr std::string_view kMenuPatchManual = "&Manual Mode";
 inline constexpr std::string_view kMenuPatchBank = "Bank &%1";
 inline constexpr std::string_view kMenuPatchLocation = "%1&%2";
 inline constexpr std::string_view kMenuPatchLibrary = "&Library...";
+// The location the device is at ("3A"), or kPatchNoLocation while there is none.
+inline constexpr std::string_view kMenuPatchSaveTo = "&Save Patch To %1";
+inline constexpr std::string_view kPatchNoLocation = "Current Location";
 inline constexpr std::string_view kMenuOptions = "&Options";
 inline constexpr std::string_view kMenuOptionsMidiSetup = "&Midi Setup";
 inline constexpr std::string_view kMenuOptionsLinkAmp = "&Link Amp Model";
+inline constexpr std::string_view kMenuOptionsMidiMonitor = "MIDI M&onitor";
 inline constexpr std::string_view kMenuHelp = "&Help";
 inline constexpr std::string_view kMenuHelpTopics = "Help &Topics";
 inline constexpr std::string_view kMenuHelpAbout = "&About...";
@@ -90,6 +99,10 @@ inline constexpr std::string_view kSaveToPodLine2 = "would like to save this pat
 inline constexpr std::string_view kSaveToPodLine3 = "WARNING! This operation will overwrite the";
 inline constexpr std::string_view kSaveToPodLine4 = "patch that is currently saved on the POD.";
 inline constexpr std::string_view kSaveToPodLocation = "POD Patch Location:";
+// Patch > Save Patch To 3A asks first: the location with its name, "3A  Brit Crunch".
+inline constexpr std::string_view kSaveToLocationQuestion =
+    "Save the current sound to %1? The patch saved there on the POD is overwritten.";
+inline constexpr std::string_view kSaveToLocationYes = "Save";
 
 // The warning before a bank overwrites the device's patches (patch/DOWWarningDialog.cpp).
 inline constexpr std::string_view kOverwriteTitle = "Overwrite POD patches!";
@@ -149,9 +162,63 @@ inline constexpr std::string_view kMidiSetupNotConnected = "%1 is not connected.
 // The built-in device, last in both device lists.
 inline constexpr std::string_view kSimulatorName = "Amplix POD Simulator";
 
+// Working without the device (midi/SimulatorStore.cpp, midi/frame_simulator.cpp,
+// files/frame_files.cpp). The simulator keeps its patches between runs: what became of its
+// files at start-up, each line after the reason (kFile...) that names the file.
+inline constexpr std::string_view kMenuOptionsResetSimulator = "&Reset Simulator...";
+inline constexpr std::string_view kResetSimulatorQuestion =
+    "Reset the simulator to its factory patches? Its 36 patches and its edit buffer are replaced.";
+inline constexpr std::string_view kStatusSimulatorReset = "Simulator reset to its factory patches";
+inline constexpr std::string_view kStatusSimulatorFactory =
+    "%1; the simulator starts with its factory patches";
+inline constexpr std::string_view kStatusSimulatorEditBuffer =
+    "%1; the simulator's edit buffer starts as patch 1A";
+inline constexpr std::string_view kStatusSimulatorNotKept = "%1; the simulator's latest changes are not kept";
+inline constexpr std::string_view kFileNotFound = "%1: not found";
+inline constexpr std::string_view kFileNotBank = "%1: a single patch, not a bank";
+inline constexpr std::string_view kFileNotSinglePatch = "%1: a bank, not a single patch";
+// File > Save's read got no answer: the sound the editor last knew can be saved instead.
+inline constexpr std::string_view kSaveLastKnownQuestion =
+    "The POD did not answer. Save the sound as the editor last knew it?";
+
 // The amp model's label, as Options > Link Amp Model sets it (the first at start-up).
 inline constexpr std::string_view kAmpModelLinked = "Amp Model: (Linked)";
 inline constexpr std::string_view kAmpModelUnlinked = "Amp Model: (UnLinked)";
+
+// Options > MIDI Monitor (midi/DMidiMonitor.cpp) and what its lines say of each message
+// (midi/MidiMonitor.cpp); a line starts with MidiPortIn or MidiPortOut. MonitorController takes
+// the controller's number, the control's name and the value, MonitorControllerEntry also what
+// the value selects; MonitorSysexMeaning the size and one of the texts after it.
+inline constexpr std::string_view kMonitorTitle = "MIDI Monitor";
+inline constexpr std::string_view kMonitorPause = "Pause";
+inline constexpr std::string_view kMonitorClear = "Clear";
+inline constexpr std::string_view kMonitorCopy = "Copy";
+inline constexpr std::string_view kMonitorDropped = "(%1 messages not shown: they came faster than shown)";
+inline constexpr std::string_view kMonitorController = "CC %1 %2 %3";
+inline constexpr std::string_view kMonitorControllerEntry = "CC %1 %2 %3 (%4)";
+inline constexpr std::string_view kMonitorControllerUnknown = "CC %1 %2";
+inline constexpr std::string_view kMonitorHighBits = "%1 (high bits)";
+inline constexpr std::string_view kMonitorLowBits = "%1 (low bits)";
+inline constexpr std::string_view kMonitorTapTempo = "Tap Tempo";
+inline constexpr std::string_view kMonitorProgram = "Program %1";
+inline constexpr std::string_view kMonitorProgramAt = "Program %1 (%2)";
+inline constexpr std::string_view kMonitorManualMode = "Manual Mode";
+inline constexpr std::string_view kMonitorShort = "Message %1";
+inline constexpr std::string_view kMonitorStray = "Data byte %1 without a status byte";
+inline constexpr std::string_view kMonitorSysex = "SysEx %1 bytes";
+inline constexpr std::string_view kMonitorSysexMeaning = "SysEx %1 bytes: %2";
+inline constexpr std::string_view kMonitorEditBufferRequest = "edit buffer request";
+inline constexpr std::string_view kMonitorBankRequest = "bank request";
+inline constexpr std::string_view kMonitorPatch = "patch '%1'";
+inline constexpr std::string_view kMonitorBank = "bank of 36 patches, 1A '%1'";
+inline constexpr std::string_view kMonitorStore = "store to %1, patch '%2'";
+inline constexpr std::string_view kMonitorPatchCut = "patch cut short";
+inline constexpr std::string_view kMonitorBankCut = "bank cut short";
+inline constexpr std::string_view kMonitorInquiry = "device inquiry on channel %1";
+inline constexpr std::string_view kMonitorInquiryAll = "device inquiry on every channel";
+inline constexpr std::string_view kMonitorInquiryReply = "inquiry reply from %1 on channel %2";
+inline constexpr std::string_view kMonitorInquiryReplyAll = "inquiry reply from %1 for every channel";
+inline constexpr std::string_view kMonitorNotEnded = "not ended";
 
 // The effect windows as help names them. Where controls are listed apart from their window (the
 // compare list, amplix-patch diff, the undo steps) an effect window's control is named "%1 > %2",
@@ -220,6 +287,10 @@ inline constexpr std::string_view kStatusNotStored = "Not stored: no location wa
 inline constexpr std::string_view kStatusStored = "Stored to %1";          // the location: "1A"
 inline constexpr std::string_view kStatusPatchSaved = "Patch saved to %1"; // the file's name
 inline constexpr std::string_view kStatusBankSaved = "Bank saved to %1";   // the file's name
+// A Recent Files item whose file is gone (its name), and files dropped together (how many, and
+// the name of the one opened).
+inline constexpr std::string_view kStatusRecentGone = "%1 is not there any more: removed from Recent Files";
+inline constexpr std::string_view kStatusDropFirstOnly = "%1 files dropped: only the first, %2, is opened";
 // The device of a port in use went away (kStatusDeviceGone) or came back (kStatusDeviceBack);
 // or it answers on another channel than the one set: its channel and the editor's, 1 to 16.
 inline constexpr std::string_view kStatusWrongChannel =

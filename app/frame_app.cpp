@@ -10,6 +10,7 @@
 #include "app/SystemColours.h"
 #include "app/UiTextsQt.h"
 #include "app/ValueTips.h"
+#include "midi/DMidiMonitor.h"
 #include "patch/DLibraryWindow.h"
 #include "patch/DPatchName.h"
 #include "tone/DChorus.h"
@@ -34,6 +35,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 const QString kHelpCaption = qtText(amplix::text::kHelpTitle);
 // The panel area; the status line adds its height below.
@@ -44,27 +47,38 @@ constexpr int kClientHeight = amplix::kPanelHeight;
 // Backend threads deliver MIDI input here; it only posts, the frame handles it in order.
 class DFrame::InputSink : public amplix::MidiInputSink {
 public:
-    explicit InputSink(QObject* frame) : frame_(frame) {}
+    InputSink(QObject* frame, amplix::MidiMonitorLog& log) : frame_(frame), log_(log) {}
     void midiData(amplix::MidiHandle input, std::uint32_t message) override {
+        log_.noteShort(amplix::MidiDirection::In, message);
         QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_DATA, input, message));
     }
     void midiLongData(amplix::MidiHandle input, std::shared_ptr<amplix::SysexBuffer> buffer) override {
+        noteSysex(*buffer);
         QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_LONGDATA, input, 0, std::move(buffer)));
     }
     void midiError(amplix::MidiHandle input, std::uint32_t message) override {
+        log_.noteShort(amplix::MidiDirection::In, message);
         QCoreApplication::postEvent(frame_, new MidiInputEvent(MM_MIM_ERROR, input, message));
     }
     void midiLongError(amplix::MidiHandle input, std::shared_ptr<amplix::SysexBuffer> buffer) override {
+        noteSysex(*buffer);
         QCoreApplication::postEvent(frame_,
                                     new MidiInputEvent(MM_MIM_LONGERROR, input, 0, std::move(buffer)));
     }
 
 private:
+    // A buffer handed back empty (an input reset) holds no message.
+    void noteSysex(const amplix::SysexBuffer& buffer) {
+        log_.note(amplix::MidiDirection::In, buffer.data.data(),
+                  std::min(buffer.bytesRecorded, buffer.data.size()));
+    }
+
     QObject* frame_;
+    amplix::MidiMonitorLog& log_;
 };
 
 DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
-    : QMainWindow(parent), midi_(midi), inputSink_(std::make_unique<InputSink>(this)),
+    : QMainWindow(parent), midi_(midi), inputSink_(std::make_unique<InputSink>(this, monitorLog_)),
       waitCursor_(std::make_unique<BusyCursor>()) {
     setObjectName(QStringLiteral("DFrame"));
     setWindowTitle(qtText(amplix::text::kAppName));
@@ -82,6 +96,7 @@ DFrame::DFrame(amplix::MidiService& midi, QWidget* parent)
     createPanel(client);
     createChildWindows(client);
     createMenu();
+    acceptFileDrops();
     updateEditMenu();
     collectToneControls();
     connectPanelHandlers();
@@ -103,6 +118,7 @@ void DFrame::setVisible(bool visible) {
 DFrame::~DFrame() {
     ClosePodMidiPorts();
     closeHelpWindow();
+    delete MonitorWindow; // it reads the log, which goes with the frame's members
 }
 
 void DFrame::createChildWindows(QWidget* client) {
@@ -146,7 +162,11 @@ void DFrame::SetupWindow() {
     UpdateMidiSettings();
     if (closeRequested_)
         return;
-    CmFileRead();
+    // A word on the simulator's saved patches stays until the start-up read says more.
+    if (simulatorNotice_.isEmpty())
+        CmFileRead();
+    else
+        readBackAfter(simulatorNotice_);
 }
 
 bool DFrame::deferWhileSending(QEvent* event) {

@@ -29,6 +29,11 @@ void DFrame::createMenu() {
     file->addSeparator();
     add(file, qtText(kMenuFileRead), CM_FILEREAD)->setShortcut(QKeySequence(Qt::Key_F5));
     file->addSeparator();
+    recentMenu_ = file->addMenu(qtText(kMenuFileRecent));
+    // The Library window adds to the list too.
+    connect(recentMenu_, &QMenu::aboutToShow, this, &DFrame::updateRecentMenu);
+    updateRecentMenu();
+    file->addSeparator();
     add(file, qtText(kMenuFileExit), CM_FILEEXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* edit = bar->addMenu(qtText(kMenuEdit));
@@ -49,12 +54,17 @@ void DFrame::createMenu() {
     }
     patch->addSeparator();
     add(patch, qtText(kMenuPatchLibrary), CM_LIBRARY)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    add(patch, QString(), CM_SAVETOLOCATION)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    showPatchNames();
 
     QMenu* options = bar->addMenu(qtText(kMenuOptions));
     add(options, qtText(kMenuOptionsMidiSetup), CM_SETUPMIDI);
     QAction* link = add(options, qtText(kMenuOptionsLinkAmp), CM_LINKAMP);
     link->setCheckable(true);
     link->setChecked(true);
+    add(options, qtText(kMenuOptionsMidiMonitor), CM_MIDIMONITOR);
+    options->addSeparator();
+    add(options, qtText(kMenuOptionsResetSimulator), CM_RESETSIMULATOR)->setEnabled(hasSimulator());
 
     QMenu* help = bar->addMenu(qtText(kMenuHelp));
     add(help, qtText(kMenuHelpTopics), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
@@ -108,8 +118,19 @@ void DFrame::dispatchCommand(int id) {
     case CM_EDITCOMPARE:
         CmEditCompare();
         break;
+    case CM_MIDIMONITOR:
+        CmMidiMonitor();
+        break;
+    case CM_SAVETOLOCATION:
+        CmSaveToLocation();
+        break;
+    case CM_RESETSIMULATOR:
+        CmResetSimulator();
+        break;
     default:
-        if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST) {
+        if (id >= CM_FILERECENT && id <= CM_FILERECENTLAST)
+            openRecentFile(id - CM_FILERECENT);
+        else if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST) {
             CmPatchChange(id);
             // The check mark moves when the device says it is there, not with the click.
             updatePatchMenu();
@@ -122,4 +143,5 @@ void DFrame::updatePatchMenu() {
     for (int id = CM_PATCHMANUAL; id <= CM_PATCHLAST; ++id)
         if (QAction* action = menuAction(id))
             action->setChecked(programOfPatchCommand(id) == program_);
+    showPatchNames(); // Save Patch To follows the location
 }

@@ -4,6 +4,7 @@
 #include "app/DialogTemplate.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
+#include "app/QuestionBox.h"
 #include "app/UiTextsQt.h"
 #include "files/BoundedRead.h"
 #include "files/DOpenAllDialog.h"
@@ -39,10 +40,13 @@ void DFrame::tellFileFailure(const std::string& reason) {
 }
 
 void DFrame::CmFileOpen_() {
+    const QString path = askOpenFileName(this, FileKind::Patch, kOpenFilter);
+    if (!path.isEmpty())
+        openPatchFilePath(path);
+}
+
+void DFrame::openPatchFilePath(const QString& path) {
     int patch_index = -1;
-    const QString path = askOpenFileName(this, kOpenFilter);
-    if (path.isEmpty())
-        return;
     const std::string name = fileNameOf(path);
     QString why;
     const std::optional<QByteArray> bytes = readFileBounded(path, kReadLimit, &why);
@@ -58,6 +62,7 @@ void DFrame::CmFileOpen_() {
                     QString::fromStdString(source.failure->caption));
         return;
     }
+    noteRecentFile(path);
     importName_ = name;
     std::size_t entry = 0;
     if (source.kind == SourceKind::Bank) {
@@ -91,7 +96,7 @@ void DFrame::CmFileSave_All() {
 
 int DFrame::WmPodSave(std::int64_t) {
     const std::string name = fileNameForPatch(dumpName(sysEx));
-    const QString path = askSaveFileName(this, kSaveFilter, QStringLiteral("pod"),
+    const QString path = askSaveFileName(this, FileKind::Patch, kSaveFilter, QStringLiteral("pod"),
                                          QString::fromLatin1(name.data(), qsizetype(name.size())));
     if (path.isEmpty())
         return 0;
@@ -99,21 +104,34 @@ int DFrame::WmPodSave(std::int64_t) {
     if (!saveWholeFile(path, sysEx.data(), qint64(kSingleDumpSize), &why)) {
         tellFileFailure(unwritableReason(fileNameOf(path), why.toStdString()));
         ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
-    } else
+    } else {
+        noteRecentFile(path);
         showOutcome(qtText(text::kStatusPatchSaved).arg(QFileInfo(path).fileName()));
+    }
     return 0;
 }
 
+void DFrame::offerLastKnownSave() {
+    if (!shadow_ || !askQuestion(this, qtText(text::kSaveLastKnownQuestion), true))
+        return;
+    // The same file a save of the device's answer writes.
+    const auto dump = buildSingleDump(*shadow_, shadowByte7_);
+    std::copy(dump.begin(), dump.end(), sysEx.begin());
+    WmPodSave(std::int64_t(kSingleDumpSize));
+}
+
 int DFrame::WmPodSaveAll(std::int64_t) {
-    const QString path =
-        askSaveFileName(this, kSaveAllFilter, QStringLiteral("syx"), qtText(text::kSaveAllName));
+    const QString path = askSaveFileName(this, FileKind::Bank, kSaveAllFilter, QStringLiteral("syx"),
+                                         qtText(text::kSaveAllName));
     if (path.isEmpty())
         return 0;
     QString why;
     if (!saveWholeFile(path, sysEx.data(), qint64(kBankDumpSize), &why)) {
         tellFileFailure(unwritableReason(fileNameOf(path), why.toStdString()));
         ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
-    } else
+    } else {
+        noteRecentFile(path);
         showOutcome(qtText(text::kStatusBankSaved).arg(QFileInfo(path).fileName()));
+    }
     return 0;
 }

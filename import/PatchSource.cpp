@@ -134,14 +134,15 @@ PatchSource openImportFile(std::span<const std::uint8_t> bytes, std::string_view
     return failed(SourceKind::SoundDiver, kNotAPatchFile);
 }
 
+bool takenByImport(std::span<const std::uint8_t> head, std::string_view latin1Path) {
+    if (head.size() >= kImportHeaderSize &&
+        recognizeImport(head.first(kImportHeaderSize)) != ImportFormat::Invalid)
+        return true;
+    return classifyDump(head) == DumpKind::Other && hasImportExtension(latin1Path);
+}
+
 PatchSource openAnyPatchFile(std::span<const std::uint8_t> bytes, std::string_view latin1Path) {
-    const bool importable = bytes.size() >= kImportHeaderSize &&
-                            recognizeImport(bytes.first(kImportHeaderSize)) != ImportFormat::Invalid;
-    if (importable)
-        return openImportFile(bytes, latin1Path);
-    if (classifyDump(bytes) != DumpKind::Other || !hasImportExtension(latin1Path))
-        return openPatchFile(bytes);
-    return openImportFile(bytes, latin1Path);
+    return takenByImport(bytes, latin1Path) ? openImportFile(bytes, latin1Path) : openPatchFile(bytes);
 }
 
 int guitarPortChoice(const PatchSource& source, std::optional<int> answer) {

@@ -59,6 +59,9 @@ PatchSource openGuitarPort(std::span<const std::uint8_t> bytes, std::string_view
 // neither reads fails as File > Import would fail it when its extension is one that command's
 // file dialog offers (.LIB .L6T .L6B .L6C .GPT), else as File > Open would.
 PatchSource openAnyPatchFile(std::span<const std::uint8_t> bytes, std::string_view latin1Path);
+// Which of the two openAnyPatchFile hands the file to, for a caller that runs the command
+// itself (a file dropped, a recent file): the first kImportHeaderSize bytes are enough.
+bool takenByImport(std::span<const std::uint8_t> head, std::string_view latin1Path);
 
 // The GuitarPort dialog's outcome: kNoEffectChoice when it asks nothing, else the answer given,
 // and MOD, the selection it opens with, when none is given.

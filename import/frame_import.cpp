@@ -38,7 +38,7 @@ void chooseSoundDiverEntry(DFrame& frame, const PatchSource& source) {
 }
 
 void DFrame::CmFileImport() {
-    const QString path = askOpenFileName(this, qtText(text::kImportFilter));
+    const QString path = askOpenFileName(this, FileKind::Import, qtText(text::kImportFilter));
     if (!path.isEmpty())
         importFile(path);
 }
@@ -67,6 +67,7 @@ void DFrame::importFile(const QString& path) {
         showFailure(this, *source.failure);
         return;
     }
+    noteRecentFile(path);
     switch (source.kind) {
     case SourceKind::SoundDiver:
         chooseSoundDiverEntry(*this, source);

@@ -33,6 +33,7 @@ void DFrame::askWhichChannel() {
     inquiryAnswers_.clear();
     for (const auto& inquiry : channelInquiries(PODMidiChannel)) {
         midiTrace("request", inquiry.data(), inquiry.size());
+        monitorLog_.note(MidiDirection::Out, inquiry.data(), inquiry.size());
         if (midi_.sendSysex(HPODMidiOut, inquiry.data(), inquiry.size()) != MidiResult::Ok) {
             endInquiry(); // the device is gone: nothing to wait for
             return;

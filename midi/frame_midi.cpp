@@ -66,6 +66,7 @@ void DFrame::OpenPodMidiPorts() {
     deviceWatch_->start(HPODMidiIn, HPODMidiOut);
     channelAsked_ = false;
     showConnection();
+    learnSimulatorPatches();
     midiTrace("ports open: in \"" + midi_.inputName(PODMidiInPort) + "\", out \"" +
               midi_.outputName(PODMidiOutPort) + "\", channel " + std::to_string(PODMidiChannel + 1));
 }
@@ -119,6 +120,7 @@ void DFrame::showOutcome(const QString& text) {
 void DFrame::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     const std::uint8_t bytes[3] = {status, data1, data2};
     midiTrace("send", bytes, shortMessageLength(status));
+    monitorLog_.note(MidiDirection::Out, bytes, shortMessageLength(status));
     midi_.sendShort(HPODMidiOut, packShortMessage(status, data1, data2));
 }
 
@@ -150,6 +152,7 @@ bool DFrame::SendSysexMessage(int sysexMsgSize) {
         err = MidiResult::Error;
     else {
         midiTrace("send", sysEx.data(), std::size_t(sysexMsgSize));
+        monitorLog_.note(MidiDirection::Out, sysEx.data(), std::size_t(sysexMsgSize));
         // The send returns when the message is on the cable, 1.6 s for a bank: it runs on a
         // thread of its own while the window repaints and nothing else happens.
         const std::vector<std::uint8_t> message(sysEx.begin(), sysEx.begin() + sysexMsgSize);

@@ -40,6 +40,7 @@ void DFrame::endRequest(RequestEnd which) {
         Save_All_flag = 0;
     if (which != RequestEnd::Bank) {
         Save_flag = Name_flag = SaveToPod_flag = 0;
+        saveToLocation_ = -1;
         AmpModel_flag = -1;
     }
     answerLibrary(DumpKind::Other);
@@ -70,6 +71,7 @@ void DFrame::requestDump(const Request& request, int timeoutMs, bool bank) {
     }
 
     midiTrace("request", request.data(), request.size());
+    monitorLog_.note(MidiDirection::Out, request.data(), request.size());
     err = midi_.sendSysex(HPODMidiOut, request.data(), request.size());
     if (err != MidiResult::Ok) {
         // Take the armed buffer back; it returns as a stale buffer and is ignored.
@@ -183,7 +185,10 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
         QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE_ALL, 0, std::int64_t(recorded)));
     if (kind == DumpKind::Bank)
         answerLibrary(kind);
+    const bool saveUnanswered = Save_flag && timedOut_ && kind != DumpKind::Bank;
     endRequest(RequestEnd::All);
+    if (saveUnanswered)
+        offerLastKnownSave();
     if (timedOut_ && recorded == 0)
         askWhichChannel();
     return 0;

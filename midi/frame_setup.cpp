@@ -11,6 +11,8 @@
 #include "midi/MidiTrace.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <vector>
 
@@ -20,6 +22,12 @@ namespace {
 
 constexpr qint64 kConfigReadLimit = 1024;
 constexpr unsigned kMaxOutputsToReset = 512;
+
+// The settings last saved from any folder, for a start from a folder that has none of its own.
+QString userConfigCopy() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QString::fromLatin1(kConfigFileName));
+}
 
 QString nameAt(const std::vector<std::string>& names, unsigned index) {
     return index < names.size() ? QString::fromStdString(names[index]) : QString();
@@ -71,14 +79,25 @@ void DFrame::CmSetupMidi() {
         saveWholeFile(QString::fromLatin1(kConfigFileName), bytes.data(), qint64(bytes.size()));
     if (!written)
         ShowMessage(this, qtText(text::kConfigWriteFailed), qtText(text::kConfigErrorCaption));
+    // Also where the start-up folder cannot be written: the copy is what a start elsewhere finds.
+    if (const QString copy = userConfigCopy(); copy.isEmpty() || !QDir().mkpath(QFileInfo(copy).path()) ||
+                                               !saveWholeFile(copy, bytes.data(), qint64(bytes.size())))
+        midiTrace("settings not copied to the user's configuration folder: \"" + copy.toStdString() + "\"");
 
-    if (change_midi_ports)
+    if (change_midi_ports) {
+        // Another device may hold other patches.
+        devicePatches_.forget();
+        showPatchNames();
         OpenPodMidiPorts();
+    }
 }
 
 void DFrame::UpdateMidiSettings() {
-    const std::optional<QByteArray> bytes =
-        readFileBounded(QDir(PathAmplix).filePath(QString::fromLatin1(kConfigFileName)), kConfigReadLimit);
+    const QString own = QDir(PathAmplix).filePath(QString::fromLatin1(kConfigFileName));
+    std::optional<QByteArray> bytes = readFileBounded(own, kConfigReadLimit);
+    if (!bytes && !QFileInfo::exists(own))
+        if (const QString copy = userConfigCopy(); !copy.isEmpty())
+            bytes = readFileBounded(copy, kConfigReadLimit);
     if (!bytes) {
         CmSetupMidi();
         return;

@@ -98,6 +98,7 @@ DLibraryWindow::DLibraryWindow(QWidget* parent, LibraryLink& link)
     setWindowTitle(QStringLiteral("Amplix 32 Library"));
     buildLayout();
     connectCommands();
+    acceptFileDrops();
     connect(transferTick_, &QTimer::timeout, this, &DLibraryWindow::showTransfer);
     restoreSettings();
     showComparison();

@@ -116,6 +116,8 @@ private:
     void buildLayout();
     void connectCommands();
     void restoreSettings();
+    // Files dropped on the device pane open as Open bank... opens them, on the file pane as Open file...
+    void acceptFileDrops();
     void saveSettings() const;
     // The remembered size while it fits the screen's free area, frame included; the first time
     // centred over the main window.

@@ -5,10 +5,13 @@
 #include "app/BusyCursor.h"
 #include "app/DialogTemplate.h"
 #include "app/FileDialogs.h"
+#include "app/FileDrops.h"
 #include "app/MessageBox.h"
 #include "app/UiTextsQt.h"
 #include "files/BoundedRead.h"
 #include "files/PatchFile.h"
+#include "files/RecentFileSettings.h"
+#include "files/RecentFiles.h"
 #include "files/SafeSave.h"
 #include "import/DPatchImportGPTDialog.h"
 #include "import/FileFailure.h"
@@ -52,7 +55,7 @@ QString traced(const std::string& reason) {
 void DLibraryWindow::openBank() {
     if (busy())
         return;
-    const QString path = askOpenFileName(this, kBankFilter);
+    const QString path = askOpenFileName(this, FileKind::Bank, kBankFilter);
     if (!path.isEmpty())
         openBankFile(path);
 }
@@ -73,6 +76,7 @@ bool DLibraryWindow::openBankFile(const QString& path) {
         showFailure(this, *source.failure);
         return false;
     }
+    noteRecentFile(path);
     if (source.kind != SourceKind::Bank) {
         // One patch fills no bank: it goes where patches are dragged from, the device pane stays.
         if (!openPatchFile(path))
@@ -100,7 +104,7 @@ bool DLibraryWindow::openBankFile(const QString& path) {
 void DLibraryWindow::openFile() {
     if (busy())
         return;
-    const QString path = askOpenFileName(this, kAnyFilter);
+    const QString path = askOpenFileName(this, FileKind::Import, kAnyFilter);
     if (!path.isEmpty())
         openPatchFile(path);
 }
@@ -128,6 +132,7 @@ bool DLibraryWindow::openPatchFile(const QString& path) {
         showFailure(this, *source.failure);
         return false;
     }
+    noteRecentFile(path);
     // A GuitarPort patch asks its question once, for the whole file, as its import does.
     int modOrComp = kNoEffectChoice;
     if (source.kind == SourceKind::GuitarPort) {
@@ -153,8 +158,8 @@ bool DLibraryWindow::openPatchFile(const QString& path) {
 void DLibraryWindow::saveBankAs() {
     if (busy() || !loaded_)
         return;
-    const QString path =
-        askSaveFileName(this, kSaveBankFilter, QStringLiteral("syx"), QStringLiteral("POD bank"));
+    const QString path = askSaveFileName(this, FileKind::Bank, kSaveBankFilter, QStringLiteral("syx"),
+                                         QStringLiteral("POD bank"));
     if (path.isEmpty())
         return;
     const auto bank = buildBankDump(library_.records(), byte7_);
@@ -162,6 +167,7 @@ void DLibraryWindow::saveBankAs() {
         ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
         return;
     }
+    noteRecentFile(path);
     showMessage(QStringLiteral("Bank saved to %1").arg(QFileInfo(path).fileName()));
 }
 
@@ -171,7 +177,7 @@ void DLibraryWindow::exportPatch() {
         return;
     const auto location = std::size_t(*row);
     const std::string name = fileNameForPatch(library_.name(location));
-    const QString path = askSaveFileName(this, kExportFilter, QStringLiteral("pod"),
+    const QString path = askSaveFileName(this, FileKind::Patch, kExportFilter, QStringLiteral("pod"),
                                          QString::fromLatin1(name.data(), qsizetype(name.size())));
     if (path.isEmpty())
         return;
@@ -180,5 +186,23 @@ void DLibraryWindow::exportPatch() {
         ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
         return;
     }
+    noteRecentFile(path);
     showMessage(QStringLiteral("%1 saved to %2").arg(rowTitle(location), QFileInfo(path).fileName()));
+}
+
+void DLibraryWindow::acceptFileDrops() {
+    // As the pane's Open button would take the file; the tables keep their own drags of rows.
+    const auto take = [this](bool devicePane) {
+        return [this, devicePane](const QStringList& paths) {
+            const bool opened = devicePane ? openBankFile(paths.first()) : openPatchFile(paths.first());
+            // Each file would replace the one before it in the pane.
+            if (opened && paths.size() > 1)
+                showMessage(QString::fromStdString(
+                    firstOfDroppedText(std::size_t(paths.size()), paths.first().toStdString())));
+        };
+    };
+    // The device table takes drops of rows already; the file table takes none, so its pane has them.
+    for (QWidget* target : {DeviceTable->parentWidget(), DeviceTable->viewport()})
+        new FileDrops(target, take(true));
+    new FileDrops(FileTable->parentWidget(), take(false));
 }

@@ -6,7 +6,7 @@
 #include "app/PanelControls.h"
 #include "app/SystemColours.h"
 #include "app/UiTextsQt.h"
-#include "patch/SysexFormat.h"
+#include "patch/DevicePatches.h"
 
 #include <QComboBox>
 
@@ -19,20 +19,21 @@ constexpr DialogText kTexts[] = {
 };
 } // namespace
 
-DSaveToPODDialog::DSaveToPODDialog(QWidget* parent, int* location)
+DSaveToPODDialog::DSaveToPODDialog(QWidget* parent, int* location, const amplix::DevicePatches& known)
     : QDialog(parent), p_PODPatchLocation(location) {
     setObjectName(QStringLiteral("DSaveToPODDialog"));
     setWindowTitle(qtText(kSaveToPodTitle));
     const DialogUnits du(this);
     addStaticTexts(this, du, kTexts);
+    // Wide enough for a location and its 16-character name, up to the buttons' column.
     PatchLocationName =
-        makeDropDown(this, "PatchLocationName", ID_PATCHLOCATIONNAME, du.rect(88, 64, 40, 100));
+        makeDropDown(this, "PatchLocationName", ID_PATCHLOCATIONNAME, du.rect(88, 64, 88, 100));
     addOkCancel(this, du, 180, 8, 180, 26);
     setFixedSize(du.x(240), du.y(86));
 
     QStringList labels;
     for (std::size_t n = 0; n < amplix::kPatchLocations; ++n)
-        labels << QString::fromStdString(amplix::locationLabel(n));
+        labels << QString::fromLatin1(known.entry(n));
     fillDropDown(PatchLocationName, labels);
     connect(PatchLocationName, &QComboBox::currentIndexChanged, this, &DSaveToPODDialog::UpdatePODSelect);
     followSystemColours(this);

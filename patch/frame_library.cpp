@@ -47,6 +47,8 @@ public:
             makeStoreMessage(frame_.sysEx, int(location));
             if (!frame_.SendSysexMessage(int(kStoreMessageSize)))
                 break;
+            // The window sent it and follows it itself.
+            frame_.devicePatchChanged(location, record, std::nullopt);
             ++stored;
             labels << QString::fromStdString(locationLabel(location));
             runWhileRepainting([] { std::this_thread::sleep_for(kStorePause); });
@@ -106,17 +108,17 @@ void DFrame::answerLibrary(DumpKind kind) {
     libraryRequest_ = LibraryRequest::None;
     PatchLibrary::Records records{};
     if (kind == DumpKind::Bank) {
-        for (std::size_t n = 0; n < kPatchLocations; ++n)
-            records[n] = readRecord(sysEx, bankPatchOffset(n));
+        records = bankRecords(sysEx);
         // The bank tells what the device's location holds (Manual Mode has no place in it).
         if (program_ >= 1 && std::size_t(program_) <= kPatchLocations) {
             stored_ = records[std::size_t(program_ - 1)];
             showEditedMark();
         }
+        // A bank read for another reason (Save All) tells the window what the device holds too.
+        deviceBankKnown(records, request != LibraryRequest::Bank
+                                     ? std::optional(PatchLibrary::DeviceChange::Read)
+                                     : std::nullopt);
     }
-    // A bank read for another reason (Save All) tells the window what the device holds too.
-    if (LibraryWindow && kind == DumpKind::Bank && request != LibraryRequest::Bank)
-        LibraryWindow->deviceRead(records);
     if (request != LibraryRequest::None && LibraryWindow) {
         if (request == LibraryRequest::Bank && kind == DumpKind::Bank) {
             LibraryWindow->bankArrived(records, sysEx[kDumpByte7]);

@@ -10,6 +10,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 using namespace amplix;
 
 void DFrame::CmPatchChange(int id) {
@@ -30,9 +32,10 @@ int DFrame::WmSaveToPod() {
 }
 
 void DFrame::WriteToPOD() {
-    int POD_location = -1;
-    {
-        DSaveToPODDialog dialog(this, &POD_location);
+    // Save Patch To 3A has chosen and asked already.
+    int POD_location = std::exchange(saveToLocation_, -1);
+    if (POD_location < 0) {
+        DSaveToPODDialog dialog(this, &POD_location, devicePatches_);
         if (runDialog(dialog) != IDOK)
             return;
     }
@@ -44,8 +47,7 @@ void DFrame::WriteToPOD() {
     makeStoreMessage(sysEx, POD_location);
     if (!SendSysexMessage(int(kStoreMessageSize)))
         return;
-    if (LibraryWindow)
-        LibraryWindow->deviceStored(std::size_t(POD_location), stored, PatchLibrary::DeviceChange::Stored);
+    devicePatchChanged(std::size_t(POD_location), stored, PatchLibrary::DeviceChange::Stored);
     showOutcome(
         qtText(text::kStatusStored).arg(QString::fromStdString(locationLabel(std::size_t(POD_location)))));
     atLocation(POD_location + 1);
@@ -60,10 +62,7 @@ bool DFrame::SendBankToPod() {
     // The whole bank goes as one message: no splitting, no pause.
     if (!SendSysexMessage(int(kBankDumpSize)))
         return false;
-    if (LibraryWindow)
-        for (std::size_t n = 0; n < kPatchLocations; ++n)
-            LibraryWindow->deviceStored(n, readRecord(sysEx, bankPatchOffset(n)),
-                                        PatchLibrary::DeviceChange::BankSent);
+    deviceBankKnown(bankRecords(sysEx), PatchLibrary::DeviceChange::BankSent);
     atLocation(1);
     readBackAfter(qtText(text::kStatusBankSent));
     return true;

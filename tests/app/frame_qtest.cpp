@@ -183,17 +183,18 @@ private slots:
         QCOMPARE(top[0]->text(), QStringLiteral("&File"));
         QCOMPARE(menuTexts(top[0]->menu()),
                  (QStringList{"&Open...=106", "&Save...=105", "Save &All...=145", "&Import...=107", "-",
-                              "&Read POD settings=104", "-", "E&xit=101"}));
+                              "&Read POD settings=104", "-", "Recent &Files=", "-", "E&xit=101"}));
         // Undo and redo of the sound, between File and Patch.
         QCOMPARE(top[1]->text(), QStringLiteral("&Edit"));
         QCOMPARE(menuTexts(top[1]->menu()),
                  (QStringList{"&Undo=149", "&Redo=150", "-", "&Compare with stored=151"}));
         QCOMPARE(top[2]->text(), QStringLiteral("&Patch"));
         QMenu* patch = top[2]->menu();
-        // The library follows the banks, after a separator.
-        QCOMPARE(patch->actions().size(), 12);
+        // The library follows the banks, after a separator, then the store into where the device is.
+        QCOMPARE(patch->actions().size(), 13);
         QCOMPARE(menuTexts(patch).first(), QStringLiteral("&Manual Mode=108"));
-        QCOMPARE(menuTexts(patch).mid(10), (QStringList{"-", "&Library...=148"}));
+        QCOMPARE(menuTexts(patch).mid(10),
+                 (QStringList{"-", "&Library...=148", "&Save Patch To Current Location=153"}));
         QCOMPARE(patch->actions()[1]->text(), QStringLiteral("Bank &1"));
         QCOMPARE(menuTexts(patch->actions()[1]->menu()),
                  (QStringList{"1&A=109", "1&B=110", "1&C=111", "1&D=112"}));
@@ -201,7 +202,9 @@ private slots:
         QCOMPARE(menuTexts(patch->actions()[9]->menu()),
                  (QStringList{"9&A=141", "9&B=142", "9&C=143", "9&D=144"}));
         QCOMPARE(top[3]->text(), QStringLiteral("&Options"));
-        QCOMPARE(menuTexts(top[3]->menu()), (QStringList{"&Midi Setup=103", "&Link Amp Model=146"}));
+        QCOMPARE(menuTexts(top[3]->menu()),
+                 (QStringList{"&Midi Setup=103", "&Link Amp Model=146", "MIDI M&onitor=152", "-",
+                              "&Reset Simulator...=154"}));
         QCOMPARE(top[4]->text(), QStringLiteral("&Help"));
         QCOMPARE(menuTexts(top[4]->menu()), (QStringList{"Help &Topics=147", "-", "&About...=102"}));
     }

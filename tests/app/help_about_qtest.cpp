@@ -187,9 +187,9 @@ private slots:
         for (const QString& page : pages)
             QVERIFY2(reached.contains(page), qPrintable(page));
         const QString menus = resourceText(QStringLiteral(":/help/menus.html"));
-        for (const char* command :
-             {"Open...", "Save...", "Save All...", "Import...", "Read POD settings", "Exit", "Manual Mode",
-              "Bank 1", "Bank 2 ... Bank 9", "Midi Setup", "Link Amp Model", "Help Topics", "About..."})
+        for (const char* command : {"Open...", "Save...", "Save All...", "Import...", "Read POD settings",
+                                    "Recent Files", "Exit", "Manual Mode", "Bank 1", "Bank 2 ... Bank 9",
+                                    "Midi Setup", "Link Amp Model", "Help Topics", "About..."})
             QVERIFY2(menus.contains(QStringLiteral("<td class=\"ui\">%1</td>").arg(command)), command);
     }
 };

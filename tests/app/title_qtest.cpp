@@ -130,7 +130,7 @@ QStringList checkedPatches(const DFrame& f) {
     for (int id = CM_PATCHMANUAL; id <= CM_PATCHLAST; ++id) {
         QAction* action = f.menuAction(id);
         if (action->isChecked())
-            out << action->text().remove(QLatin1Char('&'));
+            out << action->text().section(QStringLiteral("  "), 0, 0).remove(QLatin1Char('&')); // the label
     }
     return out;
 }

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,7 +20,18 @@ namespace testsupport {
 
 class FrameHarness {
 public:
-    FrameHarness() : previousDir_(QDir::currentPath()) { QDir::setCurrent(dir.path()); }
+    FrameHarness() : previousDir_(QDir::currentPath()) {
+        QDir::setCurrent(dir.path());
+        // Each frame starts as on a machine where no settings were ever saved, whatever the
+        // test before it saved into the user's folder (the test program's own, made before main).
+        QStandardPaths::setTestModeEnabled(true);
+        QFile::remove(userConfigCopy());
+    }
+    // Where the editor keeps a copy of the last settings saved from any folder.
+    static QString userConfigCopy() {
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+            .filePath(QStringLiteral("AMPLIX.CNF"));
+    }
     ~FrameHarness() {
         frame.reset();
         QDir::setCurrent(previousDir_);
