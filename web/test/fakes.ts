@@ -2,6 +2,7 @@
 // a few rows of each kind, so the page's logic is tested without the built module.
 import type { Clock } from "../src/clock.js";
 import type { AmplixCore, EffectRow, PacedSend, PanelLayout, PodDevice, ToneParameter } from "../src/core.js";
+import type { DeviceChange, OpenedLink, PatchLibrary } from "../src/core.js";
 import type { InputHandler, MidiBackend, OpenOutcome, PortInfo, RawOutput } from "../src/midi/types.js";
 
 export class FakeClock implements Clock {
@@ -234,6 +235,21 @@ export const fakeTexts: Record<string, string> = {
     StatusDeviceGone: "%1 is not connected.",
     StatusDeviceBack: "%1 is back.",
     StatusPageError: "Something went wrong in the page: %1",
+    LinkText: "Link to this patch",
+    LinkTitle: "%1: a POD patch",
+    LinkCut: "This link is cut short.",
+    LinkAltered: "This link was changed on its way.",
+    LinkForeign: "This link is not an Amplix 32 patch link.",
+    LibraryReadFromPod: "Read from POD",
+    LibrarySendChanges: "Send changes",
+    LibraryColumnLocation: "Location",
+    LibraryColumnName: "Name",
+    LibraryColumnAmpModel: "Amp Model",
+    LibraryColumnEffect: "Effect",
+    LibraryColumnChanged: "Not on the POD",
+    LibraryReadingBack: "Reading the bank back to confirm",
+    LibraryConfirmed: "Sent and confirmed: %1",
+    LibraryNotConfirmed: "Not confirmed: %1",
 };
 
 export const fakeTiming = {
@@ -360,6 +376,7 @@ export function fakeRawCore(): AmplixCore {
             m.length === 9 && m[1] === 0x7e && m[3] === 0x06 && m[4] === 0x02 ? { channel: m[2]!, member: 0, revision: "1.00" } : null,
         describeSearch: () => "",
         ...fakePacer,
+        ...fakeLibraryCalls,
     };
     return core as unknown as AmplixCore;
 }
@@ -412,4 +429,165 @@ export const fakeLayout: PanelLayout = {
         { window: "Frame", kind: "CheckBox", name: "DriveBoost", member: "DriveBoost", x: 125, y: 170, w: 90, h: 25, text: "Vol Boost" },
         { window: "Delay", kind: "HorizontalSlider", name: "DelayTime", member: "DelayTime", x: 72, y: 30, w: 188, h: 32, text: "" },
     ],
+};
+
+// ---- The librarian and links, as small as the page's tests need them. ----
+
+// A fake record as the fake dump holds it: the name in bytes 0 to 15, controller c's value in
+// byte 22 + c (applyController's place), so the amp model in 34 and the effect in 41.
+export function fakeRecord(name: string, values: Record<number, number> = {}): Uint8Array {
+    return fakeDump(name, values).slice(8, 79);
+}
+const recordName = (record: Uint8Array) => String.fromCharCode(...record.slice(0, 16));
+const sameBytes = (a: Uint8Array, b: Uint8Array) => a.length === b.length && a.every((v, i) => v === b[i]);
+const label = (n: number) => labels[n] ?? "?";
+const kLocations = 36;
+
+// The core's library model in miniature: whole-library snapshots for undo, marks from the
+// device's records, a conflict where the device changed a location the user had changed.
+export class FakePatchLibrary implements PatchLibrary {
+    private recs: Uint8Array[] = [];
+    private device: Uint8Array[] = [];
+    private known: boolean[] = [];
+    private conflictOf = new Map<number, DeviceChange>();
+    private steps: { text: string; before: Uint8Array[]; after: Uint8Array[] }[] = [];
+    private done = 0;
+    private isLoaded = false;
+
+    load(records: Uint8Array, onDevice: boolean): boolean {
+        if (records.length !== kLocations * 71) return false;
+        this.recs = Array.from({ length: kLocations }, (_, n) => records.slice(n * 71, (n + 1) * 71));
+        this.device = this.recs.map((r) => r.slice());
+        this.known = this.recs.map(() => onDevice);
+        this.conflictOf.clear();
+        this.steps = [];
+        this.done = 0;
+        this.isLoaded = true;
+        return true;
+    }
+    loaded() { return this.isLoaded; }
+    record(n: number) { return this.recs[n]?.slice() ?? null; }
+    deviceRecord(n: number) { return this.device[n]?.slice() ?? null; }
+    records() {
+        const out = new Uint8Array(kLocations * 71);
+        this.recs.forEach((r, n) => out.set(r, n * 71));
+        return out;
+    }
+    name(n: number) { return this.recs[n] ? recordName(this.recs[n]!) : null; }
+    changed(n: number) { return !!this.recs[n] && !sameBytes(this.recs[n]!, this.device[n]!); }
+    changedLocations() { return this.recs.flatMap((_, n) => (this.changed(n) ? [n] : [])); }
+    swap(a: number, b: number) {
+        const ra = this.recs[a], rb = this.recs[b];
+        return !!ra && !!rb && this.step(`Swap ${label(a)} and ${label(b)}`, [[a, rb], [b, ra]]);
+    }
+    copy(from: number, to: number) {
+        const r = this.recs[from];
+        return !!r && this.recs[to] !== undefined && this.step(`Copy ${label(from)} to ${label(to)}`, [[to, r]]);
+    }
+    put(n: number, record: Uint8Array) {
+        return record.length === 71 && this.recs[n] !== undefined && this.step(`Put a patch into ${label(n)}`, [[n, record]]);
+    }
+    rename(n: number, name: string) {
+        const r = this.recs[n]?.slice();
+        if (!r) return false;
+        for (let i = 0; i < 16; ++i) r[i] = name.charCodeAt(i) || 0x20;
+        return this.step(`Rename ${label(n)}`, [[n, r]]);
+    }
+    canUndo() { return this.done > 0; }
+    canRedo() { return this.done < this.steps.length; }
+    undoText() { return this.canUndo() ? `Undo ${this.steps[this.done - 1]!.text}` : ""; }
+    redoText() { return this.canRedo() ? `Redo ${this.steps[this.done]!.text}` : ""; }
+    doneText() { return this.canUndo() ? this.steps[this.done - 1]!.text : ""; }
+    undo() {
+        if (!this.canUndo()) return false;
+        this.recs = this.steps[--this.done]!.before.map((r) => r.slice());
+        return true;
+    }
+    redo() {
+        if (!this.canRedo()) return false;
+        this.recs = this.steps[this.done++]!.after.map((r) => r.slice());
+        return true;
+    }
+    markSent(n: number) {
+        if (!this.recs[n]) return false;
+        this.device[n] = this.recs[n]!.slice();
+        this.known[n] = true;
+        this.conflictOf.delete(n);
+        return true;
+    }
+    onDevice(n: number) { return !!this.known[n] && !this.changed(n); }
+    confirmSent(sent: number[], readBack: Uint8Array) {
+        if (readBack.length !== kLocations * 71 || sent.some((n) => !this.recs[n])) return null;
+        return sent.filter((n) => {
+            const held = readBack.slice(n * 71, (n + 1) * 71);
+            if (!sameBytes(held, this.recs[n]!)) return true;
+            this.markSent(n);
+            return false;
+        });
+    }
+    deviceHolds(n: number, record: Uint8Array, how: DeviceChange) {
+        if (!this.recs[n] || record.length !== 71) return false;
+        if (this.changed(n)) this.conflictOf.set(n, how);
+        else this.recs[n] = record.slice();
+        this.device[n] = record.slice();
+        this.known[n] = true;
+        if (!this.changed(n)) this.conflictOf.delete(n);
+        return true;
+    }
+    conflict(n: number) { return this.conflictOf.get(n) ?? null; }
+    conflicts() { return [...this.conflictOf.keys()].sort((a, b) => a - b); }
+    conflictQuestion(n: number, how: DeviceChange) {
+        return this.recs[n] ? `${label(n)} was ${how} after you changed it here. Send yours over it?` : null;
+    }
+    discardChanges() {
+        this.recs = this.device.map((r) => r.slice());
+        this.conflictOf.clear();
+        this.steps = [];
+        this.done = 0;
+    }
+    delete() {}
+
+    private step(text: string, changes: [number, Uint8Array][]) {
+        const before = this.recs.map((r) => r.slice());
+        const after = before.map((r) => r.slice());
+        for (const [n, r] of changes) after[n] = r.slice();
+        if (after.every((r, n) => sameBytes(r, before[n]!))) return false;
+        this.steps.splice(this.done, this.steps.length, { text, before, after });
+        this.done = this.steps.length;
+        this.recs = after.map((r) => r.slice());
+        return true;
+    }
+}
+
+// Links as hex after "fake1.": cut when short, altered when not hex, foreign without the tag.
+const kFakeLinkTag = "fake1.";
+export const fakeLibraryCalls = {
+    PatchLibrary: FakePatchLibrary,
+    bankRecords: (bank: Uint8Array) => (bank.length === 5121 ? bank.slice(8, 8 + kLocations * 71) : null),
+    libraryRow: (record: Uint8Array, n: number) =>
+        record.length === 71 && n >= 0 && n < kLocations
+            ? {
+                  location: label(n), name: recordName(record), ampModel: `Amp ${record[34]}`,
+                  effect: `Effect ${record[41]}`, title: `${label(n)} ${recordName(record).trim()}`,
+              }
+            : null,
+    comparePatches: (a: Uint8Array, b: Uint8Array) =>
+        a.length === 71 && b.length === 71
+            ? [...a].flatMap((v, i) => (v === b[i] ? [] : [{ control: `Byte ${i}`, a: String(v), b: String(b[i]) }]))
+            : null,
+    patchLink: (record: Uint8Array) =>
+        record.length === 71 ? kFakeLinkTag + [...record].map((v) => v.toString(16).padStart(2, "0")).join("") : null,
+    patchLinkTitle: (record: Uint8Array) => (record.length === 71 ? `${recordName(record).trim()}: a POD patch` : null),
+    readPatchLink(fragment: string): OpenedLink {
+        const text = fragment.startsWith("#") ? fragment.slice(1) : fragment;
+        const refuse = (outcome: "Cut" | "Altered" | "Foreign") =>
+            ({ outcome, record: null, failure: fakeTexts[`Link${outcome}`]! });
+        if (text.length < kFakeLinkTag.length && kFakeLinkTag.startsWith(text)) return refuse("Cut");
+        if (!text.startsWith(kFakeLinkTag)) return refuse("Foreign");
+        const hex = text.slice(kFakeLinkTag.length);
+        if (!/^[0-9a-f]*$/.test(hex) || hex.length > 142) return refuse("Altered");
+        if (hex.length < 142) return refuse("Cut");
+        const record = Uint8Array.from({ length: 71 }, (_, i) => parseInt(hex.slice(2 * i, 2 * i + 2), 16));
+        return { outcome: "Patch", record, failure: "" };
+    },
 };
