@@ -18,6 +18,7 @@ inline constexpr int CM_LIBRARY = 148;
 inline constexpr int CM_EDITUNDO = 149;
 inline constexpr int CM_EDITREDO = 150;
 inline constexpr int CM_EDITCOMPARE = 151;
+inline constexpr int CM_RESETSIMULATOR = 160;
 
 // The program a Patch menu command chooses.
 constexpr int programOfPatchCommand(int id) {

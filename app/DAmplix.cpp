@@ -5,6 +5,7 @@
 #include "app/FontWarmUp.h"
 #include "app/UiTextsQt.h"
 #include "midi/MidiServiceFactory.h"
+#include "midi/SimulatorStore.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -58,13 +59,22 @@ DAmplix::DAmplix(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 DAmplix::~DAmplix() {
-    frame_.reset(); // the frame closes its ports while the service still exists
+    frame_.reset();          // the frame closes its ports while the service still exists
+    simulatorStore_.reset(); // what the simulator last took is written before it goes
     midi_.reset();
 }
 
 bool DAmplix::InitMainWindow(std::unique_ptr<amplix::MidiService> midi) {
     midi_ = std::move(midi);
+    // The data folder is known once the application has its name.
+    if (amplix::SimulatorMidiService* simulator = builtInSimulator(*midi_)) {
+        simulatorStore_ = std::make_unique<SimulatorStore>(*simulator, SimulatorStore::defaultFolder());
+        // A session that ends by logging out may never reach the destructor.
+        connect(this, &QGuiApplication::commitDataRequest, simulatorStore_.get(), &SimulatorStore::flush);
+        connect(this, &QCoreApplication::aboutToQuit, simulatorStore_.get(), &SimulatorStore::flush);
+    }
     frame_ = std::make_unique<DFrame>(*midi_);
+    frame_->setSimulatorStore(simulatorStore_.get());
     // The MIDI setup dialog, when needed, comes up before the main window is shown.
     frame_->SetupWindow();
     if (frame_->closeRequested())

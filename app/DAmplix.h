@@ -6,6 +6,7 @@
 #include <memory>
 
 class DFrame;
+class SimulatorStore;
 namespace amplix {
 class MidiService;
 }
@@ -22,6 +23,7 @@ public:
 
 private:
     std::unique_ptr<amplix::MidiService> midi_;
+    std::unique_ptr<SimulatorStore> simulatorStore_;
     std::unique_ptr<DFrame> frame_;
 };
 

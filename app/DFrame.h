@@ -42,6 +42,7 @@ class DRotary;
 class DStatusLine;
 class DSwell;
 class DTremolo;
+class SimulatorStore;
 
 // Every command, notification and MIDI event arrives here. The methods are implemented in the
 // folders of the subsystems they belong to: app/frame_*.cpp, midi/frame_*.cpp, tone/, patch/ ...
@@ -82,6 +83,11 @@ public:
     void CmEditRedo();
     // Edit > Compare with stored: the device plays the stored patch, then the edited sound again.
     void CmEditCompare();
+    // Options > Reset Simulator: the built-in simulator's factory patches back, once confirmed.
+    void CmResetSimulator();
+    // Who keeps the built-in simulator's patches between runs (the application); its start-up
+    // notice goes to the status line. Before SetupWindow.
+    void setSimulatorStore(SimulatorStore* store);
     bool comparing() const { return edited_.has_value(); }
     const amplix::EditHistory& editHistory() const { return history_; }
 
@@ -344,6 +350,14 @@ private:
     LibraryRequest queuedLibraryRequest_ = LibraryRequest::None;
     // Closing waits for the library's changes, sent on the way out, to be confirmed.
     bool closeAfterLibrary_ = false;
+
+    // Working without the device.
+    bool hasSimulator() const;
+    bool onSimulator() const;
+    SimulatorStore* simulatorStore_ = nullptr;
+    QString simulatorNotice_;
+    // File > Save's read got no answer: the sound as the editor last knew it may be saved instead.
+    void offerLastKnownSave();
 
     // A file not taken: the status line and the trace say which and why, beside the message box.
     static std::string fileNameOf(const QString& path);

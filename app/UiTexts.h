@@ -149,6 +149,25 @@ inline constexpr std::string_view kMidiSetupNotConnected = "%1 is not connected.
 // The built-in device, last in both device lists.
 inline constexpr std::string_view kSimulatorName = "Amplix POD Simulator";
 
+// Working without the device (midi/SimulatorStore.cpp, midi/frame_simulator.cpp,
+// files/frame_files.cpp). The simulator keeps its patches between runs: what became of its
+// files at start-up, each line after the reason (kFile...) that names the file.
+inline constexpr std::string_view kMenuOptionsResetSimulator = "&Reset Simulator...";
+inline constexpr std::string_view kResetSimulatorQuestion =
+    "Reset the simulator to its factory patches? Its 36 patches and its edit buffer are replaced.";
+inline constexpr std::string_view kStatusSimulatorReset = "Simulator reset to its factory patches";
+inline constexpr std::string_view kStatusSimulatorFactory =
+    "%1; the simulator starts with its factory patches";
+inline constexpr std::string_view kStatusSimulatorEditBuffer =
+    "%1; the simulator's edit buffer starts as patch 1A";
+inline constexpr std::string_view kStatusSimulatorNotKept = "%1; the simulator's latest changes are not kept";
+inline constexpr std::string_view kFileNotFound = "%1: not found";
+inline constexpr std::string_view kFileNotBank = "%1: a single patch, not a bank";
+inline constexpr std::string_view kFileNotSinglePatch = "%1: a bank, not a single patch";
+// File > Save's read got no answer: the sound the editor last knew can be saved instead.
+inline constexpr std::string_view kSaveLastKnownQuestion =
+    "The POD did not answer. Save the sound as the editor last knew it?";
+
 // The amp model's label, as Options > Link Amp Model sets it (the first at start-up).
 inline constexpr std::string_view kAmpModelLinked = "Amp Model: (Linked)";
 inline constexpr std::string_view kAmpModelUnlinked = "Amp Model: (UnLinked)";

@@ -146,7 +146,11 @@ void DFrame::SetupWindow() {
     UpdateMidiSettings();
     if (closeRequested_)
         return;
-    CmFileRead();
+    // A word on the simulator's saved patches stays until the start-up read says more.
+    if (simulatorNotice_.isEmpty())
+        CmFileRead();
+    else
+        readBackAfter(simulatorNotice_);
 }
 
 bool DFrame::deferWhileSending(QEvent* event) {

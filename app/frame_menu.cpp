@@ -55,6 +55,8 @@ void DFrame::createMenu() {
     QAction* link = add(options, qtText(kMenuOptionsLinkAmp), CM_LINKAMP);
     link->setCheckable(true);
     link->setChecked(true);
+    options->addSeparator();
+    add(options, qtText(kMenuOptionsResetSimulator), CM_RESETSIMULATOR)->setEnabled(hasSimulator());
 
     QMenu* help = bar->addMenu(qtText(kMenuHelp));
     add(help, qtText(kMenuHelpTopics), CM_HELPCONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
@@ -107,6 +109,9 @@ void DFrame::dispatchCommand(int id) {
         break;
     case CM_EDITCOMPARE:
         CmEditCompare();
+        break;
+    case CM_RESETSIMULATOR:
+        CmResetSimulator();
         break;
     default:
         if (id >= CM_PATCHMANUAL && id <= CM_PATCHLAST) {

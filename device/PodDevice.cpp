@@ -97,12 +97,12 @@ std::vector<PodDevice::Message> PodDevice::receiveSysex(std::span<const std::uin
     switch (message.size()) {
     case kSingleDumpSize:
         if (startsWith(message, sysExHeader) && !firstInvalidDumpByte(message))
-            editBuffer_ = readRecord(message, kDumpDataOffset);
+            takeEditBuffer(readRecord(message, kDumpDataOffset));
         break;
     case kBankDumpSize:
         if (startsWith(message, sysExHeaderAll) && !firstInvalidDumpByte(message)) {
             for (std::size_t n = 0; n < kPatchLocations; ++n)
-                patches_[n] = readRecord(message, bankPatchOffset(n));
+                takePatch(n, readRecord(message, bankPatchOffset(n)));
             // A new bank starts at its first patch, so the edit buffer matches what the
             // editor announces after sending one ("Patch 1A").
             loadProgram(1);
@@ -114,7 +114,7 @@ std::vector<PodDevice::Message> PodDevice::receiveSysex(std::span<const std::uin
         std::size_t location = message[kStoreLocationOffset];
         if (location >= kPatchLocations)
             break;
-        patches_[location] = readRecord(message, kStoreDataOffset);
+        takePatch(location, readRecord(message, kStoreDataOffset));
         // Storing selects the location, as the editor's title then says.
         loadProgram(int(location) + 1);
         break;
@@ -140,7 +140,9 @@ PodDevice::Message PodDevice::turnControl(std::uint8_t controller, std::uint8_t 
 }
 
 void PodDevice::applyController(std::uint8_t controller, std::uint8_t value) {
-    amplix::applyController(editBuffer_, controller, value);
+    PatchRecord edited = editBuffer_;
+    amplix::applyController(edited, controller, value);
+    takeEditBuffer(edited);
 }
 
 PodDevice::Message PodDevice::editBufferDump() const {
@@ -159,7 +161,7 @@ const PatchRecord& PodDevice::patch(std::size_t location) const {
 
 void PodDevice::setPatch(std::size_t location, const PatchRecord& record) {
     if (location < kPatchLocations)
-        patches_[location] = record;
+        takePatch(location, record);
 }
 
 bool PodDevice::setChannel(int channel) {
@@ -179,7 +181,19 @@ bool PodDevice::setByte7(std::uint8_t value) {
 void PodDevice::loadProgram(int program) {
     program_ = program;
     if (program != kManualMode)
-        editBuffer_ = patches_[std::size_t(program - 1)];
+        takeEditBuffer(patches_[std::size_t(program - 1)]);
+}
+
+void PodDevice::takeEditBuffer(const PatchRecord& record) {
+    if (record != editBuffer_)
+        ++revision_;
+    editBuffer_ = record;
+}
+
+void PodDevice::takePatch(std::size_t location, const PatchRecord& record) {
+    if (record != patches_[location])
+        ++revision_;
+    patches_[location] = record;
 }
 
 PodDevice::Message PodDevice::programChange(int program) const {

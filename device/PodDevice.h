@@ -57,8 +57,11 @@ public:
     int channel() const { return channel_; }
     std::uint8_t byte7() const { return byte7_; }
     bool echoesProgramChange() const { return echoProgramChange_; }
+    // Grows whenever a stored patch or the edit buffer changes, so whoever keeps them elsewhere
+    // knows when to copy them again.
+    std::uint64_t revision() const { return revision_; }
 
-    void setEditBuffer(const PatchRecord& record) { editBuffer_ = record; }
+    void setEditBuffer(const PatchRecord& record) { takeEditBuffer(record); }
     // Locations past 35 are ignored.
     void setPatch(std::size_t location, const PatchRecord& record);
     // Channels 0..15 (0 is MIDI channel 1); others are refused.
@@ -75,6 +78,8 @@ private:
     std::vector<Message> receiveSysex(std::span<const std::uint8_t> message);
     void loadProgram(int program);
     Message programChange(int program) const;
+    void takeEditBuffer(const PatchRecord& record);
+    void takePatch(std::size_t location, const PatchRecord& record);
 
     std::array<PatchRecord, kPatchLocations> patches_;
     PatchRecord editBuffer_{};
@@ -83,6 +88,7 @@ private:
     std::uint8_t byte7_ = kDefaultByte7;
     bool echoProgramChange_ = true;
     bool omni_ = false;
+    std::uint64_t revision_ = 0;
 };
 
 } // namespace amplix

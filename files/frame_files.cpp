@@ -4,6 +4,7 @@
 #include "app/DialogTemplate.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
+#include "app/QuestionBox.h"
 #include "app/UiTextsQt.h"
 #include "files/BoundedRead.h"
 #include "files/DOpenAllDialog.h"
@@ -102,6 +103,15 @@ int DFrame::WmPodSave(std::int64_t) {
     } else
         showOutcome(qtText(text::kStatusPatchSaved).arg(QFileInfo(path).fileName()));
     return 0;
+}
+
+void DFrame::offerLastKnownSave() {
+    if (!shadow_ || !askQuestion(this, qtText(text::kSaveLastKnownQuestion), true))
+        return;
+    // The same file a save of the device's answer writes.
+    const auto dump = buildSingleDump(*shadow_, shadowByte7_);
+    std::copy(dump.begin(), dump.end(), sysEx.begin());
+    WmPodSave(std::int64_t(kSingleDumpSize));
 }
 
 int DFrame::WmPodSaveAll(std::int64_t) {

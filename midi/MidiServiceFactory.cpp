@@ -11,3 +11,9 @@ std::unique_ptr<amplix::MidiService> createSystemMidiService() {
     return std::make_unique<amplix::CombinedMidiService>(std::make_unique<amplix::RtMidiService>(),
                                                          std::make_unique<amplix::SimulatorMidiService>());
 }
+
+amplix::SimulatorMidiService* builtInSimulator(amplix::MidiService& midi) {
+    if (auto* combined = dynamic_cast<amplix::CombinedMidiService*>(&midi))
+        return combined->last() ? builtInSimulator(*combined->last()) : nullptr;
+    return dynamic_cast<amplix::SimulatorMidiService*>(&midi);
+}

@@ -30,6 +30,21 @@ SimulatorMidiService::~SimulatorMidiService() {
 void SimulatorMidiService::withDevice(const std::function<void(PodDevice&)>& fn) {
     std::lock_guard lock(deviceMutex_);
     fn(device_);
+    noteChanges();
+}
+
+void SimulatorMidiService::setChangeListener(std::function<void()> listener) {
+    std::lock_guard lock(deviceMutex_);
+    changeListener_ = std::move(listener);
+    revisionSeen_ = device_.revision();
+}
+
+void SimulatorMidiService::noteChanges() {
+    if (device_.revision() == revisionSeen_)
+        return;
+    revisionSeen_ = device_.revision();
+    if (changeListener_)
+        changeListener_();
 }
 
 void SimulatorMidiService::waitUntilIdle() {
@@ -181,6 +196,7 @@ MidiResult SimulatorMidiService::toDevice(MidiHandle output, std::span<const std
     try {
         std::unique_lock device(deviceMutex_);
         replies = device_.receive(message);
+        noteChanges();
         if (pacing_ == Pacing::WireSpeed) {
             // Queued under the device lock, so answers leave in the order the device gave them.
             queueOnWire(replies);
@@ -198,6 +214,7 @@ void SimulatorMidiService::operateDevice(const std::function<PodDevice::Message(
     {
         std::unique_lock device(deviceMutex_);
         sent.push_back(fn(device_));
+        noteChanges();
         if (sent.front().empty())
             return;
         if (pacing_ == Pacing::WireSpeed) {

@@ -43,6 +43,9 @@ public:
     // Something done on the device itself (a knob turned, a patch chosen): fn runs on the device
     // as withDevice runs it, and the message it returns goes out on the input as the device's own.
     void operateDevice(const std::function<PodDevice::Message(PodDevice&)>& fn);
+    // Called after each message or operation that changed the device's stored patches or edit
+    // buffer, on the thread that made the change, with the device locked: it must only take note.
+    void setChangeListener(std::function<void()> listener);
     // Blocks until every answer queued so far has left the wire.
     void waitUntilIdle();
     // Bytes that have left the wire so far, whether an open input took them or not.
@@ -75,11 +78,15 @@ private:
     // Drops what is still on the wire; the caller holds deliveryMutex_.
     void flushWire();
     void runWire();
+    // The caller holds deviceMutex_.
+    void noteChanges();
 
     const Pacing pacing_;
 
     std::mutex deviceMutex_; // one message into the device at a time
     PodDevice device_;
+    std::function<void()> changeListener_;
+    std::uint64_t revisionSeen_ = 0;
 
     std::mutex sendMutex_; // one message on the cable to the device at a time
     CableClock sendCable_;

@@ -183,7 +183,10 @@ int DFrame::ProcessSysexMessage(MidiHandle wparam, const std::shared_ptr<SysexBu
         QCoreApplication::postEvent(this, new FrameMessage(WM_PODSAVE_ALL, 0, std::int64_t(recorded)));
     if (kind == DumpKind::Bank)
         answerLibrary(kind);
+    const bool saveUnanswered = Save_flag && timedOut_ && kind != DumpKind::Bank;
     endRequest(RequestEnd::All);
+    if (saveUnanswered)
+        offerLastKnownSave();
     if (timedOut_ && recorded == 0)
         askWhichChannel();
     return 0;

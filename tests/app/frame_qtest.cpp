@@ -201,7 +201,8 @@ private slots:
         QCOMPARE(menuTexts(patch->actions()[9]->menu()),
                  (QStringList{"9&A=141", "9&B=142", "9&C=143", "9&D=144"}));
         QCOMPARE(top[3]->text(), QStringLiteral("&Options"));
-        QCOMPARE(menuTexts(top[3]->menu()), (QStringList{"&Midi Setup=103", "&Link Amp Model=146"}));
+        QCOMPARE(menuTexts(top[3]->menu()),
+                 (QStringList{"&Midi Setup=103", "&Link Amp Model=146", "-", "&Reset Simulator...=160"}));
         QCOMPARE(top[4]->text(), QStringLiteral("&Help"));
         QCOMPARE(menuTexts(top[4]->menu()), (QStringList{"Help &Topics=147", "-", "&About...=102"}));
     }

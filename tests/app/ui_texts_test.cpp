@@ -115,8 +115,9 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
         filled += used.empty() ? 0 : 1;
     }
     // Those the frame fills (a location, file names, ports, devices, counts, reasons), the page's
-    // five, the four that name a control apart from its window and the Library window's five.
-    EXPECT_EQ(filled, 39u);
+    // five, the four that name a control apart from its window, the Library window's five and the
+    // six about the simulator's files.
+    EXPECT_EQ(filled, 45u);
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kControlInWindow), (std::set<int>{1, 2}));

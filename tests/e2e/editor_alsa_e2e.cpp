@@ -168,6 +168,8 @@ private slots:
         environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(AMPLIX_E2E_ALSASEQ_MODEL));
         environment.insert(QStringLiteral("AMPLIX_MIDI_API"), QStringLiteral("alsa"));
         environment.insert(QStringLiteral("AMPLIX_MIDI_TRACE"), QStringLiteral("1"));
+        // The simulator keeps its patches in the user's data folder: this run keeps them here.
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
         environment.insert(QStringLiteral("AMPLIX_ALSASEQ_LOG"),
                            QString::fromStdString(folder / "device.log"));
         // Under AddressSanitizer its runtime would otherwise insist on coming first.

@@ -294,6 +294,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("AMPLIX_MIDI_API"), QStringLiteral("jack"));
         environment.insert(QStringLiteral("AMPLIX_MIDI_TRACE"), QStringLiteral("1"));
+        // The simulator keeps its patches in the user's data folder: this run keeps them here.
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
         const auto log = [&] { return e2e::readFile(folder / "log"); };
         const auto logged = [&](const std::string& text) { return log().find(text) != std::string::npos; };
 
