@@ -1,7 +1,7 @@
 // The page installed and offline in headless Chromium, and the simulator's memory kept between
 // visits: the manifest and the service worker's cache, a reload with the network cut, a new
 // deploy that replaces the cache (an unchanged one fetches nothing), a stored patch there after a
-// reload, a damaged record refused in the status line's words, and Forget.
+// reload, a damaged record refused in the status line's words, Forget, and storage refused.
 // Run: node tests/web/page_offline.e2e.mjs  (site from $AMPLIX_WEB_DIR, default build/web)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -95,10 +95,16 @@ async function until(check, what, timeoutMs = 15000) {
 }
 const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
 async function waitKept(bank, editBuffer) {
-    return until(async () => {
+    try {
+        return await until(async () => {
+            const kept = await records('get', 'simulator');
+            return kept && same(kept.bank, bank) && same(kept.editBuffer, editBuffer) ? kept : null;
+        }, "the simulator's record as the device holds it", 5000);
+    } catch (error) {
         const kept = await records('get', 'simulator');
-        return kept && same(kept.bank, bank) && same(kept.editBuffer, editBuffer) ? kept : null;
-    }, "the simulator's record as the device holds it", 5000);
+        const differ = (a, b) => (a && b ? a.findIndex((x, i) => x !== b[i]) : 'absent');
+        throw new Error(`${error.message}; bank differs at ${differ(kept?.bank, bank)}, edit buffer at ${differ(kept?.editBuffer, editBuffer)}; now ${differ(await hook('bankDump'), bank)}; outcome ${await outcome()}`);
+    }
 }
 const cacheNames = () => page.evaluate(() => caches.keys());
 async function cachedPaths(name) {
@@ -163,6 +169,8 @@ await step('a patch stored into the simulator is there after a reload, edit buff
     await page.click('#dialog-save-to-pod #dialog-ok');
     await waitOutcome(await hook('text', 'StatusStored', '3B'));
     await idle();
+    // The store message has its time on the cable before the device holds it.
+    await until(async () => (await hook('locationName', 9)).trim() === 'KEPT PATCH', 'the patch stored at 3B', 5000);
     const bank = await hook('bankDump');
     const editBuffer = await hook('editBufferDump');
     // Written by itself, a moment after the change.
@@ -181,9 +189,13 @@ await step('an unchanged deploy fetches nothing but the worker; a changed one re
     let before = requests.length;
     await page.reload();
     await connectSimulator();
-    // The browser asks for the worker in its own time after a navigation, and nothing else.
-    await page.waitForTimeout(1500);
-    assert.deepEqual(requests.slice(before).filter((r) => r !== 'service-worker.js'), []);
+    // The browser compares the worker in its own time after a navigation; asked now, it fetches
+    // the worker and, finding it unchanged, nothing else.
+    await page.evaluate(async () => (await navigator.serviceWorker.getRegistration()).update());
+    await page.waitForTimeout(1000);
+    const fetched = requests.slice(before);
+    assert.ok(fetched.includes('service-worker.js'), JSON.stringify(fetched));
+    assert.deepEqual(fetched.filter((r) => r !== 'service-worker.js'), []);
     assert.deepEqual(await cacheNames(), [firstCache]);
 
     fs.appendFileSync(path.join(site, 'style.css'), '\n/* deploy 2 */\n');
@@ -197,8 +209,8 @@ await step('an unchanged deploy fetches nothing but the worker; a changed one re
         return names.length === 1 && names[0] !== firstCache ? names : null;
     }, 'a new cache in place of the old');
     assert.ok(second.endsWith(` ${version}`), second);
-    const fetched = requests.slice(before);
-    for (const file of siteFiles(site)) assert.ok(fetched.includes(file), `${file} not fetched for the new cache`);
+    const refetched = requests.slice(before);
+    for (const file of siteFiles(site)) assert.ok(refetched.includes(file), `${file} not fetched for the new cache`);
     await page.reload();
     await connectSimulator();
     const style = await page.evaluate(async () => (await fetch('style.css')).text());
@@ -227,6 +239,7 @@ await step('Forget asks, then clears every record and puts the simulator back to
     await page.selectOption('#save-location', { index: 4 });
     await page.click('#dialog-save-to-pod #dialog-ok');
     await idle();
+    await until(async () => !same(await hook('bankDump'), factoryBank), 'the patch stored at 2A', 5000);
     await hook('flushKept');
     await records('put', 'bank', { bytes: [1, 2, 3] });
     assert.notDeepEqual((await records('get', 'simulator')).bank, factoryBank);
@@ -257,6 +270,29 @@ await step('Forget asks, then clears every record and puts the simulator back to
     await connectSimulator();
     assert.equal(await outcome(), await hook('text', 'StatusPatchRead'));
     assert.deepEqual(await hook('bankDump'), factoryBank);
+});
+
+await step('a browser that refuses storage leaves the page working and says the changes are not kept', async () => {
+    const refusing = await openPage(browser, `${siteUrl}index.html?test`, {
+        initScript: () => {
+            IDBFactory.prototype.open = () => { throw new DOMException('storage is turned off', 'SecurityError'); };
+        },
+    });
+    try {
+        const other = refusing.page;
+        await other.waitForSelector('#dialog-midi-setup', { timeout: 15000 });
+        const notice = "storage is turned off; the simulator's latest changes are not kept";
+        assert.equal(await other.locator('#status-outcome').textContent(), notice);
+        await other.click('#dialog-ok');
+        await other.waitForFunction(() => document.body.dataset.state === 'connected');
+        await other.waitForFunction(() => !window.amplixTest.awaitingAnswer());
+        assert.equal(await other.locator('#status-outcome').textContent(), notice);
+        assert.equal(await other.locator('#patch-name').textContent(),
+            (await other.evaluate(() => window.amplixTest.decodedEditBuffer())).name);
+        refusing.assertNoPageErrors();
+    } finally {
+        await refusing.close();
+    }
 });
 
 await step('no page error, none reported in the status line', async () => {
