@@ -181,6 +181,14 @@ inline constexpr std::string_view kFileNotSinglePatch = "%1: a bank, not a singl
 inline constexpr std::string_view kSaveLastKnownQuestion =
     "The POD did not answer. Save the sound as the editor last knew it?";
 
+// The browser edition keeps the simulator's memory (and later more) in the browser's storage;
+// the page's Forget button clears it after asking.
+inline constexpr std::string_view kForget = "Forget";
+inline constexpr std::string_view kForgetQuestion =
+    "Forget what this browser keeps for Amplix 32? The simulator goes back to its factory patches.";
+inline constexpr std::string_view kStatusForgotten =
+    "What the browser kept is forgotten; the simulator has its factory patches";
+
 // The amp model's label, as Options > Link Amp Model sets it (the first at start-up).
 inline constexpr std::string_view kAmpModelLinked = "Amp Model: (Linked)";
 inline constexpr std::string_view kAmpModelUnlinked = "Amp Model: (UnLinked)";

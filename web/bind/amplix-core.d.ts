@@ -106,6 +106,12 @@ export interface PacedPiece { bytes: Uint8Array; at: number; }
 export interface PacedSend { pieces: PacedPiece[]; doneAt: number; } // doneAt: the last byte is at the device
 
 // The device model, the page's built-in simulator. Call delete() when done with it.
+export interface SimulatorRestore {
+    bankTaken: boolean;
+    editBufferTaken: boolean;
+    notice: string; // empty when both parts were taken
+}
+
 export interface PodDevice {
     receive(message: Uint8Array): Uint8Array[];
     choosePatch(program: number): Uint8Array;
@@ -115,6 +121,12 @@ export interface PodDevice {
     currentProgram(): number;
     channel(): number;
     setChannel(channel: number): boolean;
+    // What an earlier visit kept (bank dump, edit-buffer dump; null: not kept), refused with the
+    // status line's reason, e.g. "simulator-bank.syx: 10 bytes; a bank has 5121; the simulator
+    // starts with its factory patches".
+    restore(bank: Uint8Array | null, editBuffer: Uint8Array | null): SimulatorRestore;
+    reset(): Uint8Array; // the factory patches at 1A; the program change the device sends
+    revision(): number; // grows with every change to a stored patch or the edit buffer
     delete(): void;
 }
 

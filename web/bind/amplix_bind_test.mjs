@@ -231,6 +231,8 @@ test("a bank paced in pieces comes out of the joiner as the bank, once its last 
     joiner.delete();
     other.delete();
     device.delete();
+});
+
 // ---- The librarian and links ----
 
 const simulatorRecords = () => {
@@ -381,4 +383,70 @@ test("the compare lists each setting that differs by the panel's label, with bot
         { control: "Bass", a: core.valueText("Bass", state(a)), b: core.valueText("Bass", state(b)) },
     ]);
     assert.equal(core.comparePatches(a, new Uint8Array(70)), null);
+});
+
+// A device unlike the factory's: a renamed patch stored at 2B, the edit buffer's drive turned.
+function usedDevice() {
+    const device = new core.PodDevice();
+    const renamed = core.renameDump(device.editBufferDump(), "Kept Patch");
+    device.receive(core.storeMessage(renamed, 5));
+    device.receive(core.controlChange(0, 13, 3));
+    return device;
+}
+
+test("what a visit keeps of the simulator, the next takes back whole", () => {
+    const before = usedDevice();
+    const after = new core.PodDevice();
+    const restored = after.restore(before.bankDump(), before.editBufferDump());
+    assert.deepEqual(restored, { bankTaken: true, editBufferTaken: true, notice: "" });
+    assert.deepEqual(after.bankDump(), before.bankDump());
+    assert.deepEqual(after.editBufferDump(), before.editBufferDump());
+    assert.notDeepEqual(after.bankDump(), new core.PodDevice().bankDump());
+    before.delete();
+    after.delete();
+});
+
+test("a damaged or missing part leaves the factory patches and says why, as the desktop does", () => {
+    const used = usedDevice();
+    const bank = used.bankDump(), edit = used.editBufferDump();
+    const factory = new core.PodDevice();
+    const damagedBank = Uint8Array.from(bank);
+    damagedBank[301] = 0x55;
+    const cases = [
+        [null, edit, false, true, "simulator-bank.syx: not found; the simulator starts with its factory patches"],
+        [bank.subarray(0, 10), edit, false, true, "simulator-bank.syx: 10 bytes; a bank has 5121; the simulator starts with its factory patches"],
+        [damagedBank, edit, false, true, "simulator-bank.syx: the byte at offset 301 is 0x55, more than a nibble (0x0F) holds; the simulator starts with its factory patches"],
+        [edit, edit, false, true, "simulator-bank.syx: a single patch, not a bank; the simulator starts with its factory patches"],
+        [bank, null, true, false, "simulator-edit-buffer.pod: not found; the simulator's edit buffer starts as patch 1A"],
+        [bank, bank, true, false, "simulator-edit-buffer.pod: a bank, not a single patch; the simulator's edit buffer starts as patch 1A"],
+    ];
+    for (const [keptBank, keptEdit, bankTaken, editBufferTaken, notice] of cases) {
+        const device = new core.PodDevice();
+        assert.deepEqual(device.restore(keptBank, keptEdit), { bankTaken, editBufferTaken, notice }, notice);
+        assert.deepEqual(device.bankDump(), bankTaken ? bank : factory.bankDump(), notice);
+        if (editBufferTaken) assert.deepEqual(device.editBufferDump(), edit, notice);
+        else assert.deepEqual(core.recordOfDump(device.editBufferDump()), core.bankRecord(device.bankDump(), 0), notice);
+        device.delete();
+    }
+    used.delete();
+    factory.delete();
+});
+
+test("the revision moves with every change to the memory and only then; a reset is the factory at 1A", () => {
+    const device = usedDevice();
+    const start = device.revision();
+    device.receive(core.editBufferRequest());
+    device.receive(core.controlChange(0, 13, 3)); // the value it already has
+    assert.equal(device.revision(), start);
+    device.receive(core.controlChange(0, 13, 90));
+    assert.ok(device.revision() > start);
+    const turned = device.revision();
+    assert.deepEqual([...device.reset()], [0xc0, 1]);
+    assert.ok(device.revision() > turned);
+    const factory = new core.PodDevice();
+    assert.deepEqual(device.bankDump(), factory.bankDump());
+    assert.deepEqual(device.editBufferDump(), factory.editBufferDump());
+    assert.equal(device.currentProgram(), 1);
+    device.delete();
+    factory.delete();
 });

@@ -2,6 +2,7 @@
 #include "web/bind/BindValues.h"
 
 #include "device/PodDevice.h"
+#include "device/SimulatorMemory.h"
 #include "midi/CablePacing.h"
 #include "midi/DeviceInquiry.h"
 #include "midi/DeviceNames.h"
@@ -118,8 +119,27 @@ public:
     int currentProgram() const { return device_.currentProgram(); }
     int channel() const { return device_.channel(); }
     bool setChannel(int channel) { return device_.setChannel(channel); }
+    // What the browser kept of an earlier visit, taken back as the desktop takes its files: each
+    // part is the bytes kept, or null when nothing was kept.
+    val restore(const val& bank, const val& editBuffer) {
+        const SimulatorRestore restored = restoreSimulator(device_, savedPart(bank), savedPart(editBuffer));
+        val out = val::object();
+        out.set("bankTaken", restored.bankTaken);
+        out.set("editBufferTaken", restored.editBufferTaken);
+        out.set("notice", restored.notice);
+        return out;
+    }
+    val reset() { return byteArray(resetSimulator(device_)); }
+    // A double holds every revision a page will ever reach exactly.
+    double revision() const { return double(device_.revision()); }
 
 private:
+    static SavedFile savedPart(const val& bytes) {
+        if (bytes.isNull() || bytes.isUndefined())
+            return {};
+        return SavedFile{bytesOf(bytes), {}};
+    }
+
     PodDevice device_;
 };
 
@@ -147,5 +167,8 @@ EMSCRIPTEN_BINDINGS(amplix_device) {
         .function("bankDump", &Simulator::bankDump)
         .function("currentProgram", &Simulator::currentProgram)
         .function("channel", &Simulator::channel)
-        .function("setChannel", &Simulator::setChannel);
+        .function("setChannel", &Simulator::setChannel)
+        .function("restore", &Simulator::restore)
+        .function("reset", &Simulator::reset)
+        .function("revision", &Simulator::revision);
 }

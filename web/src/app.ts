@@ -3,6 +3,8 @@
 import { browserClock, type Clock } from "./clock.js";
 import type { Core } from "./core.js";
 import { Editor } from "./editor.js";
+import { confirmForget } from "./forget.js";
+import { SimulatorKeeper } from "./kept-simulator.js";
 import { findPod, type FoundPod } from "./midi/finder.js";
 import { MidiLink, type OpenResult } from "./midi/link.js";
 import { SimulatorBackend } from "./midi/simulator.js";
@@ -10,6 +12,7 @@ import type { MidiBackend } from "./midi/types.js";
 import { CombinedBackend, WebMidiBackend } from "./midi/webmidi.js";
 import { buildPanel, planPanel, type BuiltPanel } from "./panel.js";
 import { runMidiSetup, type SetupChoice } from "./setup.js";
+import { failureText, type RecordStore } from "./store.js";
 import { DomView, type StatusLine } from "./view.js";
 
 // Menu texts mark their access letter with "&"; the page has none.
@@ -40,6 +43,9 @@ export class App {
     private readonly importInput: HTMLInputElement;
     private readonly scaler: HTMLElement;
     readonly errors: string[] = [];
+    keeper: SimulatorKeeper | null = null;
+    // What became of the simulator's kept memory, shown through the first read after connecting.
+    private startNotice = "";
 
     constructor(
         private readonly doc: Document,
@@ -140,7 +146,8 @@ export class App {
             group("MenuPatch", patch),
             group("MenuOptions",
                 this.command("cmd-midi-setup", "MenuOptionsMidiSetup", () => this.setup("")),
-                link));
+                link,
+                this.command("cmd-forget", "Forget", () => this.forget())));
         bar.setAttribute("aria-label", core.text("AppName"));
         return bar;
     }
@@ -231,6 +238,41 @@ export class App {
         }
     }
 
+    // ---- What the browser keeps. ----
+
+    // The simulator takes back what an earlier visit kept and keeps what changes from now on; a
+    // store that does not open leaves the factory patches and says so.
+    async keepSimulator(openStore: () => Promise<RecordStore>): Promise<void> {
+        let store: RecordStore;
+        try {
+            store = await openStore();
+        } catch (error) {
+            this.startNotice = this.core.text("StatusSimulatorNotKept", failureText(error));
+            this.view.showOutcome(this.startNotice);
+            return;
+        }
+        const keeper = new SimulatorKeeper(this.simulator.device, store, (key, ...args) => this.core.text(key, ...args),
+            this.clock);
+        keeper.onNotice = (text) => this.view.showOutcome(text);
+        this.startNotice = await keeper.restore();
+        if (this.startNotice) this.view.showOutcome(this.startNotice);
+        this.keeper = keeper;
+        this.simulator.onDeviceTouched = () => keeper.touched();
+        // A change just made is written before the page goes.
+        this.doc.defaultView?.addEventListener("pagehide", () => void keeper.flush());
+    }
+
+    private async forget(): Promise<void> {
+        if (!(await confirmForget(this.doc, this.core))) return;
+        const reset = () => this.simulator.operate((device) => device.reset());
+        if (this.keeper) await this.keeper.forget(reset);
+        else reset();
+        const outcome = this.core.text("StatusForgotten");
+        // The simulator says it is at 1A, as after a reset on the desktop: the editor reads it.
+        if (this.link?.isOpen && this.link.isSimulator) this.editor.readBackAfter(outcome);
+        else this.view.showOutcome(outcome);
+    }
+
     // ---- The MIDI link. ----
 
     async connectMidi(requestAccess: (() => Promise<MIDIAccess>) | null): Promise<void> {
@@ -314,7 +356,10 @@ export class App {
         this.editor.attach(this.link, choice.channel,
             this.core.connectionSummary(this.link.inputName, this.link.outputName, choice.channel));
         this.doc.body.dataset.state = "connected";
-        this.editor.readPatch();
+        const notice = this.startNotice;
+        this.startNotice = "";
+        if (notice) this.editor.readBackAfter(notice);
+        else this.editor.readPatch();
         return true;
     }
 }

@@ -310,7 +310,8 @@ export class Editor {
     private readBank(): void {
         this.requestDump(this.core.raw.bankRequest(), this.core.timing.bankTimeoutMs, true);
     }
-    private readBackAfter(outcome: string): void {
+    // The outcome stays on the status line through the read that follows.
+    readBackAfter(outcome: string): void {
         this.view.showOutcome(outcome);
         this.readOutcome = outcome;
         this.readPatch();

@@ -1,6 +1,8 @@
 // The page's entry: loads the core, builds the editor, finds the POD; reports every error it meets.
 import { App } from "./app.js";
 import { loadCore, type Core, type PodDevice } from "./core.js";
+import { registerOffline } from "./offline.js";
+import { IndexedDbStore } from "./store.js";
 
 const testing = new URLSearchParams(location.search).has("test");
 let app: App | null = null;
@@ -25,6 +27,8 @@ async function start(): Promise<void> {
     const core = await loadCore(import.meta.url);
     app = new App(document, core);
     if (testing) exposeTestHook(app);
+    void registerOffline(navigator.serviceWorker, isSecureContext, new URL("../", import.meta.url));
+    await app.keepSimulator(() => IndexedDbStore.open());
     const request = typeof navigator.requestMIDIAccess === "function"
         ? () => navigator.requestMIDIAccess({ sysex: true })
         : null;
@@ -64,6 +68,8 @@ function exposeTestHook(app: App): void {
                     }
                     return [...to.bankDump()];
                 })),
+        // Writes what the simulator keeps now, rather than a moment later.
+        flushKept: () => app.keeper?.flush(),
         linkState: () => ({ open: app.link?.isOpen ?? false, pieces: app.link?.sysexInPieces ?? null }),
         text: (key: string, ...args: (string | number)[]) => app.core.text(key, ...args),
         programTitle: (program: number) => app.core.raw.programTitle(program),

@@ -410,6 +410,9 @@ export function fakeDevice(): PodDevice & { taken: Uint8Array[] } {
             channel = c;
             return true;
         },
+        restore: () => ({ bankTaken: false, editBufferTaken: false, notice: "" }),
+        reset: () => Uint8Array.of(0xc0 | channel, 1),
+        revision: () => taken.length,
         delete: () => undefined,
     };
 }

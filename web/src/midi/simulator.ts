@@ -19,6 +19,8 @@ export class SimulatorBackend implements MidiBackend {
     private arrivalFreeAt = 0;
     // Every message the device has taken, for the tests' view of the wire.
     readonly received: Uint8Array[] = [];
+    // Told after anything that may have changed the device's memory, so it can be kept.
+    onDeviceTouched: (() => void) | null = null;
     private readonly toDevice: CableQueue;
     private readonly toPage: CableQueue;
 
@@ -65,10 +67,15 @@ export class SimulatorBackend implements MidiBackend {
 
     // What the user does on the device itself: a knob turned, a patch chosen.
     turnKnob(controller: number, value: number): void {
-        this.reply(this.device.turnControl(controller, value), this.clock.now());
+        this.operate((device) => device.turnControl(controller, value));
     }
     choosePatch(program: number): void {
-        this.reply(this.device.choosePatch(program), this.clock.now());
+        this.operate((device) => device.choosePatch(program));
+    }
+    // Anything done to the device itself (a knob, a reset); what it says goes to the page.
+    operate(action: (device: PodDevice) => Uint8Array): void {
+        this.reply(action(this.device), this.clock.now());
+        this.onDeviceTouched?.();
     }
 
     // Both cables keep their order: what is handed on first arrives first, whatever order the
@@ -83,6 +90,7 @@ export class SimulatorBackend implements MidiBackend {
             this.received.push(message);
             for (const answer of this.device.receive(message)) this.reply(answer, at);
         }
+        this.onDeviceTouched?.();
     }
 
     private reply(message: Uint8Array, from: number): void {
