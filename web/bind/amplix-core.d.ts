@@ -130,6 +130,60 @@ export interface MessageJoiner {
     delete(): void;
 }
 
+// The librarian. A location is 0 ("1A") to 35 ("9D"); a record is one Uint8Array of 71 bytes, and a
+// whole library (load, records, confirmSent's read-back) is the 36 records one after another, 36 x 71
+// bytes, as bankRecords gives them. A wrong size or a location past 9D gives null or false and
+// changes nothing.
+export type DeviceChange = "Stored" | "BankSent" | "Read"; // how the device came to hold a patch
+export interface PatchLibrary {
+    load(records: Uint8Array, onDevice: boolean): boolean; // onDevice: read from it, not a file's bank
+    loaded(): boolean;
+    record(location: number): Uint8Array | null;
+    deviceRecord(location: number): Uint8Array | null; // what the device was last known to hold
+    records(): Uint8Array; // 36 x 71
+    name(location: number): string | null; // up to its first 00, padding kept
+    changed(location: number): boolean;
+    changedLocations(): number[];
+    // Each is one undo step; false (and no step) when it would change nothing.
+    swap(a: number, b: number): boolean;
+    copy(from: number, to: number): boolean;
+    put(location: number, record: Uint8Array): boolean;
+    rename(location: number, name: string): boolean; // the device's rule; false for a name acceptsName refuses
+    canUndo(): boolean;
+    canRedo(): boolean;
+    undoText(): string; // "Swap 1A and 2B", ...; "" when there is nothing
+    redoText(): string;
+    doneText(): string;
+    undo(): boolean;
+    redo(): boolean;
+    markSent(location: number): boolean;
+    onDevice(location: number): boolean;
+    // The locations of sent the read-back bank does not hold as sent, in order; null for a wrong size.
+    confirmSent(sent: number[], readBack: Uint8Array): number[] | null;
+    deviceHolds(location: number, record: Uint8Array, how: DeviceChange): boolean;
+    conflict(location: number): DeviceChange | null;
+    conflicts(): number[];
+    // "3A was stored from the main window after you changed it here. Send yours over it?"
+    conflictQuestion(location: number, how: DeviceChange): string | null;
+    discardChanges(): void;
+    delete(): void;
+}
+
+// A row of the library as the desktop's table shows it: "1A", the name, "Brit Hi Gain", "Chorus 2".
+export interface LibraryRow { location: string; name: string; ampModel: string; effect: string; }
+
+// A setting two patches differ in: the panel's label ("Bass", "Chorus > Depth", "Patch Name") and
+// both values as the panel shows them.
+export interface PatchDifferenceRow { control: string; a: string; b: string; }
+
+// What a link's fragment holds: the record, or why not (the core's text for a cut, altered or
+// foreign link, as texts() has it under LinkCut, LinkAltered, LinkForeign).
+export interface OpenedLink {
+    outcome: "Patch" | "Cut" | "Altered" | "Foreign";
+    record: Uint8Array | null;
+    failure: string; // "" with a record
+}
+
 export interface AmplixCore {
     // Tables.
     toneMap(): ToneParameter[];
@@ -216,6 +270,18 @@ export interface AmplixCore {
     // MIDI's own bytes.
     statusBytes(): StatusBytes;
     MessageJoiner: { new (): MessageJoiner };
+
+    // The librarian. Call delete() on a PatchLibrary when done with it.
+    PatchLibrary: { new (): PatchLibrary };
+    bankRecords(bank: Uint8Array): Uint8Array | null; // a bank dump's 36 records, 36 x 71 bytes
+    libraryRow(record: Uint8Array, location: number): LibraryRow | null;
+    comparePatches(a: Uint8Array, b: Uint8Array): PatchDifferenceRow[] | null;
+
+    // Patches as links: the fragment (without "#") carries the whole record; the title names the
+    // patch ("Brit Crunch: a POD patch"); the link's own text is texts().LinkText.
+    patchLink(record: Uint8Array): string | null;
+    patchLinkTitle(record: Uint8Array): string | null;
+    readPatchLink(fragment: string): OpenedLink; // takes location.hash as it is, "#" or not
 }
 
 // In the browser the module fetches amplix-core.wasm beside itself; under node pass its bytes.
