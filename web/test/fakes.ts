@@ -413,3 +413,274 @@ export const fakeLayout: PanelLayout = {
         { window: "Delay", kind: "HorizontalSlider", name: "DelayTime", member: "DelayTime", x: 72, y: 30, w: 188, h: 32, text: "" },
     ],
 };
+
+// ---- The librarian, thinly: nine locations, records of 71 bytes, the name in the first 16. ----
+
+export const kLocations = 9;
+const kRecord = 71;
+const equalBytes = (a: Uint8Array, b: Uint8Array) => a.length === b.length && a.every((v, i) => v === b[i]);
+
+// A record named name; byte 34 holds the amp model, byte 41 the effect's code.
+export function fakeRecord(name: string, ampModel = 0, effectCode = 8): Uint8Array {
+    const record = new Uint8Array(kRecord);
+    for (let i = 0; i < 16; ++i) record[i] = name.charCodeAt(i) || 0x20;
+    record[34] = ampModel;
+    record[41] = effectCode;
+    return record;
+}
+// A bank dump of the fake's nine locations, byte 7 as given.
+export function fakeNamedBank(names: string[], byte7 = 0): Uint8Array {
+    const bank = fakeBank();
+    bank[7] = byte7;
+    names.forEach((name, n) => bank.set(fakeRecord(name, n % 6), 8 + kRecord * n));
+    return bank;
+}
+
+type Step = { text: string; before: Uint8Array[]; after: Uint8Array[] };
+
+export class FakePatchLibrary {
+    private shown: Uint8Array[] = [];
+    private device: Uint8Array[] = [];
+    private known: boolean[] = [];
+    private conflictOf = new Map<number, string>();
+    private undone: Step[] = [];
+    private done: Step[] = [];
+    private isLoaded = false;
+
+    load(records: Uint8Array, onDevice: boolean): boolean {
+        if (records.length !== kRecord * kLocations) return false;
+        this.shown = Array.from({ length: kLocations }, (_, n) => records.slice(kRecord * n, kRecord * (n + 1)));
+        this.device = this.shown.map((r) => r.slice());
+        this.known = this.shown.map(() => onDevice);
+        this.done = [];
+        this.undone = [];
+        this.conflictOf.clear();
+        this.isLoaded = true;
+        return true;
+    }
+    loaded(): boolean {
+        return this.isLoaded;
+    }
+    record(n: number): Uint8Array | null {
+        return this.shown[n]?.slice() ?? null;
+    }
+    deviceRecord(n: number): Uint8Array | null {
+        return this.device[n]?.slice() ?? null;
+    }
+    records(): Uint8Array {
+        const out = new Uint8Array(kRecord * kLocations);
+        this.shown.forEach((r, n) => out.set(r, kRecord * n));
+        return out;
+    }
+    name(n: number): string | null {
+        const r = this.shown[n];
+        return r ? String.fromCharCode(...r.slice(0, 16)) : null;
+    }
+    changed(n: number): boolean {
+        return !!this.shown[n] && !equalBytes(this.shown[n]!, this.device[n]!);
+    }
+    changedLocations(): number[] {
+        return this.shown.map((_, n) => n).filter((n) => this.changed(n));
+    }
+    private step(text: string, change: (records: Uint8Array[]) => void): boolean {
+        const before = this.shown.map((r) => r.slice());
+        change(this.shown);
+        if (this.shown.every((r, n) => equalBytes(r, before[n]!))) return false;
+        this.done.push({ text, before, after: this.shown.map((r) => r.slice()) });
+        this.undone = [];
+        return true;
+    }
+    swap(a: number, b: number): boolean {
+        if (!this.shown[a] || !this.shown[b]) return false;
+        return this.step(`Swap ${labels[a]} and ${labels[b]}`, (r) => ([r[a], r[b]] = [r[b]!, r[a]!]));
+    }
+    copy(from: number, to: number): boolean {
+        if (!this.shown[from] || !this.shown[to]) return false;
+        return this.step(`Copy ${labels[from]} to ${labels[to]}`, (r) => (r[to] = r[from]!.slice()));
+    }
+    put(n: number, record: Uint8Array): boolean {
+        if (!this.shown[n] || record.length !== kRecord) return false;
+        return this.step(`Put a patch into ${labels[n]}`, (r) => (r[n] = record.slice()));
+    }
+    rename(n: number, name: string): boolean {
+        if (!this.shown[n] || name.length > 16) return false;
+        return this.step(`Rename ${labels[n]}`, (r) => {
+            for (let i = 0; i < 16; ++i) r[n]![i] = name.charCodeAt(i) || 0x20;
+        });
+    }
+    canUndo(): boolean {
+        return this.done.length > 0;
+    }
+    canRedo(): boolean {
+        return this.undone.length > 0;
+    }
+    undoText(): string {
+        return this.done.length ? `Undo ${this.done[this.done.length - 1]!.text}` : "";
+    }
+    redoText(): string {
+        return this.undone.length ? `Redo ${this.undone[this.undone.length - 1]!.text}` : "";
+    }
+    doneText(): string {
+        return this.done[this.done.length - 1]?.text ?? "";
+    }
+    undo(): boolean {
+        const s = this.done.pop();
+        if (!s) return false;
+        this.shown = s.before.map((r) => r.slice());
+        this.undone.push(s);
+        return true;
+    }
+    redo(): boolean {
+        const s = this.undone.pop();
+        if (!s) return false;
+        this.shown = s.after.map((r) => r.slice());
+        this.done.push(s);
+        return true;
+    }
+    markSent(n: number): boolean {
+        if (!this.shown[n]) return false;
+        this.device[n] = this.shown[n]!.slice();
+        this.known[n] = true;
+        this.conflictOf.delete(n);
+        return true;
+    }
+    onDevice(n: number): boolean {
+        return !!this.known[n] && !this.changed(n);
+    }
+    confirmSent(sent: number[], readBack: Uint8Array): number[] | null {
+        if (readBack.length !== kRecord * kLocations) return null;
+        const wrong = [];
+        for (const n of sent) {
+            if (equalBytes(readBack.slice(kRecord * n, kRecord * (n + 1)), this.shown[n]!)) this.markSent(n);
+            else wrong.push(n);
+        }
+        return wrong;
+    }
+    deviceHolds(n: number, record: Uint8Array, how: string): boolean {
+        if (!this.shown[n]) return false;
+        if (this.changed(n)) {
+            if (!equalBytes(record, this.device[n]!)) this.conflictOf.set(n, how);
+        } else {
+            this.shown[n] = record.slice();
+        }
+        this.device[n] = record.slice();
+        this.known[n] = true;
+        return true;
+    }
+    conflict(n: number): string | null {
+        return this.conflictOf.get(n) ?? null;
+    }
+    conflicts(): number[] {
+        return [...this.conflictOf.keys()].sort((a, b) => a - b);
+    }
+    conflictQuestion(n: number, how: string): string | null {
+        return `${labels[n]} was ${how} from the main window after you changed it here. Send yours over it?`;
+    }
+    discardChanges(): void {
+        this.shown = this.device.map((r) => r.slice());
+    }
+    delete(): void {}
+}
+
+const hex = (bytes: Uint8Array) => [...bytes].map((b) => b.toString(16).padStart(2, "0")).join("");
+const sum = (bytes: Uint8Array) => bytes.reduce((s, b) => (s + b) & 0xff, 0);
+
+export const fakeLibraryTexts: Record<string, string> = {
+    LibraryTitle: "Amplix 32 Library",
+    LibraryReadFromPod: "Read from POD",
+    LibrarySendChanges: "Send changes",
+    LibrarySaveBank: "Save bank as...",
+    LibraryUndo: "Undo",
+    LibraryRedo: "Redo",
+    LibraryListen: "Listen",
+    LibraryRename: "Rename",
+    LibraryOpenFile: "Open file...",
+    LibraryChangedMark: "changed",
+    LibraryPlayingTip: "The POD is at this patch",
+    LibraryNothingRead: "Nothing read yet: Read from POD, or open a bank file",
+    LibraryReadAt: "Read from the POD at %1",
+    LibrarySentAt: "%1, sent at %2",
+    LibraryNotOnPod: "%1 (%2 not on the POD)",
+    LibraryNoFile: "No file open",
+    LibraryFileOnePatch: "%1: 1 patch",
+    LibraryFilePatches: "%1: %2 patches",
+    LibraryNotConvertible: "(cannot be converted)",
+    LibrarySinglePatchOpened: "%1 holds a single patch, not a bank: it is in the file pane, to drag onto a location",
+    LibraryCopied: "%1 copied: select another row and press Ctrl+V to copy it there",
+    LibraryCut: "%1 cut: select another row and press Ctrl+V to swap the two",
+    LibraryFileCopied: "%1 copied from the file: select a row and press Ctrl+V to put it there",
+    LibraryPasteWhere: "Select one row to paste onto",
+    LibraryNothingHeld: "Nothing to paste: Ctrl+C or Ctrl+X a row first",
+    LibraryHeldChanged: "%1 changed since it was copied: copy it again",
+    LibraryChosen: "%1 chosen on the POD",
+    LibrarySentToHear: "%1 sent to the POD to be heard",
+    LibraryNothingToSend: "Nothing to send: the POD holds every patch as shown",
+    LibraryNothingSent: "Nothing sent: %1 skipped",
+    LibraryStoring: "Storing %1 (%2 of %3)",
+    LibrarySendingStopped: "Sending stopped at %1",
+    LibraryReadingBack: "Reading the bank back to confirm",
+    LibraryConfirmed: "Sent and confirmed: %1",
+    LibraryWholeBank: "the whole bank",
+    LibraryNotConfirmed: "Not confirmed: %1",
+    LibraryNotConfirmedBox: "The POD does not hold what was sent to %1. These stay marked; send them again.",
+    LibrarySentUnconfirmed: "Sent, but not confirmed: %1",
+    LibrarySentUnconfirmedBox: "The patches were sent, but the POD's bank could not be read back to confirm them.",
+    LibraryBoxCaption: "Library",
+    LibrarySend: "Send",
+    LibrarySkip: "Skip",
+    LibraryDiscard: "Discard",
+    LibraryReplaceQuestion: "The changes to %1 are not on the POD. Discard them?",
+    LibrarySetting: "Setting",
+    LibraryCompareHint: "Select two patches to compare them, or one to compare with the current sound",
+    LibraryCurrentSound: "Current sound",
+    LibrarySame: "%1 and %2 are the same",
+    LibraryDifferOne: "%1 and %2 differ in 1 setting",
+    LibraryDifferMany: "%1 and %2 differ in %3 settings",
+    LinkText: "Link to this patch",
+    LinkCut: "This link is cut short: copy the whole link and open it again.",
+    LinkAltered: "This link was changed on its way: its patch does not match its check. Ask for the link again.",
+    LinkForeign: "This link is not an Amplix 32 patch link, or is from another version.",
+};
+
+// The fake core with its librarian: a link is "pod1." + the record in hex + "." + a check.
+export function fakeLibraryCore(): AmplixCore {
+    const raw = fakeRawCore() as unknown as Record<string, unknown>;
+    const texts = { ...fakeTexts, ...fakeLibraryTexts };
+    const amps = fakeToneMap.find((p) => p.member === "AmpModel")!.entries;
+    const effectName = (code: number) => ["Chorus", "Rotary", "Delay"][fakeEffects.findIndex((e) => e.code === code)] ?? "";
+    const readRecordName = (r: Uint8Array) => String.fromCharCode(...r.slice(0, 16));
+    return {
+        ...raw,
+        texts: () => texts,
+        PatchLibrary: FakePatchLibrary,
+        bankDump: (records: Uint8Array, byte7: number) => {
+            if (records.length !== kRecord * kLocations) return null;
+            const bank = fakeBank();
+            bank[7] = byte7;
+            bank.set(records, 8);
+            return bank;
+        },
+        bankRecords: (bank: Uint8Array) => (bank.length === 5121 ? bank.slice(8, 8 + kRecord * kLocations) : null),
+        libraryRow: (r: Uint8Array, n: number) =>
+            r.length === kRecord ? { location: labels[n] ?? "?", name: readRecordName(r), ampModel: amps[r[34]!] ?? "", effect: effectName(r[41]!) } : null,
+        comparePatches: (a: Uint8Array, b: Uint8Array) => {
+            if (a.length !== kRecord || b.length !== kRecord) return null;
+            const rows = [];
+            if (readRecordName(a) !== readRecordName(b)) rows.push({ control: "Patch Name", a: readRecordName(a), b: readRecordName(b) });
+            for (let i = 16; i < kRecord; ++i) if (a[i] !== b[i]) rows.push({ control: `Byte ${i}`, a: String(a[i]), b: String(b[i]) });
+            return rows;
+        },
+        patchLink: (r: Uint8Array) => (r.length === kRecord ? `pod1.${hex(r)}.${hex(Uint8Array.of(sum(r)))}` : null),
+        patchLinkTitle: (r: Uint8Array) => (r.length === kRecord ? `${readRecordName(r).trim()}: a POD patch` : null),
+        readPatchLink: (fragment: string) => {
+            const text = fragment.replace(/^#/, "");
+            const fail = (outcome: "Cut" | "Altered" | "Foreign", key: string) => ({ outcome, record: null, failure: texts[key]! });
+            const m = /^pod1\.([0-9a-f]*)\.?([0-9a-f]{0,2})$/.exec(text);
+            if (!m) return fail("Foreign", "LinkForeign");
+            if (m[1]!.length !== 2 * kRecord || m[2]!.length !== 2) return fail("Cut", "LinkCut");
+            const record = Uint8Array.from(m[1]!.match(/../g)!, (p) => parseInt(p, 16));
+            if (parseInt(m[2]!, 16) !== sum(record)) return fail("Altered", "LinkAltered");
+            return { outcome: "Patch", record, failure: "" };
+        },
+    } as unknown as AmplixCore;
+}
