@@ -3,6 +3,7 @@
 import { browserClock, type Clock } from "./clock.js";
 import type { Core } from "./core.js";
 import { Editor } from "./editor.js";
+import { installLibrary, type InstalledLibrary } from "./library/install.js";
 import { findPod, type FoundPod } from "./midi/finder.js";
 import { MidiLink, type OpenResult } from "./midi/link.js";
 import { SimulatorBackend } from "./midi/simulator.js";
@@ -40,6 +41,7 @@ export class App {
     private readonly importInput: HTMLInputElement;
     private readonly scaler: HTMLElement;
     readonly errors: string[] = [];
+    readonly library: InstalledLibrary;
 
     constructor(
         private readonly doc: Document,
@@ -82,6 +84,7 @@ export class App {
             () => new core.raw.MessageJoiner(), (n) => core.raw.cableTimeMs(n), clock);
 
         this.wireFiles();
+        this.library = installLibrary(this, doc, clock);
         this.fitPanel();
         doc.defaultView?.addEventListener("resize", () => this.fitPanel());
     }

@@ -515,10 +515,10 @@ export class FakePatchLibrary {
         return this.undone.length > 0;
     }
     undoText(): string {
-        return this.done.length ? `Undo ${this.done[this.done.length - 1]!.text}` : "";
+        return this.done[this.done.length - 1]?.text ?? "";
     }
     redoText(): string {
-        return this.undone.length ? `Redo ${this.undone[this.undone.length - 1]!.text}` : "";
+        return this.undone[this.undone.length - 1]?.text ?? "";
     }
     doneText(): string {
         return this.done[this.done.length - 1]?.text ?? "";
@@ -637,6 +637,9 @@ export const fakeLibraryTexts: Record<string, string> = {
     LibraryDifferOne: "%1 and %2 differ in 1 setting",
     LibraryDifferMany: "%1 and %2 differ in %3 settings",
     LinkText: "Link to this patch",
+    LinkOpened: "A patch from a link",
+    LinkSendToPod: "Send to POD",
+    LinkClose: "Close",
     LinkCut: "This link is cut short: copy the whole link and open it again.",
     LinkAltered: "This link was changed on its way: its patch does not match its check. Ask for the link again.",
     LinkForeign: "This link is not an Amplix 32 patch link, or is from another version.",
