@@ -219,7 +219,7 @@ describe("Send changes", () => {
         assert.deepEqual(stores.map((s) => [s.bytes.length, s.bytes[7]]), [[152, 0], [152, 2]]);
         assert.deepEqual(stores[0]!.bytes.slice(8, 8 + kRecordSize), [...librarian.library.record(0)!]);
         assert.ok(stores[1]!.doneAt >= stores[0]!.doneAt + 152 * kByteMs - 1e-9, "the second store waits for the first");
-        assert.equal(view.transfers.at(-1), "Sending the bank to the POD");
+        assert.equal(view.transfers.at(-1), "Storing 1A (1 of 2)");
         await clock.advance(stores[0]!.doneAt + 1);
         assert.equal(screen.message_, "Storing 1C (2 of 2)");
         assert.equal(link.sysex.length, 2, "the read-back waits until the last store is carried");

@@ -129,7 +129,7 @@ export class Librarian implements LibraryFollower {
         const records = bank && this.core.raw.bankRecords(bank);
         if (state === "Verifying") {
             if (records) this.afterVerify(records);
-            else void this.unconfirmed(why);
+            else void this.unconfirmed(why || this.text("StatusUnrecognised"));
         } else if (state === "Reading") {
             if (records && this.library.load(records, true)) {
                 this.byte7 = bank![7] ?? 0;
@@ -322,7 +322,8 @@ export class Librarian implements LibraryFollower {
         this.state = "Sending";
         this.refresh();
         const startsAt = Math.max(this.clock.now(), (link as { cableFreeAt?: number }).cableFreeAt ?? 0);
-        this.status.beginTransfer(this.text("StatusSendingBank"), stores.reduce((s, m) => s + m.length, 0), startsAt);
+        const total = stores.reduce((sum, m) => sum + m.length, 0);
+        this.status.beginTransfer(this.text("LibraryStoring", this.label(toSend[0]!), 1, stores.length), total, startsAt);
         let doneAt = startsAt;
         for (const [i, store] of stores.entries()) {
             const storing = this.text("LibraryStoring", this.label(toSend[i]!), i + 1, stores.length);
