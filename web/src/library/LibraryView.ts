@@ -82,8 +82,9 @@ export class LibraryView implements LibraryScreen {
         file.setAttribute("role", "grid");
         this.fileTitle = el(doc, "p", { id: "library-file-title", className: "library-origin", textContent: t("LibraryNoFile") });
         const panes = el(doc, "div", { className: "library-panes" },
-            el(doc, "div", { className: "library-pane", id: "library-device-pane" }, device),
-            el(doc, "div", { className: "library-pane", id: "library-file-pane" }, this.fileTitle, file));
+            el(doc, "div", { className: "library-pane", id: "library-device-pane" }, el(doc, "div", { className: "library-scroll" }, device)),
+            el(doc, "div", { className: "library-pane", id: "library-file-pane" }, this.fileTitle,
+                el(doc, "div", { className: "library-scroll" }, file)));
 
         this.compareCaption = el(doc, "p", { id: "library-compare-caption", className: "library-origin" });
         this.compareHead = el(doc, "tr");
