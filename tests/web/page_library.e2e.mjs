@@ -118,6 +118,11 @@ await step('the keyboard copies, pastes, undoes and renames in place', async () 
     assert.equal(await page.evaluate(() => document.activeElement?.dataset.location), '6', 'the focus stays on the row');
     await page.keyboard.press('Control+z');
     assert.equal((await rowNames(page))[6], firstNames[6]);
+    // Tab goes from the row to its own link, and from there on out of the table.
+    await page.keyboard.press('Tab');
+    assert.deepEqual(await page.evaluate(() => [document.activeElement?.tagName, document.activeElement?.closest('tr')?.dataset.location]), ['A', '6']);
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement?.closest('#library-device')), null);
 });
 
 await step('two rows selected are compared setting by setting, headed by both', async () => {

@@ -110,7 +110,7 @@ export class LibraryView implements LibraryScreen {
                 name.title = this.core.text("LibraryPlayingTip");
             }
             const link = el(doc, "a", { className: "patch-link", href: `#${row.link}`, title: row.linkTitle,
-                textContent: this.core.text("LinkText"), tabIndex: -1 });
+                textContent: this.core.text("LinkText"), tabIndex: n === this.focusRow ? 0 : -1 });
             const tr = el(doc, "tr", { draggable: true, tabIndex: n === this.focusRow ? 0 : -1 },
                 el(doc, "td", { className: "location", textContent: row.location }), name,
                 el(doc, "td", { textContent: row.ampModel }), el(doc, "td", { textContent: row.effect }),
@@ -213,6 +213,9 @@ export class LibraryView implements LibraryScreen {
             const at = Number(tr.dataset.location);
             tr.setAttribute("aria-selected", String(this.selected.includes(at)));
             tr.tabIndex = at === n ? 0 : -1;
+            // The focused row's link is the one Tab reaches next.
+            const link = tr.querySelector("a");
+            if (link) link.tabIndex = tr.tabIndex;
         }
         this.rowElement(n)?.focus();
         this.librarian.select(this.selected, this.fileRow);
@@ -264,7 +267,8 @@ export class LibraryView implements LibraryScreen {
     private deviceKey(e: KeyboardEvent): void {
         if (this.editing) return;
         const n = this.rowOf(e.target);
-        if (n === null) return;
+        // On a row's link, Enter follows the link.
+        if (n === null || (e.key === "Enter" && (e.target as Element).closest("a"))) return;
         const ctrl = e.ctrlKey || e.metaKey;
         const key = e.key.length === 1 ? e.key.toLowerCase() : e.key;
         const last = this.librarian.locations - 1;

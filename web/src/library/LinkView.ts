@@ -70,12 +70,14 @@ export class LinkView implements LinkScreen {
         this.caption.textContent = "";
         this.differencesHead.replaceChildren();
         this.differences.replaceChildren();
+        this.root.scrollIntoView?.({ block: "nearest" });
     }
     showRefused(text: string): void {
         this.root.hidden = false;
         this.patchPart.hidden = true;
         this.refused.hidden = false;
         this.refused.textContent = text;
+        this.root.scrollIntoView?.({ block: "nearest" });
     }
     showDifferences(caption: string, rows: PatchDifferenceRow[]): void {
         const doc = this.doc;
