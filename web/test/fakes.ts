@@ -515,10 +515,10 @@ export class FakePatchLibrary {
         return this.undone.length > 0;
     }
     undoText(): string {
-        return this.done[this.done.length - 1]?.text ?? "";
+        return this.done.length ? `Undo ${this.done[this.done.length - 1]!.text}` : "";
     }
     redoText(): string {
-        return this.undone[this.undone.length - 1]?.text ?? "";
+        return this.undone.length ? `Redo ${this.undone[this.undone.length - 1]!.text}` : "";
     }
     doneText(): string {
         return this.done[this.done.length - 1]?.text ?? "";

@@ -93,8 +93,8 @@ describe("reading the bank", () => {
 
 describe("arranging", () => {
     const drops = [
-        { name: "a drag swaps the two rows", copy: false, names: ["LEAD", "CRUNCH", "CLEAN"], undo: "Swap 1A and 1C", changed: [0, 2] },
-        { name: "a Ctrl+drag copies onto the row", copy: true, names: ["CLEAN", "CRUNCH", "CLEAN"], undo: "Copy 1A to 1C", changed: [2] },
+        { name: "a drag swaps the two rows", copy: false, names: ["LEAD", "CRUNCH", "CLEAN"], undo: "Undo Swap 1A and 1C", changed: [0, 2] },
+        { name: "a Ctrl+drag copies onto the row", copy: true, names: ["CLEAN", "CRUNCH", "CLEAN"], undo: "Undo Copy 1A to 1C", changed: [2] },
     ];
     for (const d of drops)
         test(`${d.name}, one undo step named by the core`, async () => {
@@ -168,7 +168,7 @@ describe("arranging", () => {
             const { librarian, screen } = await readRig();
             assert.equal(librarian.rename(2, n.name), n.ok);
             assert.equal(screen.names()[2], n.ok ? n.name : "LEAD");
-            assert.equal(screen.commands?.undo, n.ok ? "Rename 1C" : "");
+            assert.equal(screen.commands?.undo, n.ok ? "Undo Rename 1C" : "");
         });
 });
 
@@ -313,7 +313,7 @@ describe("files", () => {
         assert.equal(librarian.put(1, 4), false, "a patch that cannot be converted is not put");
         assert.equal(librarian.put(0, 4), true);
         assert.equal(screen.names()[4], "FROM FILE");
-        assert.equal(screen.commands?.undo, "Put a patch into 2A");
+        assert.equal(screen.commands?.undo, "Undo Put a patch into 2A");
         librarian.holdFile(0);
         assert.equal(screen.message_, "FROM FILE copied from the file: select a row and press Ctrl+V to put it there");
         librarian.select([7]);
