@@ -184,6 +184,99 @@ inline constexpr std::string_view kLibraryNothingHeld = "Nothing to paste: Ctrl+
 inline constexpr std::string_view kLibraryHeldChanged = "%1 changed since it was copied: copy it again";
 inline constexpr std::string_view kLibrarySinglePatchOpened =
     "%1 holds a single patch, not a bank: it is in the file pane, to drag onto a location";
+// The Library window's title, buttons and columns (the file pane's are the device pane's);
+// a changed row's mark.
+inline constexpr std::string_view kLibraryTitle = "Amplix 32 Library";
+inline constexpr std::string_view kLibraryReadFromPod = "Read from POD";
+inline constexpr std::string_view kLibraryOpenBank = "Open bank...";
+inline constexpr std::string_view kLibrarySendChanges = "Send changes";
+inline constexpr std::string_view kLibrarySendAll = "Send all";
+inline constexpr std::string_view kLibrarySaveBank = "Save bank as...";
+inline constexpr std::string_view kLibraryUndo = "Undo";
+inline constexpr std::string_view kLibraryRedo = "Redo";
+inline constexpr std::string_view kLibraryListen = "Listen";
+inline constexpr std::string_view kLibraryRename = "Rename";
+inline constexpr std::string_view kLibraryCopyCurrent = "Copy current sound here";
+inline constexpr std::string_view kLibraryExportPatch = "Export patch...";
+inline constexpr std::string_view kLibraryOpenFile = "Open file...";
+inline constexpr std::string_view kLibraryCompareCurrent = "Compare with current sound";
+inline constexpr std::string_view kLibraryColumnLocation = "Location";
+inline constexpr std::string_view kLibraryColumnName = "Name";
+inline constexpr std::string_view kLibraryColumnAmpModel = "Amp Model";
+inline constexpr std::string_view kLibraryColumnEffect = "Effect";
+inline constexpr std::string_view kLibraryColumnChanged = "Not on the POD";
+inline constexpr std::string_view kLibraryChangedMark = "changed";
+// A file's patch the importers cannot turn into a record, in its amp model column.
+inline constexpr std::string_view kLibraryNotConvertible = "(cannot be converted)";
+// The file pane's Open file... filter, as the file dialogs take them: every format it reads.
+inline constexpr std::string_view kLibraryAnyFilter =
+    "All Patch Files (*.POD;*.SYX;*.LIB;*.L6T;*.L6B;*.L6C;*.GPT)|*.POD;*.SYX;*.LIB;*.L6T;*.L6B;*.L6C;*.GPT|"
+    "All files (*)|*|";
+// Where the patches shown came from. LibraryOpenedAt takes the file's name and the time,
+// LibraryReadAt the time ("14:05"); LibrarySentAt adds the time of the last send to that line,
+// LibraryNotOnPod the number of changed locations to the line so far.
+inline constexpr std::string_view kLibraryNothingRead =
+    "Nothing read yet: Read from POD, or open a bank file";
+inline constexpr std::string_view kLibraryReadAt = "Read from the POD at %1";
+inline constexpr std::string_view kLibraryOpenedAt = "From %1, opened at %2";
+inline constexpr std::string_view kLibrarySentAt = "%1, sent at %2";
+inline constexpr std::string_view kLibraryNotOnPod = "%1 (%2 not on the POD)";
+// The file pane: its line before a file is open, and after (the file's name and its count).
+inline constexpr std::string_view kLibraryNoFile = "No file open";
+inline constexpr std::string_view kLibraryFileOnePatch = "%1: 1 patch";
+inline constexpr std::string_view kLibraryFilePatches = "%1: %2 patches";
+// The message line. A list of locations is as locationList gives it, "1A, 2C", a row's title
+// as rowTitle gives it, "1A Clean" (patch/LibraryRow.h). Reading the bank and saving it say what
+// the status line says: StatusReadingBank, StatusBankRead, StatusBankSaved.
+inline constexpr std::string_view kLibraryBankFileOpened = "Bank file opened";
+inline constexpr std::string_view kLibraryDragFromFile =
+    "Drag a patch from the file onto a location to copy it there";
+inline constexpr std::string_view kLibraryPatchSaved = "%1 saved to %2"; // a row's title, the file's name
+inline constexpr std::string_view kLibraryReadingCurrent = "Reading the current sound from the POD";
+inline constexpr std::string_view kLibraryCurrentCopied = "Current sound copied to %1";
+inline constexpr std::string_view kLibraryChosen = "%1 chosen on the POD";
+inline constexpr std::string_view kLibrarySentToHear =
+    "%1 sent to the POD to be heard"; // a location or a name
+// Sending and the read-back that confirms it: each with %1 takes a list of locations, except
+// LibraryStoring (a location, then which store of how many) and LibrarySentUnconfirmed (why the
+// read-back failed). LibraryWholeBank stands for the list when every location was sent.
+inline constexpr std::string_view kLibraryNothingToSend =
+    "Nothing to send: the POD holds every patch as shown";
+inline constexpr std::string_view kLibraryNothingSent = "Nothing sent: %1 skipped";
+inline constexpr std::string_view kLibraryStoring = "Storing %1 (%2 of %3)";
+inline constexpr std::string_view kLibrarySendingStopped = "Sending stopped at %1";
+inline constexpr std::string_view kLibraryReadingBack = "Reading the bank back to confirm";
+inline constexpr std::string_view kLibraryConfirmed = "Sent and confirmed: %1";
+inline constexpr std::string_view kLibraryWholeBank = "the whole bank";
+inline constexpr std::string_view kLibraryNotConfirmed = "Not confirmed: %1";
+inline constexpr std::string_view kLibraryNotConfirmedBox =
+    "The POD does not hold what was sent to %1. These stay marked; send them again.";
+inline constexpr std::string_view kLibrarySentUnconfirmed = "Sent, but not confirmed: %1";
+inline constexpr std::string_view kLibrarySentUnconfirmedBox =
+    "The patches were sent, but the POD's bank could not be read back to confirm them. They stay marked; "
+    "read from the POD to check.";
+inline constexpr std::string_view kLibraryBoxCaption = "Library";
+// The questions (the conflict's own is PatchLibrary::conflictQuestion) and their buttons; the
+// window's title is their caption. LibraryCloseQuestion takes LibraryOneChanged or
+// LibraryManyChanged (with the number), LibraryReplaceQuestion a list of locations.
+inline constexpr std::string_view kLibrarySend = "Send";
+inline constexpr std::string_view kLibrarySkip = "Skip";
+inline constexpr std::string_view kLibraryDiscard = "Discard";
+inline constexpr std::string_view kLibraryCloseQuestion =
+    "%1 not on the POD yet. Send the changes before closing?";
+inline constexpr std::string_view kLibraryOneChanged = "1 changed patch is";
+inline constexpr std::string_view kLibraryManyChanged = "%1 changed patches are";
+inline constexpr std::string_view kLibraryReplaceQuestion =
+    "The changes to %1 are not on the POD. Discard them?";
+// The compare pane: its first column, its line with nothing to compare, and what it found
+// (the two patches' titles, then the number of settings).
+inline constexpr std::string_view kLibrarySetting = "Setting";
+inline constexpr std::string_view kLibraryCompareHint =
+    "Select two patches to compare them, or one to compare with the current sound";
+inline constexpr std::string_view kLibraryCurrentSound = "Current sound";
+inline constexpr std::string_view kLibrarySame = "%1 and %2 are the same";
+inline constexpr std::string_view kLibraryDifferOne = "%1 and %2 differ in 1 setting";
+inline constexpr std::string_view kLibraryDifferMany = "%1 and %2 differ in %3 settings";
 
 // The browser edition's own words: what a page has to say that the desktop never does. The
 // first two take the simulator's name.
@@ -202,6 +295,16 @@ inline constexpr std::string_view kStatusDeviceGone = kMidiSetupNotConnected;
 inline constexpr std::string_view kStatusDeviceBack = "%1 is back.";
 // An error in the page's own code, with what the browser says of it.
 inline constexpr std::string_view kStatusPageError = "Something went wrong in the page: %1";
+// A patch shared as a link (patch/PatchLink.h): the link's text, its title (with the patch's
+// name; the other for a patch without one), and why a link opened no patch.
+inline constexpr std::string_view kLinkText = "Link to this patch";
+inline constexpr std::string_view kLinkTitle = "%1: a POD patch";
+inline constexpr std::string_view kLinkTitleUnnamed = "A POD patch";
+inline constexpr std::string_view kLinkCut = "This link is cut short: copy the whole link and open it again.";
+inline constexpr std::string_view kLinkAltered =
+    "This link was changed on its way: its patch does not match its check. Ask for the link again.";
+inline constexpr std::string_view kLinkForeign =
+    "This link is not an Amplix 32 patch link, or is from another version.";
 
 // The status line (app/DStatusLine.cpp and the frame's transfers).
 inline constexpr std::string_view kStatusNotConnected = "Not connected (Options, Midi Setup)";

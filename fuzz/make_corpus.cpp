@@ -4,6 +4,7 @@
 #include "files/PatchFile.h"
 #include "midi/MidiConfig.h"
 #include "midi/MidiTypes.h"
+#include "patch/PatchLink.h"
 #include "patch/SysexFormat.h"
 #include "support/TestPatchFiles.h"
 #include "tone/ToneMap.h"
@@ -386,6 +387,25 @@ void patchSource(Corpus& c, const fs::path& root) {
     }
 }
 
+// Links of the factory patches, whole, after a "#", cut, with a character changed, and another tag.
+void patchLinks(Corpus& c) {
+    const auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+    int n = 0;
+    for (const PatchRecord& record : factoryPatches()) {
+        const std::string link = patchLink(record);
+        c.add("link-" + std::to_string(n), text(link));
+        if (n % 9 == 0) {
+            c.add("hash-" + std::to_string(n), text("#" + link));
+            c.add("cut-" + std::to_string(n), text(link.substr(0, 20 + std::size_t(n))));
+            std::string changed = link;
+            changed[40] = changed[40] == 'A' ? 'B' : 'A';
+            c.add("changed-" + std::to_string(n), text(changed));
+            c.add("foreign-" + std::to_string(n), text("amplix2" + link.substr(7)));
+        }
+        ++n;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -397,6 +417,7 @@ int main(int argc, char** argv) {
     const std::pair<const char*, void (*)(Corpus&)> targets[] = {
         {"patch_file", patchFiles},
         {"patch_decode", patchDecode},
+        {"patch_link", patchLinks},
         {"sounddiver", soundDiver},
         {"line6edit", line6Edit},
         {"line6edit_info", line6EditInformation},

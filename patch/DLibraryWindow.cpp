@@ -7,6 +7,7 @@
 #include "midi/CablePacing.h"
 #include "patch/DChangePatchNameDialog.h"
 #include "patch/FilePatchModel.h"
+#include "patch/LibraryRow.h"
 #include "patch/LibraryTableModel.h"
 #include "patch/PatchText.h"
 
@@ -95,7 +96,7 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 DLibraryWindow::DLibraryWindow(QWidget* parent, LibraryLink& link)
     : QWidget(parent, Qt::Window), link_(link), byte7_(PodDevice::kDefaultByte7) {
     setObjectName(QStringLiteral("LibraryWindow"));
-    setWindowTitle(QStringLiteral("Amplix 32 Library"));
+    setWindowTitle(qtText(text::kLibraryTitle));
     buildLayout();
     connectCommands();
     connect(transferTick_, &QTimer::timeout, this, &DLibraryWindow::showTransfer);
@@ -110,13 +111,14 @@ void DLibraryWindow::buildLayout() {
 
     auto* deviceButtons = new QHBoxLayout;
     ButtonReadFromPod =
-        makeButton(this, QStringLiteral("ButtonReadFromPod"), QStringLiteral("Read from POD"));
-    ButtonOpenBank = makeButton(this, QStringLiteral("ButtonOpenBank"), QStringLiteral("Open bank..."));
-    ButtonSendChanges = makeButton(this, QStringLiteral("ButtonSendChanges"), QStringLiteral("Send changes"));
-    ButtonSendAll = makeButton(this, QStringLiteral("ButtonSendAll"), QStringLiteral("Send all"));
-    ButtonSaveBank = makeButton(this, QStringLiteral("ButtonSaveBank"), QStringLiteral("Save bank as..."));
-    ButtonUndo = makeButton(this, QStringLiteral("ButtonUndo"), QStringLiteral("Undo"));
-    ButtonRedo = makeButton(this, QStringLiteral("ButtonRedo"), QStringLiteral("Redo"));
+        makeButton(this, QStringLiteral("ButtonReadFromPod"), qtText(text::kLibraryReadFromPod));
+    ButtonOpenBank = makeButton(this, QStringLiteral("ButtonOpenBank"), qtText(text::kLibraryOpenBank));
+    ButtonSendChanges =
+        makeButton(this, QStringLiteral("ButtonSendChanges"), qtText(text::kLibrarySendChanges));
+    ButtonSendAll = makeButton(this, QStringLiteral("ButtonSendAll"), qtText(text::kLibrarySendAll));
+    ButtonSaveBank = makeButton(this, QStringLiteral("ButtonSaveBank"), qtText(text::kLibrarySaveBank));
+    ButtonUndo = makeButton(this, QStringLiteral("ButtonUndo"), qtText(text::kLibraryUndo));
+    ButtonRedo = makeButton(this, QStringLiteral("ButtonRedo"), qtText(text::kLibraryRedo));
     for (QPushButton* b :
          {ButtonReadFromPod, ButtonOpenBank, ButtonSendChanges, ButtonSendAll, ButtonSaveBank})
         deviceButtons->addWidget(b);
@@ -142,12 +144,12 @@ void DLibraryWindow::buildLayout() {
     DeviceTable->setDragDropOverwriteMode(true);
     deviceLayout->addWidget(DeviceTable);
     auto* rowButtons = new QHBoxLayout;
-    ButtonListen = makeButton(devicePane, QStringLiteral("ButtonListen"), QStringLiteral("Listen"));
-    ButtonRename = makeButton(devicePane, QStringLiteral("ButtonRename"), QStringLiteral("Rename"));
-    ButtonCopyCurrent = makeButton(devicePane, QStringLiteral("ButtonCopyCurrent"),
-                                   QStringLiteral("Copy current sound here"));
+    ButtonListen = makeButton(devicePane, QStringLiteral("ButtonListen"), qtText(text::kLibraryListen));
+    ButtonRename = makeButton(devicePane, QStringLiteral("ButtonRename"), qtText(text::kLibraryRename));
+    ButtonCopyCurrent =
+        makeButton(devicePane, QStringLiteral("ButtonCopyCurrent"), qtText(text::kLibraryCopyCurrent));
     ButtonExportPatch =
-        makeButton(devicePane, QStringLiteral("ButtonExportPatch"), QStringLiteral("Export patch..."));
+        makeButton(devicePane, QStringLiteral("ButtonExportPatch"), qtText(text::kLibraryExportPatch));
     for (QPushButton* b : {ButtonListen, ButtonRename, ButtonCopyCurrent, ButtonExportPatch})
         rowButtons->addWidget(b);
     rowButtons->addStretch();
@@ -157,9 +159,9 @@ void DLibraryWindow::buildLayout() {
     auto* fileLayout = new QVBoxLayout(filePane);
     fileLayout->setContentsMargins(0, 0, 0, 0);
     auto* fileTop = new QHBoxLayout;
-    StaticFile = new QLabel(QStringLiteral("No file open"), filePane);
+    StaticFile = new QLabel(qtText(text::kLibraryNoFile), filePane);
     StaticFile->setObjectName(QStringLiteral("StaticFile"));
-    ButtonOpenFile = makeButton(filePane, QStringLiteral("ButtonOpenFile"), QStringLiteral("Open file..."));
+    ButtonOpenFile = makeButton(filePane, QStringLiteral("ButtonOpenFile"), qtText(text::kLibraryOpenFile));
     fileTop->addWidget(StaticFile, 1);
     fileTop->addWidget(ButtonOpenFile);
     fileLayout->addLayout(fileTop);
@@ -180,8 +182,8 @@ void DLibraryWindow::buildLayout() {
     auto* compareTop = new QHBoxLayout;
     StaticCompare = new QLabel(comparePane);
     StaticCompare->setObjectName(QStringLiteral("StaticCompare"));
-    ButtonCompareCurrent = makeButton(comparePane, QStringLiteral("ButtonCompareCurrent"),
-                                      QStringLiteral("Compare with current sound"));
+    ButtonCompareCurrent =
+        makeButton(comparePane, QStringLiteral("ButtonCompareCurrent"), qtText(text::kLibraryCompareCurrent));
     compareTop->addWidget(StaticCompare, 1);
     compareTop->addWidget(ButtonCompareCurrent);
     compareLayout->addLayout(compareTop);
@@ -450,20 +452,20 @@ void DLibraryWindow::showLibrary() {
     DeviceTable->setEnabled(loaded_ && idle);
     FileTable->setEnabled(idle);
     if (!loaded_)
-        StaticOrigin->setText(QStringLiteral("Nothing read yet: Read from POD, or open a bank file"));
+        StaticOrigin->setText(qtText(text::kLibraryNothingRead));
     else {
         const std::size_t changed = library_.changedLocations().size();
         QString text = origin_;
         if (!lastSent_.isEmpty())
-            text += QStringLiteral(", ") + lastSent_;
+            text = qtText(text::kLibrarySentAt).arg(text, lastSent_);
         if (changed > 0)
-            text += QStringLiteral(" (%1 not on the POD)").arg(changed);
+            text = qtText(text::kLibraryNotOnPod).arg(text, QString::number(changed));
         StaticOrigin->setText(text);
     }
 }
 
 QString DLibraryWindow::rowTitle(std::size_t location) const {
-    return labelOf(location) + QLatin1Char(' ') + latin1(library_.name(location)).trimmed();
+    return latin1(amplix::rowTitle(location, library_.record(location)));
 }
 
 void DLibraryWindow::showComparison() {
@@ -489,25 +491,24 @@ void DLibraryWindow::showComparison() {
 void DLibraryWindow::clearComparison() {
     comparedCurrent_ = false;
     CompareList->clear();
-    CompareList->setHeaderLabels({QStringLiteral("Setting"), QString(), QString()});
-    StaticCompare->setText(QStringLiteral("Select two patches to compare them, or one to compare with the "
-                                          "current sound"));
+    CompareList->setHeaderLabels({qtText(text::kLibrarySetting), QString(), QString()});
+    StaticCompare->setText(qtText(text::kLibraryCompareHint));
 }
 
 void DLibraryWindow::showComparison(const QString& aTitle, const PatchRecord& a, const QString& bTitle,
                                     const PatchRecord& b) {
     comparedCurrent_ = false;
     CompareList->clear();
-    CompareList->setHeaderLabels({QStringLiteral("Setting"), aTitle, bTitle});
+    CompareList->setHeaderLabels({qtText(text::kLibrarySetting), aTitle, bTitle});
     const std::vector<PatchDifference> differences = comparePatches(a, b);
     for (const PatchDifference& d : differences)
         CompareList->addTopLevelItem(
             new QTreeWidgetItem(QStringList{latin1(d.control), latin1(d.a), latin1(d.b)}));
     StaticCompare->setText(
-        differences.empty() ? QStringLiteral("%1 and %2 are the same").arg(aTitle, bTitle)
+        differences.empty() ? qtText(text::kLibrarySame).arg(aTitle, bTitle)
         : differences.size() == 1
-            ? QStringLiteral("%1 and %2 differ in 1 setting").arg(aTitle, bTitle)
-            : QStringLiteral("%1 and %2 differ in %3 settings").arg(aTitle, bTitle).arg(differences.size()));
+            ? qtText(text::kLibraryDifferOne).arg(aTitle, bTitle)
+            : qtText(text::kLibraryDifferMany).arg(aTitle, bTitle, QString::number(differences.size())));
 }
 
 QString DLibraryWindow::latin1(const std::string& text) {
@@ -519,10 +520,7 @@ QString DLibraryWindow::labelOf(std::size_t location) {
 }
 
 QString DLibraryWindow::labelsOf(const std::vector<std::size_t>& locations) {
-    QStringList labels;
-    for (const std::size_t location : locations)
-        labels << labelOf(location);
-    return labels.join(QStringLiteral(", "));
+    return latin1(locationList(locations));
 }
 
 void DLibraryWindow::showMessage(const QString& text) {

@@ -173,7 +173,7 @@ private:
     bool loaded_ = false;
     QString origin_;
     QString fileName_; // of the file pane's file
-    QString lastSent_;
+    QString lastSent_; // the time of the last send confirmed, "14:05"
     std::vector<std::size_t> sent_;
     // Locations skipped when sending: they keep the user's patch, not sent.
     std::vector<std::size_t> skipped_;

@@ -4,6 +4,7 @@
 #include "patch/DLibraryWindow.h"
 
 #include "app/MessageBox.h"
+#include "app/UiTextsQt.h"
 #include "patch/FilePatchModel.h"
 #include "patch/LibraryTableModel.h"
 
@@ -21,7 +22,7 @@ using namespace amplix;
 void DLibraryWindow::readFromPod() {
     if (busy() || !mayReplaceChanges())
         return;
-    beginWait(State::Reading, QStringLiteral("Reading the bank from the POD"), int(kBankDumpSize));
+    beginWait(State::Reading, qtText(text::kStatusReadingBank), int(kBankDumpSize));
     link_.readBank();
 }
 
@@ -37,10 +38,9 @@ void DLibraryWindow::bankArrived(const PatchLibrary::Records& records, std::uint
     library_.load(records, true);
     byte7_ = byte7;
     loaded_ = true;
-    origin_ =
-        QStringLiteral("Read from the POD at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    origin_ = qtText(text::kLibraryReadAt).arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
     lastSent_.clear();
-    showMessage(QStringLiteral("Bank read"));
+    showMessage(qtText(text::kStatusBankRead));
     deviceModel_->refresh();
 }
 
@@ -50,12 +50,12 @@ void DLibraryWindow::currentSoundArrived(const PatchRecord& record) {
     if (state == State::FetchingToCopy) {
         if (library_.put(copyTarget_, record))
             deviceModel_->refresh();
-        showMessage(QStringLiteral("Current sound copied to %1").arg(labelOf(copyTarget_)));
+        showMessage(qtText(text::kLibraryCurrentCopied).arg(labelOf(copyTarget_)));
     } else if (state == State::FetchingToCompare) {
         showMessage(QString()); // the read is done; the comparison says the rest
         if (const auto row = selectedRow()) {
             showComparison(rowTitle(std::size_t(*row)), library_.record(std::size_t(*row)),
-                           QStringLiteral("Current sound"), record);
+                           qtText(text::kLibraryCurrentSound), record);
             comparedCurrent_ = true;
         }
     }
@@ -65,11 +65,8 @@ void DLibraryWindow::requestFailed(const QString& why) {
     const State state = state_;
     endWait();
     if (state == State::Verifying) {
-        showMessage(QStringLiteral("Sent, but not confirmed: %1").arg(why));
-        ShowMessage(this,
-                    QStringLiteral("The patches were sent, but the POD's bank could not be read back to "
-                                   "confirm them. They stay marked; read from the POD to check."),
-                    QStringLiteral("Library"));
+        showMessage(qtText(text::kLibrarySentUnconfirmed).arg(why));
+        ShowMessage(this, qtText(text::kLibrarySentUnconfirmedBox), qtText(text::kLibraryBoxCaption));
         endCloseAfterSend(false);
         return;
     }
@@ -106,14 +103,14 @@ void DLibraryWindow::copyCurrentSound() {
     if (busy() || !loaded_ || !row)
         return;
     copyTarget_ = std::size_t(*row);
-    beginWait(State::FetchingToCopy, QStringLiteral("Reading the current sound from the POD"), 0);
+    beginWait(State::FetchingToCopy, qtText(text::kLibraryReadingCurrent), 0);
     link_.readCurrentSound();
 }
 
 void DLibraryWindow::compareWithCurrentSound() {
     if (busy() || !loaded_ || !selectedRow())
         return;
-    beginWait(State::FetchingToCompare, QStringLiteral("Reading the current sound from the POD"), 0);
+    beginWait(State::FetchingToCompare, qtText(text::kLibraryReadingCurrent), 0);
     link_.readCurrentSound();
 }
 
@@ -123,7 +120,7 @@ void DLibraryWindow::sendChanges() {
     if (busy() || !loaded_)
         return;
     if (library_.changedLocations().empty()) {
-        showMessage(QStringLiteral("Nothing to send: the POD holds every patch as shown"));
+        showMessage(qtText(text::kLibraryNothingToSend));
         return;
     }
     skipped_ = askAboutConflicts();
@@ -132,7 +129,7 @@ void DLibraryWindow::sendChanges() {
         if (std::find(skipped_.begin(), skipped_.end(), location) == skipped_.end())
             changed.push_back(location);
     if (changed.empty()) {
-        showMessage(QStringLiteral("Nothing sent: %1 skipped").arg(labelsOf(skipped_)));
+        showMessage(qtText(text::kLibraryNothingSent).arg(labelsOf(skipped_)));
         if (closeAfterSend_) {
             // Closing, the user chose the device's patches over every one left: the close goes on.
             closeAfterSend_ = false;
@@ -153,21 +150,19 @@ void DLibraryWindow::sendChanges() {
         stores, byte7_,
         [this, &stores](std::size_t n) {
             Progress->setValue(int(n));
-            showMessage(QStringLiteral("Storing %1 (%2 of %3)")
-                            .arg(labelOf(stores[n].first))
-                            .arg(n + 1)
-                            .arg(stores.size()));
+            showMessage(
+                qtText(text::kLibraryStoring).arg(labelOf(stores[n].first)).arg(n + 1).arg(stores.size()));
         },
         stored);
     Progress->hide();
     if (!ok) {
-        showMessage(QStringLiteral("Sending stopped at %1")
+        showMessage(qtText(text::kLibrarySendingStopped)
                         .arg(labelOf(stores[std::min(stored, stores.size() - 1)].first)));
         endCloseAfterSend(false);
         return;
     }
     sent_ = changed;
-    beginWait(State::Verifying, QStringLiteral("Reading the bank back to confirm"), int(kBankDumpSize));
+    beginWait(State::Verifying, qtText(text::kLibraryReadingBack), int(kBankDumpSize));
     link_.readBank();
 }
 
@@ -187,18 +182,18 @@ void DLibraryWindow::sendAll() {
     for (std::size_t n = 0; n < kPatchLocations; ++n)
         if (std::find(skipped_.begin(), skipped_.end(), n) == skipped_.end())
             sent_.push_back(n);
-    beginWait(State::Verifying, QStringLiteral("Reading the bank back to confirm"), int(kBankDumpSize));
+    beginWait(State::Verifying, qtText(text::kLibraryReadingBack), int(kBankDumpSize));
     link_.readBank();
 }
 
 std::vector<std::size_t> DLibraryWindow::askAboutConflicts() {
     std::vector<std::size_t> skipped;
     for (const std::size_t location : library_.conflicts()) {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
+        QMessageBox box(QMessageBox::Question, qtText(text::kLibraryTitle),
                         latin1(PatchLibrary::conflictQuestion(location, *library_.conflict(location))),
                         QMessageBox::NoButton, this);
-        QPushButton* send = box.addButton(QStringLiteral("Send"), QMessageBox::AcceptRole);
-        QPushButton* skip = box.addButton(QStringLiteral("Skip"), QMessageBox::RejectRole);
+        QPushButton* send = box.addButton(qtText(text::kLibrarySend), QMessageBox::AcceptRole);
+        QPushButton* skip = box.addButton(qtText(text::kLibrarySkip), QMessageBox::RejectRole);
         box.setDefaultButton(skip); // the device's patch is kept unless the user says otherwise
         box.setEscapeButton(skip);
         box.exec();
@@ -215,12 +210,12 @@ void DLibraryWindow::afterVerify(const PatchLibrary::Records& readBack) {
         if (std::find(sent_.begin(), sent_.end(), n) == sent_.end())
             library_.deviceHolds(n, readBack[n], PatchLibrary::DeviceChange::Read);
     deviceModel_->refresh();
-    lastSent_ = QStringLiteral("sent at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    lastSent_ = QTime::currentTime().toString(QStringLiteral("HH:mm"));
     showLibrary();
     if (mismatches.empty()) {
         showMessage(
-            QStringLiteral("Sent and confirmed: %1")
-                .arg(sent_.size() == kPatchLocations ? QStringLiteral("the whole bank") : labelsOf(sent_)));
+            qtText(text::kLibraryConfirmed)
+                .arg(sent_.size() == kPatchLocations ? qtText(text::kLibraryWholeBank) : labelsOf(sent_)));
         if (closeAfterSend_) {
             // Closing, a location skipped keeps what the device holds: the user chose it.
             if (!skipped_.empty()) {
@@ -231,12 +226,9 @@ void DLibraryWindow::afterVerify(const PatchLibrary::Records& readBack) {
         }
         return;
     }
-    showMessage(QStringLiteral("Not confirmed: %1").arg(labelsOf(mismatches)));
-    ShowMessage(this,
-                QStringLiteral("The POD does not hold what was sent to %1. These stay marked; send them "
-                               "again.")
-                    .arg(labelsOf(mismatches)),
-                QStringLiteral("Library"));
+    showMessage(qtText(text::kLibraryNotConfirmed).arg(labelsOf(mismatches)));
+    ShowMessage(this, qtText(text::kLibraryNotConfirmedBox).arg(labelsOf(mismatches)),
+                qtText(text::kLibraryBoxCaption));
     endCloseAfterSend(false);
 }
 
@@ -256,10 +248,10 @@ void DLibraryWindow::listenToDevice(int row) {
         clearComparison(); // what is heard is the current sound from now on
     if (library_.onDevice(location)) {
         link_.selectLocation(location);
-        showMessage(QStringLiteral("%1 chosen on the POD").arg(labelOf(location)));
+        showMessage(qtText(text::kLibraryChosen).arg(labelOf(location)));
     } else {
         link_.sendSound(library_.record(location), byte7_);
-        showMessage(QStringLiteral("%1 sent to the POD to be heard").arg(labelOf(location)));
+        showMessage(qtText(text::kLibrarySentToHear).arg(labelOf(location)));
     }
 }
 
@@ -270,8 +262,8 @@ void DLibraryWindow::listenToFile(int row) {
     if (comparedCurrent_)
         clearComparison();
     link_.sendSound(*record, byte7_);
-    showMessage(QStringLiteral("%1 sent to the POD to be heard")
-                    .arg(latin1(fileModel_->patches()[std::size_t(row)].name).trimmed()));
+    showMessage(
+        qtText(text::kLibrarySentToHear).arg(latin1(fileModel_->patches()[std::size_t(row)].name).trimmed()));
 }
 
 // ---- Closing ----
@@ -282,15 +274,14 @@ bool DLibraryWindow::mayClose() {
     const std::vector<std::size_t> changed = library_.changedLocations();
     if (changed.empty())
         return true;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
-                    QStringLiteral("%1 not on the POD yet. Send the changes before closing?")
-                        .arg(changed.size() == 1
-                                 ? QStringLiteral("1 changed patch is")
-                                 : QStringLiteral("%1 changed patches are").arg(changed.size())),
+    QMessageBox box(QMessageBox::Question, qtText(text::kLibraryTitle),
+                    qtText(text::kLibraryCloseQuestion)
+                        .arg(changed.size() == 1 ? qtText(text::kLibraryOneChanged)
+                                                 : qtText(text::kLibraryManyChanged).arg(changed.size())),
                     QMessageBox::NoButton, this);
-    QPushButton* send = box.addButton(QStringLiteral("Send"), QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
-    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* send = box.addButton(qtText(text::kLibrarySend), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(qtText(text::kLibraryDiscard), QMessageBox::DestructiveRole);
+    box.addButton(qtText(text::kButtonCancel), QMessageBox::RejectRole);
     box.setDefaultButton(send);
     box.exec();
     if (box.clickedButton() == discard) {
@@ -321,12 +312,11 @@ bool DLibraryWindow::mayReplaceChanges() {
     const std::vector<std::size_t> changed = library_.changedLocations();
     if (changed.empty())
         return true;
-    QMessageBox box(
-        QMessageBox::Question, QStringLiteral("Amplix 32 Library"),
-        QStringLiteral("The changes to %1 are not on the POD. Discard them?").arg(labelsOf(changed)),
-        QMessageBox::NoButton, this);
-    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
-    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QMessageBox box(QMessageBox::Question, qtText(text::kLibraryTitle),
+                    qtText(text::kLibraryReplaceQuestion).arg(labelsOf(changed)), QMessageBox::NoButton,
+                    this);
+    QPushButton* discard = box.addButton(qtText(text::kLibraryDiscard), QMessageBox::DestructiveRole);
+    box.addButton(qtText(text::kButtonCancel), QMessageBox::RejectRole);
     box.exec();
     return box.clickedButton() == discard;
 }

@@ -25,13 +25,12 @@ using namespace amplix;
 
 namespace {
 
-const QString kBankFilter = QStringLiteral("AMPLIX Files (*.POD;*.SYX)|*.POD;*.SYX|All Files (*.*)|*.*|");
-const QString kAnyFilter = QStringLiteral(
-    "All Patch Files (*.POD;*.SYX;*.LIB;*.L6T;*.L6B;*.L6C;*.GPT)|*.POD;*.SYX;*.LIB;*.L6T;*.L6B;*.L6C;*.GPT|"
-    "All files (*)|*|");
-const QString kSaveBankFilter = QStringLiteral("POD sysex files (*.SYX)|*.syx|");
-const QString kExportFilter = QStringLiteral("AMPLIX Files (*.POD)|*.pod|POD sysex files (*.SYX)|*.syx|");
-const QString kErrorCaption = QStringLiteral("Error!!");
+// The main window's own filters, but for the file pane's: it takes every format.
+const QString kBankFilter = qtText(text::kOpenFilter);
+const QString kAnyFilter = qtText(text::kLibraryAnyFilter);
+const QString kSaveBankFilter = qtText(text::kSaveAllFilter);
+const QString kExportFilter = qtText(text::kSaveFilter);
+const QString kErrorCaption = qtText(text::kFileErrorCaption);
 
 void showFailure(QWidget* parent, const ImportFailure& failure) {
     ShowMessage(parent, QString::fromStdString(failure.text), QString::fromStdString(failure.caption));
@@ -89,11 +88,11 @@ bool DLibraryWindow::openBankFile(const QString& path) {
     library_.load(records, false);
     byte7_ = source.bytes[kDumpByte7];
     loaded_ = true;
-    origin_ = QStringLiteral("From %1, opened at %2")
+    origin_ = qtText(text::kLibraryOpenedAt)
                   .arg(QFileInfo(path).fileName(), QTime::currentTime().toString(QStringLiteral("HH:mm")));
     lastSent_.clear();
     deviceModel_->refresh();
-    showMessage(QStringLiteral("Bank file opened"));
+    showMessage(qtText(text::kLibraryBankFileOpened));
     return true;
 }
 
@@ -140,13 +139,14 @@ bool DLibraryWindow::openPatchFile(const QString& path) {
         fileModel_->setPatches(listPatches(source, modOrComp));
     }
     const std::size_t count = fileModel_->patches().size();
-    StaticFile->setText(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(),
-                                                     count == 1 ? QStringLiteral("1 patch")
-                                                                : QStringLiteral("%1 patches").arg(count)));
+    StaticFile->setText(
+        count == 1
+            ? qtText(text::kLibraryFileOnePatch).arg(QFileInfo(path).fileName())
+            : qtText(text::kLibraryFilePatches).arg(QFileInfo(path).fileName(), QString::number(count)));
     StaticFile->setToolTip(QFileInfo(path).absoluteFilePath());
     fileName_ = QFileInfo(path).fileName();
     showComparison(); // a file row compared is gone
-    showMessage(QStringLiteral("Drag a patch from the file onto a location to copy it there"));
+    showMessage(qtText(text::kLibraryDragFromFile));
     return true;
 }
 
@@ -154,15 +154,15 @@ void DLibraryWindow::saveBankAs() {
     if (busy() || !loaded_)
         return;
     const QString path =
-        askSaveFileName(this, kSaveBankFilter, QStringLiteral("syx"), QStringLiteral("POD bank"));
+        askSaveFileName(this, kSaveBankFilter, QStringLiteral("syx"), qtText(text::kSaveAllName));
     if (path.isEmpty())
         return;
     const auto bank = buildBankDump(library_.records(), byte7_);
     if (!saveWholeFile(path, bank.data(), qint64(bank.size()))) {
-        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+        ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
         return;
     }
-    showMessage(QStringLiteral("Bank saved to %1").arg(QFileInfo(path).fileName()));
+    showMessage(qtText(text::kStatusBankSaved).arg(QFileInfo(path).fileName()));
 }
 
 void DLibraryWindow::exportPatch() {
@@ -177,8 +177,8 @@ void DLibraryWindow::exportPatch() {
         return;
     const auto dump = buildSingleDump(library_.record(location), byte7_);
     if (!saveWholeFile(path, dump.data(), qint64(dump.size()))) {
-        ShowMessage(this, QStringLiteral("Error writing to file!"), kErrorCaption);
+        ShowMessage(this, qtText(text::kFileWriteFailed), kErrorCaption);
         return;
     }
-    showMessage(QStringLiteral("%1 saved to %2").arg(rowTitle(location), QFileInfo(path).fileName()));
+    showMessage(qtText(text::kLibraryPatchSaved).arg(rowTitle(location), QFileInfo(path).fileName()));
 }

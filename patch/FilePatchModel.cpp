@@ -1,6 +1,7 @@
 // The library's file pane as a table model.
 #include "patch/FilePatchModel.h"
 
+#include "app/UiTextsQt.h"
 #include "patch/LibraryTableModel.h"
 
 #include <QMimeData>
@@ -43,7 +44,7 @@ QVariant FilePatchModel::data(const QModelIndex& index, int role) const {
         return QString::fromLatin1(patch.name.data(), qsizetype(patch.name.size()));
     case AmpModelColumn:
         return patch.record ? LibraryTableModel::ampModelText(*patch.record)
-                            : QStringLiteral("(cannot be converted)");
+                            : qtText(text::kLibraryNotConvertible);
     case EffectColumn:
         return patch.record ? LibraryTableModel::effectText(*patch.record) : QString();
     }
@@ -55,11 +56,11 @@ QVariant FilePatchModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     switch (section) {
     case NameColumn:
-        return QStringLiteral("Name");
+        return qtText(text::kLibraryColumnName);
     case AmpModelColumn:
-        return QStringLiteral("Amp Model");
+        return qtText(text::kLibraryColumnAmpModel);
     case EffectColumn:
-        return QStringLiteral("Effect");
+        return qtText(text::kLibraryColumnEffect);
     }
     return {};
 }

@@ -2,8 +2,7 @@
 #include "patch/LibraryTableModel.h"
 
 #include "app/UiTextsQt.h"
-#include "tone/ToneLists.h"
-#include "tone/ToneMap.h"
+#include "patch/LibraryRow.h"
 
 #include <QApplication>
 #include <QFont>
@@ -17,13 +16,6 @@ namespace {
 
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-QString listEntry(std::span<const std::string_view> entries, int index) {
-    if (index < 0 || std::size_t(index) >= entries.size())
-        return {};
-    return QString::fromLatin1(entries[std::size_t(index)].data(),
-                               qsizetype(entries[std::size_t(index)].size()));
 }
 
 // The location a drop lands on: the row dropped onto.
@@ -98,7 +90,7 @@ QVariant LibraryTableModel::data(const QModelIndex& index, int role) const {
     case EffectColumn:
         return effectText(record);
     case ChangedColumn:
-        return library_.changed(location) ? QStringLiteral("changed") : QString();
+        return library_.changed(location) ? qtText(text::kLibraryChangedMark) : QString();
     }
     return {};
 }
@@ -108,15 +100,15 @@ QVariant LibraryTableModel::headerData(int section, Qt::Orientation orientation,
         return {};
     switch (section) {
     case LocationColumn:
-        return QStringLiteral("Location");
+        return qtText(text::kLibraryColumnLocation);
     case NameColumn:
-        return QStringLiteral("Name");
+        return qtText(text::kLibraryColumnName);
     case AmpModelColumn:
-        return QStringLiteral("Amp Model");
+        return qtText(text::kLibraryColumnAmpModel);
     case EffectColumn:
-        return QStringLiteral("Effect");
+        return qtText(text::kLibraryColumnEffect);
     case ChangedColumn:
-        return QStringLiteral("Not on the POD");
+        return qtText(text::kLibraryColumnChanged);
     }
     return {};
 }
@@ -188,12 +180,11 @@ bool LibraryTableModel::dropMimeData(const QMimeData* data, Qt::DropAction actio
 }
 
 QString LibraryTableModel::ampModelText(const PatchRecord& record) {
-    return listEntry(kAmpModelNames, recordField("AmpModel", record));
+    return latin1(amplix::ampModelText(record));
 }
 
 QString LibraryTableModel::effectText(const PatchRecord& record) {
-    const EffectRow* effect = effectForCode(recordField("EffectSel", record));
-    return effect ? listEntry(kEffectNames, effect->index) : QString();
+    return latin1(amplix::effectText(record));
 }
 
 void LibraryTableModel::refresh() {

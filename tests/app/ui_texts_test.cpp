@@ -76,6 +76,10 @@ TEST(UiTexts, KeysFindTheirTexts) {
     EXPECT_EQ(uiText("MidiPortIn"), "in");
     EXPECT_EQ(uiText("MidiPortOut"), "out");
     EXPECT_EQ(uiText("StatusProgress"), "%1 of %2 bytes");
+    EXPECT_EQ(uiText("LibraryReadFromPod"), "Read from POD");
+    EXPECT_EQ(uiText("LibrarySendChanges"), "Send changes");
+    EXPECT_EQ(uiText("LibraryColumnChanged"), "Not on the POD");
+    EXPECT_EQ(uiText("LinkText"), "Link to this patch");
     EXPECT_EQ(uiText("kOverwriteTitle"), "");
     EXPECT_EQ(uiText("NoSuchText"), "");
     // The device lists name the simulator with the same words the page shows.
@@ -115,8 +119,11 @@ TEST(UiTexts, PlaceholdersAreNumberedFromOneWithoutGaps) {
         filled += used.empty() ? 0 : 1;
     }
     // Those the frame fills (a location, file names, ports, devices, counts, reasons), the page's
-    // five, the four that name a control apart from its window and the Library window's five.
-    EXPECT_EQ(filled, 39u);
+    // five, the four that name a control apart from its window, the Library window's 28 and the
+    // link's title.
+    EXPECT_EQ(filled, 63u);
+    EXPECT_EQ(placeholders(kLibraryStoring), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(placeholders(kLibraryDifferMany), (std::set<int>{1, 2, 3}));
     EXPECT_EQ(placeholders(kMenuPatchLocation), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kStatusProgress), (std::set<int>{1, 2}));
     EXPECT_EQ(placeholders(kControlInWindow), (std::set<int>{1, 2}));

@@ -285,6 +285,21 @@ private slots:
         QCOMPARE(rig.w->ButtonUndo->toolTip(), QStringLiteral("Undo Put a patch into 2D"));
     }
 
+    // A name is any 8-bit text, "%1" too: the count still lands where the line has it.
+    void aNameWithAPlaceholderInItIsComparedAsWritten() {
+        Rig rig;
+        rig.read();
+        QAbstractItemModel* model = rig.w->DeviceTable->model();
+        QVERIFY(model->setData(model->index(0, LibraryTableModel::NameColumn), QStringLiteral("Gain%1"),
+                               Qt::EditRole));
+        rig.select({0, 6});
+        const QStringList expected = expectedRows(rig.w->library().record(0), rig.device(6));
+        QCOMPARE(rig.w->CompareList->headerItem()->text(1), QStringLiteral("1A Gain%1"));
+        QCOMPARE(rig.w->StaticCompare->text(),
+                 QStringLiteral("1A Gain%1 and ") + rig.w->CompareList->headerItem()->text(2) +
+                     QStringLiteral(" differ in ") + QString::number(expected.size()) + QStringLiteral(" settings"));
+    }
+
     void closingWithUnsentChangesAsksToSendDiscardOrCancel() {
         Rig rig;
         rig.read();

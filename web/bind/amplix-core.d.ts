@@ -148,17 +148,20 @@ export interface PatchLibrary {
     swap(a: number, b: number): boolean;
     copy(from: number, to: number): boolean;
     put(location: number, record: Uint8Array): boolean;
-    rename(location: number, name: string): boolean; // the device's rule; false for a name acceptsName refuses
+    // As the desktop's table takes an edit: a character beyond 8 bits becomes "?", then the device's
+    // rule (up to the first 00 or the 16th character, then spaces). acceptsName is the dialog's check.
+    rename(location: number, name: string): boolean;
     canUndo(): boolean;
     canRedo(): boolean;
-    undoText(): string; // "Swap 1A and 2B", ...; "" when there is nothing
-    redoText(): string;
-    doneText(): string;
+    undoText(): string; // "Undo Swap 1A and 2B", ...; "" when there is nothing
+    redoText(): string; // "Redo Rename 2A"
+    doneText(): string; // what the last step did: "Copy 1A to 3C"
     undo(): boolean;
     redo(): boolean;
-    markSent(location: number): boolean;
+    markSent(location: number): boolean; // not a step
     onDevice(location: number): boolean;
-    // The locations of sent the read-back bank does not hold as sent, in order; null for a wrong size.
+    // After sending the locations sent, the bank read back (36 x 71): each it holds as sent is marked
+    // sent; the others are returned, in order, and keep their marks. null for a wrong size or location.
     confirmSent(sent: number[], readBack: Uint8Array): number[] | null;
     deviceHolds(location: number, record: Uint8Array, how: DeviceChange): boolean;
     conflict(location: number): DeviceChange | null;
@@ -169,8 +172,9 @@ export interface PatchLibrary {
     delete(): void;
 }
 
-// A row of the library as the desktop's table shows it: "1A", the name, "Brit Hi Gain", "Chorus 2".
-export interface LibraryRow { location: string; name: string; ampModel: string; effect: string; }
+// A row of the library as the desktop's table shows it: "1A", the name (padding kept), "Brit Hi Gain",
+// "Chorus 2" ("" for a value past the lists); the title heads the compare's columns: "1A Brit Crunch".
+export interface LibraryRow { location: string; name: string; ampModel: string; effect: string; title: string; }
 
 // A setting two patches differ in: the panel's label ("Bass", "Chorus > Depth", "Patch Name") and
 // both values as the panel shows them.

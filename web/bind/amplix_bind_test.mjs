@@ -232,3 +232,155 @@ test("a bank paced in pieces comes out of the joiner as the bank, once its last 
     other.delete();
     device.delete();
 });
+
+// ---- The librarian and links ----
+
+const simulatorRecords = () => {
+    const device = new core.PodDevice();
+    const records = core.bankRecords(device.bankDump());
+    device.delete();
+    return records;
+};
+const recordAt = (records, n) => records.slice(n * sizes.record, (n + 1) * sizes.record);
+
+test("a link carries a record through the module and back byte for byte, ready to send", () => {
+    const records = simulatorRecords();
+    assert.equal(records.length, 36 * 71);
+    const device = new core.PodDevice();
+    const bank = device.bankDump();
+    device.delete();
+    const all = core.bankRecords(bank);
+    for (let n = 0; n < 36; ++n) assert.deepEqual(recordAt(all, n), core.bankRecord(bank, n), `record ${n}`);
+    for (let n = 0; n < 36; ++n) {
+        const record = recordAt(records, n);
+        const link = core.patchLink(record);
+        assert.match(link, /^amplix1\.[A-Za-z0-9_-]{100}$/);
+        for (const fragment of [link, `#${link}`]) {
+            const opened = core.readPatchLink(fragment);
+            assert.deepEqual([opened.outcome, opened.failure], ["Patch", ""]);
+            assert.deepEqual(opened.record, record);
+        }
+        // What "Send to POD" sends: the edit-buffer dump of exactly that record.
+        const dump = core.singleDump(core.readPatchLink(link).record, 0);
+        assert.equal(dump.length, sizes.singleDump);
+        assert.deepEqual(core.recordOfDump(dump), record);
+    }
+    const named = core.renameDump(core.singleDump(recordAt(records, 0), 0), "Caf\u00e9 Crunch");
+    assert.equal(core.patchLinkTitle(core.recordOfDump(named)), "Caf\u00e9 Crunch: a POD patch");
+    assert.equal(core.patchLink(new Uint8Array(70)), null);
+    assert.equal(core.patchLinkTitle(new Uint8Array(72)), null);
+});
+
+test("a cut, altered or foreign link gives no record and the core's own words", () => {
+    const texts = core.texts();
+    assert.equal(texts.LinkText, "Link to this patch");
+    const link = core.patchLink(recordAt(simulatorRecords(), 4));
+    const flipped = link.slice(0, 60) + (link[60] === "A" ? "B" : "A") + link.slice(61);
+    const cases = [
+        [link.slice(0, 50), "Cut", texts.LinkCut],
+        ["", "Cut", texts.LinkCut],
+        [flipped, "Altered", texts.LinkAltered],
+        [`${link}=`, "Altered", texts.LinkAltered],
+        [`amplix2.${link.slice(8)}`, "Foreign", texts.LinkForeign],
+        ["#/settings", "Foreign", texts.LinkForeign],
+    ];
+    for (const [fragment, outcome, failure] of cases) {
+        const opened = core.readPatchLink(fragment);
+        assert.deepEqual(opened, { outcome, record: null, failure }, fragment);
+        assert.ok(failure.length > 0);
+    }
+    assert.notEqual(texts.LinkCut, texts.LinkAltered);
+});
+
+test("the library swaps, undoes and redoes across the binding, and refuses what does not fit", () => {
+    const records = simulatorRecords();
+    const library = new core.PatchLibrary();
+    assert.equal(library.loaded(), false);
+    assert.equal(library.load(records.slice(1), true), false);
+    assert.equal(library.loaded(), false);
+    assert.equal(library.load(records, true), true);
+    assert.deepEqual(library.records(), records);
+
+    assert.equal(library.swap(0, 5), true);
+    assert.deepEqual(library.record(0), recordAt(records, 5));
+    assert.deepEqual(library.record(5), recordAt(records, 0));
+    assert.deepEqual(library.deviceRecord(0), recordAt(records, 0));
+    assert.deepEqual(library.changedLocations(), [0, 5]);
+    assert.equal(library.undoText(), "Undo Swap 1A and 2B");
+    assert.equal(library.undo(), true);
+    assert.deepEqual(library.records(), records);
+    assert.deepEqual(library.changedLocations(), []);
+    assert.equal(library.redoText(), "Redo Swap 1A and 2B");
+    assert.equal(library.redo(), true);
+    assert.equal(library.doneText(), "Swap 1A and 2B");
+
+    // Past 9D, a record of the wrong size: nothing happens, nothing is a step.
+    const before = library.records();
+    assert.equal(library.swap(0, 36), false);
+    assert.equal(library.copy(-1, 3), false);
+    assert.equal(library.put(2, new Uint8Array(70)), false);
+    assert.equal(library.record(36), null);
+    assert.equal(library.name(-1), null);
+    assert.equal(library.confirmSent([0, 40], records), null);
+    assert.equal(library.deviceHolds(0, recordAt(records, 0), "Guessed"), false);
+    assert.deepEqual(library.records(), before);
+    assert.equal(library.undoText(), "Undo Swap 1A and 2B");
+
+    // Renaming as the desktop's table does: 8-bit characters kept, others '?', padded to 16.
+    assert.equal(library.rename(3, "Caf\u00e9 \u4e2d"), true);
+    assert.equal(library.name(3), "Caf\u00e9 ?          ");
+    assert.equal(library.undoText(), "Undo Rename 1D");
+
+    // Sent and read back: 2B is held as sent, 1A is not.
+    const readBack = library.records();
+    readBack.set(recordAt(records, 0), 0);
+    assert.deepEqual(library.confirmSent([0, 5], readBack), [0]);
+    assert.equal(library.onDevice(5), true);
+    assert.equal(library.onDevice(0), false);
+
+    // The device stored another patch where the user changed one: a conflict, and its question.
+    assert.equal(library.deviceHolds(0, recordAt(records, 9), "Stored"), true);
+    assert.equal(library.conflict(0), "Stored");
+    assert.deepEqual(library.conflicts(), [0]);
+    assert.equal(library.conflictQuestion(0, "Stored"),
+                 "1A was stored from the main window after you changed it here. Send yours over it?");
+    library.discardChanges();
+    assert.deepEqual(library.changedLocations(), []);
+    assert.equal(library.canUndo(), false);
+    assert.equal(library.conflict(0), null);
+    library.delete();
+});
+
+test("a row shows the amp model and effect the panel shows for the same record", () => {
+    const map = core.toneMap();
+    const ampNames = map.find((p) => p.member === "AmpModel").entries;
+    const effectNames = map.find((p) => p.member === "EffectSel").entries;
+    const records = simulatorRecords();
+    for (const n of [0, 13, 35]) {
+        const record = recordAt(records, n);
+        const panel = core.decodeDump(core.singleDump(record, 0));
+        const amp = panel.controls.find((c) => c.member === "AmpModel").state;
+        const row = core.libraryRow(record, n);
+        assert.deepEqual(row, {
+            location: core.locationLabel(n), name: panel.name, ampModel: ampNames[amp],
+            effect: effectNames[panel.effectIndex], title: `${core.locationLabel(n)} ${panel.name.trim()}`,
+        });
+    }
+    assert.equal(core.libraryRow(new Uint8Array(71), 36), null);
+    assert.equal(core.libraryRow(new Uint8Array(3), 0), null);
+    assert.equal(core.bankRecords(new Uint8Array(100)), null);
+});
+
+test("the compare lists each setting that differs by the panel's label, with both values", () => {
+    const a = recordAt(simulatorRecords(), 0);
+    assert.deepEqual(core.comparePatches(a, a), []);
+    const bass = (record) =>
+        core.decodeDump(core.singleDump(record, 0)).controls.find((c) => c.member === "Bass");
+    const state = (record) => bass(record).state;
+    const b = core.applyController(a, 14, bass(a).value < 64 ? 127 : 0);
+    const differences = core.comparePatches(a, b);
+    assert.deepEqual(differences, [
+        { control: "Bass", a: core.valueText("Bass", state(a)), b: core.valueText("Bass", state(b)) },
+    ]);
+    assert.equal(core.comparePatches(a, new Uint8Array(70)), null);
+});

@@ -2,6 +2,7 @@
 // a few rows of each kind, so the page's logic is tested without the built module.
 import type { Clock } from "../src/clock.js";
 import type { AmplixCore, EffectRow, PacedSend, PanelLayout, PodDevice, ToneParameter } from "../src/core.js";
+import type { DeviceChange, OpenedLink, PatchLibrary } from "../src/core.js";
 import type { InputHandler, MidiBackend, OpenOutcome, PortInfo, RawOutput } from "../src/midi/types.js";
 
 export class FakeClock implements Clock {
@@ -234,6 +235,69 @@ export const fakeTexts: Record<string, string> = {
     StatusDeviceGone: "%1 is not connected.",
     StatusDeviceBack: "%1 is back.",
     StatusPageError: "Something went wrong in the page: %1",
+    LinkText: "Link to this patch",
+    LinkTitle: "%1: a POD patch",
+    LinkCut: "This link is cut short.",
+    LinkAltered: "This link was changed on its way.",
+    LinkForeign: "This link is not an Amplix 32 patch link.",
+    LibraryReadFromPod: "Read from POD",
+    LibrarySendChanges: "Send changes",
+    LibraryColumnLocation: "Location",
+    LibraryColumnName: "Name",
+    LibraryColumnAmpModel: "Amp Model",
+    LibraryColumnEffect: "Effect",
+    LibraryColumnChanged: "Not on the POD",
+    LibraryReadingBack: "Reading the bank back to confirm",
+    LibraryConfirmed: "Sent and confirmed: %1",
+    LibraryNotConfirmed: "Not confirmed: %1",
+    LibraryTitle: "Amplix 32 Library",
+    LibrarySaveBank: "Save bank as...",
+    LibraryUndo: "Undo",
+    LibraryRedo: "Redo",
+    LibraryListen: "Listen",
+    LibraryRename: "Rename",
+    LibraryOpenFile: "Open file...",
+    LibraryChangedMark: "changed",
+    LibraryPlayingTip: "The POD is at this patch",
+    LibraryNothingRead: "Nothing read yet: Read from POD, or open a bank file",
+    LibraryReadAt: "Read from the POD at %1",
+    LibrarySentAt: "%1, sent at %2",
+    LibraryNotOnPod: "%1 (%2 not on the POD)",
+    LibraryNoFile: "No file open",
+    LibraryFileOnePatch: "%1: 1 patch",
+    LibraryFilePatches: "%1: %2 patches",
+    LibraryNotConvertible: "(cannot be converted)",
+    LibrarySinglePatchOpened: "%1 holds a single patch, not a bank: it is in the file pane, to drag onto a location",
+    LibraryCopied: "%1 copied: select another row and press Ctrl+V to copy it there",
+    LibraryCut: "%1 cut: select another row and press Ctrl+V to swap the two",
+    LibraryFileCopied: "%1 copied from the file: select a row and press Ctrl+V to put it there",
+    LibraryPasteWhere: "Select one row to paste onto",
+    LibraryNothingHeld: "Nothing to paste: Ctrl+C or Ctrl+X a row first",
+    LibraryHeldChanged: "%1 changed since it was copied: copy it again",
+    LibraryChosen: "%1 chosen on the POD",
+    LibrarySentToHear: "%1 sent to the POD to be heard",
+    LibraryNothingToSend: "Nothing to send: the POD holds every patch as shown",
+    LibraryNothingSent: "Nothing sent: %1 skipped",
+    LibraryStoring: "Storing %1 (%2 of %3)",
+    LibrarySendingStopped: "Sending stopped at %1",
+    LibraryWholeBank: "the whole bank",
+    LibraryNotConfirmedBox: "The POD does not hold what was sent to %1. These stay marked; send them again.",
+    LibrarySentUnconfirmed: "Sent, but not confirmed: %1",
+    LibrarySentUnconfirmedBox: "The patches were sent, but the POD's bank could not be read back to confirm them.",
+    LibraryBoxCaption: "Library",
+    LibrarySend: "Send",
+    LibrarySkip: "Skip",
+    LibraryDiscard: "Discard",
+    LibraryReplaceQuestion: "The changes to %1 are not on the POD. Discard them?",
+    LibrarySetting: "Setting",
+    LibraryCompareHint: "Select two patches to compare them, or one to compare with the current sound",
+    LibraryCurrentSound: "Current sound",
+    LibrarySame: "%1 and %2 are the same",
+    LibraryDifferOne: "%1 and %2 differ in 1 setting",
+    LibraryDifferMany: "%1 and %2 differ in %3 settings",
+    LinkOpened: "A patch from a link",
+    LinkSendToPod: "Send to POD",
+    LinkClose: "Close",
 };
 
 export const fakeTiming = {
@@ -352,6 +416,13 @@ export function fakeRawCore(): AmplixCore {
         programChange: (channel: number, program: number) => Uint8Array.of(0xc0 | channel, program),
         controlChange: (channel: number, controller: number, value: number) => Uint8Array.of(0xb0 | channel, controller, value),
         statusBytes: () => ({ sysexStart: 0xf0, sysexEnd: 0xf7, controlChange: 0xb0, programChange: 0xc0 }),
+        bankDump: (records: Uint8Array, byte7: number) => {
+            if (records.length !== 36 * 71) return null;
+            const bank = fakeBank();
+            bank[7] = byte7;
+            bank.set(records, 8);
+            return bank;
+        },
         fileNameForPatch: (name: string) => name.trim().replace(/[^A-Za-z0-9 ]/g, ""),
         acceptsName: (name: string) => name.length <= 16,
         noEffectChoice: () => 3,
@@ -360,6 +431,7 @@ export function fakeRawCore(): AmplixCore {
             m.length === 9 && m[1] === 0x7e && m[3] === 0x06 && m[4] === 0x02 ? { channel: m[2]!, member: 0, revision: "1.00" } : null,
         describeSearch: () => "",
         ...fakePacer,
+        ...fakeLibraryCalls,
     };
     return core as unknown as AmplixCore;
 }
@@ -414,281 +486,172 @@ export const fakeLayout: PanelLayout = {
     ],
 };
 
-// ---- The librarian, thinly: nine locations, records of 71 bytes, the name in the first 16. ----
+// ---- The librarian and links, as small as the page's tests need them. ----
 
-export const kLocations = 9;
-const kRecord = 71;
-const equalBytes = (a: Uint8Array, b: Uint8Array) => a.length === b.length && a.every((v, i) => v === b[i]);
-
-// A record named name; byte 34 holds the amp model, byte 41 the effect's code.
-export function fakeRecord(name: string, ampModel = 0, effectCode = 8): Uint8Array {
-    const record = new Uint8Array(kRecord);
-    for (let i = 0; i < 16; ++i) record[i] = name.charCodeAt(i) || 0x20;
-    record[34] = ampModel;
-    record[41] = effectCode;
-    return record;
+// A fake record as the fake dump holds it: the name in bytes 0 to 15, controller c's value in
+// byte 22 + c (applyController's place), so the amp model in 34 and the effect in 41.
+export function fakeRecord(name: string, values: Record<number, number> = {}): Uint8Array {
+    return fakeDump(name, values).slice(8, 79);
 }
-// A bank dump of the fake's nine locations, byte 7 as given.
-export function fakeNamedBank(names: string[], byte7 = 0): Uint8Array {
-    const bank = fakeBank();
-    bank[7] = byte7;
-    names.forEach((name, n) => bank.set(fakeRecord(name, n % 6), 8 + kRecord * n));
-    return bank;
-}
+const recordName = (record: Uint8Array) => String.fromCharCode(...record.slice(0, 16));
+const sameBytes = (a: Uint8Array, b: Uint8Array) => a.length === b.length && a.every((v, i) => v === b[i]);
+const label = (n: number) => labels[n] ?? "?";
+const kLocations = 36;
 
-type Step = { text: string; before: Uint8Array[]; after: Uint8Array[] };
-
-export class FakePatchLibrary {
-    private shown: Uint8Array[] = [];
+// The core's library model in miniature: whole-library snapshots for undo, marks from the
+// device's records, a conflict where the device changed a location the user had changed.
+export class FakePatchLibrary implements PatchLibrary {
+    private recs: Uint8Array[] = [];
     private device: Uint8Array[] = [];
     private known: boolean[] = [];
-    private conflictOf = new Map<number, string>();
-    private undone: Step[] = [];
-    private done: Step[] = [];
+    private conflictOf = new Map<number, DeviceChange>();
+    private steps: { text: string; before: Uint8Array[]; after: Uint8Array[] }[] = [];
+    private done = 0;
     private isLoaded = false;
 
     load(records: Uint8Array, onDevice: boolean): boolean {
-        if (records.length !== kRecord * kLocations) return false;
-        this.shown = Array.from({ length: kLocations }, (_, n) => records.slice(kRecord * n, kRecord * (n + 1)));
-        this.device = this.shown.map((r) => r.slice());
-        this.known = this.shown.map(() => onDevice);
-        this.done = [];
-        this.undone = [];
+        if (records.length !== kLocations * 71) return false;
+        this.recs = Array.from({ length: kLocations }, (_, n) => records.slice(n * 71, (n + 1) * 71));
+        this.device = this.recs.map((r) => r.slice());
+        this.known = this.recs.map(() => onDevice);
         this.conflictOf.clear();
+        this.steps = [];
+        this.done = 0;
         this.isLoaded = true;
         return true;
     }
-    loaded(): boolean {
-        return this.isLoaded;
-    }
-    record(n: number): Uint8Array | null {
-        return this.shown[n]?.slice() ?? null;
-    }
-    deviceRecord(n: number): Uint8Array | null {
-        return this.device[n]?.slice() ?? null;
-    }
-    records(): Uint8Array {
-        const out = new Uint8Array(kRecord * kLocations);
-        this.shown.forEach((r, n) => out.set(r, kRecord * n));
+    loaded() { return this.isLoaded; }
+    record(n: number) { return this.recs[n]?.slice() ?? null; }
+    deviceRecord(n: number) { return this.device[n]?.slice() ?? null; }
+    records() {
+        const out = new Uint8Array(kLocations * 71);
+        this.recs.forEach((r, n) => out.set(r, n * 71));
         return out;
     }
-    name(n: number): string | null {
-        const r = this.shown[n];
-        return r ? String.fromCharCode(...r.slice(0, 16)) : null;
+    name(n: number) { return this.recs[n] ? recordName(this.recs[n]!) : null; }
+    changed(n: number) { return !!this.recs[n] && !sameBytes(this.recs[n]!, this.device[n]!); }
+    changedLocations() { return this.recs.flatMap((_, n) => (this.changed(n) ? [n] : [])); }
+    swap(a: number, b: number) {
+        const ra = this.recs[a], rb = this.recs[b];
+        return !!ra && !!rb && this.step(`Swap ${label(a)} and ${label(b)}`, [[a, rb], [b, ra]]);
     }
-    changed(n: number): boolean {
-        return !!this.shown[n] && !equalBytes(this.shown[n]!, this.device[n]!);
+    copy(from: number, to: number) {
+        const r = this.recs[from];
+        return !!r && this.recs[to] !== undefined && this.step(`Copy ${label(from)} to ${label(to)}`, [[to, r]]);
     }
-    changedLocations(): number[] {
-        return this.shown.map((_, n) => n).filter((n) => this.changed(n));
+    put(n: number, record: Uint8Array) {
+        return record.length === 71 && this.recs[n] !== undefined && this.step(`Put a patch into ${label(n)}`, [[n, record]]);
     }
-    private step(text: string, change: (records: Uint8Array[]) => void): boolean {
-        const before = this.shown.map((r) => r.slice());
-        change(this.shown);
-        if (this.shown.every((r, n) => equalBytes(r, before[n]!))) return false;
-        this.done.push({ text, before, after: this.shown.map((r) => r.slice()) });
-        this.undone = [];
+    rename(n: number, name: string) {
+        const r = this.recs[n]?.slice();
+        if (!r) return false;
+        for (let i = 0; i < 16; ++i) r[i] = name.charCodeAt(i) || 0x20;
+        return this.step(`Rename ${label(n)}`, [[n, r]]);
+    }
+    canUndo() { return this.done > 0; }
+    canRedo() { return this.done < this.steps.length; }
+    undoText() { return this.canUndo() ? `Undo ${this.steps[this.done - 1]!.text}` : ""; }
+    redoText() { return this.canRedo() ? `Redo ${this.steps[this.done]!.text}` : ""; }
+    doneText() { return this.canUndo() ? this.steps[this.done - 1]!.text : ""; }
+    undo() {
+        if (!this.canUndo()) return false;
+        this.recs = this.steps[--this.done]!.before.map((r) => r.slice());
         return true;
     }
-    swap(a: number, b: number): boolean {
-        if (!this.shown[a] || !this.shown[b]) return false;
-        return this.step(`Swap ${labels[a]} and ${labels[b]}`, (r) => ([r[a], r[b]] = [r[b]!, r[a]!]));
-    }
-    copy(from: number, to: number): boolean {
-        if (!this.shown[from] || !this.shown[to]) return false;
-        return this.step(`Copy ${labels[from]} to ${labels[to]}`, (r) => (r[to] = r[from]!.slice()));
-    }
-    put(n: number, record: Uint8Array): boolean {
-        if (!this.shown[n] || record.length !== kRecord) return false;
-        return this.step(`Put a patch into ${labels[n]}`, (r) => (r[n] = record.slice()));
-    }
-    rename(n: number, name: string): boolean {
-        if (!this.shown[n] || name.length > 16) return false;
-        return this.step(`Rename ${labels[n]}`, (r) => {
-            for (let i = 0; i < 16; ++i) r[n]![i] = name.charCodeAt(i) || 0x20;
-        });
-    }
-    canUndo(): boolean {
-        return this.done.length > 0;
-    }
-    canRedo(): boolean {
-        return this.undone.length > 0;
-    }
-    undoText(): string {
-        return this.done.length ? `Undo ${this.done[this.done.length - 1]!.text}` : "";
-    }
-    redoText(): string {
-        return this.undone.length ? `Redo ${this.undone[this.undone.length - 1]!.text}` : "";
-    }
-    doneText(): string {
-        return this.done[this.done.length - 1]?.text ?? "";
-    }
-    undo(): boolean {
-        const s = this.done.pop();
-        if (!s) return false;
-        this.shown = s.before.map((r) => r.slice());
-        this.undone.push(s);
+    redo() {
+        if (!this.canRedo()) return false;
+        this.recs = this.steps[this.done++]!.after.map((r) => r.slice());
         return true;
     }
-    redo(): boolean {
-        const s = this.undone.pop();
-        if (!s) return false;
-        this.shown = s.after.map((r) => r.slice());
-        this.done.push(s);
-        return true;
-    }
-    markSent(n: number): boolean {
-        if (!this.shown[n]) return false;
-        this.device[n] = this.shown[n]!.slice();
+    markSent(n: number) {
+        if (!this.recs[n]) return false;
+        this.device[n] = this.recs[n]!.slice();
         this.known[n] = true;
         this.conflictOf.delete(n);
         return true;
     }
-    onDevice(n: number): boolean {
-        return !!this.known[n] && !this.changed(n);
+    onDevice(n: number) { return !!this.known[n] && !this.changed(n); }
+    confirmSent(sent: number[], readBack: Uint8Array) {
+        if (readBack.length !== kLocations * 71 || sent.some((n) => !this.recs[n])) return null;
+        return sent.filter((n) => {
+            const held = readBack.slice(n * 71, (n + 1) * 71);
+            if (!sameBytes(held, this.recs[n]!)) return true;
+            this.markSent(n);
+            return false;
+        });
     }
-    confirmSent(sent: number[], readBack: Uint8Array): number[] | null {
-        if (readBack.length !== kRecord * kLocations) return null;
-        const wrong = [];
-        for (const n of sent) {
-            if (equalBytes(readBack.slice(kRecord * n, kRecord * (n + 1)), this.shown[n]!)) this.markSent(n);
-            else wrong.push(n);
-        }
-        return wrong;
-    }
-    deviceHolds(n: number, record: Uint8Array, how: string): boolean {
-        if (!this.shown[n]) return false;
-        if (this.changed(n)) {
-            if (!equalBytes(record, this.device[n]!)) this.conflictOf.set(n, how);
-        } else {
-            this.shown[n] = record.slice();
-        }
+    deviceHolds(n: number, record: Uint8Array, how: DeviceChange) {
+        if (!this.recs[n] || record.length !== 71) return false;
+        if (this.changed(n)) this.conflictOf.set(n, how);
+        else this.recs[n] = record.slice();
         this.device[n] = record.slice();
         this.known[n] = true;
+        if (!this.changed(n)) this.conflictOf.delete(n);
         return true;
     }
-    conflict(n: number): string | null {
-        return this.conflictOf.get(n) ?? null;
+    conflict(n: number) { return this.conflictOf.get(n) ?? null; }
+    conflicts() { return [...this.conflictOf.keys()].sort((a, b) => a - b); }
+    conflictQuestion(n: number, how: DeviceChange) {
+        return this.recs[n] ? `${label(n)} was ${how} after you changed it here. Send yours over it?` : null;
     }
-    conflicts(): number[] {
-        return [...this.conflictOf.keys()].sort((a, b) => a - b);
+    discardChanges() {
+        this.recs = this.device.map((r) => r.slice());
+        this.conflictOf.clear();
+        this.steps = [];
+        this.done = 0;
     }
-    conflictQuestion(n: number, how: string): string | null {
-        return `${labels[n]} was ${how} from the main window after you changed it here. Send yours over it?`;
+    delete() {}
+
+    private step(text: string, changes: [number, Uint8Array][]) {
+        const before = this.recs.map((r) => r.slice());
+        const after = before.map((r) => r.slice());
+        for (const [n, r] of changes) after[n] = r.slice();
+        if (after.every((r, n) => sameBytes(r, before[n]!))) return false;
+        this.steps.splice(this.done, this.steps.length, { text, before, after });
+        this.done = this.steps.length;
+        this.recs = after.map((r) => r.slice());
+        return true;
     }
-    discardChanges(): void {
-        this.shown = this.device.map((r) => r.slice());
-    }
-    delete(): void {}
 }
 
-const hex = (bytes: Uint8Array) => [...bytes].map((b) => b.toString(16).padStart(2, "0")).join("");
-const sum = (bytes: Uint8Array) => bytes.reduce((s, b) => (s + b) & 0xff, 0);
-
-export const fakeLibraryTexts: Record<string, string> = {
-    LibraryTitle: "Amplix 32 Library",
-    LibraryReadFromPod: "Read from POD",
-    LibrarySendChanges: "Send changes",
-    LibrarySaveBank: "Save bank as...",
-    LibraryUndo: "Undo",
-    LibraryRedo: "Redo",
-    LibraryListen: "Listen",
-    LibraryRename: "Rename",
-    LibraryOpenFile: "Open file...",
-    LibraryChangedMark: "changed",
-    LibraryColumnLocation: "Location",
-    LibraryColumnName: "Name",
-    LibraryColumnAmpModel: "Amp Model",
-    LibraryColumnEffect: "Effect",
-    LibraryColumnChanged: "Not on the POD",
-    LibraryPlayingTip: "The POD is at this patch",
-    LibraryNothingRead: "Nothing read yet: Read from POD, or open a bank file",
-    LibraryReadAt: "Read from the POD at %1",
-    LibrarySentAt: "%1, sent at %2",
-    LibraryNotOnPod: "%1 (%2 not on the POD)",
-    LibraryNoFile: "No file open",
-    LibraryFileOnePatch: "%1: 1 patch",
-    LibraryFilePatches: "%1: %2 patches",
-    LibraryNotConvertible: "(cannot be converted)",
-    LibrarySinglePatchOpened: "%1 holds a single patch, not a bank: it is in the file pane, to drag onto a location",
-    LibraryCopied: "%1 copied: select another row and press Ctrl+V to copy it there",
-    LibraryCut: "%1 cut: select another row and press Ctrl+V to swap the two",
-    LibraryFileCopied: "%1 copied from the file: select a row and press Ctrl+V to put it there",
-    LibraryPasteWhere: "Select one row to paste onto",
-    LibraryNothingHeld: "Nothing to paste: Ctrl+C or Ctrl+X a row first",
-    LibraryHeldChanged: "%1 changed since it was copied: copy it again",
-    LibraryChosen: "%1 chosen on the POD",
-    LibrarySentToHear: "%1 sent to the POD to be heard",
-    LibraryNothingToSend: "Nothing to send: the POD holds every patch as shown",
-    LibraryNothingSent: "Nothing sent: %1 skipped",
-    LibraryStoring: "Storing %1 (%2 of %3)",
-    LibrarySendingStopped: "Sending stopped at %1",
-    LibraryReadingBack: "Reading the bank back to confirm",
-    LibraryConfirmed: "Sent and confirmed: %1",
-    LibraryWholeBank: "the whole bank",
-    LibraryNotConfirmed: "Not confirmed: %1",
-    LibraryNotConfirmedBox: "The POD does not hold what was sent to %1. These stay marked; send them again.",
-    LibrarySentUnconfirmed: "Sent, but not confirmed: %1",
-    LibrarySentUnconfirmedBox: "The patches were sent, but the POD's bank could not be read back to confirm them.",
-    LibraryBoxCaption: "Library",
-    LibrarySend: "Send",
-    LibrarySkip: "Skip",
-    LibraryDiscard: "Discard",
-    LibraryReplaceQuestion: "The changes to %1 are not on the POD. Discard them?",
-    LibrarySetting: "Setting",
-    LibraryCompareHint: "Select two patches to compare them, or one to compare with the current sound",
-    LibraryCurrentSound: "Current sound",
-    LibrarySame: "%1 and %2 are the same",
-    LibraryDifferOne: "%1 and %2 differ in 1 setting",
-    LibraryDifferMany: "%1 and %2 differ in %3 settings",
-    LinkText: "Link to this patch",
-    LinkOpened: "A patch from a link",
-    LinkSendToPod: "Send to POD",
-    LinkClose: "Close",
-    LinkCut: "This link is cut short: copy the whole link and open it again.",
-    LinkAltered: "This link was changed on its way: its patch does not match its check. Ask for the link again.",
-    LinkForeign: "This link is not an Amplix 32 patch link, or is from another version.",
+// Links as hex after "fake1.": cut when short, altered when not hex, foreign without the tag.
+const kFakeLinkTag = "fake1.";
+export const fakeLibraryCalls = {
+    PatchLibrary: FakePatchLibrary,
+    bankRecords: (bank: Uint8Array) => (bank.length === 5121 ? bank.slice(8, 8 + kLocations * 71) : null),
+    libraryRow: (record: Uint8Array, n: number) =>
+        record.length === 71 && n >= 0 && n < kLocations
+            ? {
+                  location: label(n), name: recordName(record), ampModel: `Amp ${record[34]}`,
+                  effect: `Effect ${record[41]}`, title: `${label(n)} ${recordName(record).trim()}`,
+              }
+            : null,
+    comparePatches: (a: Uint8Array, b: Uint8Array) =>
+        a.length === 71 && b.length === 71
+            ? [...a].flatMap((v, i) => (v === b[i] ? [] : [{ control: `Byte ${i}`, a: String(v), b: String(b[i]) }]))
+            : null,
+    patchLink: (record: Uint8Array) =>
+        record.length === 71 ? kFakeLinkTag + [...record].map((v) => v.toString(16).padStart(2, "0")).join("") : null,
+    patchLinkTitle: (record: Uint8Array) => (record.length === 71 ? `${recordName(record).trim()}: a POD patch` : null),
+    readPatchLink(fragment: string): OpenedLink {
+        const text = fragment.startsWith("#") ? fragment.slice(1) : fragment;
+        const refuse = (outcome: "Cut" | "Altered" | "Foreign") =>
+            ({ outcome, record: null, failure: fakeTexts[`Link${outcome}`]! });
+        if (text.length < kFakeLinkTag.length && kFakeLinkTag.startsWith(text)) return refuse("Cut");
+        if (!text.startsWith(kFakeLinkTag)) return refuse("Foreign");
+        const hex = text.slice(kFakeLinkTag.length);
+        if (!/^[0-9a-f]*$/.test(hex) || hex.length > 142) return refuse("Altered");
+        if (hex.length < 142) return refuse("Cut");
+        const record = Uint8Array.from({ length: 71 }, (_, i) => parseInt(hex.slice(2 * i, 2 * i + 2), 16));
+        return { outcome: "Patch", record, failure: "" };
+    },
 };
 
-// The fake core with its librarian: a link is "pod1." + the record in hex + "." + a check.
-export function fakeLibraryCore(): AmplixCore {
-    const raw = fakeRawCore() as unknown as Record<string, unknown>;
-    const texts = { ...fakeTexts, ...fakeLibraryTexts };
-    const amps = fakeToneMap.find((p) => p.member === "AmpModel")!.entries;
-    const effectName = (code: number) => ["Chorus", "Rotary", "Delay"][fakeEffects.findIndex((e) => e.code === code)] ?? "";
-    const readRecordName = (r: Uint8Array) => String.fromCharCode(...r.slice(0, 16));
-    return {
-        ...raw,
-        texts: () => texts,
-        PatchLibrary: FakePatchLibrary,
-        bankDump: (records: Uint8Array, byte7: number) => {
-            if (records.length !== kRecord * kLocations) return null;
-            const bank = fakeBank();
-            bank[7] = byte7;
-            bank.set(records, 8);
-            return bank;
-        },
-        bankRecords: (bank: Uint8Array) => (bank.length === 5121 ? bank.slice(8, 8 + kRecord * kLocations) : null),
-        libraryRow: (r: Uint8Array, n: number) =>
-            r.length === kRecord ? { location: labels[n] ?? "?", name: readRecordName(r), ampModel: amps[r[34]!] ?? "", effect: effectName(r[41]!) } : null,
-        comparePatches: (a: Uint8Array, b: Uint8Array) => {
-            if (a.length !== kRecord || b.length !== kRecord) return null;
-            const rows = [];
-            if (readRecordName(a) !== readRecordName(b)) rows.push({ control: "Patch Name", a: readRecordName(a), b: readRecordName(b) });
-            for (let i = 16; i < kRecord; ++i) if (a[i] !== b[i]) rows.push({ control: `Byte ${i}`, a: String(a[i]), b: String(b[i]) });
-            return rows;
-        },
-        patchLink: (r: Uint8Array) => (r.length === kRecord ? `pod1.${hex(r)}.${hex(Uint8Array.of(sum(r)))}` : null),
-        patchLinkTitle: (r: Uint8Array) => (r.length === kRecord ? `${readRecordName(r).trim()}: a POD patch` : null),
-        readPatchLink: (fragment: string) => {
-            const text = fragment.replace(/^#/, "");
-            const fail = (outcome: "Cut" | "Altered" | "Foreign", key: string) => ({ outcome, record: null, failure: texts[key]! });
-            const m = /^pod1\.([0-9a-f]*)\.?([0-9a-f]{0,2})$/.exec(text);
-            if (!m) return fail("Foreign", "LinkForeign");
-            if (m[1]!.length !== 2 * kRecord || m[2]!.length !== 2) return fail("Cut", "LinkCut");
-            const record = Uint8Array.from(m[1]!.match(/../g)!, (p) => parseInt(p, 16));
-            if (parseInt(m[2]!, 16) !== sum(record)) return fail("Altered", "LinkAltered");
-            return { outcome: "Patch", record, failure: "" };
-        },
-    } as unknown as AmplixCore;
+// A bank dump whose first locations hold patches of these names, the amp model of each its
+// place modulo 6; byte 7 as given.
+export function fakeNamedBank(names: string[], byte7 = 0): Uint8Array {
+    const bank = fakeBank();
+    bank[7] = byte7;
+    names.forEach((name, n) => bank.set(fakeRecord(name, { 12: n % 6 }), 8 + 71 * n));
+    return bank;
 }

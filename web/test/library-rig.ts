@@ -4,7 +4,7 @@ import { Editor, type EditorLink } from "../src/editor.js";
 import type { FileListing } from "../src/library/filepane.js";
 import { Librarian, type Comparison, type LibraryCommands, type LibraryScreen, type ShownRow } from "../src/library/librarian.js";
 import { CableOutput } from "../src/midi/cable.js";
-import { FakeClock, RecordingOutput, fakeLibraryCore, fakePacer } from "./fakes.js";
+import { FakeClock, RecordingOutput, fakeRawCore, fakePacer } from "./fakes.js";
 import { FakeView } from "./view-fake.js";
 
 export class RecordingLink implements EditorLink {
@@ -88,7 +88,7 @@ export class FakeScreen implements LibraryScreen {
 export function libraryRig(raw: object = {}) {
     const clock = new FakeClock();
     const view = new FakeView();
-    const core = new Core({ ...fakeLibraryCore(), ...raw } as never);
+    const core = new Core({ ...fakeRawCore(), ...raw } as never);
     const editor = new Editor(core, view, clock);
     editor.setUp();
     const link = new RecordingLink(clock);

@@ -4,7 +4,7 @@ import { describe, test } from "node:test";
 import assert from "node:assert/strict";
 import { Core, type LibraryRow, type PatchDifferenceRow } from "../src/core.js";
 import { LinkOpener, type LinkScreen, type LinkedPatch } from "../src/library/patchlinks.js";
-import { FakeClock, fakeDump, fakeLibraryCore, fakeRecord } from "./fakes.js";
+import { FakeClock, fakeDump, fakeRawCore, fakeRecord } from "./fakes.js";
 import { RecordingLink } from "./library-rig.js";
 import { FakeView } from "./view-fake.js";
 
@@ -32,13 +32,13 @@ class FakeLinkScreen implements LinkScreen {
 }
 
 function rig() {
-    const core = new Core(fakeLibraryCore());
+    const core = new Core(fakeRawCore());
     const link = new RecordingLink(new FakeClock());
     const view = new FakeView();
     const screen = new FakeLinkScreen();
     let reads = 0;
     const opener = new LinkOpener(core, () => link, view, screen, () => ++reads);
-    const record = fakeRecord("BRIT CRUNCH", 2, 5);
+    const record = fakeRecord("BRIT CRUNCH", { 12: 2, 19: 5 });
     const fragment = `#${core.raw.patchLink(record)}`;
     return { core, link, view, screen, opener, record, fragment, reads: () => reads };
 }
@@ -48,7 +48,7 @@ describe("a link opened", () => {
         const { opener, screen, fragment, reads } = rig();
         opener.open(fragment);
         const row: LibraryRow = screen.patch!.row;
-        assert.deepEqual([row.name.trim(), row.ampModel, row.effect], ["BRIT CRUNCH", "Line 6 Crunch", "Delay"]);
+        assert.deepEqual([row.name.trim(), row.ampModel, row.effect], ["BRIT CRUNCH", "Amp 2", "Effect 5"]);
         assert.deepEqual(screen.patch!.settings.map((s) => s.label), ["Drive", "Amp Model", "Delay Time"]);
         assert.equal(reads(), 1);
     });
@@ -69,11 +69,13 @@ describe("a link opened", () => {
     test("the differences from the current sound are listed as the panel labels them", () => {
         const { opener, screen, fragment, core } = rig();
         opener.open(fragment);
-        opener.currentSound(core.raw.singleDump(fakeRecord("BRIT CRUNCH", 2, 5), 0)!);
+        opener.currentSound(core.raw.singleDump(fakeRecord("BRIT CRUNCH", { 12: 2, 19: 5 }), 0)!);
         assert.equal(screen.caption, "BRIT CRUNCH and Current sound are the same");
+        opener.currentSound(core.raw.singleDump(fakeRecord("BRIT CRUNCH", { 12: 3, 19: 5 }), 0)!);
+        assert.equal(screen.caption, "BRIT CRUNCH and Current sound differ in 1 setting");
+        assert.deepEqual(screen.differences.map((d) => [d.control, d.a, d.b]), [["Byte 34", "2", "3"]]);
         opener.currentSound(fakeDump("OTHER"));
-        assert.equal(screen.caption, "BRIT CRUNCH and Current sound differ in 3 settings");
-        assert.deepEqual(screen.differences.map((d) => d.control), ["Patch Name", "Byte 34", "Byte 41"]);
+        assert.match(screen.caption, /^BRIT CRUNCH and Current sound differ in \d+ settings$/);
     });
 
     const stores = [
@@ -101,10 +103,10 @@ describe("a link opened", () => {
 
 describe("a damaged link", () => {
     const damaged = [
-        { name: "cut short", fragment: (f: string) => f.slice(0, f.length - 20), text: "This link is cut short: copy the whole link and open it again." },
-        { name: "altered on the way", fragment: (f: string) => f.replace(/^#pod1\.(.)/, (_, c: string) => `#pod1.${c === "0" ? "1" : "0"}`),
-          text: "This link was changed on its way: its patch does not match its check. Ask for the link again." },
-        { name: "from elsewhere", fragment: () => "#section-2", text: "This link is not an Amplix 32 patch link, or is from another version." },
+        { name: "cut short", fragment: (f: string) => f.slice(0, f.length - 20), text: "This link is cut short." },
+        { name: "altered on the way", fragment: (f: string) => `${f.slice(0, -1)}z`,
+          text: "This link was changed on its way." },
+        { name: "from elsewhere", fragment: () => "#section-2", text: "This link is not an Amplix 32 patch link." },
     ];
     for (const d of damaged)
         test(`${d.name}: says so, and neither Send to POD nor a store sends anything`, async () => {

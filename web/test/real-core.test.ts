@@ -122,3 +122,19 @@ describe("on the built core", { skip }, () => {
         assert.ok(view.hidden.has("Drive2"));
     });
 });
+
+describe("the fake core beside the built one", { skip }, () => {
+    test("names only texts and library calls the core has", async () => {
+        const { fakeLibraryCalls, fakeTexts } = await import("./fakes.js");
+        const texts = raw!.texts();
+        for (const key of Object.keys(fakeTexts)) assert.ok(key in texts, `texts().${key}`);
+        const calls = raw as unknown as Record<string, unknown>;
+        for (const name of Object.keys(fakeLibraryCalls)) assert.equal(typeof calls[name], "function", name);
+        const library = new raw!.PatchLibrary();
+        const fake = new fakeLibraryCalls.PatchLibrary();
+        const methods = (o: object) =>
+            Object.getOwnPropertyNames(Object.getPrototypeOf(o)).filter((m) => m !== "constructor" && m !== "step");
+        for (const m of methods(fake)) assert.equal(typeof (library as unknown as Record<string, unknown>)[m], "function", m);
+        library.delete();
+    });
+});

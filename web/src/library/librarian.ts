@@ -97,7 +97,8 @@ export class Librarian implements LibraryFollower {
         return locations.map((n) => this.label(n)).join(", ");
     }
     rowTitle(location: number): string {
-        return `${this.label(location)} ${(this.library.name(location) ?? "").trim()}`;
+        const record = this.library.record(location);
+        return (record && this.core.raw.libraryRow(record, location)?.title) ?? this.label(location);
     }
 
     // ---- Reading ----
