@@ -139,9 +139,15 @@ await step('two rows selected are compared setting by setting, headed by both', 
 });
 
 await step('a patch of the file pane dropped on a location is put there', async () => {
-    const files = [{ fileName: 'first.syx', bytes: firstBank }];
-    await hook(page, 'listFiles', files);
+    // Dropped on the pane, a bank file is listed there; the editor does not open it.
+    await page.evaluate((bytes) => {
+        const data = new DataTransfer();
+        data.items.add(new File([Uint8Array.from(bytes)], 'first.syx'));
+        document.getElementById('library-file-pane').dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+    }, firstBank);
+    await waitText(page, '#library-file-title', await text(page, 'LibraryFilePatches', 'first.syx', 36));
     assert.equal(await page.locator('#library-file tbody tr').count(), 36);
+    assert.equal(await page.locator('#dialog-open-bank').count(), 0);
     await page.dragAndDrop('#library-file tr[data-file-patch="4"] td.name', `${row(8)} td.location`);
     assert.equal((await rowNames(page))[8], firstNames[4]);
     assert.deepEqual((await hook(page, 'libraryRecords')).slice(8 * kRecord, 9 * kRecord), firstRecords[4]);

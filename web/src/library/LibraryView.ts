@@ -343,6 +343,20 @@ export class LibraryView implements LibraryScreen {
 
     private wireFile(): void {
         const body = this.fileBody;
+        // Files dropped on this pane are listed here rather than opened by the editor.
+        const pane = this.root.querySelector<HTMLElement>("#library-file-pane")!;
+        pane.addEventListener("dragover", (e) => {
+            if (!e.dataTransfer?.types.includes("Files")) return;
+            e.preventDefault();
+            e.stopPropagation();
+        });
+        pane.addEventListener("drop", (e) => {
+            const files = [...(e.dataTransfer?.files ?? [])];
+            if (!files.length) return;
+            e.preventDefault();
+            e.stopPropagation();
+            this.onOpenFiles?.(files);
+        });
         const rowOf = (target: EventTarget | null) => {
             const tr = (target as Element | null)?.closest?.("tr[data-file-patch]") as HTMLElement | null;
             return tr ? Number(tr.dataset.filePatch) : null;
