@@ -295,6 +295,22 @@ describe("Send changes", () => {
 });
 
 describe("files", () => {
+    test("a bank kept from before is shown as it was, but not taken to be on the device: Listen sends it", async () => {
+        const { librarian, link, screen } = libraryRig();
+        const kept: Uint8Array[] = [];
+        librarian.onChange = (records) => kept.push(records);
+        assert.equal(librarian.openBank(Uint8Array.of(1, 2, 3), "From before"), false);
+        assert.equal(librarian.openBank(fakeNamedBank(kNames, 0x05), "From before"), true);
+        assert.deepEqual(screen.names(), kNames);
+        assert.equal(screen.origin, "From before");
+        librarian.listen(0);
+        assert.deepEqual(link.shorts(), [], "no program change for a patch the device may not hold");
+        assert.equal(link.sysex[0]!.bytes[7], 0x05);
+        librarian.drop(0, 1, false);
+        assert.deepEqual(kept.at(-1), librarian.library.records(), "the keeper is told each arrangement");
+    });
+
+
     test("Save bank as offers the arranged bank with the device's byte 7", async () => {
         const { librarian, screen, core } = await readRig(0x05);
         librarian.drop(0, 1, false);

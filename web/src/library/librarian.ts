@@ -105,7 +105,7 @@ export class Librarian implements LibraryFollower {
 
     async readFromPod(): Promise<void> {
         if (this.busy || !(await this.mayReplaceChanges())) return;
-        if (this.editor.awaitingAnswer) return; // the editor's own answer first; asked again later
+        if (this.editor.awaitingAnswer) return; // one answer at a time: the editor's own is awaited
         this.state = "Reading";
         this.screen.showMessage(this.text("StatusReadingBank"));
         this.refresh();
@@ -113,7 +113,8 @@ export class Librarian implements LibraryFollower {
         this.editor.readBank();
     }
 
-    // A bank file taken for the device's memory: shown, but not known to be on the device.
+    // A bank kept from an earlier visit, or a file's, taken for the device's memory: shown, but
+    // not known to be on the device.
     openBank(bytes: Uint8Array, origin: string): boolean {
         const records = this.core.raw.bankRecords(bytes);
         if (!records || !this.library.load(records, false)) return false;
@@ -408,7 +409,7 @@ export class Librarian implements LibraryFollower {
         this.playing = program >= 1 && program <= this.locations ? program - 1 : null;
         this.refresh();
     }
-    shown(): void {}
+    shown(): void {} // the current sound is no location's: the rows stay as they are
     stored(location: number, dump: Uint8Array): void {
         const record = this.core.raw.recordOfDump(dump);
         if (this.library.loaded() && record) this.library.deviceHolds(location, record, "Stored");
