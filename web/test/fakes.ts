@@ -298,6 +298,8 @@ export const fakeTexts: Record<string, string> = {
     LinkOpened: "A patch from a link",
     LinkSendToPod: "Send to POD",
     LinkClose: "Close",
+    ControlSlider: "%1 (slider)",
+    ControlCheckBox: "%1 (check box)",
 };
 
 export const fakeTiming = {

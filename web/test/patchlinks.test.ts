@@ -31,8 +31,8 @@ class FakeLinkScreen implements LinkScreen {
     }
 }
 
-function rig() {
-    const core = new Core(fakeRawCore());
+function rig(raw: object = {}) {
+    const core = new Core({ ...fakeRawCore(), ...raw } as never);
     const link = new RecordingLink(new FakeClock());
     const view = new FakeView();
     const screen = new FakeLinkScreen();
@@ -51,6 +51,13 @@ describe("a link opened", () => {
         assert.deepEqual([row.name.trim(), row.ampModel, row.effect], ["BRIT CRUNCH", "Amp 2", "Effect 5"]);
         assert.deepEqual(screen.patch!.settings.map((s) => s.label), ["Drive", "Amp Model", "Delay Time"]);
         assert.equal(reads(), 1);
+    });
+
+    test("two settings of one name are told apart by their kind, as the panel tells them", () => {
+        const controls = [{ member: "Drive", value: 1, state: 1 }, { member: "ReverbLevel", value: 2, state: 2 }, { member: "Reverb", value: 1, state: 1 }];
+        const { opener, screen, fragment } = rig({ decodeDump: () => ({ name: "X", effectCode: 8, effectIndex: 0, controls }) });
+        opener.open(fragment);
+        assert.deepEqual(screen.patch!.settings.map((s) => s.label), ["Drive", "Reverb (slider)", "Reverb (check box)"]);
     });
 
     test("Send to POD sends exactly the record's 151-byte edit-buffer dump, and nothing else", () => {

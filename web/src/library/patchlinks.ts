@@ -57,9 +57,14 @@ export class LinkOpener {
             return;
         }
         const settings: LinkSetting[] = [];
+        const shown = decoded.controls.map((c) => this.core.parameter(c.member)).filter((p) => p?.label);
         for (const control of decoded.controls) {
             const p = this.core.parameter(control.member);
-            if (p?.label) settings.push({ label: p.label, value: this.core.raw.valueText(control.member, control.state) });
+            if (!p?.label) continue;
+            // Two controls of one name (Presence, Reverb) are told apart by their kind, as the panel's names are.
+            const twin = shown.some((q) => q !== p && q!.label === p.label);
+            const kind = p.kind === "Switch" ? "ControlCheckBox" : p.kind === "IndexedList" || p.kind === "MappedList" ? "ControlList" : "ControlSlider";
+            settings.push({ label: twin ? this.core.text(kind, p.label) : p.label, value: this.core.raw.valueText(control.member, control.state) });
         }
         this.patch = { record, dump, row, settings };
         this.screen.showPatch(this.patch);
