@@ -101,6 +101,17 @@ await step('Send changes stores the two locations and the read-back confirms the
     assert.equal(await page.locator('#lib-send').isEnabled(), false);
 });
 
+await step('Enter on a row the device holds chooses it there, and the row is marked as the one the POD is at', async () => {
+    await page.click(`${row(4)} td.location`);
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => window.amplixTest.currentProgram() === 5);
+    await idle(page);
+    assert.equal(await page.locator('#library-message').textContent(), await text(page, 'LibraryChosen', '2A'));
+    const playing = await page.$$eval('#library-device td.name.playing', (cells) => cells.map((c) => c.closest('tr').dataset.location));
+    assert.deepEqual(playing, ['4']);
+    assert.equal(await page.locator('#patch-name').textContent(), firstNames[4]);
+});
+
 await step('the keyboard copies, pastes, undoes and renames in place', async () => {
     await page.click(`${row(5)} td.location`);
     await page.keyboard.press('Control+c');
