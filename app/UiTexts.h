@@ -360,6 +360,11 @@ inline constexpr std::string_view kWebMidiMissing =
 inline constexpr std::string_view kWebMidiRefused =
     "This browser did not allow MIDI with SysEx for this page. The built-in %1 is there to work without a "
     "device.";
+// A patch opened from a link: the heading above it and its buttons (the store's is
+// kPatchNameSaveToPod, as on the panel).
+inline constexpr std::string_view kLinkOpened = "A patch from a link";
+inline constexpr std::string_view kLinkSendToPod = "Send to POD";
+inline constexpr std::string_view kLinkClose = "Close";
 // A port of the link went away, and came back: they take the port's name.
 inline constexpr std::string_view kStatusDeviceGone = kMidiSetupNotConnected;
 inline constexpr std::string_view kStatusDeviceBack = "%1 is back.";

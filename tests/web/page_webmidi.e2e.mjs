@@ -1,7 +1,7 @@
 // The page end to end through Chromium's own Web MIDI, on the ALSA sequencer model of a MIDI
 // interface with a POD behind it: found and connected by itself, the patch shown, a slider, Load
 // ALL arriving whole without overrunning the interface, a store, Save All equal to the device's
-// memory, and the interface unplugged and back.
+// memory, the Library's Send changes confirmed by reading back, and the interface unplugged and back.
 // Run: node tests/web/page_webmidi.e2e.mjs  (needs $AMPLIX_ALSASEQ_MODEL, the model library)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -109,6 +109,27 @@ await step('Save All saves exactly what the device holds', async () => {
     await idle();
     const [download] = await Promise.all([page.waitForEvent('download', { timeout: 15000 }), page.click('#cmd-save-all')]);
     assert.deepEqual([...fs.readFileSync(await download.path())], [...(await control.bankDump())]);
+});
+
+await step('the Library reads the bank, a drag swaps 1A and 1B, and Send changes is confirmed by reading the device back', async () => {
+    await idle();
+    const before = [...(await control.bankDump())];
+    const beforeStats = await control.stats();
+    await page.click('#cmd-library');
+    await page.click('#lib-read');
+    await page.waitForFunction((t) => document.getElementById('library-message')?.textContent === t, await text('StatusBankRead'), { timeout: 15000 });
+    await page.dragAndDrop('#library-device tr[data-location="0"] td.location', '#library-device tr[data-location="1"] td.location');
+    await page.click('#lib-send');
+    await page.waitForFunction((t) => document.getElementById('library-message')?.textContent === t, await text('LibraryConfirmed', '1A, 1B'), { timeout: 15000 });
+    await control.idle(5000);
+    const record = (bank, n) => hook('core', 'bankRecord', bank, n);
+    const after = [...(await control.bankDump())];
+    assert.deepEqual(await record(after, 0), await record(before, 1));
+    assert.deepEqual(await record(after, 1), await record(before, 0));
+    for (let n = 2; n < 36; ++n) assert.deepEqual(await record(after, n), await record(before, n), `location ${n}`);
+    assert.equal((await control.stats()).overruns - beforeStats.overruns, 0);
+    await page.click('#cmd-library');
+    await idle();
 });
 
 await step('the interface unplugged is said, and once back the link opens again and reads the patch', async () => {

@@ -5,6 +5,7 @@ import type { Core } from "./core.js";
 import { Editor } from "./editor.js";
 import { confirmForget } from "./forget.js";
 import { SimulatorKeeper } from "./kept-simulator.js";
+import { installLibrary, type InstalledLibrary } from "./library/install.js";
 import { findPod, type FoundPod } from "./midi/finder.js";
 import { MidiLink, type OpenResult } from "./midi/link.js";
 import { SimulatorBackend } from "./midi/simulator.js";
@@ -46,6 +47,7 @@ export class App {
     keeper: SimulatorKeeper | null = null;
     // What became of the simulator's kept memory, shown through the first read after connecting.
     private startNotice = "";
+    readonly library: InstalledLibrary;
 
     constructor(
         private readonly doc: Document,
@@ -88,6 +90,7 @@ export class App {
             () => new core.raw.MessageJoiner(), (n) => core.raw.cableTimeMs(n), clock);
 
         this.wireFiles();
+        this.library = installLibrary(this, doc, clock);
         this.fitPanel();
         doc.defaultView?.addEventListener("resize", () => this.fitPanel());
     }

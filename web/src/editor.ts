@@ -3,6 +3,7 @@
 // the view is an interface, so the tests drive the editor as the page does.
 import type { Clock } from "./clock.js";
 import { chooseFromImport, chooseFromOwnFile, type FileChoice } from "./choosing.js";
+import { BankTaker, type LibraryFollower } from "./library/follower.js";
 import type { Core, EffectRow, OpenedSource, SourceDump, SourceEntry, ToneParameter, WindowName } from "./core.js";
 
 export type Chooser = "SoundDiver" | "Line6Edit";
@@ -66,6 +67,9 @@ export class Editor {
     private readonly rotaryRow: EffectRow | undefined;
     // Every failure of the page's own work, so a test or the error handler can see it.
     onError: ((error: unknown) => void) | null = null;
+    // The Library: it follows what the device plays and holds, and takes a bank it asked for.
+    follower: LibraryFollower | null = null;
+    readonly bankTaker = new BankTaker();
 
     constructor(
         private readonly core: Core,
@@ -299,6 +303,7 @@ export class Editor {
     private receiveProgram(program: number): void {
         if (program > this.core.raw.lastProgram()) return;
         this.view.setTitle(this.core.raw.programTitle(program));
+        this.follower?.program(program);
         this.readPatch();
     }
 
@@ -307,7 +312,7 @@ export class Editor {
     readPatch(): void {
         this.requestDump(this.core.raw.editBufferRequest(), this.core.timing.editBufferTimeoutMs, false);
     }
-    private readBank(): void {
+    readBank(): void {
         this.requestDump(this.core.raw.bankRequest(), this.core.timing.bankTimeoutMs, true);
     }
     // The outcome stays on the status line through the read that follows.
@@ -328,6 +333,7 @@ export class Editor {
             if (!this.link || !this.link.isOpen) throw new Error("no link");
             doneAt = this.link.sendSysex(request);
         } catch {
+            this.bankTaker.hand(null, this.core.text("StatusSendFailed"));
             this.endRequest(failed);
             this.view.showOutcome(this.core.text("StatusSendFailed"));
             void this.view.message(this.core.text("SysexSendFailed"), this.core.text("MessageCaption"));
@@ -359,6 +365,7 @@ export class Editor {
         this.readOutcome = "";
         this.waiting = false;
         if (which !== "SinglePatch") this.saveAllFlag = false;
+        if (which !== "SinglePatch") this.bankTaker.hand(null, this.core.text(this.link ? "StatusNoAnswer" : "StatusNotConnected"));
         if (which !== "Bank") {
             this.saveFlag = this.nameFlag = this.saveToPodFlag = false;
             this.ampModelFlag = -1;
@@ -378,8 +385,10 @@ export class Editor {
         if (kind === "Bank" && this.core.raw.bankRecord(message, 0)) {
             this.view.showOutcome(this.core.text("StatusBankRead"));
             if (this.saveAllFlag) this.saveBankFile(Uint8Array.from(message));
+            this.bankTaker.hand(Uint8Array.from(message), "");
         } else {
             this.view.showOutcome(this.core.text("StatusUnrecognised"));
+            this.bankTaker.hand(null, this.core.text("StatusUnrecognised"));
         }
         this.endRequest("All");
     }
@@ -431,6 +440,7 @@ export class Editor {
             else if (p.extra === "FeedbackLabel")
                 this.view.setStaticText(`Static${p.member}`, this.core.raw.chorusFeedbackLabel(control.state));
         }
+        this.follower?.shown(dump);
         performance.mark("amplix:patch-shown"); // read by bench/web_bench.mjs
     }
 
@@ -503,6 +513,7 @@ export class Editor {
         if (!store || this.sendSysex(store) === null) return;
         this.view.showOutcome(this.core.text("StatusStored", this.core.raw.locationLabel(location)));
         this.view.setTitle(this.core.raw.programTitle(location + 1));
+        this.follower?.stored(location, dump);
     }
 
     async rename(): Promise<void> {
@@ -577,6 +588,7 @@ export class Editor {
         const doneAt = this.link?.sysexInPieces === false ? this.sendBankAsStores(bank) : this.sendSysex(bank);
         if (doneAt === null) return;
         this.view.setTitle(this.core.raw.programTitle(1));
+        this.follower?.bankSent(bank);
         // As on the desktop, whose send returns once the bank is out: the line says it is being
         // sent until the cable has carried it, then the patch is read back.
         await new Promise<void>((resolve) => this.clock.after(doneAt - this.clock.now(), resolve));

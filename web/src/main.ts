@@ -80,6 +80,21 @@ function exposeTestHook(app: App): void {
                 return app.core.raw.dumpName(scratch.editBufferDump());
             }),
         controlState: (member: string) => app.panel.state(member),
+        // A core function by name, arrays of bytes in and out as plain arrays.
+        core: (name: string, ...args: unknown[]) => {
+            const bytes = (v: unknown) => (Array.isArray(v) ? Uint8Array.from(v as number[]) : v);
+            const result = (app.core.raw as unknown as Record<string, (...a: unknown[]) => unknown>)[name]!(...args.map(bytes));
+            return result instanceof Uint8Array ? [...result] : result;
+        },
+        libraryRecords: () => [...app.library.librarian.library.records()],
+        // The file pane given these files at once; the time until the rows are laid out, in ms.
+        listFiles: async (files: { fileName: string; bytes: number[] }[]) => {
+            const given = files.map((f) => ({ fileName: f.fileName, bytes: Uint8Array.from(f.bytes) }));
+            const start = performance.now();
+            await app.library.openFiles(given);
+            void document.getElementById("library-file")?.getBoundingClientRect();
+            return performance.now() - start;
+        },
         singleDump: (name: string) => {
             const dump = app.editor.currentDump;
             const renamed = dump && app.core.raw.renameDump(dump, name);

@@ -250,6 +250,56 @@ export const fakeTexts: Record<string, string> = {
     LibraryReadingBack: "Reading the bank back to confirm",
     LibraryConfirmed: "Sent and confirmed: %1",
     LibraryNotConfirmed: "Not confirmed: %1",
+    LibraryTitle: "Amplix 32 Library",
+    LibrarySaveBank: "Save bank as...",
+    LibraryUndo: "Undo",
+    LibraryRedo: "Redo",
+    LibraryListen: "Listen",
+    LibraryRename: "Rename",
+    LibraryOpenFile: "Open file...",
+    LibraryChangedMark: "changed",
+    LibraryPlayingTip: "The POD is at this patch",
+    LibraryNothingRead: "Nothing read yet: Read from POD, or open a bank file",
+    LibraryReadAt: "Read from the POD at %1",
+    LibrarySentAt: "%1, sent at %2",
+    LibraryNotOnPod: "%1 (%2 not on the POD)",
+    LibraryNoFile: "No file open",
+    LibraryFileOnePatch: "%1: 1 patch",
+    LibraryFilePatches: "%1: %2 patches",
+    LibraryNotConvertible: "(cannot be converted)",
+    LibrarySinglePatchOpened: "%1 holds a single patch, not a bank: it is in the file pane, to drag onto a location",
+    LibraryCopied: "%1 copied: select another row and press Ctrl+V to copy it there",
+    LibraryCut: "%1 cut: select another row and press Ctrl+V to swap the two",
+    LibraryFileCopied: "%1 copied from the file: select a row and press Ctrl+V to put it there",
+    LibraryPasteWhere: "Select one row to paste onto",
+    LibraryNothingHeld: "Nothing to paste: Ctrl+C or Ctrl+X a row first",
+    LibraryHeldChanged: "%1 changed since it was copied: copy it again",
+    LibraryChosen: "%1 chosen on the POD",
+    LibrarySentToHear: "%1 sent to the POD to be heard",
+    LibraryNothingToSend: "Nothing to send: the POD holds every patch as shown",
+    LibraryNothingSent: "Nothing sent: %1 skipped",
+    LibraryStoring: "Storing %1 (%2 of %3)",
+    LibrarySendingStopped: "Sending stopped at %1",
+    LibraryWholeBank: "the whole bank",
+    LibraryNotConfirmedBox: "The POD does not hold what was sent to %1. These stay marked; send them again.",
+    LibrarySentUnconfirmed: "Sent, but not confirmed: %1",
+    LibrarySentUnconfirmedBox: "The patches were sent, but the POD's bank could not be read back to confirm them.",
+    LibraryBoxCaption: "Library",
+    LibrarySend: "Send",
+    LibrarySkip: "Skip",
+    LibraryDiscard: "Discard",
+    LibraryReplaceQuestion: "The changes to %1 are not on the POD. Discard them?",
+    LibrarySetting: "Setting",
+    LibraryCompareHint: "Select two patches to compare them, or one to compare with the current sound",
+    LibraryCurrentSound: "Current sound",
+    LibrarySame: "%1 and %2 are the same",
+    LibraryDifferOne: "%1 and %2 differ in 1 setting",
+    LibraryDifferMany: "%1 and %2 differ in %3 settings",
+    LinkOpened: "A patch from a link",
+    LinkSendToPod: "Send to POD",
+    LinkClose: "Close",
+    ControlSlider: "%1 (slider)",
+    ControlCheckBox: "%1 (check box)",
 };
 
 export const fakeTiming = {
@@ -368,6 +418,13 @@ export function fakeRawCore(): AmplixCore {
         programChange: (channel: number, program: number) => Uint8Array.of(0xc0 | channel, program),
         controlChange: (channel: number, controller: number, value: number) => Uint8Array.of(0xb0 | channel, controller, value),
         statusBytes: () => ({ sysexStart: 0xf0, sysexEnd: 0xf7, controlChange: 0xb0, programChange: 0xc0 }),
+        bankDump: (records: Uint8Array, byte7: number) => {
+            if (records.length !== 36 * 71) return null;
+            const bank = fakeBank();
+            bank[7] = byte7;
+            bank.set(records, 8);
+            return bank;
+        },
         fileNameForPatch: (name: string) => name.trim().replace(/[^A-Za-z0-9 ]/g, ""),
         acceptsName: (name: string) => name.length <= 16,
         noEffectChoice: () => 3,
@@ -594,3 +651,12 @@ export const fakeLibraryCalls = {
         return { outcome: "Patch", record, failure: "" };
     },
 };
+
+// A bank dump whose first locations hold patches of these names, the amp model of each its
+// place modulo 6; byte 7 as given.
+export function fakeNamedBank(names: string[], byte7 = 0): Uint8Array {
+    const bank = fakeBank();
+    bank[7] = byte7;
+    names.forEach((name, n) => bank.set(fakeRecord(name, { 12: n % 6 }), 8 + 71 * n));
+    return bank;
+}
