@@ -158,8 +158,8 @@ bool DLibraryWindow::openPatchFile(const QString& path) {
 void DLibraryWindow::saveBankAs() {
     if (busy() || !loaded_)
         return;
-    const QString path =
-        askSaveFileName(this, FileKind::Bank, kSaveBankFilter, QStringLiteral("syx"), qtText(text::kSaveAllName));
+    const QString path = askSaveFileName(this, FileKind::Bank, kSaveBankFilter, QStringLiteral("syx"),
+                                         qtText(text::kSaveAllName));
     if (path.isEmpty())
         return;
     const auto bank = buildBankDump(library_.records(), byte7_);
