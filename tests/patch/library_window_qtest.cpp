@@ -297,7 +297,8 @@ private slots:
         QCOMPARE(rig.w->CompareList->headerItem()->text(1), QStringLiteral("1A Gain%1"));
         QCOMPARE(rig.w->StaticCompare->text(),
                  QStringLiteral("1A Gain%1 and ") + rig.w->CompareList->headerItem()->text(2) +
-                     QStringLiteral(" differ in ") + QString::number(expected.size()) + QStringLiteral(" settings"));
+                     QStringLiteral(" differ in ") + QString::number(expected.size()) +
+                     QStringLiteral(" settings"));
     }
 
     void closingWithUnsentChangesAsksToSendDiscardOrCancel() {
