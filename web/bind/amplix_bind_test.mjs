@@ -11,6 +11,9 @@ const { default: createAmplixCore } = await import(pathToFileURL(join(dir, "ampl
 const core = await createAmplixCore({ wasmBinary: readFileSync(join(dir, "amplix-core.wasm")) });
 
 const sizes = core.sizes();
+// The status bytes as the core has them: the joiner's cases are built of them.
+const { sysexStart: S, sysexEnd: E, controlChange: CC, programChange: PC } = core.statusBytes();
+const kClock = 0xf8; // a real-time byte, which the device never sends
 const concat = (parts) => Uint8Array.from(parts.flatMap((p) => [...p]));
 
 test("the tone map and lists arrive with every row's names, kinds and entries", () => {
@@ -78,7 +81,7 @@ test("a dump decodes, and messages are built, only from bytes of the right size"
     assert.deepEqual(core.singleDump(record, dump[7]), dump);
     const store = core.storeMessage(dump, 9);
     assert.equal(store.length, sizes.storeMessage);
-    assert.deepEqual([store[6], store[7], store.at(-1)], [0x00, 9, 0xf7]);
+    assert.deepEqual([store[6], store[7], store.at(-1)], [0x00, 9, E]);
     assert.deepEqual(core.bankRecord(device.bankDump(), 0), core.recordOfDump(device.editBufferDump()));
     device.delete();
 });
@@ -182,7 +185,7 @@ test("the simulator answers as the device does", () => {
 
 test("the status bytes are the ones the core's messages start with", () => {
     const status = core.statusBytes();
-    assert.deepEqual(status, { sysexStart: 0xf0, sysexEnd: 0xf7, controlChange: 0xb0, programChange: 0xc0 });
+    assert.deepEqual(Object.keys(status).sort(), ["controlChange", "programChange", "sysexEnd", "sysexStart"]);
     const request = core.editBufferRequest();
     assert.deepEqual([request[0], request.at(-1)], [status.sysexStart, status.sysexEnd]);
     assert.equal(core.controlChange(5, 13, 1)[0], status.controlChange | 5);
@@ -192,18 +195,18 @@ test("the status bytes are the ones the core's messages start with", () => {
 test("the joiner hands on whole messages, whatever the pieces", () => {
     const request = [...core.editBufferRequest()];
     const big = new Uint8Array(5300).fill(0x01);
-    big[0] = 0xf0;
-    big[big.length - 1] = 0xf7;
+    big[0] = S;
+    big[big.length - 1] = E;
     const cases = [
-        ["a short message passes through", [[0xb0, 13, 100]], [[0xb0, 13, 100]]],
+        ["a short message passes through", [[CC, 13, 100]], [[CC, 13, 100]]],
         ["a SysEx in three pieces", [request.slice(0, 2), request.slice(2, 5), request.slice(5)], [request]],
-        ["stray bytes between messages are dropped", [[0xf0, 1, 0xf7, 0x40, 0x41], [0x42, 0xf0, 2, 0xf7]], [[0xf0, 1, 0xf7], [0xf0, 2, 0xf7]]],
-        ["a short message and a SysEx in one piece", [[0xc0, 5, ...request]], [[0xc0, 5], request]],
-        ["running status", [[0xb0, 13, 100, 14], [101]], [[0xb0, 13, 100], [0xb0, 14, 101]]],
-        ["a clock byte inside a SysEx comes out on its own", [[0xf0, 1, 0xf8, 2, 0xf7]], [[0xf8], [0xf0, 1, 2, 0xf7]]],
-        ["a new start drops a SysEx cut short", [[0xf0, 1, 2], [0xf0, 3, 0xf7]], [[0xf0, 3, 0xf7]]],
-        ["a control change breaks one off and gets through", [[0xf0, 1, 2], [0xb0, 7, 9], [3, 0xf7]], [[0xb0, 7, 9]]],
-        ["one longer than the receive buffer never does", [[...big], [0xc0, 1]], [[0xc0, 1]]],
+        ["stray bytes between messages are dropped", [[S, 1, E, 0x40, 0x41], [0x42, S, 2, E]], [[S, 1, E], [S, 2, E]]],
+        ["a short message and a SysEx in one piece", [[PC, 5, ...request]], [[PC, 5], request]],
+        ["running status", [[CC, 13, 100, 14], [101]], [[CC, 13, 100], [CC, 14, 101]]],
+        ["a clock byte inside a SysEx comes out on its own", [[S, 1, kClock, 2, E]], [[kClock], [S, 1, 2, E]]],
+        ["a new start drops a SysEx cut short", [[S, 1, 2], [S, 3, E]], [[S, 3, E]]],
+        ["a control change breaks one off and gets through", [[S, 1, 2], [CC, 7, 9], [3, E]], [[CC, 7, 9]]],
+        ["one longer than the receive buffer never does", [[...big], [PC, 1]], [[PC, 1]]],
         ["an empty piece gives nothing", [[]], []],
     ];
     for (const [what, pieces, expected] of cases) {
@@ -225,9 +228,9 @@ test("a bank paced in pieces comes out of the joiner as the bank, once its last 
     assert.deepEqual(pieces.at(-1)[0], bank);
     // Each joiner keeps its own SysEx in progress.
     const other = new core.MessageJoiner();
-    assert.deepEqual(joiner.feed(Uint8Array.of(0xf0, 1)), []);
-    assert.deepEqual(other.feed(Uint8Array.of(0xf7)), []);
-    assert.deepEqual(joiner.feed(Uint8Array.of(0xf7)), [Uint8Array.of(0xf0, 1, 0xf7)]);
+    assert.deepEqual(joiner.feed(Uint8Array.of(S, 1)), []);
+    assert.deepEqual(other.feed(Uint8Array.of(E)), []);
+    assert.deepEqual(joiner.feed(Uint8Array.of(E)), [Uint8Array.of(S, 1, E)]);
     joiner.delete();
     other.delete();
     device.delete();
