@@ -185,9 +185,25 @@ inline constexpr std::string_view kSaveLastKnownQuestion =
 // the page's Forget button clears it after asking.
 inline constexpr std::string_view kForget = "Forget";
 inline constexpr std::string_view kForgetQuestion =
-    "Forget what this browser keeps for Amplix 32? The simulator goes back to its factory patches.";
+    "Forget what this browser keeps for Amplix 32? The Library's bank and files are emptied and the "
+    "simulator goes back to its factory patches.";
 inline constexpr std::string_view kStatusForgotten =
-    "What the browser kept is forgotten; the simulator has its factory patches";
+    "What the browser kept is forgotten; the Library is empty and the simulator has its factory patches";
+inline constexpr std::string_view kForgetBusy = "The Library is talking to the POD; Forget when it is done";
+// The Library's last bank and its file pane's files, kept by the browser too: the origin line of
+// a bank taken back, and what the status line says when one is not.
+inline constexpr std::string_view kLibraryKept = "%1, kept from an earlier visit";
+inline constexpr std::string_view kStatusLibraryNotKept = "%1; the Library's latest changes are not kept";
+inline constexpr std::string_view kStatusKeptBankRefused =
+    "The Library's bank kept by this browser cannot be read; the Library starts empty";
+inline constexpr std::string_view kStatusKeptFilesRefused =
+    "The Library's files kept by this browser cannot be read; its file pane starts empty";
+inline constexpr std::string_view kStatusKeptFileRefused =
+    "%1, kept by this browser, is not opened again: %2";
+// What the browser's notices call the simulator's two kept parts, where the desktop names files.
+inline constexpr std::string_view kKeptSimulatorBank = "The simulator's bank kept by this browser";
+inline constexpr std::string_view kKeptSimulatorEditBuffer =
+    "The simulator's edit buffer kept by this browser";
 
 // The amp model's label, as Options > Link Amp Model sets it (the first at start-up).
 inline constexpr std::string_view kAmpModelLinked = "Amp Model: (Linked)";

@@ -24,9 +24,10 @@ std::string refusal(std::string_view name, const SavedFile& file, SourceKind wan
 
 } // namespace
 
-SimulatorRestore restoreSimulator(PodDevice& device, const SavedFile& bank, const SavedFile& editBuffer) {
+SimulatorRestore restoreSimulator(PodDevice& device, const SavedFile& bank, const SavedFile& editBuffer,
+                                  const SavedNames& names) {
     SimulatorRestore restore;
-    const std::string bankRefused = refusal(kSimulatorBankFile, bank, SourceKind::Bank);
+    const std::string bankRefused = refusal(names.bank, bank, SourceKind::Bank);
     if (bankRefused.empty()) {
         for (std::size_t n = 0; n < kPatchLocations; ++n)
             device.setPatch(n, readRecord(*bank.bytes, bankPatchOffset(n)));
@@ -35,7 +36,7 @@ SimulatorRestore restoreSimulator(PodDevice& device, const SavedFile& bank, cons
         restore.notice = fillText(text::kStatusSimulatorFactory, {bankRefused});
     }
 
-    const std::string editRefused = refusal(kSimulatorEditBufferFile, editBuffer, SourceKind::SinglePatch);
+    const std::string editRefused = refusal(names.editBuffer, editBuffer, SourceKind::SinglePatch);
     if (editRefused.empty()) {
         device.setEditBuffer(readRecord(*editBuffer.bytes, kDumpDataOffset));
         restore.editBufferTaken = true;

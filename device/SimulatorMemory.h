@@ -31,10 +31,17 @@ struct SimulatorRestore {
     std::string notice;
 };
 
+// What the notice calls the two parts: the files' names, or what else keeps them.
+struct SavedNames {
+    std::string_view bank = kSimulatorBankFile;
+    std::string_view editBuffer = kSimulatorEditBufferFile;
+};
+
 // Puts what the files hold into a device that has its factory patches. A bank not taken leaves
 // the factory patches; an edit buffer not taken is patch 1A, as the device has at power-on.
 // A file is taken only whole and of its own kind; anything File > Open refuses is refused.
-SimulatorRestore restoreSimulator(PodDevice& device, const SavedFile& bank, const SavedFile& editBuffer);
+SimulatorRestore restoreSimulator(PodDevice& device, const SavedFile& bank, const SavedFile& editBuffer,
+                                  const SavedNames& names = {});
 
 // The device back to its factory patches at patch 1A; returns the program change it sends to
 // say where it is.

@@ -12,6 +12,11 @@ void PatchLibrary::load(const Records& records, bool onDevice) {
     done_ = 0;
 }
 
+void PatchLibrary::restore(const Records& device, const Records& arranged) {
+    load(device, false);
+    records_ = arranged;
+}
+
 std::string PatchLibrary::name(std::size_t location) const {
     const auto dump = buildSingleDump(records_.at(location));
     return dumpName(dump);

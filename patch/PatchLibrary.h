@@ -21,6 +21,12 @@ public:
     // nothing is marked changed and there is nothing to undo. onDevice: they were read from the
     // device, so each location is known to be there until it changes.
     void load(const Records& records, bool onDevice = true);
+    // Patches as an earlier session left them: what the device was last known to hold and the
+    // arrangement made since, each location that differs marked. The device may have changed
+    // meanwhile, so none is known to be there; there is nothing to undo.
+    void restore(const Records& device, const Records& arranged);
+    // Back to knowing nothing of the patches, as before the first load.
+    void unload() { *this = PatchLibrary{}; }
     // Patches were loaded: before, the library knows the locations and nothing of their patches.
     bool loaded() const { return loaded_; }
 

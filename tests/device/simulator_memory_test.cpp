@@ -164,6 +164,16 @@ INSTANTIATE_TEST_SUITE_P(Files, RefusedEditBuffer, testing::ValuesIn(kBadEditBuf
     return name;
 });
 
+// Kept elsewhere than in files (the browser): the notice names the part as its keeper does.
+TEST(SimulatorMemory, TheNoticeNamesWhatKeptThePart) {
+    PodDevice device;
+    const SavedNames names{"the kept bank", "the kept edit buffer"};
+    EXPECT_EQ(restoreSimulator(device, saved({1, 2, 3}), kMissing, names).notice,
+              "the kept bank: not a patch or bank file; the simulator starts with its factory patches");
+    EXPECT_EQ(restoreSimulator(device, saved(device.bankDump()), saved({}), names).notice,
+              "the kept edit buffer: the file is empty; the simulator's edit buffer starts as patch 1A");
+}
+
 // The first run: both missing, one line about the bank alone.
 TEST(SimulatorMemory, AFirstRunStartsFromTheFactoryPatchesAt1A) {
     PodDevice device;

@@ -264,6 +264,38 @@ TEST(PatchLibrary, DiscardChangesGoesBackToTheDevice) {
     }
 }
 
+// A library taken back from an earlier session shows its arrangement marked against what the
+// device last held, sends those changes, and claims nothing is on the device; unloading forgets.
+TEST(PatchLibrary, RestoredArrangementIsMarkedAndNothingIsKnownOnTheDevice) {
+    PatchLibrary earlier = readFromDevice();
+    earlier.swap(0, 5);
+    earlier.rename(8, "Kept");
+    earlier.markSent(8); // the rename reached the device: its device record follows
+    earlier.copy(35, 1);
+
+    PatchLibrary library;
+    PatchLibrary::Records device{};
+    for (std::size_t n = 0; n < kPatchLocations; ++n)
+        device[n] = earlier.deviceRecord(n);
+    library.restore(device, earlier.records());
+    EXPECT_TRUE(library.loaded());
+    EXPECT_EQ(library.records(), earlier.records());
+    EXPECT_EQ(library.changedLocations(), (std::vector<std::size_t>{0, 1, 5}));
+    EXPECT_EQ(library.deviceRecord(8), earlier.record(8));
+    EXPECT_EQ(onDeviceLocations(library), std::vector<std::size_t>{});
+    EXPECT_FALSE(library.canUndo());
+    EXPECT_FALSE(library.canRedo());
+
+    library.discardChanges(); // the device's side was restored too
+    EXPECT_EQ(library.record(0), patchfiles::bankRecords()[0]);
+    EXPECT_TRUE(library.changedLocations().empty());
+
+    library.unload();
+    EXPECT_FALSE(library.loaded());
+    EXPECT_EQ(library.record(0), PatchRecord{});
+    EXPECT_FALSE(library.swap(0, 1));
+}
+
 // The device changed by another way (a store or a bank from the main window, a bank read): a
 // location the user left alone follows it unmarked; one the user changed, or a file's patch,
 // keeps the user's and is a conflict until sent, given up or changed back.

@@ -269,6 +269,53 @@ await step('damaged links are refused with the core\'s words, and nothing is sen
 });
 await second?.close();
 
+await step('the Library\'s bank, its changes and the file pane are there after a reload with the network cut, and Forget empties them', async () => {
+    await page.dragAndDrop(`${row(3)} td.location`, `${row(4)} td.location`);
+    const names = await rowNames(page);
+    const records = await hook(page, 'libraryRecords');
+    const fileTitle = await page.locator('#library-file-title').textContent();
+    const origin = await page.locator('#library-origin').textContent();
+    await hook(page, 'flushKept');
+    // The first visit's worker has taken the page: the reload comes from its cache.
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 15000 });
+    await session.context.setOffline(true);
+    try {
+        await page.reload();
+        await page.waitForSelector('#dialog-midi-setup', { timeout: 15000 });
+        await page.click('#dialog-ok');
+        await page.waitForFunction(() => document.body.dataset.state === 'connected');
+        await idle(page);
+        await page.click('#cmd-library');
+        assert.deepEqual(await rowNames(page), names);
+        assert.deepEqual(await hook(page, 'libraryRecords'), records);
+        const changed = await page.$$eval('#library-device tr.changed', (rows) => rows.map((r) => r.dataset.location));
+        assert.deepEqual(changed, ['3', '4']);
+        const kept = await text(page, 'LibraryKept', origin.replace(/ \(.*\)$/, '').replace(/, sent at .*$/, ''));
+        assert.equal(await page.locator('#library-origin').textContent(), await text(page, 'LibraryNotOnPod', kept, 2));
+        assert.equal(await page.locator('#library-file-title').textContent(), fileTitle);
+        assert.equal(await page.locator('#library-file tbody tr').count(), 1008);
+        assert.equal(await page.locator('#lib-undo').isEnabled(), false);
+        await screenshot(page, 'library-kept-1280');
+    } finally {
+        await session.context.setOffline(false);
+    }
+
+    await page.click('#cmd-forget');
+    assert.equal(await page.locator('#forget-question').textContent(), await text(page, 'ForgetQuestion'));
+    await page.click('#dialog-forget #dialog-ok');
+    await waitText(page, '#status-outcome', await text(page, 'StatusForgotten'));
+    assert.equal(await page.locator('#library-device tbody tr td.name').count(), 0);
+    assert.equal(await page.locator('#library-file tbody tr').count(), 0);
+    assert.equal(await page.locator('#library-origin').textContent(), await text(page, 'LibraryNothingRead'));
+    await page.reload();
+    await page.waitForSelector('#dialog-midi-setup', { timeout: 15000 });
+    await page.click('#dialog-ok');
+    await page.waitForFunction(() => document.body.dataset.state === 'connected');
+    await page.click('#cmd-library');
+    assert.equal(await page.locator('#library-device tbody tr td.name').count(), 0);
+    assert.equal(await page.locator('#library-file tbody tr').count(), 0);
+});
+
 await step('no page errors', async () => {
     assert.deepEqual(await hook(page, 'errors'), []);
     session.assertNoPageErrors();

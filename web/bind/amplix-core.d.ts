@@ -149,10 +149,15 @@ export interface MessageJoiner {
 export type DeviceChange = "Stored" | "BankSent" | "Read"; // how the device came to hold a patch
 export interface PatchLibrary {
     load(records: Uint8Array, onDevice: boolean): boolean; // onDevice: read from it, not a file's bank
+    // As an earlier visit left it: the device's last known 36 x 71 and the arrangement since, each
+    // difference marked, none known to be on the device, nothing to undo. false for a wrong size.
+    restore(device: Uint8Array, arranged: Uint8Array): boolean;
+    unload(): void; // back to knowing nothing, as before the first load
     loaded(): boolean;
     record(location: number): Uint8Array | null;
     deviceRecord(location: number): Uint8Array | null; // what the device was last known to hold
     records(): Uint8Array; // 36 x 71
+    deviceRecords(): Uint8Array; // 36 x 71, what the device was last known to hold
     name(location: number): string | null; // up to its first 00, padding kept
     changed(location: number): boolean;
     changedLocations(): number[];

@@ -351,6 +351,21 @@ test("the library swaps, undoes and redoes across the binding, and refuses what 
     assert.deepEqual(library.changedLocations(), []);
     assert.equal(library.canUndo(), false);
     assert.equal(library.conflict(0), null);
+
+    // Taken back as an earlier visit left it: the device's side and the arrangement, apart.
+    library.swap(0, 5);
+    const kept = new core.PatchLibrary();
+    assert.equal(kept.restore(library.deviceRecords(), records.slice(1)), false);
+    assert.equal(kept.loaded(), false);
+    assert.equal(kept.restore(library.deviceRecords(), library.records()), true);
+    assert.deepEqual(kept.records(), library.records());
+    assert.deepEqual(kept.deviceRecords(), library.deviceRecords());
+    assert.deepEqual(kept.changedLocations(), [0, 5]);
+    assert.equal(kept.onDevice(1), false);
+    assert.equal(kept.canUndo(), false);
+    kept.unload();
+    assert.equal(kept.loaded(), false);
+    kept.delete();
     library.delete();
 });
 
@@ -415,13 +430,14 @@ test("a damaged or missing part leaves the factory patches and says why, as the 
     const factory = new core.PodDevice();
     const damagedBank = Uint8Array.from(bank);
     damagedBank[301] = 0x55;
+    const { KeptSimulatorBank: B, KeptSimulatorEditBuffer: E } = core.texts();
     const cases = [
-        [null, edit, false, true, "simulator-bank.syx: not found; the simulator starts with its factory patches"],
-        [bank.subarray(0, 10), edit, false, true, "simulator-bank.syx: 10 bytes; a bank has 5121; the simulator starts with its factory patches"],
-        [damagedBank, edit, false, true, "simulator-bank.syx: the byte at offset 301 is 0x55, more than a nibble (0x0F) holds; the simulator starts with its factory patches"],
-        [edit, edit, false, true, "simulator-bank.syx: a single patch, not a bank; the simulator starts with its factory patches"],
-        [bank, null, true, false, "simulator-edit-buffer.pod: not found; the simulator's edit buffer starts as patch 1A"],
-        [bank, bank, true, false, "simulator-edit-buffer.pod: a bank, not a single patch; the simulator's edit buffer starts as patch 1A"],
+        [null, edit, false, true, `${B}: not found; the simulator starts with its factory patches`],
+        [bank.subarray(0, 10), edit, false, true, `${B}: 10 bytes; a bank has 5121; the simulator starts with its factory patches`],
+        [damagedBank, edit, false, true, `${B}: the byte at offset 301 is 0x55, more than a nibble (0x0F) holds; the simulator starts with its factory patches`],
+        [edit, edit, false, true, `${B}: a single patch, not a bank; the simulator starts with its factory patches`],
+        [bank, null, true, false, `${E}: not found; the simulator's edit buffer starts as patch 1A`],
+        [bank, bank, true, false, `${E}: a bank, not a single patch; the simulator's edit buffer starts as patch 1A`],
     ];
     for (const [keptBank, keptEdit, bankTaken, editBufferTaken, notice] of cases) {
         const device = new core.PodDevice();

@@ -1,6 +1,7 @@
 // The device inquiry, Find POD's report, the cable's pace and the device model as the simulator.
 #include "web/bind/BindValues.h"
 
+#include "app/UiTexts.h"
 #include "device/PodDevice.h"
 #include "device/SimulatorMemory.h"
 #include "midi/CablePacing.h"
@@ -122,7 +123,9 @@ public:
     // What the browser kept of an earlier visit, taken back as the desktop takes its files: each
     // part is the bytes kept, or null when nothing was kept.
     val restore(const val& bank, const val& editBuffer) {
-        const SimulatorRestore restored = restoreSimulator(device_, savedPart(bank), savedPart(editBuffer));
+        const SimulatorRestore restored =
+            restoreSimulator(device_, savedPart(bank), savedPart(editBuffer),
+                             {text::kKeptSimulatorBank, text::kKeptSimulatorEditBuffer});
         val out = val::object();
         out.set("bankTaken", restored.bankTaken);
         out.set("editBufferTaken", restored.editBufferTaken);

@@ -83,6 +83,14 @@ bool load(PatchLibrary& library, const val& records, bool onDevice) {
     return taken.has_value();
 }
 
+bool restore(PatchLibrary& library, const val& device, const val& arranged) {
+    const auto onDevice = recordsOf(device);
+    const auto records = recordsOf(arranged);
+    if (onDevice && records)
+        library.restore(*onDevice, *records);
+    return onDevice && records;
+}
+
 val record(const PatchLibrary& library, int location) {
     return isLocation(location) ? byteArray(library.record(std::size_t(location))) : val::null();
 }
@@ -236,11 +244,21 @@ EMSCRIPTEN_BINDINGS(amplix_library) {
     emscripten::class_<PatchLibrary>("PatchLibrary")
         .constructor<>()
         .function("load", &load)
+        .function("restore", &restore)
+        .function("unload", &PatchLibrary::unload)
         .function("loaded", &PatchLibrary::loaded)
         .function("record", &record)
         .function("deviceRecord", &deviceRecord)
         .function(
             "records", +[](const PatchLibrary& l) { return recordsArray(l.records()); })
+        .function(
+            "deviceRecords",
+            +[](const PatchLibrary& l) {
+                PatchLibrary::Records device{};
+                for (std::size_t n = 0; n < kPatchLocations; ++n)
+                    device[n] = l.deviceRecord(n);
+                return recordsArray(device);
+            })
         .function("name", &name)
         .function("changed", &changed)
         .function(

@@ -4,8 +4,10 @@ import { browserClock, type Clock } from "./clock.js";
 import type { Core } from "./core.js";
 import { Editor } from "./editor.js";
 import { confirmForget } from "./forget.js";
+import { forgetKept, type RecordKeeper } from "./keeping.js";
 import { SimulatorKeeper } from "./kept-simulator.js";
 import { installLibrary, type InstalledLibrary } from "./library/install.js";
+import { LibraryKeeper } from "./library/kept-library.js";
 import { findPod, type FoundPod } from "./midi/finder.js";
 import { MidiLink, type OpenResult } from "./midi/link.js";
 import { SimulatorBackend } from "./midi/simulator.js";
@@ -44,7 +46,8 @@ export class App {
     private readonly importInput: HTMLInputElement;
     private readonly scaler: HTMLElement;
     readonly errors: string[] = [];
-    keeper: SimulatorKeeper | null = null;
+    private store: RecordStore | null = null;
+    private keepers: RecordKeeper[] = [];
     // What became of the simulator's kept memory, shown through the first read after connecting.
     private startNotice = "";
     readonly library: InstalledLibrary;
@@ -243,9 +246,9 @@ export class App {
 
     // ---- What the browser keeps. ----
 
-    // The simulator takes back what an earlier visit kept and keeps what changes from now on; a
-    // store that does not open leaves the factory patches and says so.
-    async keepSimulator(openStore: () => Promise<RecordStore>): Promise<void> {
+    // The simulator and the Library take back what an earlier visit kept and keep what changes
+    // from now on; a store that does not open leaves the factory patches and says so.
+    async keep(openStore: () => Promise<RecordStore>): Promise<void> {
         let store: RecordStore;
         try {
             store = await openStore();
@@ -254,21 +257,43 @@ export class App {
             this.view.showOutcome(this.startNotice);
             return;
         }
-        const keeper = new SimulatorKeeper(this.simulator.device, store, (key, ...args) => this.core.text(key, ...args),
-            this.clock);
-        keeper.onNotice = (text) => this.view.showOutcome(text);
-        this.startNotice = await keeper.restore();
+        const text = (key: string, ...args: string[]) => this.core.text(key, ...args);
+        const notify = (notice: string) => this.view.showOutcome(notice);
+        const simulator = new SimulatorKeeper(this.simulator.device, store, text, this.clock);
+        simulator.onNotice = notify;
+        const { librarian } = this.library;
+        const library = new LibraryKeeper(librarian, (files) => this.library.reopenFiles(files), store, text, this.clock);
+        library.onNotice = notify;
+        const notices = [await simulator.restore(), ...(await library.restore())].filter((n) => n);
+        this.startNotice = notices.join("; ");
         if (this.startNotice) this.view.showOutcome(this.startNotice);
-        this.keeper = keeper;
-        this.simulator.onDeviceTouched = () => keeper.touched();
+        this.store = store;
+        this.keepers = [simulator.writer, library.bank, library.files];
+        this.simulator.onDeviceTouched = () => simulator.touched();
+        librarian.onChange = () => library.changed();
+        this.library.onFilesOpened = (files) => library.filesOpened(files);
+        this.forgotten = () => library.forgotten();
         // A change just made is written before the page goes.
-        this.doc.defaultView?.addEventListener("pagehide", () => void keeper.flush());
+        this.doc.defaultView?.addEventListener("pagehide", () => void this.flushKept());
     }
 
+    flushKept(): Promise<void> {
+        return Promise.all(this.keepers.map((k) => k.flush())).then(() => {});
+    }
+
+    private forgotten = () => {};
+
     private async forget(): Promise<void> {
+        // What the Library is sending or reading back must not land in a forgotten bank.
+        if (this.library.librarian.busy) return this.view.showOutcome(this.core.text("ForgetBusy"));
         if (!(await confirmForget(this.doc, this.core))) return;
-        const reset = () => this.simulator.operate((device) => device.reset());
-        if (this.keeper) await this.keeper.forget(reset);
+        if (this.library.librarian.busy) return this.view.showOutcome(this.core.text("ForgetBusy"));
+        const reset = () => {
+            this.simulator.operate((device) => device.reset());
+            this.library.librarian.forget();
+            this.forgotten();
+        };
+        if (this.store) await forgetKept(this.store, this.keepers, reset);
         else reset();
         const outcome = this.core.text("StatusForgotten");
         // The simulator says it is at 1A, as after a reset on the desktop: the editor reads it.

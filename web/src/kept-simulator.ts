@@ -2,11 +2,11 @@
 // back at start, written a moment after each burst of changes, forgotten on request.
 import type { Clock } from "./clock.js";
 import type { PodDevice } from "./core.js";
+import { kKeepDelayMs, RecordKeeper } from "./keeping.js";
 import { failureText, type RecordStore } from "./store.js";
 
+export { kKeepDelayMs } from "./keeping.js";
 export const kSimulatorRecord = "simulator";
-// A slider drag is a stream of controllers: at most one write this often while it lasts.
-export const kKeepDelayMs = 400;
 
 // The record as written: the bank dump and the edit-buffer dump, the bytes the desktop puts in
 // its two files.
@@ -27,21 +27,20 @@ function keptPart(record: unknown, key: keyof KeptSimulator): Uint8Array | null 
 }
 
 export class SimulatorKeeper {
+    readonly writer: RecordKeeper;
     // Told when a write fails, once until one succeeds again.
     onNotice: (text: string) => void = () => {};
-    private written: number;
-    private cancelTimer: (() => void) | null = null;
-    private writing: Promise<void> | null = null;
-    private failing = false;
 
     constructor(
         private readonly device: KeptDevice,
         private readonly store: RecordStore,
         private readonly text: (key: string, ...args: string[]) => string,
-        private readonly clock: Clock,
-        private readonly delayMs = kKeepDelayMs,
+        clock: Clock,
+        delayMs = kKeepDelayMs,
     ) {
-        this.written = device.revision();
+        const snapshot = (): KeptSimulator => ({ bank: device.bankDump(), editBuffer: device.editBufferDump() });
+        this.writer = new RecordKeeper(store, kSimulatorRecord, snapshot, () => device.revision(), clock, delayMs);
+        this.writer.onFailure = (reason) => this.onNotice(this.text("StatusSimulatorNotKept", reason));
     }
 
     // The device takes what an earlier visit kept; the status line's notice, or "" when all was
@@ -57,62 +56,14 @@ export class SimulatorKeeper {
         const notice = this.device.restore(keptPart(record, "bank"), keptPart(record, "editBuffer")).notice;
         // A refused record is left as it is until the device changes, as the desktop keeps its
         // refused file aside rather than overwriting it at once.
-        this.written = this.device.revision();
+        this.writer.settle();
         return notice;
     }
 
-    // The device may have changed: a write is due unless one already is.
     touched(): void {
-        if (this.cancelTimer || this.device.revision() === this.written) return;
-        this.cancelTimer = this.clock.after(this.delayMs, () => {
-            this.cancelTimer = null;
-            void this.flush();
-        });
+        this.writer.touched();
     }
-
-    // Writes what has changed now; resolves once it is written (or has failed).
-    async flush(): Promise<void> {
-        this.stopTimer();
-        while (this.writing) await this.writing;
-        if (this.device.revision() === this.written) return;
-        this.writing = this.write();
-        try {
-            await this.writing;
-        } finally {
-            this.writing = null;
-        }
-        // What changed while the write was under way.
-        this.touched();
-    }
-
-    private stopTimer(): void {
-        this.cancelTimer?.();
-        this.cancelTimer = null;
-    }
-
-    private async write(): Promise<void> {
-        const revision = this.device.revision();
-        const record: KeptSimulator = { bank: this.device.bankDump(), editBuffer: this.device.editBufferDump() };
-        try {
-            await this.store.put(kSimulatorRecord, record);
-            this.failing = false;
-        } catch (error) {
-            if (!this.failing) this.onNotice(this.text("StatusSimulatorNotKept", failureText(error)));
-            this.failing = true;
-        }
-        // A failed write is tried again at the next change, not in a loop.
-        this.written = revision;
-    }
-
-    // Clears every record kept and then resets the device; nothing of the reset is written, so
-    // the next visit starts from the factory patches as well. Throws when the store refuses, and
-    // then leaves the device as it was.
-    async forget(reset: () => void): Promise<void> {
-        this.stopTimer();
-        while (this.writing) await this.writing;
-        await this.store.clear();
-        reset();
-        this.stopTimer();
-        this.written = this.device.revision();
+    flush(): Promise<void> {
+        return this.writer.flush();
     }
 }

@@ -28,7 +28,7 @@ async function start(): Promise<void> {
     app = new App(document, core);
     if (testing) exposeTestHook(app);
     void registerOffline(navigator.serviceWorker, isSecureContext, new URL("../", import.meta.url));
-    await app.keepSimulator(() => IndexedDbStore.open());
+    await app.keep(() => IndexedDbStore.open());
     const request = typeof navigator.requestMIDIAccess === "function"
         ? () => navigator.requestMIDIAccess({ sysex: true })
         : null;
@@ -69,7 +69,7 @@ function exposeTestHook(app: App): void {
                     return [...to.bankDump()];
                 })),
         // Writes what the simulator keeps now, rather than a moment later.
-        flushKept: () => app.keeper?.flush(),
+        flushKept: () => app.flushKept(),
         linkState: () => ({ open: app.link?.isOpen ?? false, pieces: app.link?.sysexInPieces ?? null }),
         text: (key: string, ...args: (string | number)[]) => app.core.text(key, ...args),
         programTitle: (program: number) => app.core.raw.programTitle(program),

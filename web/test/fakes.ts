@@ -261,6 +261,7 @@ export const fakeTexts: Record<string, string> = {
     LibraryPlayingTip: "The POD is at this patch",
     LibraryNothingRead: "Nothing read yet: Read from POD, or open a bank file",
     LibraryReadAt: "Read from the POD at %1",
+    LibraryKept: "%1, kept from an earlier visit",
     LibrarySentAt: "%1, sent at %2",
     LibraryNotOnPod: "%1 (%2 not on the POD)",
     LibraryNoFile: "No file open",
@@ -502,6 +503,11 @@ const recordName = (record: Uint8Array) => String.fromCharCode(...record.slice(0
 const sameBytes = (a: Uint8Array, b: Uint8Array) => a.length === b.length && a.every((v, i) => v === b[i]);
 const label = (n: number) => labels[n] ?? "?";
 const kLocations = 36;
+const joined = (records: Uint8Array[]) => {
+    const out = new Uint8Array(kLocations * 71);
+    records.forEach((r, n) => out.set(r, n * 71));
+    return out;
+};
 
 // The core's library model in miniature: whole-library snapshots for undo, marks from the
 // device's records, a conflict where the device changed a location the user had changed.
@@ -525,14 +531,22 @@ export class FakePatchLibrary implements PatchLibrary {
         this.isLoaded = true;
         return true;
     }
+    restore(device: Uint8Array, arranged: Uint8Array): boolean {
+        if (arranged.length !== kLocations * 71 || !this.load(device, false)) return false;
+        this.recs = Array.from({ length: kLocations }, (_, n) => arranged.slice(n * 71, (n + 1) * 71));
+        return true;
+    }
+    unload() {
+        this.load(new Uint8Array(kLocations * 71), false);
+        this.recs = [];
+        this.device = [];
+        this.isLoaded = false;
+    }
     loaded() { return this.isLoaded; }
     record(n: number) { return this.recs[n]?.slice() ?? null; }
     deviceRecord(n: number) { return this.device[n]?.slice() ?? null; }
-    records() {
-        const out = new Uint8Array(kLocations * 71);
-        this.recs.forEach((r, n) => out.set(r, n * 71));
-        return out;
-    }
+    records() { return joined(this.recs); }
+    deviceRecords() { return joined(this.device); }
     name(n: number) { return this.recs[n] ? recordName(this.recs[n]!) : null; }
     changed(n: number) { return !!this.recs[n] && !sameBytes(this.recs[n]!, this.device[n]!); }
     changedLocations() { return this.recs.flatMap((_, n) => (this.changed(n) ? [n] : [])); }

@@ -6,6 +6,7 @@ import { existsSync, readFileSync } from "node:fs";
 import { pathToFileURL } from "node:url";
 import { Core, type AmplixCore, type PodDevice } from "../src/core.js";
 import { SimulatorKeeper, kKeepDelayMs, kSimulatorRecord, type KeptSimulator } from "../src/kept-simulator.js";
+import { forgetKept } from "../src/keeping.js";
 import { FakeClock, settle } from "./fakes.js";
 import { MemoryStore } from "./store-fake.js";
 
@@ -132,7 +133,7 @@ describe("keeping the simulator's memory", () => {
         touch();
         await keeper.flush();
         touch(); // due, but forgotten before it is written
-        await keeper.forget(() => {
+        await forgetKept(store, [keeper.writer], () => {
             device.state = 1000;
             keeper.touched();
         });
@@ -151,7 +152,7 @@ describe("keeping the simulator's memory", () => {
         await keeper.flush();
         store.failClear = new Error("denied");
         let reset = false;
-        await assert.rejects(keeper.forget(() => (reset = true)), /denied/);
+        await assert.rejects(forgetKept(store, [keeper.writer], () => (reset = true)), /denied/);
         assert.equal(reset, false);
         assert.equal(device.state, 1);
         assert.ok(store.records.has(kSimulatorRecord));
@@ -207,9 +208,9 @@ describe("the simulator's memory on the built core", { skip }, () => {
     // [case, the record kept, the status line's notice]
     const refused: [string, unknown, string][] = [
         ["not a record at all", "garbage",
-         "simulator-bank.syx: the file is empty; the simulator starts with its factory patches"],
+         "The simulator's bank kept by this browser: the file is empty; the simulator starts with its factory patches"],
         ["the bank without its edit buffer", { bank: factory.slice(), editBuffer: "x" },
-         "simulator-edit-buffer.pod: the file is empty; the simulator's edit buffer starts as patch 1A"],
+         "The simulator's edit buffer kept by this browser: the file is empty; the simulator's edit buffer starts as patch 1A"],
     ];
     for (const [name, record, notice] of refused)
         test(`${name} leaves the factory patches and says why`, async () => {

@@ -3,6 +3,7 @@
 import type { App } from "../app.js";
 import type { Clock } from "../clock.js";
 import { listing, openFileForPane, type FilePatch } from "./filepane.js";
+import type { KeptFile, ReopenedFiles } from "./kept-library.js";
 import type { LibraryFollower } from "./follower.js";
 import { Librarian } from "./librarian.js";
 import { LibraryView } from "./LibraryView.js";
@@ -14,8 +15,12 @@ export interface InstalledLibrary {
     view: LibraryView;
     links: LinkOpener;
     linkView: LinkView;
-    // The file pane's collection as opened; a keeper between visits may hand one back.
-    openFiles(files: { fileName: string; bytes: Uint8Array }[]): Promise<void>;
+    // The file pane's collection as the user opens it: a refused file is said in a box.
+    openFiles(files: KeptFile[]): Promise<void>;
+    // The same without a word to the user, for files an earlier visit kept.
+    reopenFiles(files: KeptFile[]): Promise<ReopenedFiles>;
+    // Told of the files the pane took each time the user opens some.
+    onFilesOpened: (files: KeptFile[]) => void;
 }
 
 const kReadLimit = 16 * 1024 * 1024;
@@ -84,19 +89,33 @@ export function installLibrary(app: App, doc: Document, clock: Clock): Installed
     });
     doc.getElementById("patch-select")?.after(toggle);
 
-    const openFiles = async (files: { fileName: string; bytes: Uint8Array }[]) => {
+    // The files the pane takes, listed together; each refused one with the core's failure.
+    const take = (files: KeptFile[], singlePatch: (fileName: string) => void) => {
         const opened: { fileName: string; patches: FilePatch[] }[] = [];
+        const result: ReopenedFiles & { failures: { text: string; caption: string }[] } = { opened: [], refused: [], failures: [] };
         for (const file of files) {
-            const result = openFileForPane(core, file.fileName, file.bytes);
-            if ("failure" in result) {
-                await view.message(result.failure.text, result.failure.caption);
+            const taken = openFileForPane(core, file.fileName, file.bytes);
+            if ("failure" in taken) {
+                result.refused.push({ fileName: file.fileName, reason: taken.failure.text });
+                result.failures.push(taken.failure);
                 continue;
             }
-            if (result.singlePatch) view.showMessage(core.text("LibrarySinglePatchOpened", file.fileName));
-            opened.push({ fileName: file.fileName, patches: result.patches });
+            if (taken.singlePatch) singlePatch(file.fileName);
+            opened.push({ fileName: file.fileName, patches: taken.patches });
+            result.opened.push(file);
         }
         if (opened.length) librarian.showFile(listing(core, opened));
         performance.mark("amplix:file-pane-listed"); // read by the browser test's figure
+        return result;
+    };
+    const openFiles = async (files: KeptFile[]) => {
+        const taken = take(files, (fileName) => view.showMessage(core.text("LibrarySinglePatchOpened", fileName)));
+        if (taken.opened.length) installed.onFilesOpened(taken.opened);
+        for (const failure of taken.failures) await view.message(failure.text, failure.caption);
+    };
+    const reopenFiles = async (files: KeptFile[]): Promise<ReopenedFiles> => {
+        const { opened, refused } = take(files, () => {});
+        return { opened, refused };
     };
     view.onOpenFiles = (files) => guard(async () => {
         const read = [];
@@ -117,5 +136,6 @@ export function installLibrary(app: App, doc: Document, clock: Clock): Installed
     };
     follow();
     librarian.refresh();
-    return { librarian, view, links, linkView, openFiles };
+    const installed: InstalledLibrary = { librarian, view, links, linkView, openFiles, reopenFiles, onFilesOpened: () => {} };
+    return installed;
 }

@@ -45,6 +45,15 @@ export interface LibraryScreen {
 
 export type StatusLine = Pick<EditorView, "beginTransfer" | "endTransfer">;
 
+// The Library as a later visit takes it back: what the device was last known to hold, the
+// arrangement made since (both 36 x 71), the bank's byte 7 and where the bank came from.
+export interface KeptBank {
+    device: Uint8Array;
+    arranged: Uint8Array;
+    byte7: number;
+    origin: string;
+}
+
 type State = "Idle" | "Reading" | "Sending" | "Verifying";
 type Held = { from: number; record: Uint8Array; cut: boolean } | { fileRow: number; record: Uint8Array };
 
@@ -55,6 +64,7 @@ export class Librarian implements LibraryFollower {
     private state: State = "Idle";
     private byte7 = 0;
     private origin = "";
+    private restored = false; // the bank is an earlier visit's
     private lastSent = "";
     private playing: number | null = null;
     private selected: number[] = [];
@@ -62,8 +72,8 @@ export class Librarian implements LibraryFollower {
     private held: Held | null = null;
     private sent: number[] = [];
     private file: FileListing | null = null;
-    // Where a keeper of the bank between visits hooks in: told each time the arrangement changes.
-    onChange: ((records: Uint8Array, byte7: number) => void) | null = null;
+    // Where a keeper of the bank between visits hooks in: told whenever the bank may have changed.
+    onChange: (() => void) | null = null;
 
     constructor(
         private readonly core: Core,
@@ -118,11 +128,46 @@ export class Librarian implements LibraryFollower {
     openBank(bytes: Uint8Array, origin: string): boolean {
         const records = this.core.raw.bankRecords(bytes);
         if (!records || !this.library.load(records, false)) return false;
-        this.byte7 = bytes[7] ?? 0;
-        this.origin = origin;
-        this.lastSent = "";
+        this.taken(bytes[7] ?? 0, origin);
         this.refresh();
         return true;
+    }
+
+    // What a later visit needs to show this bank again; null before anything was loaded.
+    keptBank(): KeptBank | null {
+        if (!this.library.loaded()) return null;
+        const { library } = this;
+        return { device: library.deviceRecords(), arranged: library.records(), byte7: this.byte7, origin: this.origin };
+    }
+
+    // An earlier visit's bank, its changes still marked; false, changing nothing, when it is not one.
+    restoreBank(kept: unknown): boolean {
+        const k = kept as Partial<KeptBank> | null;
+        if (this.busy || typeof k !== "object" || k === null || !(k.device instanceof Uint8Array)
+            || !(k.arranged instanceof Uint8Array) || typeof k.byte7 !== "number" || typeof k.origin !== "string")
+            return false;
+        if (!this.library.restore(k.device, k.arranged)) return false;
+        this.taken(k.byte7 & 0x7f, k.origin);
+        this.restored = true;
+        this.refresh();
+        return true;
+    }
+
+    // Forget: no bank, no file, nothing held, nothing to undo. Not while busy (see App.forget).
+    forget(): void {
+        this.library.unload();
+        this.taken(0, "");
+        this.selected = [];
+        this.held = null;
+        this.showFile(null);
+        this.refresh();
+    }
+
+    private taken(byte7: number, origin: string): void {
+        this.byte7 = byte7;
+        this.origin = origin;
+        this.restored = false;
+        this.lastSent = "";
     }
 
     private bankArrived(bank: Uint8Array | null, why: string): void {
@@ -134,9 +179,7 @@ export class Librarian implements LibraryFollower {
             else void this.unconfirmed(why || this.text("StatusUnrecognised"));
         } else if (state === "Reading") {
             if (records && this.library.load(records, true)) {
-                this.byte7 = bank![7] ?? 0;
-                this.origin = this.text("LibraryReadAt", this.timeOfDay());
-                this.lastSent = "";
+                this.taken(bank![7] ?? 0, this.text("LibraryReadAt", this.timeOfDay()));
                 this.screen.showMessage(this.text("StatusBankRead"));
             } else {
                 this.screen.showMessage(why || this.text("StatusUnrecognised"));
@@ -449,7 +492,7 @@ export class Librarian implements LibraryFollower {
         this.screen.showRows(this.rows());
         let origin = this.text("LibraryNothingRead");
         if (loaded) {
-            origin = this.origin;
+            origin = this.restored ? this.text("LibraryKept", this.origin) : this.origin;
             if (this.lastSent) origin = this.text("LibrarySentAt", origin, this.lastSent);
             const changed = this.library.changedLocations().length;
             if (changed) origin = this.text("LibraryNotOnPod", origin, changed);
@@ -463,6 +506,6 @@ export class Librarian implements LibraryFollower {
             redo: this.library.canRedo() ? this.library.redoText() : "",
         });
         this.compare();
-        if (loaded && !this.busy) this.onChange?.(this.library.records(), this.byte7);
+        if (!this.busy) this.onChange?.();
     }
 }
