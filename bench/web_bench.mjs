@@ -1,7 +1,8 @@
 // The browser edition's figures: the built site's size, the time from navigation to the device's
 // patch on screen through Chromium's own Web MIDI (on the ALSA sequencer model of a MIDI interface
 // with a POD behind it), a slider's change to MIDIOutput.send(), and Load ALL against the time its
-// bytes take on the cable. Prints "key value" lines, each figure beside its target.
+// bytes take on the cable, and the Library's file pane listing 1008 patches. Prints "key value"
+// lines, each figure beside its target.
 // Run: node bench/web_bench.mjs [<libamplix_alsaseq_model.so>] [--out <file>]
 //   site from $AMPLIX_WEB_DIR (default build/web); the model from the argument or
 //   $AMPLIX_ALSASEQ_MODEL; AMPLIX_BENCH_QUICK=1 makes fewer runs. Without the model only the
@@ -18,13 +19,13 @@ const outFile = outAt >= 0 ? args.splice(outAt, 2)[1] : null;
 const library = args[0] || process.env.AMPLIX_ALSASEQ_MODEL || '';
 const site = path.resolve(process.env.AMPLIX_WEB_DIR || path.join(repoRoot, 'build', 'web'));
 const quick = process.env.AMPLIX_BENCH_QUICK === '1';
-const runs = { startup: quick ? 3 : 10, keys: quick ? 100 : 500, inputs: quick ? 100 : 500, banks: quick ? 1 : 3 };
+const runs = { startup: quick ? 3 : 10, keys: quick ? 100 : 500, inputs: quick ? 100 : 500, banks: quick ? 1 : 3, listings: quick ? 3 : 10 };
 
 // What the page sends a bank as over Web MIDI: one store message of 152 bytes per location.
 const kStores = 36;
 const kStoreBytes = 152;
 const kByteMs = 0.32; // 10 bits at 31250 baud
-const targets = { siteGzipBytes: 1.5e6, patchAfterAccessMs: 1000, sendP99Ms: 2, bankRatio: 1.05 };
+const targets = { siteGzipBytes: 1.5e6, patchAfterAccessMs: 1000, sendP99Ms: 2, bankRatio: 1.05, listingMs: 100 };
 
 const lines = [];
 function put(key, value) {
@@ -222,6 +223,26 @@ async function measureBankSend(page, control) {
     put('bank_whole', whole ? 1 : 0);
 }
 
+// ---- 5. The Library's file pane: 28 banks opened together, 1008 patches listed and laid out. ----
+
+async function measureFilePane(page) {
+    await page.click('#cmd-library');
+    const bank = await page.evaluate(() => window.amplixTest.bankDump());
+    const files = Array.from({ length: 28 }, (_, n) => ({ fileName: `bank${n + 1}.syx`, bytes: bank }));
+    const times = [];
+    for (let run = 0; run < runs.listings; ++run) {
+        times.push(await page.evaluate((f) => window.amplixTest.listFiles(f), files));
+        const rows = await page.locator('#library-file tbody tr').count();
+        if (rows !== 1008) throw new Error(`the file pane lists ${rows} patches, not 1008`);
+    }
+    const s = summary(times);
+    put('file_pane_patches', 1008);
+    put('file_pane_runs', runs.listings);
+    put('file_pane_median_ms', fixed(s.median, 1));
+    put('file_pane_max_ms', fixed(s.max, 1));
+    put('file_pane_target_ms', targets.listingMs);
+}
+
 // ---- The run. ----
 
 put('load_before', loadAverage());
@@ -238,6 +259,7 @@ else {
         const session = await connectedPage(browser, server, model.control);
         await measureSliderLatency(session.page);
         await measureBankSend(session.page, model.control);
+        await measureFilePane(session.page);
         session.assertNoPageErrors();
         await session.close();
     } finally {

@@ -295,6 +295,8 @@ export interface AmplixCore {
     PatchLibrary: { new (): PatchLibrary };
     bankRecords(bank: Uint8Array): Uint8Array | null; // a bank dump's 36 records, 36 x 71 bytes
     libraryRow(record: Uint8Array, location: number): LibraryRow | null;
+    // A bank dump's 36 rows with their records, as libraryRow and bankRecords give them one by one.
+    bankRows(bank: Uint8Array): (LibraryRow & { record: Uint8Array })[] | null;
     comparePatches(a: Uint8Array, b: Uint8Array): PatchDifferenceRow[] | null;
 
     // Patches as links: the fragment (without "#") carries the whole record; the title names the

@@ -369,6 +369,19 @@ test("the library swaps, undoes and redoes across the binding, and refuses what 
     library.delete();
 });
 
+test("a bank's rows in one call are its records' rows one by one", () => {
+    const bank = new core.PodDevice().bankDump();
+    const records = core.bankRecords(bank);
+    const rows = core.bankRows(bank);
+    assert.equal(rows.length, 36);
+    rows.forEach((row, n) => {
+        const record = recordAt(records, n);
+        assert.deepEqual(row, { ...core.libraryRow(record, n), record });
+    });
+    assert.equal(core.bankRows(bank.subarray(0, 5120)), null);
+    assert.equal(core.bankRows(core.singleDump(recordAt(records, 0), 0)), null);
+});
+
 test("a row shows the amp model and effect the panel shows for the same record", () => {
     const map = core.toneMap();
     const ampNames = map.find((p) => p.member === "AmpModel").entries;

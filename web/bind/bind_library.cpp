@@ -177,11 +177,8 @@ val bankRecordsOf(const val& bank) {
     return recordsArray(records);
 }
 
-val rowOf(const val& bytes, int location) {
-    const auto patch = recordOf(bytes);
-    if (!patch || !isLocation(location))
-        return val::null();
-    const LibraryRow row = libraryRow(std::size_t(location), *patch);
+val rowValue(std::size_t location, const PatchRecord& patch) {
+    const LibraryRow row = libraryRow(location, patch);
     val out = val::object();
     out.set("location", row.location);
     out.set("name", latin1Text(row.name));
@@ -189,6 +186,29 @@ val rowOf(const val& bytes, int location) {
     out.set("effect", latin1Text(row.effect));
     out.set("title", latin1Text(row.title));
     return out;
+}
+
+val rowOf(const val& bytes, int location) {
+    const auto patch = recordOf(bytes);
+    if (!patch || !isLocation(location))
+        return val::null();
+    return rowValue(std::size_t(location), *patch);
+}
+
+// A bank's 36 rows, each with its record, in one call: a file pane of a thousand patches lists
+// in one crossing per file rather than one per patch.
+val bankRowsOf(const val& bank) {
+    const Bytes bytes = bytesOf(bank);
+    if (bytes.size() < kBankDumpSize || classifyDump(bytes) != DumpKind::Bank)
+        return val::null();
+    val rows = val::array();
+    for (std::size_t n = 0; n < kPatchLocations; ++n) {
+        const PatchRecord patch = readRecord(bytes, bankPatchOffset(n));
+        val row = rowValue(n, patch);
+        row.set("record", byteArray(patch));
+        rows.call<void>("push", row);
+    }
+    return rows;
 }
 
 val compareOf(const val& aBytes, const val& bBytes) {
@@ -288,6 +308,7 @@ EMSCRIPTEN_BINDINGS(amplix_library) {
         .function("discardChanges", &PatchLibrary::discardChanges);
     function("bankRecords", &bankRecordsOf);
     function("libraryRow", &rowOf);
+    function("bankRows", &bankRowsOf);
     function("comparePatches", &compareOf);
     function("patchLink", &linkOf);
     function("patchLinkTitle", &linkTitleOf);

@@ -645,6 +645,13 @@ export const fakeLibraryCalls = {
                   effect: `Effect ${record[41]}`, title: `${label(n)} ${recordName(record).trim()}`,
               }
             : null,
+    bankRows: (bank: Uint8Array) =>
+        bank.length === 5121
+            ? Array.from({ length: kLocations }, (_, n) => {
+                  const record = bank.slice(8 + 71 * n, 8 + 71 * (n + 1));
+                  return { ...fakeLibraryCalls.libraryRow(record, n)!, record };
+              })
+            : null,
     comparePatches: (a: Uint8Array, b: Uint8Array) =>
         a.length === 71 && b.length === 71
             ? [...a].flatMap((v, i) => (v === b[i] ? [] : [{ control: `Byte ${i}`, a: String(v), b: String(b[i]) }]))

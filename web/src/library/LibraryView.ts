@@ -162,13 +162,23 @@ export class LibraryView implements LibraryScreen {
         this.fileRow = null;
         this.fileTitle.textContent = listing ? listing.title : this.core.text("LibraryNoFile");
         const fragment = doc.createDocumentFragment();
+        // A thousand rows are cloned from one rather than built element by element.
+        const model = el(doc, "tr", { draggable: true, tabIndex: -1 },
+            el(doc, "td", { className: "name" }), el(doc, "td"), el(doc, "td"));
+        model.setAttribute("aria-selected", "false");
         listing?.patches.forEach((p, n) => {
-            const tr = el(doc, "tr", { draggable: p.record !== null, tabIndex: n === 0 ? 0 : -1, title: p.record ? "" : p.failure },
-                el(doc, "td", { className: "name", textContent: p.name }), el(doc, "td", { textContent: p.ampModel }),
-                el(doc, "td", { textContent: p.effect }));
+            const tr = model.cloneNode(true) as HTMLTableRowElement;
+            const [name, amp, effect] = tr.cells;
+            name!.textContent = p.name;
+            amp!.textContent = p.ampModel;
+            effect!.textContent = p.effect;
             tr.dataset.filePatch = String(n);
-            tr.setAttribute("aria-selected", "false");
-            if (!p.record) tr.classList.add("unconvertible");
+            if (n === 0) tr.tabIndex = 0;
+            if (!p.record) {
+                tr.draggable = false;
+                tr.title = p.failure;
+                tr.classList.add("unconvertible");
+            }
             fragment.append(tr);
         });
         this.fileBody.replaceChildren(fragment);

@@ -33,12 +33,8 @@ export function openFileForPane(core: Core, fileName: string, bytes: Uint8Array)
 }
 
 function bankPatches(core: Core, fileName: string, source: OpenedSource): FilePatch[] {
-    const records = source.bytes && core.raw.bankRecords(source.bytes);
-    if (!records) return [];
-    const size = core.sizes.record;
-    const patches: FilePatch[] = [];
-    for (let n = 0; n * size < records.length; ++n) patches.push(patchOf(core, fileName, "", records.slice(size * n, size * (n + 1)), ""));
-    return patches;
+    const rows = source.bytes && core.raw.bankRows(source.bytes);
+    return (rows ?? []).map((row) => ({ name: row.name, fileName, record: row.record, failure: "", ampModel: row.ampModel, effect: row.effect }));
 }
 
 function entryPatches(core: Core, fileName: string, bytes: Uint8Array, isImport: boolean, names: string[], modOrComp: number): FilePatch[] {
