@@ -86,6 +86,24 @@ async function chromiumDriver() {
     return playwright.chromium;
 }
 
+// The built site a page test runs on ($AMPLIX_WEB_DIR, default build/web), with these files at
+// least: a site that is not there is a build fault, not a reason to skip. Without Chromium the
+// test is skipped. Exits the test either way.
+export function builtSiteOrExit(extra = []) {
+    const site = path.resolve(process.env.AMPLIX_WEB_DIR || path.join(repoRoot, 'build', 'web'));
+    for (const file of ['index.html', 'app/main.js', 'amplix-core.js', 'amplix-core.wasm', ...extra]) {
+        if (!fs.existsSync(path.join(site, file))) {
+            console.log(`FAIL: ${file} is not in ${site}; scripts/build --web builds the site`);
+            process.exit(1);
+        }
+    }
+    if (!chromiumAvailable()) {
+        console.log('skipped: no Chromium');
+        process.exit(kSkipExitCode);
+    }
+    return site;
+}
+
 export function chromiumAvailable() {
     try {
         fs.accessSync(chromiumPath, fs.constants.X_OK);

@@ -8,20 +8,10 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { stepRunner, chromiumAvailable, kSkipExitCode, launchChromium, openPage, repoRoot, screenshot } from './harness.mjs';
+import { stepRunner, builtSiteOrExit, launchChromium, openPage, repoRoot, screenshot } from './harness.mjs';
 import { serveFolder } from '../../web/tools/serve.mjs';
 
-const built = path.resolve(process.env.AMPLIX_WEB_DIR || path.join(repoRoot, 'build', 'web'));
-for (const file of ['index.html', 'app/main.js', 'amplix-core.js', 'amplix-core.wasm', 'service-worker.js', 'manifest.webmanifest']) {
-    if (!fs.existsSync(path.join(built, file))) {
-        console.log(`FAIL: ${file} is not in ${built}; scripts/build --web builds the site`);
-        process.exit(1);
-    }
-}
-if (!chromiumAvailable()) {
-    console.log('skipped: no Chromium');
-    process.exit(kSkipExitCode);
-}
+const built = builtSiteOrExit(['service-worker.js', 'manifest.webmanifest']);
 const { writeWorker, siteFiles } = await import(pathToFileURL(path.join(repoRoot, 'web', 'tools', 'offline-files.mjs')).href);
 
 // A copy of the site in a folder of its own, below a path as on a real host, so a deploy can be

@@ -5,21 +5,9 @@
 // Run: node tests/web/page_simulator.e2e.mjs  (site from $AMPLIX_WEB_DIR, default build/web)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import path from 'node:path';
-import { stepRunner, chromiumAvailable, kSkipExitCode, launchChromium, openPage, repoRoot, screenshot, serveStatic } from './harness.mjs';
+import { stepRunner, builtSiteOrExit, launchChromium, openPage, screenshot, serveStatic } from './harness.mjs';
 
-const site = path.resolve(process.env.AMPLIX_WEB_DIR || path.join(repoRoot, 'build', 'web'));
-// A site that is not there is a build fault, not a reason to skip.
-for (const file of ['index.html', 'app/main.js', 'amplix-core.js', 'amplix-core.wasm']) {
-    if (!fs.existsSync(path.join(site, file))) {
-        console.log(`FAIL: ${file} is not in ${site}; scripts/build --web builds the site`);
-        process.exit(1);
-    }
-}
-if (!chromiumAvailable()) {
-    console.log('skipped: no Chromium');
-    process.exit(kSkipExitCode);
-}
+const site = builtSiteOrExit();
 
 const server = await serveStatic(site);
 const browser = await launchChromium();

@@ -1,6 +1,7 @@
 // Bytes and text across the binding.
 #include "web/bind/BindValues.h"
 
+#include <algorithm>
 #include <array>
 
 using emscripten::val;
@@ -9,6 +10,15 @@ namespace amplix::bind {
 
 Bytes bytesOf(const val& array) {
     return emscripten::convertJSArrayToNumberVector<std::uint8_t>(array);
+}
+
+std::optional<PatchRecord> recordOf(const val& array) {
+    const Bytes bytes = bytesOf(array);
+    if (bytes.size() != kRecordSize)
+        return std::nullopt;
+    PatchRecord record{};
+    std::copy(bytes.begin(), bytes.end(), record.begin());
+    return record;
 }
 
 val byteArray(std::span<const std::uint8_t> bytes) {

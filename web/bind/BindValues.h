@@ -2,12 +2,14 @@
 // windows' names. The page's side of every function is stated in amplix-core.d.ts.
 #pragma once
 
+#include "patch/SysexFormat.h"
 #include "tone/ToneMap.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,6 +21,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes bytesOf(const emscripten::val& array);
 emscripten::val byteArray(std::span<const std::uint8_t> bytes);
+// A record from the page: exactly its 71 bytes, or nothing.
+std::optional<PatchRecord> recordOf(const emscripten::val& array);
 
 // JavaScript strings stand for the device's 8-bit characters one code unit each, as the page
 // shows them; an 8-bit string goes out as UTF-8 through val's std::string conversion.

@@ -20,15 +20,6 @@ namespace {
 
 using DeviceChange = PatchLibrary::DeviceChange;
 
-std::optional<PatchRecord> recordOf(const val& array) {
-    const Bytes bytes = bytesOf(array);
-    if (bytes.size() != kRecordSize)
-        return std::nullopt;
-    PatchRecord record{};
-    std::copy(bytes.begin(), bytes.end(), record.begin());
-    return record;
-}
-
 // The 36 records one after another, as the page hands a whole library over.
 std::optional<PatchLibrary::Records> recordsOf(const val& array) {
     const Bytes bytes = bytesOf(array);

@@ -59,15 +59,6 @@ val decodeDump(const val& message) {
     return out;
 }
 
-std::optional<PatchRecord> recordFrom(const val& array) {
-    const Bytes bytes = bytesOf(array);
-    if (bytes.size() != kRecordSize)
-        return std::nullopt;
-    PatchRecord record{};
-    std::copy(bytes.begin(), bytes.end(), record.begin());
-    return record;
-}
-
 val recordOfDump(const val& message) {
     const Bytes bytes = bytesOf(message);
     if (!isSingleDump(bytes))
@@ -84,7 +75,7 @@ val bankRecord(const val& message, int location) {
 }
 
 val applyControllerTo(const val& recordBytes, int controller, int value) {
-    std::optional<PatchRecord> record = recordFrom(recordBytes);
+    std::optional<PatchRecord> record = recordOf(recordBytes);
     if (!record)
         return val::null();
     applyController(*record, std::uint8_t(controller & 0x7F), std::uint8_t(value & 0x7F));
@@ -121,7 +112,7 @@ val listingOfBank(const val& bank) {
 }
 
 val singleDumpOf(const val& recordBytes, int byte7) {
-    const std::optional<PatchRecord> record = recordFrom(recordBytes);
+    const std::optional<PatchRecord> record = recordOf(recordBytes);
     if (!record)
         return val::null();
     return byteArray(buildSingleDump(*record, std::uint8_t(byte7 & 0x7F)));

@@ -2,6 +2,7 @@
 // found or chosen at start-up, files by picker and by drop, and errors reported where they show.
 import { browserClock, type Clock } from "./clock.js";
 import type { Core } from "./core.js";
+import { element } from "./dom.js";
 import { Editor } from "./editor.js";
 import { confirmForget } from "./forget.js";
 import { forgetKept, type RecordKeeper } from "./keeping.js";
@@ -21,14 +22,6 @@ import { DomView, type StatusLine } from "./view.js";
 // Menu texts mark their access letter with "&"; the page has none.
 export function menuText(core: Core, key: string, ...args: (string | number)[]): string {
     return core.text(key, ...args).replace(/&/g, "");
-}
-
-function element<K extends keyof HTMLElementTagNameMap>(doc: Document, tag: K, props: Partial<HTMLElementTagNameMap[K]> = {},
-                                                        ...children: (Node | string)[]): HTMLElementTagNameMap[K] {
-    const el = doc.createElement(tag);
-    Object.assign(el, props);
-    el.append(...children);
-    return el;
 }
 
 export class App {

@@ -6,17 +6,10 @@ import type { Core } from "../core.js";
 import { runDialog } from "../dialogs.js";
 import type { FileListing } from "./filepane.js";
 import type { Comparison, Librarian, LibraryCommands, LibraryScreen, ShownRow } from "./librarian.js";
+import { element as el } from "../dom.js";
 
 const kLocationType = "application/x-amplix-location";
 const kFileType = "application/x-amplix-file-patch";
-
-function el<K extends keyof HTMLElementTagNameMap>(doc: Document, tag: K, props: Partial<HTMLElementTagNameMap[K]> = {},
-                                                   ...children: (Node | string)[]): HTMLElementTagNameMap[K] {
-    const e = doc.createElement(tag);
-    Object.assign(e, props);
-    e.append(...children);
-    return e;
-}
 
 export class LibraryView implements LibraryScreen {
     readonly root: HTMLElement;

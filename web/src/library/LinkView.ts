@@ -2,14 +2,7 @@
 // differs from the device's current sound, and Send to POD or a store; or why the link was refused.
 import type { Core, PatchDifferenceRow } from "../core.js";
 import type { LinkOpener, LinkScreen, LinkedPatch } from "./patchlinks.js";
-
-function el<K extends keyof HTMLElementTagNameMap>(doc: Document, tag: K, props: Partial<HTMLElementTagNameMap[K]> = {},
-                                                   ...children: (Node | string)[]): HTMLElementTagNameMap[K] {
-    const e = doc.createElement(tag);
-    Object.assign(e, props);
-    e.append(...children);
-    return e;
-}
+import { element as el } from "../dom.js";
 
 export class LinkView implements LinkScreen {
     readonly root: HTMLElement;
