@@ -31,6 +31,8 @@ using testsupport::FrameHarness;
 using testsupport::MessageBoxWatcher;
 using testsupport::pressButton;
 using testsupport::writeFileBytes;
+using testsupport::editBufferName;
+using testsupport::wholeOutcome;
 
 namespace {
 
@@ -74,22 +76,6 @@ bool dropOn(QWidget* over, QMimeData* mime) {
     const bool taken = drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
     FrameHarness::settle();
     return taken;
-}
-
-QString wholeOutcome(const DFrame& f) {
-    const QLabel* label = f.StatusLine->StaticOutcome;
-    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
-}
-
-QString editBufferName(SimulatorMidiService& midi) {
-    QString name;
-    midi.withDevice([&](PodDevice& pod) {
-        const PatchRecord r = pod.editBuffer();
-        name = QString::fromLatin1(reinterpret_cast<const char*>(&r[kNameOffset]), kNameLength)
-                   .remove(QChar(0))
-                   .trimmed();
-    });
-    return name;
 }
 
 QStringList recentPaths() {

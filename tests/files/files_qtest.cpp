@@ -28,16 +28,11 @@ using testsupport::MessageBoxWatcher;
 using testsupport::pressButton;
 using testsupport::readFileBytes;
 using testsupport::writeFileBytes;
+using testsupport::wholeOutcome;
 
 namespace {
 
 using Answers = testsupport::FileDialogAnswers;
-
-// What the outcome says, whole: a text too long for the line is its tooltip.
-QString wholeOutcome(const DFrame& f) {
-    const QLabel* label = f.StatusLine->StaticOutcome;
-    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
-}
 
 } // namespace
 

@@ -32,6 +32,8 @@ using testsupport::MessageBoxWatcher;
 using testsupport::pressButton;
 using testsupport::readFileBytes;
 using testsupport::writeFileBytes;
+using testsupport::editBufferName;
+using testsupport::wholeOutcome;
 
 namespace {
 
@@ -74,22 +76,6 @@ QStringList shownRecent(DFrame& f) {
 
 QString item(int number, const QString& path) {
     return QStringLiteral("&%1 %2|%3").arg(number).arg(QFileInfo(path).fileName(), path);
-}
-
-QString wholeOutcome(const DFrame& f) {
-    const QLabel* label = f.StatusLine->StaticOutcome;
-    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
-}
-
-QString editBufferName(SimulatorMidiService& midi) {
-    QString name;
-    midi.withDevice([&](PodDevice& pod) {
-        const PatchRecord r = pod.editBuffer();
-        name = QString::fromLatin1(reinterpret_cast<const char*>(&r[kNameOffset]), kNameLength)
-                   .remove(QChar(0))
-                   .trimmed();
-    });
-    return name;
 }
 
 } // namespace

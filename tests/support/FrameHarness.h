@@ -2,6 +2,8 @@
 #pragma once
 
 #include "app/DFrame.h"
+#include "app/DStatusLine.h"
+#include "midi/SimulatorMidiService.h"
 #include "midi/TestMidiService.h"
 #include "patch/SysexFormat.h"
 #include "support/QtTestSupport.h"
@@ -9,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,5 +104,24 @@ public:
 private:
     QString previousDir_;
 };
+
+// What the status line's outcome says, whole: a text too long for the line is its tooltip.
+inline QString wholeOutcome(const DFrame& f) {
+    const QLabel* label = f.StatusLine->StaticOutcome;
+    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
+}
+
+// The name of the patch the built-in simulator plays, as the panel shows it.
+inline QString editBufferName(amplix::SimulatorMidiService& midi) {
+    QString name;
+    midi.withDevice([&](amplix::PodDevice& pod) {
+        const amplix::PatchRecord r = pod.editBuffer();
+        name =
+            QString::fromLatin1(reinterpret_cast<const char*>(&r[amplix::kNameOffset]), amplix::kNameLength)
+                .remove(QChar(0))
+                .trimmed();
+    });
+    return name;
+}
 
 } // namespace testsupport
