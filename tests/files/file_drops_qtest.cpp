@@ -27,12 +27,12 @@ using namespace amplix;
 using namespace patchfiles;
 using librarytest::Rig;
 using testsupport::DialogWatcher;
+using testsupport::editBufferName;
 using testsupport::FrameHarness;
 using testsupport::MessageBoxWatcher;
 using testsupport::pressButton;
-using testsupport::writeFileBytes;
-using testsupport::editBufferName;
 using testsupport::wholeOutcome;
+using testsupport::writeFileBytes;
 
 namespace {
 

@@ -27,8 +27,8 @@ using testsupport::FrameHarness;
 using testsupport::MessageBoxWatcher;
 using testsupport::pressButton;
 using testsupport::readFileBytes;
-using testsupport::writeFileBytes;
 using testsupport::wholeOutcome;
+using testsupport::writeFileBytes;
 
 namespace {
 

@@ -27,13 +27,13 @@
 using namespace amplix;
 using namespace patchfiles;
 using testsupport::DialogWatcher;
+using testsupport::editBufferName;
 using testsupport::FrameHarness;
 using testsupport::MessageBoxWatcher;
 using testsupport::pressButton;
 using testsupport::readFileBytes;
-using testsupport::writeFileBytes;
-using testsupport::editBufferName;
 using testsupport::wholeOutcome;
+using testsupport::writeFileBytes;
 
 namespace {
 
