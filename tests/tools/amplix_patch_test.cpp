@@ -315,6 +315,11 @@ TEST_F(AmplixPatchTest, BankRearrangesABankFileStepByStep) {
     EXPECT_EQ(std::tuple(sixteen.status, sixteen.out, sixteen.err),
               std::tuple(0, "1C\tCrème brûlée à l\n", ""));
 
+    // Quotes, spaces and backslashes reach the tool as given, through Windows's command line too.
+    const Outcome quoted = run({"bank", "in.syx", "q.syx", "rename", "2A", "say \"hi\" \\ x\\"});
+    EXPECT_EQ(std::tuple(quoted.status, quoted.out, quoted.err),
+              std::tuple(0, "2A\tsay \"hi\" \\ x\\   \n", ""));
+
     write("one.pod", singlePatch(records[0], 0));
     const Outcome single = run({"bank", "one.pod", "bad.syx", "swap", "1A", "1B"});
     EXPECT_EQ(single.status, 2);
