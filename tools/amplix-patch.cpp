@@ -4,6 +4,7 @@
 #include "midi/MidiTrace.h"
 #include "patch/PatchLibrary.h"
 #include "patch/PatchText.h"
+#include "tools/Utf8CommandLine.h"
 
 #include <array>
 #include <charconv>
@@ -119,30 +120,30 @@ int parseEffect(const std::string& text) {
     throw UsageError{"--effect wants comp or mod, not '" + text + "'"};
 }
 
-std::string optionValue(int argc, char** argv, int& i, const std::string& option) {
-    if (i + 1 >= argc)
+std::string optionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& option) {
+    if (i + 1 >= args.size())
         throw UsageError{option + " wants a value"};
-    return argv[++i];
+    return args[++i];
 }
 
 // Options may stand anywhere after the command; "--" ends them.
-Options parseArguments(int argc, char** argv) {
+Options parseArguments(const std::vector<std::string>& args) {
     constexpr std::string_view kEffectEquals = "--effect=";
     Options options;
     std::vector<std::string> words;
     bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-')
             words.push_back(arg);
         else if (arg == "--")
             optionsEnded = true;
         else if (arg == "-i")
-            options.index = parseIndex(arg, optionValue(argc, argv, i, arg));
+            options.index = parseIndex(arg, optionValue(args, i, arg));
         else if (arg == "-j")
-            options.secondIndex = parseIndex(arg, optionValue(argc, argv, i, arg));
+            options.secondIndex = parseIndex(arg, optionValue(args, i, arg));
         else if (arg == "--effect")
-            options.effect = parseEffect(optionValue(argc, argv, i, arg));
+            options.effect = parseEffect(optionValue(args, i, arg));
         else if (arg.starts_with(kEffectEquals))
             options.effect = parseEffect(arg.substr(kEffectEquals.size()));
         else if (arg == "--json")
@@ -173,7 +174,8 @@ Options parseArguments(int argc, char** argv) {
 
 // Reads the file whole, in pieces up to just past what File > Import takes, as the editor does:
 // a device or pipe without a size is bounded too.
-std::optional<std::vector<std::uint8_t>> readFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> readFile(const std::string& name) {
+    const std::filesystem::path path = pathFromUtf8(name);
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         return std::nullopt;
@@ -229,8 +231,8 @@ std::array<std::uint8_t, kSingleDumpSize> entryDump(const PatchSource& source, c
 }
 
 // Written beside OUT first, so that a failed write leaves an older OUT as it was.
-void writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::string temporary = path + kTemporarySuffix;
+void writeFile(const std::string& name, std::span<const std::uint8_t> bytes) {
+    const std::filesystem::path path = pathFromUtf8(name), temporary = pathFromUtf8(name + kTemporarySuffix);
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     out.close();
@@ -336,8 +338,9 @@ int run(const Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+    const std::vector<std::string> args = utf8Arguments(argc, argv);
+    useUtf8Console();
+    for (const std::string& arg : args) {
         if (arg == "--")
             break;
         if (arg == "-h" || arg == "--help") {
@@ -350,7 +353,7 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        return run(parseArguments(argc, argv));
+        return run(parseArguments(args));
     } catch (const UsageError& error) {
         std::cerr << kProgram << ": " << error.text << "\nTry '" << kProgram << " --help'.\n";
     } catch (const Failure& failure) {

@@ -1,14 +1,13 @@
 // amplix-patch run on files written here: list, show, JSON, diff, errors, help. (What convert
 // writes and the messages it shares with the editor: import_equivalence_qtest.)
+#include "tests/support/RunProgram.h"
 #include "tests/support/TestPatchFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 using namespace amplix;
@@ -21,6 +20,11 @@ struct Outcome {
     int status = -1;
     std::string out, err;
 };
+
+// Names as the tool takes them, in UTF-8 on every system.
+fs::path utf8Path(const std::string& name) {
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
 
 std::string slurp(const fs::path& path) {
     std::ostringstream s;
@@ -45,11 +49,13 @@ Bytes patch(const std::string& name, const std::vector<std::pair<std::size_t, st
 class AmplixPatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("amplix_patch_test_" + std::to_string(getpid()));
+        dir_ = fs::temp_directory_path() / ("amplix_patch_test_" + std::to_string(std::random_device()()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         previous_ = fs::current_path();
-        fs::current_path(dir_); // messages name the files as given
+        program_ =
+            fs::absolute(AMPLIX_PATCH); // a Windows path names its drive, the folder below may not be on it
+        fs::current_path(dir_);         // messages name the files as given
     }
     void TearDown() override {
         fs::current_path(previous_);
@@ -57,23 +63,17 @@ protected:
     }
 
     static std::string write(const std::string& name, const Bytes& bytes) {
-        std::ofstream(name, std::ios::binary)
+        std::ofstream(utf8Path(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return name;
     }
-    static Outcome run(const std::vector<std::string>& args) {
-        std::string command = AMPLIX_PATCH;
-        for (const std::string& a : args) {
-            command += " '";
-            for (char c : a)
-                command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-            command += "'";
-        }
-        const int raw = std::system((command + " >stdout 2>stderr").c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp("stdout"), slurp("stderr")};
+    Outcome run(const std::vector<std::string>& args) const {
+        const int status = amplix::testing::runProgram(program_, args, "stdout", "stderr");
+        return {status, amplix::testing::unixLineEnds(slurp("stdout")),
+                amplix::testing::unixLineEnds(slurp("stderr"))};
     }
 
-    fs::path dir_, previous_;
+    fs::path dir_, previous_, program_;
 };
 
 // Names in UTF-8, control characters escaped; a bank's entries by their locations; entries a
@@ -314,6 +314,11 @@ TEST_F(AmplixPatchTest, BankRearrangesABankFileStepByStep) {
     const Outcome sixteen = run({"bank", "in.syx", "16.syx", "rename", "1C", "Crème brûlée à l"});
     EXPECT_EQ(std::tuple(sixteen.status, sixteen.out, sixteen.err),
               std::tuple(0, "1C\tCrème brûlée à l\n", ""));
+
+    // Quotes, spaces and backslashes reach the tool as given, through Windows's command line too.
+    const Outcome quoted = run({"bank", "in.syx", "q.syx", "rename", "2A", "say \"hi\" \\ x\\"});
+    EXPECT_EQ(std::tuple(quoted.status, quoted.out, quoted.err),
+              std::tuple(0, "2A\tsay \"hi\" \\ x\\   \n", ""));
 
     write("one.pod", singlePatch(records[0], 0));
     const Outcome single = run({"bank", "one.pod", "bad.syx", "swap", "1A", "1B"});
