@@ -2,7 +2,7 @@
 #include "app/UiTexts.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 namespace amplix::text {
 
@@ -14,7 +14,8 @@ namespace {
         std::string_view(#name).substr(1), name                                                              \
     }
 
-constexpr std::array kTexts = {
+// A plain array: clang deduces std::array's size through a fold expression, limited to 256 terms.
+constexpr UiText kTexts[] = {
     AMPLIX_TEXT(kAppName),
     AMPLIX_TEXT(kHelpTitle),
     AMPLIX_TEXT(kButtonOk),
@@ -325,8 +326,8 @@ std::span<const UiText> uiTexts() {
 
 std::string_view uiText(std::string_view key) {
     const auto found =
-        std::find_if(kTexts.begin(), kTexts.end(), [key](const UiText& t) { return t.key == key; });
-    return found == kTexts.end() ? std::string_view() : found->text;
+        std::find_if(std::begin(kTexts), std::end(kTexts), [key](const UiText& t) { return t.key == key; });
+    return found == std::end(kTexts) ? std::string_view() : found->text;
 }
 
 } // namespace amplix::text
