@@ -211,7 +211,7 @@ await step('an unchanged deploy fetches nothing but the worker; a changed one re
 await step('a damaged record leaves the factory patches and says why in the status line', async () => {
     await hook('flushKept');
     await records('put', 'simulator', { bank: factoryBank.slice(0, 10), editBuffer: factoryBank.slice(0, 151) });
-    const notice = "The simulator's bank kept by this browser: 10 bytes; a bank has 5121; the simulator starts with its factory patches";
+    const notice = `${await hook('text', 'KeptSimulatorBank')}: 10 bytes; a bank has ${factoryBank.length}; the simulator starts with its factory patches`;
     await page.reload();
     await page.waitForSelector('#dialog-midi-setup', { timeout: 15000 });
     assert.equal(await outcome(), notice);

@@ -121,9 +121,9 @@ export interface PodDevice {
     currentProgram(): number;
     channel(): number;
     setChannel(channel: number): boolean;
-    // What an earlier visit kept (bank dump, edit-buffer dump; null: not kept), refused with the
-    // status line's reason, e.g. "simulator-bank.syx: 10 bytes; a bank has 5121; the simulator
-    // starts with its factory patches".
+    // What an earlier visit kept (bank dump, edit-buffer dump; null: not kept); a part refused is
+    // said in the notice, named by texts().KeptSimulatorBank or KeptSimulatorEditBuffer, with the
+    // reason the core gives for a refused file.
     restore(bank: Uint8Array | null, editBuffer: Uint8Array | null): SimulatorRestore;
     reset(): Uint8Array; // the factory patches at 1A; the program change the device sends
     revision(): number; // grows with every change to a stored patch or the edit buffer

@@ -446,7 +446,7 @@ test("a damaged or missing part leaves the factory patches and says why, as the 
     const { KeptSimulatorBank: B, KeptSimulatorEditBuffer: E } = core.texts();
     const cases = [
         [null, edit, false, true, `${B}: not found; the simulator starts with its factory patches`],
-        [bank.subarray(0, 10), edit, false, true, `${B}: 10 bytes; a bank has 5121; the simulator starts with its factory patches`],
+        [bank.subarray(0, 10), edit, false, true, `${B}: 10 bytes; a bank has ${sizes.bankDump}; the simulator starts with its factory patches`],
         [damagedBank, edit, false, true, `${B}: the byte at offset 301 is 0x55, more than a nibble (0x0F) holds; the simulator starts with its factory patches`],
         [edit, edit, false, true, `${B}: a single patch, not a bank; the simulator starts with its factory patches`],
         [bank, null, true, false, `${E}: not found; the simulator's edit buffer starts as patch 1A`],

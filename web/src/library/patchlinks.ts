@@ -7,7 +7,7 @@ export interface LinkSetting { label: string; value: string; }
 
 export interface LinkedPatch {
     record: Uint8Array;
-    dump: Uint8Array; // the 151-byte edit-buffer dump Send to POD sends
+    dump: Uint8Array; // the edit-buffer dump Send to POD sends, of exactly this record
     row: LibraryRow;
     settings: LinkSetting[];
 }
