@@ -299,10 +299,11 @@ describe("files", () => {
         const { librarian, link, screen } = libraryRig();
         const kept: Uint8Array[] = [];
         librarian.onChange = () => kept.push(librarian.keptBank()!.arranged);
-        assert.equal(librarian.openBank(Uint8Array.of(1, 2, 3), "From before"), false);
-        assert.equal(librarian.openBank(fakeNamedBank(kNames, 0x05), "From before"), true);
+        const records = fakeNamedBank(kNames, 0x05).slice(8, 8 + 36 * kRecordSize);
+        assert.equal(librarian.restoreBank({ device: records, arranged: records.slice(1), byte7: 0x05, origin: "From before" }), false);
+        assert.equal(librarian.restoreBank({ device: records, arranged: records, byte7: 0x05, origin: "From before" }), true);
         assert.deepEqual(screen.names(), kNames);
-        assert.equal(screen.origin, "From before");
+        assert.equal(screen.origin, "From before, kept from an earlier visit");
         librarian.listen(0);
         assert.deepEqual(link.shorts(), [], "no program change for a patch the device may not hold");
         assert.equal(link.sysex[0]!.bytes[7], 0x05);

@@ -123,16 +123,6 @@ export class Librarian implements LibraryFollower {
         this.editor.readBank();
     }
 
-    // A bank kept from an earlier visit, or a file's, taken for the device's memory: shown, but
-    // not known to be on the device.
-    openBank(bytes: Uint8Array, origin: string): boolean {
-        const records = this.core.raw.bankRecords(bytes);
-        if (!records || !this.library.load(records, false)) return false;
-        this.taken(bytes[7] ?? 0, origin);
-        this.refresh();
-        return true;
-    }
-
     // What a later visit needs to show this bank again; null before anything was loaded.
     keptBank(): KeptBank | null {
         if (!this.library.loaded()) return null;
