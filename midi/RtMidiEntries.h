@@ -51,9 +51,11 @@ struct RtMidiService::Listers {
     AlsaWatch alsaWatch; // ALSA only
     RtMidi::Api api = RtMidi::UNSPECIFIED;
 
+    // Windows MM has no connections to lose: a device that went away is no longer listed.
     bool lostConnection(const std::string& device, const char* ownPort) const {
-        return api == RtMidi::LINUX_ALSA ? alsaWatch.lostConnection(device, ownPort)
-                                         : jackWatch.lostConnection(device, ownPort);
+        if (api == RtMidi::LINUX_ALSA)
+            return alsaWatch.lostConnection(device, ownPort);
+        return api == RtMidi::UNIX_JACK && jackWatch.lostConnection(device, ownPort);
     }
 };
 

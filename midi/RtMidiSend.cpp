@@ -56,7 +56,9 @@ MidiResult RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data,
         // SysEx goes in pieces, which RtMidi's encoder turns into one SysEx event each. That holds
         // only while nothing longer than a piece ever went through the RtMidiOut: its encoder grows
         // to the longest message sent and holds back pieces that do not fill it. JACK carries a
-        // whole message in one period, and its receivers take it whole.
+        // whole message in one period, and its receivers take it whole. Windows MM takes a SysEx
+        // whole too (RtMidi's send returns once the driver has played it) and only whole: RtMidi
+        // hands a piece that does not start with F0 to the driver as a short message.
         pieceSize = system_ == System::Alsa ? kSysexPieceSize : 0;
     }
 
@@ -80,7 +82,13 @@ MidiResult RtMidiService::sendSysex(MidiHandle output, const std::uint8_t* data,
     };
     return sendPaced(
         std::span(data, size), pieceSize, entry->cable, [] { return Clock::now(); },
-        [](Clock::time_point until) { std::this_thread::sleep_until(until); }, hand);
+        [](Clock::time_point until) {
+            // A sleep can end before its time where the system's timer counts in coarser steps
+            // (Windows rounds to milliseconds): sleep again until the time has come.
+            while (Clock::now() < until)
+                std::this_thread::sleep_until(until);
+        },
+        hand);
 }
 
 MidiResult RtMidiService::sendBytes(OutputEntry& entry, const std::uint8_t* data, std::size_t size) {

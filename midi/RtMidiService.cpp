@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kApiVariable = "AMPLIX_MIDI_API";
 constexpr const char* kAlsaName = "alsa";
 constexpr const char* kJackName = "jack";
+constexpr const char* kWinMMName = "winmm";
 constexpr const char* kAlsaSequencerDevice = "/dev/snd/seq";
 
 bool apiCompiled(RtMidi::Api api) {
@@ -39,15 +40,22 @@ bool alsaSequencerPresent() {
     return std::filesystem::exists(kAlsaSequencerDevice, error);
 }
 
-RtMidi::Api rtMidiApi(bool alsa) {
-    return alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+RtMidi::Api rtMidiApi(RtMidiService::System system) {
+    switch (system) {
+    case RtMidiService::System::Alsa:
+        return RtMidi::LINUX_ALSA;
+    case RtMidiService::System::WinMM:
+        return RtMidi::WINDOWS_MM;
+    default:
+        return RtMidi::UNIX_JACK;
+    }
 }
 
 } // namespace
 
 // One input and one output object for listing, and the watch on our connections.
-std::unique_ptr<RtMidiService::Listers> RtMidiService::makeListers(bool alsa) {
-    const RtMidi::Api api = rtMidiApi(alsa);
+std::unique_ptr<RtMidiService::Listers> RtMidiService::makeListers(System system) {
+    const RtMidi::Api api = rtMidiApi(system);
     auto listers = std::make_unique<Listers>();
     listers->api = api;
     listers->input = std::make_unique<RtMidiIn>(api, kClientName);
@@ -56,7 +64,7 @@ std::unique_ptr<RtMidiService::Listers> RtMidiService::makeListers(bool alsa) {
     listers->output->setErrorCallback(&trapRtMidiError, &listers->trap);
     if (api == RtMidi::LINUX_ALSA)
         listers->alsaWatch.open();
-    else
+    else if (api == RtMidi::UNIX_JACK)
         listers->jackWatch.open();
     return listers;
 }
@@ -65,17 +73,22 @@ RtMidiService::RtMidiService() {
     const std::string forced = forcedApi();
     // Without the sequencer device alsa-lib and RtMidi would each print a complaint before
     // RtMidi throws; a forced ALSA is tried regardless.
-    const bool tryAlsa = forced != kJackName && apiCompiled(RtMidi::LINUX_ALSA) &&
-                         (forced == kAlsaName || alsaSequencerPresent());
-    if (tryAlsa) {
+    const bool free = forced != kAlsaName && forced != kJackName && forced != kWinMMName;
+    const bool tryAlsa =
+        apiCompiled(RtMidi::LINUX_ALSA) && (forced == kAlsaName || (free && alsaSequencerPresent()));
+    const auto start = [this](System system) {
         try {
-            listers_ = makeListers(true);
-            system_ = System::Alsa;
+            listers_ = makeListers(system);
+            system_ = system;
         } catch (...) {
-            // No sequencer here (DRIVER_ERROR): RtMidi does not fall back by itself.
+            // Not reachable here (DRIVER_ERROR): RtMidi does not fall back by itself.
         }
-    }
-    if (system_ == System::None && forced != kAlsaName && apiCompiled(RtMidi::UNIX_JACK)) {
+    };
+    if (tryAlsa)
+        start(System::Alsa);
+    if (system_ == System::None && (free || forced == kWinMMName) && apiCompiled(RtMidi::WINDOWS_MM))
+        start(System::WinMM);
+    if (system_ == System::None && (free || forced == kJackName) && apiCompiled(RtMidi::UNIX_JACK)) {
         quietJack();
         system_ = System::Jack; // the listers follow once a server answers
         // The first look for a server starts now, on a thread of its own: when none runs,
@@ -106,6 +119,8 @@ std::string RtMidiService::apiName() const {
         return kAlsaName;
     case System::Jack:
         return kJackName;
+    case System::WinMM:
+        return kWinMMName;
     default:
         return "none";
     }
@@ -144,7 +159,7 @@ bool RtMidiService::ensureListers(bool askNow) {
     }
     lastFailedJackProbe_.reset();
     try {
-        listers_ = makeListers(false);
+        listers_ = makeListers(System::Jack);
     } catch (...) {
         return false;
     }
@@ -202,7 +217,7 @@ MidiResult RtMidiService::openOutput(unsigned index, MidiHandle& output) {
             return MidiResult::BadDeviceId;
         auto entry = std::make_shared<OutputEntry>();
         entry->device = names[index];
-        entry->midi = std::make_unique<RtMidiOut>(rtMidiApi(system_ == System::Alsa), kClientName);
+        entry->midi = std::make_unique<RtMidiOut>(rtMidiApi(system_), kClientName);
         entry->midi->setErrorCallback(&trapRtMidiError, &entry->trap);
         const auto number = rtMidiPortNumber(*entry->midi, names[index]);
         if (!number)
@@ -226,7 +241,7 @@ MidiResult RtMidiService::openInput(unsigned index, MidiInputSink& sink, MidiHan
             return MidiResult::BadDeviceId;
         auto entry = std::make_unique<InputEntry>(nextMidiHandle(), sink);
         entry->device = names[index];
-        entry->midi = std::make_unique<RtMidiIn>(rtMidiApi(system_ == System::Alsa), kClientName);
+        entry->midi = std::make_unique<RtMidiIn>(rtMidiApi(system_), kClientName);
         entry->midi->setErrorCallback(&trapRtMidiError, &entry->trap);
         const auto number = rtMidiPortNumber(*entry->midi, names[index]);
         if (!number)

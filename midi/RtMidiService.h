@@ -1,4 +1,5 @@
-// The MIDI service on RtMidi: the ALSA sequencer, else JACK, chosen once at start-up.
+// The MIDI service on RtMidi: the ALSA sequencer, else JACK, chosen once at start-up; on Windows
+// the Windows multimedia MIDI devices.
 #pragma once
 
 #include "midi/MidiService.h"
@@ -14,15 +15,16 @@
 
 namespace amplix {
 
-// AMPLIX_MIDI_API=alsa or =jack forces one system; otherwise ALSA is tried first and JACK
-// second. When neither can be reached the service lists no devices and every open answers
-// MidiResult::BadDeviceId, so the editor still starts. A JACK server that appears later is picked
-// up by the next listing once a second has passed since the last look found none.
+// AMPLIX_MIDI_API=alsa, =jack or =winmm forces one system; otherwise ALSA is tried first, then
+// Windows MM, then JACK, of those RtMidi was built with. When none can be reached the service
+// lists no devices and every open answers MidiResult::BadDeviceId, so the editor still starts. A JACK server
+// that appears later is picked up by the next listing once a second has passed since the last look found
+// none.
 //
 // Output goes at the pace of a MIDI cable (31250 baud): a SysEx is handed on no earlier than
 // the cable has carried what went before, on ALSA in pieces of 256 bytes (the kernel drops a
-// sequencer event that does not fit whole into a hardware port's buffer), and sendSysex returns
-// once its last byte is due at the device.
+// sequencer event that does not fit whole into a hardware port's buffer), on JACK and Windows MM
+// whole, and sendSysex returns once its last byte is due at the device.
 //
 // Open ports follow their devices: a device that goes away (unplugged, its program ended) makes
 // sends fail at once, and when it is listed again under its name the port is opened on it anew.
@@ -38,7 +40,7 @@ public:
     RtMidiService(const RtMidiService&) = delete;
     RtMidiService& operator=(const RtMidiService&) = delete;
 
-    // "alsa", "jack", or "none" when no MIDI system could be chosen.
+    // "alsa", "jack", "winmm", or "none" when no MIDI system could be chosen.
     std::string apiName() const;
 
     void setDeviceListener(MidiDeviceListener* listener) override;
@@ -60,14 +62,15 @@ public:
     MidiResult sendShort(MidiHandle output, std::uint32_t message) override;
     MidiResult sendSysex(MidiHandle output, const std::uint8_t* data, std::size_t size) override;
 
+    enum class System { None, Alsa, Jack, WinMM };
+
 private:
-    enum class System { None, Alsa, Jack };
     struct Listers;
     struct InputEntry;
     struct OutputEntry;
     using Clock = std::chrono::steady_clock;
 
-    static std::unique_ptr<Listers> makeListers(bool alsa);
+    static std::unique_ptr<Listers> makeListers(System system);
     // A send asks for a JACK server now; a listing not within kJackProbeInterval of a failed try.
     bool ensureListers(bool askNow = false);
     void followDevices();

@@ -29,6 +29,17 @@ void copyName(char (&to)[kNameSize], const char* name) {
         std::strncpy(to, name, kNameSize - 1);
 }
 
+// A subscription between this client's port myport and client:port, from it or to it.
+int connection(snd_seq_t* handle, int myport, int client, int port, bool from, bool connect) {
+    snd_seq_port_subscribe_t sub{};
+    const snd_seq_addr_t mine{static_cast<unsigned char>(snd_seq_client_id(handle)),
+                              static_cast<unsigned char>(myport)};
+    const snd_seq_addr_t other{static_cast<unsigned char>(client), static_cast<unsigned char>(port)};
+    sub.sender = from ? other : mine;
+    sub.dest = from ? mine : other;
+    return connect ? model().subscribe(*handle, &sub) : model().unsubscribe(*handle, &sub);
+}
+
 } // namespace
 
 extern "C" {
@@ -222,6 +233,24 @@ int snd_seq_subscribe_port(snd_seq_t* handle, snd_seq_port_subscribe_t* sub) {
 
 int snd_seq_unsubscribe_port(snd_seq_t* handle, snd_seq_port_subscribe_t* sub) {
     return model().unsubscribe(*handle, sub);
+}
+
+// alsa-lib's shorthands for a subscription between our port and another (Wine's MIDI driver
+// uses them).
+int snd_seq_connect_from(snd_seq_t* handle, int myport, int src_client, int src_port) {
+    return connection(handle, myport, src_client, src_port, true, true);
+}
+
+int snd_seq_connect_to(snd_seq_t* handle, int myport, int dest_client, int dest_port) {
+    return connection(handle, myport, dest_client, dest_port, false, true);
+}
+
+int snd_seq_disconnect_from(snd_seq_t* handle, int myport, int src_client, int src_port) {
+    return connection(handle, myport, src_client, src_port, true, false);
+}
+
+int snd_seq_disconnect_to(snd_seq_t* handle, int myport, int dest_client, int dest_port) {
+    return connection(handle, myport, dest_client, dest_port, false, false);
 }
 
 size_t snd_seq_query_subscribe_sizeof(void) {

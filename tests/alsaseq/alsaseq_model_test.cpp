@@ -4,6 +4,7 @@
 #include "patch/SysexFormat.h"
 
 #include <RtMidi.h>
+#include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <poll.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -420,6 +422,50 @@ TEST_F(AlsaSeqModel, ProgramsReachEachOtherThroughMidiThroughAndVirtualPorts) {
         EXPECT_EQ(inbox.all(), messages) << virtualPort;
     }
     EXPECT_EQ(alsaseq::stats().eventsToPort, 0u);
+}
+
+// Wine's MIDI driver subscribes through alsa-lib's shorthands: to the interface to send, from it
+// to hear. Each carries until it is taken back, and only once.
+TEST_F(AlsaSeqModel, ShorthandConnectionsCarryEachWayUntilTakenBack) {
+    snd_seq_t* seq = nullptr;
+    ASSERT_EQ(snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, 0), 0);
+    const int port = snd_seq_create_simple_port(
+        seq, "Shorthand", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_WRITE, SND_SEQ_PORT_TYPE_APPLICATION);
+    ASSERT_GE(port, 0);
+    ASSERT_EQ(snd_seq_connect_to(seq, port, alsaseq::kInterfaceClient, 0), 0);
+    EXPECT_EQ(snd_seq_connect_to(seq, port, alsaseq::kInterfaceClient, 0), -EBUSY);
+    ASSERT_EQ(snd_seq_connect_from(seq, port, alsaseq::kInterfaceClient, 0), 0);
+
+    const auto sendController = [&](unsigned char value) {
+        snd_seq_event_t event;
+        snd_seq_ev_clear(&event);
+        snd_seq_ev_set_source(&event, port);
+        snd_seq_ev_set_subs(&event);
+        snd_seq_ev_set_direct(&event);
+        snd_seq_ev_set_controller(&event, 0, 13, value);
+        return snd_seq_event_output_direct(seq, &event);
+    };
+    ASSERT_GE(sendController(100), 0);
+    ASSERT_TRUE(alsaseq::waitIdle());
+    EXPECT_EQ(alsaseq::deviceMessages(), (std::vector<Bytes>{{0xB0, 13, 100}}));
+
+    alsaseq::atDevice([](PodDevice& device) { return device.turnControl(14, 5); });
+    std::vector<pollfd> fds(std::size_t(snd_seq_poll_descriptors_count(seq, POLLIN)));
+    snd_seq_poll_descriptors(seq, fds.data(), unsigned(fds.size()), POLLIN);
+    ASSERT_GT(poll(fds.data(), fds.size(), 2000), 0);
+    snd_seq_event_t* heard = nullptr;
+    ASSERT_GE(snd_seq_event_input(seq, &heard), 0);
+    ASSERT_EQ(heard->type, SND_SEQ_EVENT_CONTROLLER);
+    EXPECT_EQ(heard->data.control.param, 14u);
+    EXPECT_EQ(heard->data.control.value, 5);
+
+    EXPECT_EQ(snd_seq_disconnect_to(seq, port, alsaseq::kInterfaceClient, 0), 0);
+    EXPECT_EQ(snd_seq_disconnect_to(seq, port, alsaseq::kInterfaceClient, 0), -ENOENT);
+    EXPECT_EQ(snd_seq_disconnect_from(seq, port, alsaseq::kInterfaceClient, 0), 0);
+    sendController(101); // subscribed by nobody: it goes nowhere
+    ASSERT_TRUE(alsaseq::waitIdle());
+    EXPECT_EQ(alsaseq::deviceMessages().size(), 1u);
+    EXPECT_EQ(snd_seq_close(seq), 0);
 }
 
 } // namespace

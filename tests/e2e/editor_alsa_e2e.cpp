@@ -3,6 +3,7 @@
 // the device model behind it. The editor runs in this process; the program itself is started
 // with the model preloaded.
 #include "E2eHarness.h"
+#include "midi/RtMidiService.h"
 
 #include "AlsaSeqModel.h"
 #include "device/PodDevice.h"
@@ -137,6 +138,19 @@ private slots:
         QCOMPARE(f.PODMidiSet, 1);
         QCOMPARE(f.PatchWindow->StaticPatchNameData->text(), deviceEditBufferName());
         QVERIFY(atRest(f));
+    }
+
+    // AMPLIX_MIDI_API picks among the systems RtMidi was built with, in any case; Windows MM is
+    // not among them here, so asked for it the service has none and lists nothing.
+    void theMidiSystemIsTheOneAskedForWhenItWasBuilt() {
+        const QByteArray asked = qgetenv("AMPLIX_MIDI_API");
+        for (const auto& [name, chosen] : {std::pair{"ALSA", "alsa"}, {"alsa", "alsa"}, {"winmm", "none"}}) {
+            qputenv("AMPLIX_MIDI_API", name);
+            RtMidiService service;
+            QCOMPARE(service.apiName(), std::string(chosen));
+            QCOMPARE(service.outputCount() > 0, std::string(chosen) != "none");
+        }
+        qputenv("AMPLIX_MIDI_API", asked);
     }
 
     // Find POD through the sequencer to the device behind the interface, which listens on

@@ -205,12 +205,24 @@ private slots:
         Service s;
         QVERIFY(s.connect(peer_));
         const Bytes single = dumpLike(kSingleDumpSize, 1), bank = dumpLike(kBankDumpSize, 2);
-        std::size_t before = peer_.messages().size();
-        QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kControlChange | 2, 13, 100)), MidiResult::Ok);
-        QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kProgramChange | 2, 5)), MidiResult::Ok);
-        for (const Bytes* sysex : {&single, &bank, &bank, &bank})
-            QCOMPARE(s.rt.sendSysex(s.out, sysex->data(), sysex->size()), MidiResult::Ok);
-        QCOMPARE(since(before, 6), (Lines{"b20d64", "c205", hex(single), hex(bank), hex(bank), hex(bank)}));
+        const Lines sent{"b20d64", "c205", hex(single), hex(bank), hex(bank), hex(bank)};
+        std::size_t before = 0;
+        Lines arrived;
+        // A period jackd dropped loses or repeats what was in it; such a try is made again.
+        for (int attempt = 0; attempt < 3 && arrived != sent; ++attempt) {
+            const int xruns = jack_.xruns();
+            before = peer_.messages().size();
+            QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kControlChange | 2, 13, 100)), MidiResult::Ok);
+            QCOMPARE(s.rt.sendShort(s.out, packShortMessage(kProgramChange | 2, 5)), MidiResult::Ok);
+            for (const Bytes* sysex : {&single, &bank, &bank, &bank})
+                QCOMPARE(s.rt.sendSysex(s.out, sysex->data(), sysex->size()), MidiResult::Ok);
+            arrived = since(before, sent.size());
+            if (jack_.xruns() == xruns)
+                break;
+        }
+        if (arrived != sent)
+            qWarning("%s", context());
+        QCOMPARE(arrived, sent);
 
         const auto dump = s.request(jack_, bytes("f000010c010002f7"));
         QVERIFY2(dump, context());
