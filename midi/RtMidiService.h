@@ -17,9 +17,9 @@ namespace amplix {
 
 // AMPLIX_MIDI_API=alsa, =jack or =winmm forces one system; otherwise ALSA is tried first, then
 // Windows MM, then JACK, of those RtMidi was built with. When none can be reached the service
-// lists no devices and every open answers MidiResult::BadDeviceId, so the editor still starts. A JACK server
-// that appears later is picked up by the next listing once a second has passed since the last look found
-// none.
+// lists no devices and every open answers MidiResult::BadDeviceId, so the editor still starts.
+// A JACK server that appears later is picked up by the next listing once a second has passed
+// since the last look found none.
 //
 // Output goes at the pace of a MIDI cable (31250 baud): a SysEx is handed on no earlier than
 // the cable has carried what went before, on ALSA in pieces of 256 bytes (the kernel drops a
